@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace mirel::platform {
+class Prompt;
+}
+
+namespace mirel::core {
+
+// Line readers of the system's text files (code page 1251). Lines are trimmed of blanks, empty
+// lines dropped; with the OEM flag each line is converted to the DOS code page. A missing file
+// shows "Файл отсутствует : " and the path. Nothing kept gives the empty list (one empty text).
+QStringList Read_Lines_Upper(const QString& path, bool oem, platform::Prompt& prompt);
+QStringList Read_Lines(const QString& path, bool oem, platform::Prompt& prompt);
+
+// The trimmed first line; the empty text for an empty or (unless quiet, with the message)
+// missing file.
+QString Read_First_Line(const QString& path, bool oem, bool quiet, platform::Prompt& prompt);
+
+// The whole text, line ends kept; a missing file gives the empty text and, unless quiet,
+// "Файл не найден !!!", a line break and the path.
+QString Read_Whole_File(const QString& path, bool quiet, platform::Prompt& prompt);
+
+// Replaces the file with the text, unchanged, in code page 1251. 0 on success; -1 after
+// showing "Ошибка при записи информации !!!" titled with the path (error icon).
+int Write_Text_File(const QString& path, const QString& text, platform::Prompt& prompt);
+
+// The same writer without the message, for callers that report differently.
+bool writeTextFile(const QString& path, const QString& text);
+
+// Reads a whole file as code page 1251 text without any message; empty when missing.
+QString readText(const QString& path, bool* exists = nullptr);
+
+} // namespace mirel::core

@@ -1,0 +1,74 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+namespace mirel::platform {
+
+// A failed file-system operation: a number and a description in the manner of the system's
+// messages ("ERROR N=" number, then the description).
+struct FsError {
+    int number = 0;
+    QString description;
+};
+
+// Path texts of the system may use "\" as separator (configuration files and query lists come
+// from Windows). Turns such a text into a native path: "\" becomes "/".
+QString nativePath(const QString& path);
+
+// True when the text starts with a drive prefix such as "C:" that has no meaning here.
+bool hasDrivePrefix(const QString& path);
+
+// Looks an existing file or folder up without regard to case when the exact name does not
+// exist (data trees come from Windows). Returns the native path of what exists, or the native
+// path with its existing leading folders resolved when nothing matches.
+QString resolvePath(const QString& path);
+
+bool pathExists(const QString& path);
+bool fileExists(const QString& path);
+bool dirExists(const QString& path);
+
+// Whole-file reading. nullopt when the file does not exist or cannot be read.
+std::optional<QByteArray> readFileBytes(const QString& path);
+
+// Splits file text into lines at CR LF or LF; a missing end of the last line is accepted and a
+// final line end does not add an empty line.
+QStringList splitFileLines(const QString& text);
+
+// Replaces the whole file atomically (temporary file, then rename), so a crash or a full disk
+// never leaves a half-written file. Refuses, without touching the file, when the file exists
+// and is read-only (owner-write bit cleared), also when running as root. An existing name that
+// differs only in case is written under its existing spelling.
+bool writeFileAtomic(const QString& path, const QByteArray& bytes, FsError* error = nullptr);
+
+// The system's read-only attribute is the owner-write permission bit.
+bool isReadOnly(const QString& path);
+bool setReadOnly(const QString& path, bool readOnly, FsError* error = nullptr);
+
+// Creates one folder level under an existing parent. Fails when the parent is missing or a
+// file is in the way.
+bool makeDir(const QString& path, FsError* error = nullptr);
+
+// Names (not paths) of the sub-folders or files of a folder, in a stable order: by name
+// without regard to case, ties by exact name. Empty when the folder does not exist.
+QStringList listDirs(const QString& dir);
+QStringList listFiles(const QString& dir);
+
+// Deleting, moving and copying; read-only files are not forced.
+bool removeFile(const QString& path, FsError* error = nullptr);
+bool removeDirRecursively(const QString& path, FsError* error = nullptr);
+bool movePath(const QString& from, const QString& to, FsError* error = nullptr);
+bool copyFile(const QString& from, const QString& to, FsError* error = nullptr);
+
+// The system's temporary folder. Tests and the commands may set another one.
+QString tempDir();
+void setTempDirOverride(const QString& dir);
+
+// Folder part of a path: the text before the last "/" or "\" (empty when there is none).
+QString parentOf(const QString& path);
+// Name part of a path: the text after the last "/" or "\".
+QString nameOf(const QString& path);
+
+} // namespace mirel::platform

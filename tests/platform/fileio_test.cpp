@@ -1,0 +1,178 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include "platform/fileio.h"
+#include "workspace.h"
+
+using namespace mirel::platform;
+using mirel::test::TempWorkspace;
+
+TEST(FileIo, SplitsLinesAtCrLfAndLfAndAcceptsAMissingLastLineEnd)
+{
+    EXPECT_EQ(splitFileLines(QStringLiteral("a\r\nb\nc")), (QStringList{"a", "b", "c"}));
+    EXPECT_EQ(splitFileLines(QStringLiteral("a\r\nb\r\n")), (QStringList{"a", "b"}));
+    EXPECT_EQ(splitFileLines(QStringLiteral("\r\n\r\nx")), (QStringList{"", "", "x"}));
+    EXPECT_TRUE(splitFileLines(QString()).isEmpty());
+}
+
+TEST(FileIo, BackslashPathsBecomeNative)
+{
+    EXPECT_EQ(nativePath(QStringLiteral("DAT\\DAT_0112.101\\1100.01")),
+              QStringLiteral("DAT/DAT_0112.101/1100.01"));
+    EXPECT_TRUE(hasDrivePrefix(QStringLiteral("C:\\MIREL")));
+    EXPECT_FALSE(hasDrivePrefix(QStringLiteral("/tmp/x")));
+    EXPECT_EQ(parentOf(QStringLiteral("/a/b\\c.psp")), QStringLiteral("/a/b"));
+    EXPECT_EQ(nameOf(QStringLiteral("/a/b\\c.psp")), QStringLiteral("c.psp"));
+}
+
+TEST(FileIo, ExistingNamesAreFoundWithoutRegardToCase)
+{
+    TempWorkspace ws;
+    ws.write(QStringLiteral("SHIF/shif.txt"), QStringLiteral("1 a"));
+    ws.write(QStringLiteral("ЗАПРОСЫ/Отчет.psp"), QStringLiteral("x"));
+    EXPECT_EQ(resolvePath(ws.file("shif/SHIF.TXT")), ws.file("SHIF/shif.txt"));
+    EXPECT_EQ(resolvePath(ws.file("запросы\\ОТЧЕТ.PSP")), ws.file("ЗАПРОСЫ/Отчет.psp"));
+    EXPECT_TRUE(fileExists(ws.file("Shif/Shif.Txt")));
+    EXPECT_TRUE(dirExists(ws.file("shif")));
+    // A missing name keeps its spelling under the resolved folders.
+    EXPECT_EQ(resolvePath(ws.file("shif/NEW.TXT")), ws.file("SHIF/NEW.TXT"));
+    EXPECT_EQ(readFileBytes(ws.file("SHIF/SHIF.TXT")).value(), QByteArray("1 a"));
+    EXPECT_FALSE(readFileBytes(ws.file("SHIF/none.txt")).has_value());
+}
+
+TEST(FileIo, ANewFileInAListedFolderIsFoundAtOnce)
+{
+    TempWorkspace ws;
+    ws.mkdir("D");
+    EXPECT_FALSE(fileExists(ws.file("D/a.TXT")));  // lists D
+    ASSERT_TRUE(writeFileAtomic(ws.file("D/A.txt"), "x"));
+    EXPECT_TRUE(fileExists(ws.file("D/a.TXT")));
+}
+
+TEST(FileIo, WriteReplacesTheWholeFileUnderItsExistingSpelling)
+{
+    TempWorkspace ws;
+    ws.write("DAT/Data.TXT", "old old old");
+    ASSERT_TRUE(writeFileAtomic(ws.file("dat/DATA.txt"), "new"));
+    EXPECT_EQ(ws.readBytes("DAT/Data.TXT"), QByteArray("new"));
+    EXPECT_EQ(QDir(ws.file("DAT")).entryList(QDir::Files), QStringList{"Data.TXT"});
+}
+
+TEST(FileIo, AFailedWriteLeavesTheOldFileWhole)
+{
+    TempWorkspace ws;
+    ws.write("a.txt", "keep me");
+    // A folder in place of the temporary file's folder: the target folder is missing.
+    FsError error;
+    EXPECT_FALSE(writeFileAtomic(ws.file("missing/a.txt"), "x", &error));
+    EXPECT_EQ(error.number, 76);
+    // Writing into a folder that refuses new files fails before the old file is touched.
+    if (!mirel::test::runningAsRoot()) {
+        QFile::setPermissions(ws.file(""), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        EXPECT_FALSE(writeFileAtomic(ws.file("a.txt"), "new text"));
+        QFile::setPermissions(ws.file(""), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                               QFileDevice::ExeOwner);
+    }
+    EXPECT_EQ(ws.readBytes("a.txt"), QByteArray("keep me"));
+    EXPECT_TRUE(QDir(ws.path()).entryList(QDir::Files) == QStringList{"a.txt"});
+}
+
+TEST(FileIo, ReadOnlyFilesAreNeverRewrittenEvenByRoot)
+{
+    TempWorkspace ws;
+    ws.write("1100.01", "PR_?");
+    ASSERT_TRUE(setReadOnly(ws.file("1100.01"), true));
+    EXPECT_TRUE(isReadOnly(ws.file("1100.01")));
+    FsError error;
+    EXPECT_FALSE(writeFileAtomic(ws.file("1100.01"), "changed", &error));
+    EXPECT_EQ(error.number, 70);
+    EXPECT_FALSE(removeFile(ws.file("1100.01")));
+    EXPECT_EQ(ws.readBytes("1100.01"), QByteArray("PR_?"));
+    ASSERT_TRUE(setReadOnly(ws.file("1100.01"), false));
+    EXPECT_TRUE(writeFileAtomic(ws.file("1100.01"), "changed"));
+}
+
+TEST(FileIo, MakeDirCreatesOneLevelOnly)
+{
+    TempWorkspace ws;
+    FsError error;
+    EXPECT_TRUE(makeDir(ws.file("MAP"), &error));
+    EXPECT_TRUE(makeDir(ws.file("MAP")));  // already there
+    EXPECT_FALSE(makeDir(ws.file("A/B"), &error));
+    EXPECT_EQ(error.number, 76);
+    ws.write("FILE", "x");
+    EXPECT_FALSE(makeDir(ws.file("FILE"), &error));
+    EXPECT_EQ(error.number, 58);
+}
+
+TEST(FileIo, ListingsAreSortedWithoutRegardToCase)
+{
+    TempWorkspace ws;
+    for (const char* n : {"b.psp", "A.psp", "c.PSP", "a.psp"})
+        ws.write(QString::fromLatin1(n), "x");
+    ws.mkdir("Zeta");
+    ws.mkdir("alpha");
+    EXPECT_EQ(listFiles(ws.path()), (QStringList{"A.psp", "a.psp", "b.psp", "c.PSP"}));
+    EXPECT_EQ(listDirs(ws.path()), (QStringList{"alpha", "Zeta"}));
+    EXPECT_TRUE(listFiles(ws.file("none")).isEmpty());
+}
+
+TEST(FileIo, MoveAndCopyNeverOverwrite)
+{
+    TempWorkspace ws;
+    ws.write("a.psp", "a");
+    ws.write("b.psp", "b");
+    EXPECT_FALSE(movePath(ws.file("a.psp"), ws.file("b.psp")));
+    EXPECT_FALSE(copyFile(ws.file("a.psp"), ws.file("b.psp")));
+    EXPECT_TRUE(copyFile(ws.file("a.psp"), ws.file("c.psp")));
+    EXPECT_TRUE(movePath(ws.file("c.psp"), ws.file("d.psp")));
+    EXPECT_EQ(ws.readBytes("d.psp"), QByteArray("a"));
+    EXPECT_FALSE(ws.exists("c.psp"));
+}
+
+TEST(FileIo, RecursiveRemovalRefusesProtectedContent)
+{
+    TempWorkspace ws;
+    ws.write("S/sub/q.psp", "x");
+    ASSERT_TRUE(setReadOnly(ws.file("S/sub/q.psp"), true));
+    EXPECT_FALSE(removeDirRecursively(ws.file("S")));
+    EXPECT_TRUE(ws.exists("S/sub/q.psp"));
+    setReadOnly(ws.file("S/sub/q.psp"), false);
+    EXPECT_TRUE(removeDirRecursively(ws.file("S")));
+    EXPECT_FALSE(ws.exists("S"));
+}
+
+#include <QThread>
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
+
+TEST(FileIo, AWriteKilledHalfwayLeavesTheOldFileWhole)
+{
+    TempWorkspace ws;
+    ws.write("1100.01", "old content");
+    const QString target = ws.file("1100.01");
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        const QByteArray big(512 * 1024 * 1024, 'x');
+        const char go = 1;
+        (void)!write(ready[1], &go, 1);
+        writeFileAtomic(target, big);
+        _exit(0);
+    }
+    char go = 0;
+    ASSERT_EQ(read(ready[0], &go, 1), 1);
+    QThread::msleep(30);
+    kill(pid, SIGKILL);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "the writer finished before it could be interrupted";
+    const QByteArray after = ws.readBytes("1100.01");
+    EXPECT_TRUE(after == QByteArray("old content")) << after.size() << " bytes";
+}

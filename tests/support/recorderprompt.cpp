@@ -1,0 +1,66 @@
+#include "recorderprompt.h"
+
+#include <ostream>
+
+namespace mirel::test {
+
+void RecorderPrompt::message(const QString& text, platform::Icon icon, const QString& title)
+{
+    messages.append(Message{icon, text, title});
+}
+
+bool RecorderPrompt::askYesNo(const QString& text, const QString& title)
+{
+    questions.append(Message{platform::Icon::Question, text, title});
+    if (answers.empty())
+        return defaultAnswer;
+    const bool a = answers.front();
+    answers.pop_front();
+    return a;
+}
+
+bool RecorderPrompt::askOkCancel(const QString& text, const QString& title)
+{
+    return askYesNo(text, title);
+}
+
+std::optional<QString> RecorderPrompt::inputBox(const QString& text, const QString& title,
+                                                const QString& proposal)
+{
+    questions.append(Message{platform::Icon::Question, text, title});
+    if (inputs.empty())
+        return proposal;
+    auto a = inputs.front();
+    inputs.pop_front();
+    return a;
+}
+
+void RecorderPrompt::progressStart(int maximum) { progressMaximum = maximum; }
+void RecorderPrompt::progressValue(int value) { progressValues.append(value); }
+void RecorderPrompt::progressEnd() { ++progressEnds; }
+void RecorderPrompt::status(const QString& text) { statuses.append(text); }
+
+QStringList RecorderPrompt::texts() const
+{
+    QStringList out;
+    for (const Message& m : messages)
+        out.append(m.text);
+    return out;
+}
+
+void RecorderPrompt::clear()
+{
+    messages.clear();
+    questions.clear();
+    statuses.clear();
+    progressValues.clear();
+}
+
+void PrintTo(const Message& m, std::ostream* os)
+{
+    static const char* icons[] = {"None", "Information", "Warning", "Error", "Question"};
+    *os << "{" << icons[int(m.icon)] << ", \"" << m.text.toStdString() << "\", \""
+        << m.title.toStdString() << "\"}";
+}
+
+} // namespace mirel::test

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <deque>
+#include <optional>
+
+#include "platform/prompt.h"
+
+namespace mirel::test {
+
+// One message as a message box would have shown it.
+struct Message {
+    platform::Icon icon = platform::Icon::None;
+    QString text;
+    QString title;
+    bool operator==(const Message&) const = default;
+};
+
+// Prompt that keeps every message, question and progress call in order, and answers questions
+// from queues (default answers when a queue is empty).
+class RecorderPrompt : public platform::Prompt {
+public:
+    void message(const QString& text, platform::Icon icon, const QString& title) override;
+    bool askYesNo(const QString& text, const QString& title) override;
+    bool askOkCancel(const QString& text, const QString& title) override;
+    std::optional<QString> inputBox(const QString& text, const QString& title,
+                                    const QString& proposal) override;
+    void progressStart(int maximum) override;
+    void progressValue(int value) override;
+    void progressEnd() override;
+    void status(const QString& text) override;
+
+    QList<Message> messages;   // messages shown
+    QList<Message> questions;  // questions and input boxes asked (icon Question)
+    QStringList statuses;
+    int progressMaximum = -1;
+    QList<int> progressValues;
+    int progressEnds = 0;
+
+    std::deque<bool> answers;                     // answers to yes/no and OK/cancel
+    bool defaultAnswer = true;
+    std::deque<std::optional<QString>> inputs;    // answers to input boxes
+
+    // Texts only, for compact assertions.
+    QStringList texts() const;
+    void clear();
+};
+
+// Prints messages readably when an assertion fails.
+void PrintTo(const Message& m, std::ostream* os);
+
+} // namespace mirel::test
