@@ -1,10 +1,130 @@
+#include <QApplication>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QTextStream>
 #include <cstdio>
+#include <memory>
 
-// The entry point grows with the window and the commands; for now it only builds.
+#include "app/commands.h"
+#include "core/config.h"
+#include "ui/workstation.h"
+
+using namespace mirel;
+
+namespace {
+
+void printHelp()
+{
+    QString text = QStringLiteral(
+        "Мирель: workstation for regional statistical reporting.\n\n"
+        "usage: mirel [--workspace DIR]                open the workstation window\n"
+        "       mirel COMMAND [--workspace DIR] [--period YYYYMM] [--yes] [ARGS...]\n\n"
+        "The workspace holds MIREL_WIN.INI and the data folders. Without --workspace: the\n"
+        "folder of the program when it holds MIREL_WIN.INI, else the per-user data folder.\n"
+        "--period overrides the reporting period of MIREL_WIN.INI (the file is not changed).\n"
+        "--yes answers the questions of a command with yes.\n\n"
+        "commands:\n");
+    for (const app::Command& c : app::commands()) {
+        const QString head = c.name + (c.synopsis.isEmpty() ? QString() : QLatin1Char(' ') + c.synopsis);
+        text += QStringLiteral("  ") + head.leftJustified(44) + QLatin1Char(' ') + c.summary +
+                QLatin1Char('\n');
+    }
+    std::fputs(text.toUtf8().constData(), stdout);
+}
+
+// The workspace: the option, else the program's folder when it holds the configuration, else
+// the per-user data folder. Never the current directory by accident.
+QString chooseWorkspace(const QString& option, const QString& programDir)
+{
+    if (!option.isEmpty())
+        return QDir::cleanPath(QDir(option).absolutePath());
+    if (QFileInfo::exists(programDir + QLatin1Char('/') + core::IniFileName))
+        return programDir;
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    QDir().mkpath(data);
+    return data;
+}
+
+int fail(const char* text)
+{
+    std::fprintf(stderr, "mirel: %s\n", text);
+    return 2;
+}
+
+} // namespace
+
 int main(int argc, char** argv)
 {
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args.append(QString::fromLocal8Bit(argv[i]));
+
+    QString workspaceOption;
+    QString period;
+    bool yes = false;
+    bool help = false;
+    QString commandName;
+    QStringList commandArgs;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& a = args.at(i);
+        if (a == QLatin1String("--workspace") || a == QLatin1String("--period")) {
+            if (i + 1 >= args.size())
+                return fail("option needs a value (see mirel --help)");
+            (a == QLatin1String("--workspace") ? workspaceOption : period) = args.at(++i);
+        } else if (a == QLatin1String("--yes")) {
+            yes = true;
+        } else if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
+            help = true;
+        } else if (commandName.isEmpty() && !a.startsWith(QLatin1String("--"))) {
+            commandName = a;
+        } else {
+            commandArgs.append(a);
+        }
+    }
+    if (help) {
+        printHelp();
+        return 0;
+    }
+    if (!period.isEmpty() && (period.size() != 6 || !period.at(0).isDigit() ||
+                              period.toInt() <= 0 || period.mid(4).toInt() < 1 ||
+                              period.mid(4).toInt() > 12))
+        return fail("--period takes YYYYMM, for example 200112");
+
+    if (commandName.isEmpty()) {
+        if (!commandArgs.isEmpty())
+            return fail("unknown option (see mirel --help)");
+        QApplication app(argc, argv);
+        const QString programDir = QCoreApplication::applicationDirPath();
+        const QString workspace = chooseWorkspace(workspaceOption, programDir);
+        if (!QFileInfo(workspace).isDir())
+            return fail("the workspace folder does not exist");
+        return ui::runWorkstation(workspace);
+    }
+
     QCoreApplication app(argc, argv);
-    std::fprintf(stderr, "mirel: nothing to run yet\n");
-    return 2;
+    const app::Command* command = nullptr;
+    for (const app::Command& c : app::commands())
+        if (c.name == commandName)
+            command = &c;
+    if (!command) {
+        std::fprintf(stderr, "mirel: unknown command '%s' (see mirel --help)\n",
+                     commandName.toUtf8().constData());
+        return 2;
+    }
+    const QString workspace = chooseWorkspace(workspaceOption, QCoreApplication::applicationDirPath());
+    if (!QFileInfo(workspace).isDir())
+        return fail("the workspace folder does not exist");
+
+    QTextStream out(stdout);
+    out.setEncoding(QStringConverter::Utf8);
+    app::CliPrompt prompt(yes);
+    app::CliBrowser browser;
+    app::CommandContext ctx{workspace, period, commandArgs, prompt, browser, out};
+    const int status = command->run(ctx);
+    out.flush();
+    if (ctx.usageError)
+        return app::usage(*command);
+    return status;
 }

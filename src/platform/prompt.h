@@ -11,6 +11,8 @@ enum class Icon { None, Information, Warning, Error, Question };
 // Everything the domain code tells or asks the person goes through this interface: the
 // windows implement it with message and input boxes, the commands with stderr lines and
 // flags, the tests with a recorder. Long runs report progress through it too.
+// Implementations repeat the default arguments of message and the questions, so that calls
+// through the derived type read the same.
 class Prompt {
 public:
     virtual ~Prompt() = default;

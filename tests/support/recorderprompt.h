@@ -6,6 +6,8 @@
 #include <deque>
 #include <optional>
 
+#include <QStringList>
+
 #include "platform/prompt.h"
 
 namespace mirel::test {
@@ -22,9 +24,10 @@ struct Message {
 // from queues (default answers when a queue is empty).
 class RecorderPrompt : public platform::Prompt {
 public:
-    void message(const QString& text, platform::Icon icon, const QString& title) override;
-    bool askYesNo(const QString& text, const QString& title) override;
-    bool askOkCancel(const QString& text, const QString& title) override;
+    void message(const QString& text, platform::Icon icon = platform::Icon::None,
+                 const QString& title = QString()) override;
+    bool askYesNo(const QString& text, const QString& title = QString()) override;
+    bool askOkCancel(const QString& text, const QString& title = QString()) override;
     std::optional<QString> inputBox(const QString& text, const QString& title,
                                     const QString& proposal) override;
     void progressStart(int maximum) override;

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QStringList>
+
+#include "platform/prompt.h"
+
+namespace mirel::app {
+
+// The prompt of the commands: every message is one line on stderr ("error: TEXT [TITLE]",
+// "info: ...", "warning: ..."; line breaks inside a text become " / "); questions are answered
+// by the --yes flag, input boxes are cancelled.
+class CliPrompt : public platform::Prompt {
+public:
+    explicit CliPrompt(bool yes = false) : m_yes(yes) {}
+
+    void message(const QString& text, platform::Icon icon = platform::Icon::None,
+                 const QString& title = QString()) override;
+    bool askYesNo(const QString& text, const QString& title = QString()) override;
+    bool askOkCancel(const QString& text, const QString& title = QString()) override;
+    std::optional<QString> inputBox(const QString& text, const QString& title,
+                                    const QString& proposal) override;
+
+    int errorCount() const { return m_errors; }
+
+private:
+    bool m_yes = false;
+    int m_errors = 0;
+};
+
+// The line CliPrompt writes for a message (without the line end).
+QString messageLine(const QString& text, platform::Icon icon, const QString& title);
+
+// Browser hand-off of the commands: the page is not opened; its path is kept for the command
+// to print.
+class CliBrowser : public platform::Browser {
+public:
+    void open(const QString& path) override { opened.append(path); }
+    QStringList opened;
+};
+
+} // namespace mirel::app

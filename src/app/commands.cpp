@@ -1,0 +1,67 @@
+#include "app/commands.h"
+
+#include <QDate>
+#include <cstdio>
+
+#include "core/periods.h"
+
+namespace mirel::app {
+
+const QList<Command>& commands()
+{
+    static const QList<Command> table{
+        {QStringLiteral("init"), QString(),
+         QStringLiteral("write the default configuration when missing and create the folders"),
+         cmdInit},
+    };
+    return table;
+}
+
+bool CommandContext::takeFlag(const QString& flag)
+{
+    return args.removeAll(flag) > 0;
+}
+
+std::optional<QString> CommandContext::takeOption(const QString& name)
+{
+    const qsizetype i = args.indexOf(name);
+    if (i < 0)
+        return std::nullopt;
+    if (i + 1 >= args.size()) {
+        usageError = true;
+        args.removeAt(i);
+        return std::nullopt;
+    }
+    const QString value = args.at(i + 1);
+    args.remove(i, 2);
+    return value;
+}
+
+bool startSession(CommandContext& ctx, reference::Session& session)
+{
+    session.programDir = ctx.workspace;
+    if (reference::F_Global(session, QDate::currentDate(), ctx.prompt) != 0)
+        return false;
+    if (!ctx.period.isEmpty()) {
+        session.year = ctx.period.left(4);
+        session.month = QString::number(ctx.period.mid(4, 2).toInt());
+    }
+    return true;
+}
+
+int usage(const Command& command)
+{
+    std::fprintf(stderr, "usage: mirel %s%s%s\n", qPrintable(command.name),
+                 command.synopsis.isEmpty() ? "" : " ", command.synopsis.toUtf8().constData());
+    return 2;
+}
+
+int usage(const QString& name)
+{
+    for (const Command& c : commands())
+        if (c.name == name)
+            return usage(c);
+    return 2;
+}
+
+} // namespace mirel::app

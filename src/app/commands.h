@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QTextStream>
+#include <optional>
+
+#include "app/cliprompt.h"
+#include "reference/session.h"
+
+namespace mirel::app {
+
+// What a command gets: the workspace, the --period override, its own arguments (global
+// options already taken out), the prompt and the output stream (UTF-8, LF).
+struct CommandContext {
+    QString workspace;
+    QString period;       // YYYYMM from --period, empty for the configured one
+    QStringList args;     // the command's own arguments and flags
+    CliPrompt& prompt;
+    CliBrowser& browser;
+    QTextStream& out;
+
+    // Takes a flag out of args; true when it was there.
+    bool takeFlag(const QString& flag);
+    // Takes "--name VALUE" out of args; nullopt when absent; sets usageError when the value
+    // is missing.
+    std::optional<QString> takeOption(const QString& name);
+    bool usageError = false;
+};
+
+// A command of the command line: name, argument synopsis, one-line summary and the job. The
+// job returns the exit status: 0 success, 1 failure, 2 usage error.
+struct Command {
+    QString name;
+    QString synopsis;
+    QString summary;
+    int (*run)(CommandContext&);
+};
+
+const QList<Command>& commands();
+
+// Start-up for commands: the whole start-up of the window (configuration, folders, catalog,
+// classifier, period), then the --period override. False when start-up failed (its message
+// was shown).
+bool startSession(CommandContext& ctx, reference::Session& session);
+
+// Prints "usage: mirel NAME SYNOPSIS" to stderr and returns 2.
+int usage(const Command& command);
+int usage(const QString& name);
+
+// The commands, one file each.
+int cmdInit(CommandContext& ctx);
+
+} // namespace mirel::app
