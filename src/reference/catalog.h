@@ -4,6 +4,10 @@
 #include <QString>
 #include <QStringList>
 
+namespace mirel::platform {
+class Prompt;
+}
+
 namespace mirel::reference {
 
 // The structure of one section of a form version: its designator (the text between the first
@@ -26,5 +30,42 @@ struct CatalogEntry {
 
 // The form catalog a_Form, entries in the order they were found.
 using FormCatalog = QList<CatalogEntry>;
+
+// Loads the catalog from the FORM directory. 0 on success; -1 after the message (missing
+// directory, empty catalog, broken structure file).
+int Load_Form_Catalog(const QString& formDir, FormCatalog& catalog, platform::Prompt& prompt);
+int Scan_Form_Dir(const QString& formDir, FormCatalog& catalog, platform::Prompt& prompt);
+// Reads the structure files prefix + designator + "S" of one form folder, in the given
+// (sorted) designator order, and stores them in the catalog.
+int Read_Form_Sections(FormCatalog& catalog, const QString& formCode, const QString& basePeriod,
+                       const QString& pathPrefix, const QStringList& designators,
+                       platform::Prompt& prompt);
+// Parses the lines of one structure file (as Read_Lines_Upper gives them). 0 on success; -1
+// after the message naming the path.
+int parseStructure(const QStringList& lines, const QString& path, SectionStructure& section,
+                   platform::Prompt& prompt);
+void New_Catalog_Entry(FormCatalog& catalog, const QString& formCode, const QString& basePeriod,
+                       const SectionStructure& first);
+void Add_Catalog_Section(CatalogEntry& entry, const SectionStructure& section);
+// 1-based position of the entry with this form code and base period; 0 when none.
+int Find_Catalog_Entry(const FormCatalog& catalog, const QString& formCode,
+                       const QString& basePeriod);
+
+// The entry of the form that applies to the reporting period code: the greatest base period not
+// later than it. -1 when none (no message).
+int applicableEntry(const FormCatalog& catalog, const QString& formCode, const QString& periodCode);
+// The same with the system's message "Форма некаталогизирована для данного отчетного
+// периода !!!" (title: the form code) when none. Returns 0 and sets basePeriod and entryIndex
+// (0-based), or -1.
+int VVOD_Base_Per(const QString& formCode, const QString& periodCode, const FormCatalog& catalog,
+                  QString& basePeriod, int& entryIndex, platform::Prompt& prompt);
+
+// The form folder of a base period: formDir + "/" + YYYY + "_" + MM + "." + FFF.
+QString formFolder(const QString& formDir, const QString& formCode, const QString& basePeriod);
+// Display name "FFF - title" of a form for the reporting month when it is due; else empty.
+QString VVOD_Name_Form(const QString& formDir, const QString& formCode, const QString& basePeriod,
+                       int reportingMonth, platform::Prompt& prompt);
+// "Раздел 01. Строк : 12. Граф :  5"
+QString S_RR_Info(int section, int rows, int columns);
 
 } // namespace mirel::reference
