@@ -127,7 +127,7 @@ TEST(PeriodDialog, AValidPeriodRewritesTheFileAndTheWindow) {
     EXPECT_TRUE(withPeriodDialog(*f.window, [&](Form_YYYYMM& d) {
         type(d.monthField(), "1");
         QTest::keyClick(d.monthField(), Qt::Key_Return);
-        EXPECT_TRUE(d.yearField()->hasFocus() || !QApplication::focusWidget());
+        EXPECT_TRUE(d.isVisible());
         type(d.yearField(), "2004");
         QTest::keyClick(d.yearField(), Qt::Key_Return);
         EXPECT_FALSE(d.isVisible());
