@@ -71,16 +71,22 @@ Form_YYYYMM::Form_YYYYMM(const QString& iniPath, platform::Prompt& prompt, QWidg
 void Form_YYYYMM::Form_Load() {
     if (platform::isReadOnly(m_iniPath)) platform::setReadOnly(m_iniPath, false);
     const core::PeriodLines lines = core::readPeriodLines(m_iniPath, m_prompt);
+    m_linesFound = lines.found;
     if (!lines.found) return;
     m_monthField->setText(lines.month);
     m_yearField->setText(lines.year);
 }
 
 int Form_YYYYMM::exec() {
-    if (core::Trim(m_monthField->text()).isEmpty() || core::Trim(m_yearField->text()).isEmpty())
-        return QDialog::Rejected;
-    m_monthField->setFocus();
-    m_monthField->selectAll();
+    // Empty fields after the missing-lines message: the dialog has nothing to correct. A line
+    // whose value is empty is just what the dialog is for, so it opens on the empty field.
+    if (!m_linesFound) return QDialog::Rejected;
+    QLineEdit* first =
+        core::Trim(m_monthField->text()).isEmpty() || !core::Trim(m_yearField->text()).isEmpty()
+            ? m_monthField
+            : m_yearField;
+    first->setFocus();
+    first->selectAll();
     return QDialog::exec();
 }
 

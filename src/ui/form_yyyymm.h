@@ -29,7 +29,8 @@ class Form_YYYYMM : public QDialog {
 public:
     Form_YYYYMM(const QString& iniPath, platform::Prompt& prompt, QWidget* parent = nullptr);
 
-    // Shows the dialog modally; returns Rejected at once when a field is empty.
+    // Shows the dialog modally; returns Rejected at once when the configuration lacks its
+    // period lines. A line without a value opens the dialog with that field empty, to be typed.
     int exec() override;
     void reject() override;
 
@@ -48,6 +49,7 @@ private:
     bool Form_QueryUnload();
 
     QString m_iniPath;
+    bool m_linesFound = false;
     platform::Prompt& m_prompt;
     QLineEdit* m_monthField = nullptr;
     QLineEdit* m_yearField = nullptr;

@@ -22,6 +22,15 @@ std::unique_ptr<Frm_mirel> openWorkstation(const QString& workspace, platform::P
     return window;
 }
 
+int runWorkstation(const QString& workspace, platform::Prompt& prompt, platform::Browser& browser,
+                   const QDate& today) {
+    const std::unique_ptr<Frm_mirel> window = openWorkstation(workspace, prompt, browser, today);
+    if (!window) return 1;
+    if (auto* boxes = dynamic_cast<MessageBoxPrompt*>(&prompt))
+        boxes->setParentWidget(window.get());
+    return QApplication::exec();
+}
+
 int runWorkstation(const QString& workspace) {
     // Grids of figures are read for hours: no smaller than 10 points.
     QFont font = QApplication::font();
@@ -31,11 +40,7 @@ int runWorkstation(const QString& workspace) {
     }
     MessageBoxPrompt prompt;
     DesktopBrowser browser;
-    const std::unique_ptr<Frm_mirel> window =
-        openWorkstation(workspace, prompt, browser, QDate::currentDate());
-    if (!window) return 1;
-    prompt.setParentWidget(window.get());
-    return QApplication::exec();
+    return runWorkstation(workspace, prompt, browser, QDate::currentDate());
 }
 
 } // namespace mirel::ui

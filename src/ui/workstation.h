@@ -15,8 +15,11 @@ class Frm_mirel;
 std::unique_ptr<Frm_mirel> openWorkstation(const QString& workspace, platform::Prompt& prompt,
                                            platform::Browser& browser, const QDate& today);
 
-// Opens the workstation window on the workspace with message boxes and the desktop browser,
-// and runs until it is closed. Returns the exit status: 1 when start-up failed.
+// Opens the workstation window and runs until it is closed. Returns the exit status: 1 when
+// start-up failed (the window never opened), else that of the event loop.
+int runWorkstation(const QString& workspace, platform::Prompt& prompt, platform::Browser& browser,
+                   const QDate& today);
+// The same with message boxes and the desktop browser, today's date.
 int runWorkstation(const QString& workspace);
 
 } // namespace mirel::ui

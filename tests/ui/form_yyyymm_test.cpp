@@ -226,3 +226,18 @@ TEST(PeriodDialog, AFileThatCannotBeRewrittenKeepsTheDialogOpen) {
     EXPECT_TRUE(f.ini() == before);
     EXPECT_EQ(f.month(), "12");
 }
+
+TEST(PeriodDialog, APeriodLineWithoutValueOpensTheDialogToTypeIt) {
+    Fixture f(QStringLiteral("t\n[MIREL_WIN]\nYYYY=\nMM= 3\n"));
+    EXPECT_TRUE(withPeriodDialog(*f.window, [&](Form_YYYYMM& d) {
+        EXPECT_EQ(d.monthField()->text(), "3");
+        EXPECT_EQ(d.yearField()->text(), "");
+        altF4(d);
+        EXPECT_EQ(f.prompt.messages, QList<Message>{BadYear});
+        type(d.yearField(), "2003");
+        altF4(d);
+        EXPECT_FALSE(d.isVisible());
+    }));
+    EXPECT_EQ(f.year(), "2003");
+    EXPECT_TRUE(f.ini() == mirel::test::cp1251(" T\r\n[MIREL_WIN]\r\n YYYY= 2003\r\n MM= 3\r\n"));
+}

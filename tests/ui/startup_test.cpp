@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QRandomGenerator>
+#include <QTimer>
 
 #include "ui/frm_mirel.h"
 #include "ui/workstation.h"
@@ -136,4 +138,25 @@ TEST(StartUp, AWorkspaceThatCannotBeWrittenStopsWithItsMessages) {
                         {Icon::None, "Файл отсутствует : /sys/MIREL_WIN.INI", ""},
                         Configurator}));
     EXPECT_FALSE(QFileInfo::exists(QStringLiteral("/sys/MIREL_WIN.INI")));
+}
+
+TEST(StartUp, TheProgramEndsWithStatusOneWhenStartUpFailsAndZeroAfterExit) {
+    TempWorkspace ws;
+    writeStartableWorkspace(ws, "[MIREL_WIN]\n");
+    RecorderPrompt prompt;
+    RecorderBrowser browser;
+    EXPECT_EQ(mirel::ui::runWorkstation(ws.path(), prompt, browser, Today), 1);
+    EXPECT_EQ(prompt.messages, QList<Message>{Configurator});
+
+    writeStartableWorkspace(ws, "t\n[MIREL_WIN]\nYYYY= 2002\nMM= 5\n");
+    prompt.clear();
+    // "Выход" once the window runs.
+    QTimer::singleShot(0, [] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* window = qobject_cast<mirel::ui::Frm_mirel*>(w))
+                window->controls().mnu_exit->trigger();
+    });
+    EXPECT_EQ(mirel::ui::runWorkstation(ws.path(), prompt, browser, Today), 0);
+    EXPECT_TRUE(prompt.messages.isEmpty());
+    EXPECT_FALSE(anyWindowVisible());
 }
