@@ -23,7 +23,8 @@ struct EvalResult {
 };
 
 // Error numbers and their descriptions:
-//    5 "Недопустимый вызов процедуры или аргумент": a negative number raised to a fractional power
+//    5 "Недопустимый вызов процедуры или аргумент": a negative number raised to a
+//      fractional power
 //    6 "Переполнение": a result beyond the range of a double, 0/0, an operand of \, Mod, Not,
 //      And, Or, Xor, Eqv, Imp outside the whole-number range the operator works in
 //   11 "Деление на нуль": /, \ or Mod by zero
@@ -46,6 +47,7 @@ inline constexpr int EvalInvalidNumber = 1031;
 inline constexpr int EvalInvalidCharacter = 1032;
 
 inline constexpr int EvalMaxDepth = 128;
+inline constexpr int FormatMaxDecimals = 100;
 
 // Evaluates a VBScript expression: numbers (1, 1.5, .5, 5., 1E+5), unary + and -, ^ * / \ Mod
 // + -, comparisons = <> < > <= >= (also >< =< =>), Not And Or Xor Eqv Imp, True, False,
@@ -60,6 +62,7 @@ inline EvalResult evaluate(const QString& expression) {
 // columns without precision, sums): VBScript's CStr of a double. Up to 15 significant digits,
 // no trailing zeros, "." as separator, a leading "0" before the separator, exponent form below
 // 1E-04 and from 1E+15 on ("1E-05", "1.5E+15", at least two exponent digits). -0 is "0".
+// Infinity and NaN, which evaluate() never returns, give "***", the mark of an overflow.
 QString numberText(double value);
 
 // "format number": the number text with the given count of decimals (at least 1). When the
@@ -67,7 +70,8 @@ QString numberText(double value);
 // with decimals gets at most three zeros added (2.5 with 5 decimals is "2.5000"); a whole number
 // gets all of them (7 -> "7.00"). Works on the decimal digits of the text, so 2.005 -> "2.01".
 // "," is read as the decimal separator, exponent forms are written out in full. A text that is
-// not a number, or decimals below 1, give the text unchanged.
+// not a number, or decimals below 1, give the text unchanged; decimals above
+// FormatMaxDecimals count as that many.
 QString formatNumber(const QString& text, int decimals);
 // The same on numberText(value); a truth value is its number (-1 or 0).
 QString formatNumber(double value, int decimals);

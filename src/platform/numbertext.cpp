@@ -170,6 +170,7 @@ bool parseDecimal(const QString& text, DecimalText& out) {
 QString formatNumber(const QString& text, int decimals) {
     DecimalText d;
     if (decimals < 1 || !parseDecimal(text, d)) return text;
+    decimals = std::min(decimals, FormatMaxDecimals);
     const QString sign = d.negative ? QStringLiteral("-") : QString();
     if (d.decimals.isEmpty()) return sign + d.whole + u'.' + QString(decimals, u'0');
 

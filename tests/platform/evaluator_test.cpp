@@ -305,6 +305,8 @@ TEST(FormatNumber, RoundsHalvesAwayFromZeroOnTheDecimalText) {
     EXPECT_EQ(formatNumber(-3.0, 1), u"-3.0"_s);
     EXPECT_EQ(formatNumber(123.456, 10), u"123.456000"_s);
     EXPECT_EQ(formatNumber(0.1, 20), u"0.1000"_s);
+    // A precision out of all proportion is capped, not allocated.
+    EXPECT_EQ(formatNumber(7.0, 2000000000), u"7."_s + QString(FormatMaxDecimals, u'0'));
     // A truth value is its number.
     EXPECT_EQ(formatNumber(evaluate(u"1<2"_s).value, 2), u"-1.00"_s);
     // Exponent forms are written out in full, not glued to the zeros.
