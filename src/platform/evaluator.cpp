@@ -162,7 +162,8 @@ private:
     const char16_t* m_pos;
     const char16_t* m_end;
     Tok m_tok = Tok::End;
-    double m_number = 0.0;
+    double m_number = 0.0;       // the value of a Number token
+    bool m_numberIsBool = false; // True and False are Number tokens too
     int m_badError = 0;
     int m_fatal = 0;   // an error of reading: stops at once
     int m_runtime = 0; // the first error of the computation: reading goes on
@@ -296,7 +297,6 @@ private:
             bad(EvalSyntaxError); // a variable or a function: not part of the formulas
     }
 
-    bool m_numberIsBool = false;
     void number(double v, bool isBool) {
         m_tok = Tok::Number;
         m_number = v;
@@ -382,14 +382,14 @@ private:
     Value parseExpr(int minPrec) {
         Value lhs;
         if (m_tok == Tok::Not && minPrec <= PrecNot) {
-            bool negate = false;
+            int nots = 0;
             while (m_tok == Tok::Not) {
-                negate = !negate;
+                ++nots;
                 next();
             }
             lhs = parseExpr(PrecNot + 1);
             if (m_fatal) return {};
-            if (negate) lhs = applyNot(lhs);
+            lhs = applyNot(lhs, nots);
         } else if ((m_tok == Tok::Minus || m_tok == Tok::Plus) && minPrec <= PrecSign) {
             int minus = 0;
             while (m_tok == Tok::Minus || m_tok == Tok::Plus) {
@@ -487,11 +487,12 @@ private:
         return {minus % 2 ? -a.v : a.v, false};
     }
 
-    Value applyNot(const Value& a) {
+    // Not applied `count` times: the operand becomes a whole number even when the Nots cancel.
+    Value applyNot(const Value& a, int count) {
         if (m_runtime) return {};
         std::int64_t x = 0;
         if (!toLong(a, x)) return {};
-        return {double(~x), a.isBool};
+        return {double(count % 2 ? ~x : x), a.isBool};
     }
 
     Value apply(Tok op, const Value& a, const Value& b) {
