@@ -28,8 +28,9 @@ public:
     static SectionGrid fromStructure(int section, const reference::SectionStructure& structure);
 
     int section() const { return m_section; }
-    int rows() const { return int(m_cells.size()) - 1; }                                    // R
-    int columns() const { return m_cells.isEmpty() ? 0 : int(m_cells.first().size()) - 1; } // K
+    // R and K; 0 for a grid that was never built.
+    int rows() const { return m_cells.isEmpty() ? 0 : int(m_cells.size()) - 1; }
+    int columns() const { return m_cells.isEmpty() ? 0 : int(m_cells.first().size()) - 1; }
 
     // Any cell, fixed ones included; the empty text outside the grid.
     QString cell(int row, int column) const;

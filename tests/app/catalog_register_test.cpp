@@ -87,3 +87,16 @@ TEST(RegisterCommand, OtherPeriodsUseTheStructureInForce) {
     EXPECT_EQ(runMirel({"register", "--workspace", ws.path()}).status, 2);
     EXPECT_EQ(runMirel({"register", "130", "210", "--workspace", ws.path()}).status, 2);
 }
+
+TEST(RegisterCommand, WithoutAPreambleTheStartUpClassifierIsUsed) {
+    TempWorkspace ws;
+    ws.write("MIREL_WIN.INI", "[MIREL_WIN]\nYYYY= 2001\nMM= 12\nSHIF_R\n");
+    ws.write("FORM/2001_01.101/101_0101.1S", "Наим;1;\n1");
+    ws.write("FORM/2001_01.101/101_0101.TXT", "Форма\nN_PERIOD 12");
+    ws.write("SHIF/SHIF_R.TXT", "Код\n7 Район\n8 Город");
+    ws.write("DAT/DAT_0112.101/8.01", "PR_0++\n1 0");
+    const auto r = runMirel({"register", "101", "--workspace", ws.path()});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.err.isEmpty()) << r.err.toStdString();
+    EXPECT_EQ(r.out, "7\tРайон\t\n8\tГород\t0++\n");
+}
