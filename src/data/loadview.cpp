@@ -125,12 +125,11 @@ std::optional<Register> Cmd_Load_DD(reference::Session& session, const QString& 
             row.name = slot->name;
             row.marks = registerMarks(session, formCode, slot->code, reg.sections);
             // An empty mark is a missing file or an empty one; only the first is "absent".
+            const DataKey key{session.dir(core::DirDAT), session.year, session.month, formCode,
+                              slot->code};
             bool anyFile = false;
-            for (int s = 0; s < reg.sections && !anyFile; ++s)
-                anyFile = !row.marks.at(s).isEmpty() ||
-                          DD_Exist(DataKey{session.dir(core::DirDAT), session.year, session.month,
-                                           formCode, slot->code},
-                                   s + 1);
+            for (int s = 1; s <= reg.sections && !anyFile; ++s)
+                anyFile = !row.marks.at(s - 1).isEmpty() || DD_Exist(key, s);
             if (!anyFile) absent.append(RegisterRow{row.code, row.name, row.marks});
         } else {
             row.marks = QStringList(reg.sections);
