@@ -13,6 +13,12 @@ const QList<Command>& commands()
         {QStringLiteral("init"), QString(),
          QStringLiteral("write the default configuration when missing and create the folders"),
          cmdInit},
+        {QStringLiteral("catalog"), QString(),
+         QStringLiteral("print the form catalog: form, base period, sections with rows and columns"),
+         cmdCatalog},
+        {QStringLiteral("register"), QStringLiteral("FFF [--missing]"),
+         QStringLiteral("print the register of submitted reports of a form for the period"),
+         cmdRegister},
     };
     return table;
 }

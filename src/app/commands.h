@@ -51,5 +51,7 @@ int usage(const QString& name);
 
 // The commands, one file each.
 int cmdInit(CommandContext& ctx);
+int cmdCatalog(CommandContext& ctx);
+int cmdRegister(CommandContext& ctx);
 
 } // namespace mirel::app
