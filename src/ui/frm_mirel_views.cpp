@@ -1,9 +1,12 @@
 #include "ui/frm_mirel.h"
+#include "ui/querytree.h"
 
 namespace mirel::ui {
 
 // The views of the main window are created here, one line each, once the controls and menus
 // exist; they are children of the window and connect their menu items with connectAction().
-void Frm_mirel::createViews() {}
+void Frm_mirel::createViews() {
+    new QueryTree(*this);
+}
 
 } // namespace mirel::ui
