@@ -287,7 +287,7 @@ void QueryTree::newQuery() {
     QString folder;
     if (item) {
         folder = item->data(0, PathRole).toString();
-        if (!platform::dirExists(folder)) folder = platform::parentOf(folder);
+        if (platform::fileExists(folder)) folder = platform::parentOf(folder);
     }
     if (folder.isEmpty() || !platform::dirExists(folder)) {
         prompt().message(

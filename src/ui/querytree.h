@@ -33,6 +33,9 @@ enum TreePicture { PictureQuery = 1, PictureSection = 2, PictureTemplate = 3, Pi
 // query), its path on disk, and the number of its picture.
 enum QueryNodeRole { KeyRole = 0x0101, PathRole, PictureRole };
 
+// Drags of the query tree carry this format and no data: the tree keeps the dragged node.
+inline const QString QueryNodeMime = QStringLiteral("application/x-mirel-query-node");
+
 // True for the names of query files and batch lists (".PSP", ".LINK", compared in upper case).
 bool isQueryFileName(const QString& name);
 // The node text of a query file: its name less the last four characters.

@@ -12,13 +12,6 @@
 #include "ui/querytree.h"
 
 namespace mirel::ui {
-namespace {
-
-// Drags of the query tree carry no data of their own: the tree keeps the dragged node.
-const QString NodeMime = QStringLiteral("application/x-mirel-query-node");
-
-} // namespace
-
 void QueryTree::beginDrag(QTreeWidgetItem* item, bool copy) {
     m_dragSource = nullptr;
     if (!isLive(item) || isRoot(item)) return;
@@ -105,7 +98,7 @@ void QueryTree::startDrag(QTreeWidgetItem* item, bool copy) {
     if (!m_dragSource) return;
     auto* drag = new QDrag(m_tree);
     auto* data = new QMimeData;
-    data->setData(NodeMime, QByteArray());
+    data->setData(QueryNodeMime, QByteArray());
     drag->setMimeData(data);
     if (!item->icon(0).isNull()) drag->setPixmap(item->icon(0).pixmap(16, 16));
     // The drop itself runs once the drag is over (queued by the drop event).
@@ -142,13 +135,13 @@ bool QueryTree::handleViewportEvent(QEvent* event) {
         return false;
     case QEvent::DragEnter: {
         auto* drag = static_cast<QDragEnterEvent*>(event);
-        if (!drag->mimeData()->hasFormat(NodeMime) || !isLive(m_dragSource)) return false;
+        if (!drag->mimeData()->hasFormat(QueryNodeMime) || !isLive(m_dragSource)) return false;
         drag->acceptProposedAction();
         return true;
     }
     case QEvent::DragMove: {
         auto* drag = static_cast<QDragMoveEvent*>(event);
-        if (!drag->mimeData()->hasFormat(NodeMime)) return false;
+        if (!drag->mimeData()->hasFormat(QueryNodeMime)) return false;
         QTreeWidgetItem* target = m_tree->itemAt(drag->position().toPoint());
         if (canDropOn(target)) {
             highlightDropTarget(target);
@@ -164,7 +157,7 @@ bool QueryTree::handleViewportEvent(QEvent* event) {
         return true;
     case QEvent::Drop: {
         auto* drop = static_cast<QDropEvent*>(event);
-        if (!drop->mimeData()->hasFormat(NodeMime)) return false;
+        if (!drop->mimeData()->hasFormat(QueryNodeMime)) return false;
         QTreeWidgetItem* target = m_tree->itemAt(drop->position().toPoint());
         highlightDropTarget(nullptr);
         if (!canDropOn(target)) {
