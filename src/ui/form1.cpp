@@ -150,7 +150,7 @@ void Form1::setCurrentFile(const QString& path) {
     statusBar()->showMessage(path);
 }
 
-bool Form1::readFrom(const QString& path) {
+bool Form1::readFrom(QString path) {
     const auto bytes = platform::readFileBytes(path);
     if (!bytes) {
         setCurrentFile(QString());
@@ -166,7 +166,7 @@ bool Form1::readFrom(const QString& path) {
     return true;
 }
 
-bool Form1::writeTo(const QString& path) {
+bool Form1::writeTo(QString path) {
     QString text = Editor->toPlainText();
     text.replace(QLatin1Char('\n'), core::CRLF);
     if (!core::writeTextFile(path, text)) {

@@ -81,8 +81,8 @@ protected:
 
 private:
     void createMenus();
-    bool writeTo(const QString& path);
-    bool readFrom(const QString& path);
+    bool writeTo(QString path); // by value: the current file may be passed
+    bool readFrom(QString path);
     // False when a changed text should stay (its saving failed or was cancelled).
     bool offerToSave();
     void setCurrentFile(const QString& path);
