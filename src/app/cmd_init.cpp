@@ -1,12 +1,38 @@
 #include <QDate>
+#include <QFile>
 
 #include "app/commands.h"
 #include "core/config.h"
+#include "platform/fileio.h"
+#include "platform/prompt.h"
+#include "ui/querytree.h"
 
 namespace mirel::app {
 
+namespace {
+
+// The pictures of the query tree beside the configuration; a picture already there (whatever
+// the case of its name) is kept. False after the write error message.
+bool writeTreePictures(const QString& workspace, platform::Prompt& prompt)
+{
+    for (const QString& name : ui::TreePictureNames) {
+        const QString path = workspace + QLatin1Char('/') + name;
+        if (platform::pathExists(path))
+            continue;
+        QFile picture(QStringLiteral(":/pictures/") + name);
+        if (!picture.open(QIODevice::ReadOnly) || !platform::writeFileAtomic(path, picture.readAll())) {
+            platform::showError(prompt, QStringLiteral("Ошибка при записи информации !!!"), path);
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
 // Start-up up to the folders: the default configuration when missing, then the directory
-// set resolved and created. A fresh workspace needs forms before the window can open.
+// set resolved and created, and the pictures of the query tree. A fresh workspace needs forms
+// before the window can open.
 int cmdInit(CommandContext& ctx)
 {
     if (!ctx.args.isEmpty())
@@ -21,6 +47,8 @@ int cmdInit(CommandContext& ctx)
     core::DirSet dirs = core::emptyDirSet();
     QStringList importMenu;
     if (core::Ini_A_Dir(cnf, dirs, importMenu, ctx.workspace, ctx.prompt) != 0)
+        return 1;
+    if (!writeTreePictures(ctx.workspace, ctx.prompt))
         return 1;
     static const char* const names[] = {"ARM", "DAT", "FORM", "MAP", "PASP", "SHIF", "IMPORT"};
     for (int slot = 0; slot <= core::DirIMPORT; ++slot)
