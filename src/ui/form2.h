@@ -23,9 +23,9 @@ class Form2 : public QDialog {
 public:
     Form2(QPlainTextEdit* editor, platform::Prompt& prompt, QWidget* parent = nullptr);
 
-    QLineEdit* Text1 = nullptr;   // "Find What"
-    QLineEdit* Text2 = nullptr;   // "Replace with"
-    QCheckBox* Check1 = nullptr;  // "Case sensitive"
+    QLineEdit* Text1 = nullptr;  // "Find What"
+    QLineEdit* Text2 = nullptr;  // "Replace with"
+    QCheckBox* Check1 = nullptr; // "Case sensitive"
     QPushButton* cmdFind = nullptr;
     QPushButton* cmdFindAgain = nullptr;
     QPushButton* cmdReplace = nullptr;

@@ -125,6 +125,7 @@ QueryTree::QueryTree(Frm_mirel& window)
             [this](QTreeWidgetItem* item) { nodeClicked(item); });
 
     dragRunner = [this](QTreeWidgetItem* item, bool copy) { startDrag(item, copy); };
+    window.installEventFilter(this);
     connect(&window, &Frm_mirel::loaded, this, [this] { loadQueryTree(); });
 }
 
@@ -220,7 +221,8 @@ void QueryTree::loadFolder(QTreeWidgetItem* node, const QString& dir) {
 
 void QueryTree::insertSorted(QTreeWidgetItem* parent, QTreeWidgetItem* item) const {
     int at = 0;
-    while (at < parent->childCount() && nodeBefore(parent->child(at), item)) ++at;
+    while (at < parent->childCount() && nodeBefore(parent->child(at), item))
+        ++at;
     parent->insertChild(at, item);
 }
 
@@ -230,11 +232,13 @@ QTreeWidgetItem* QueryTree::rootNode() const {
 
 QTreeWidgetItem* QueryTree::nodeByKey(const QString& key) const {
     QList<QTreeWidgetItem*> stack;
-    for (int i = 0; i < m_tree->topLevelItemCount(); ++i) stack.append(m_tree->topLevelItem(i));
+    for (int i = 0; i < m_tree->topLevelItemCount(); ++i)
+        stack.append(m_tree->topLevelItem(i));
     while (!stack.isEmpty()) {
         QTreeWidgetItem* item = stack.takeFirst();
         if (item->data(0, KeyRole).toString() == key) return item;
-        for (int i = 0; i < item->childCount(); ++i) stack.append(item->child(i));
+        for (int i = 0; i < item->childCount(); ++i)
+            stack.append(item->child(i));
     }
     return nullptr;
 }
@@ -242,7 +246,8 @@ QTreeWidgetItem* QueryTree::nodeByKey(const QString& key) const {
 bool QueryTree::isLive(const QTreeWidgetItem* item) const {
     if (!item) return false;
     const QTreeWidgetItem* top = item;
-    while (top->parent()) top = top->parent();
+    while (top->parent())
+        top = top->parent();
     return m_tree->indexOfTopLevelItem(const_cast<QTreeWidgetItem*>(top)) >= 0;
 }
 
@@ -355,14 +360,14 @@ void QueryTree::rename() {
 void QueryTree::renameQuery() {
     QTreeWidgetItem* item = m_tree->currentItem();
     if (!isQuery(item)) return;
-    const auto answer = prompt().inputBox(QString(), QStringLiteral("Переименовать"), item->text(0));
+    const auto answer =
+        prompt().inputBox(QString(), QStringLiteral("Переименовать"), item->text(0));
     if (!answer || answer->isEmpty()) return;
     const QString path = item->data(0, PathRole).toString();
     const QString folder = platform::parentOf(path);
     // A batch list stays a batch list.
-    const QString extension = path.toUpper().endsWith(QStringLiteral(".LINK"))
-                                  ? path.right(5)
-                                  : QStringLiteral(".PSP");
+    const QString extension =
+        path.toUpper().endsWith(QStringLiteral(".LINK")) ? path.right(5) : QStringLiteral(".PSP");
     const QString target = folder + QLatin1Char('/') + *answer + extension;
     const auto failed = [this](const QString& from, const QString& to) {
         prompt().message(QStringLiteral("Ошибка при переименовании") + twoBreaks() + from +
@@ -489,8 +494,7 @@ void QueryTree::fillRegionSelector(QTreeWidgetItem* item) {
         combo->hide();
         return;
     }
-    ui::fillRegionSelector(combo, item->data(0, PathRole).toString(), m_window.session(),
-                           prompt());
+    ui::fillRegionSelector(combo, item->data(0, PathRole).toString(), m_window.session(), prompt());
 }
 
 // The selector follows the selected query, whether it was chosen by the mouse or the keys; a
@@ -561,6 +565,13 @@ bool QueryTree::eventFilter(QObject* watched, QEvent* event) {
         return false;
     }
     if (watched == m_tree->viewport()) return handleViewportEvent(event);
+    // The editor is a window of its own: a changed query is offered for saving before the
+    // program ends, and the program stays when that saving failed.
+    if (watched == &m_window && event->type() == QEvent::Close && m_editor &&
+        m_editor->isVisible() && !m_editor->close()) {
+        event->ignore();
+        return true;
+    }
     return QObject::eventFilter(watched, event);
 }
 

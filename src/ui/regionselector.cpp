@@ -31,7 +31,8 @@ RegionRequest regionRequest(const QStringList& lines) {
 void fillRegionSelector(QComboBox* combo, const QString& queryPath,
                         const reference::Session& session, platform::Prompt& prompt) {
     QStringList lines = core::Read_Lines(queryPath, false, prompt);
-    for (QString& line : lines) line = line.toLower();
+    for (QString& line : lines)
+        line = line.toLower();
     const RegionRequest request = regionRequest(lines);
     combo->clear();
     if (!request.wanted) {

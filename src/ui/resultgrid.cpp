@@ -34,18 +34,21 @@ GridTable gridTable(const QList<QStringList>& matrix, int queryColumns,
                     const QString& headerFormat) {
     GridTable grid;
     qsizetype width = 0;
-    for (const QStringList& row : matrix) width = std::max(width, row.size());
+    for (const QStringList& row : matrix)
+        width = std::max(width, row.size());
     const int values = std::max<int>(std::max(queryColumns, 0), int(width) - 2);
     grid.columns = values + 1;
     for (const QStringList& row : matrix) {
         QStringList cells{row.value(0)};
-        for (int k = 1; k <= values; ++k) cells.append(row.value(k + 1));
+        for (int k = 1; k <= values; ++k)
+            cells.append(row.value(k + 1));
         grid.rows.append(cells);
     }
     grid.header = QStringList(grid.columns);
     if (!headerFormat.isEmpty()) {
         const QStringList parts = headerFormat.split(QLatin1Char('|'));
-        for (int k = 0; k < grid.columns && k < parts.size(); ++k) grid.header[k] = parts.at(k);
+        for (int k = 0; k < grid.columns && k < parts.size(); ++k)
+            grid.header[k] = parts.at(k);
     }
     return grid;
 }
@@ -66,8 +69,7 @@ QString gridPage(const GridTable& grid, const QString& title, const QDateTime& n
                              "<body bgcolor='white'>", "<font face='Arial, Helvetica'>"})
         page += QString::fromUtf8(line) + br;
     page += QStringLiteral("<p aline= center><b>") + escaped(title) + QStringLiteral(" ( ") +
-            russian.toString(now.date(), QStringLiteral("d MMMM yyyy")) +
-            QStringLiteral(" г. ") +
+            russian.toString(now.date(), QStringLiteral("d MMMM yyyy")) + QStringLiteral(" г. ") +
             QStringLiteral("%1.%2.%3 )").arg(time.hour()).arg(time.minute()).arg(time.second()) +
             QStringLiteral("</b><br>") + br;
     for (const char* line : {"</font>", "<hr>", "<center>", "<font face='Courier New, Courier'>",
@@ -76,7 +78,8 @@ QString gridPage(const GridTable& grid, const QString& title, const QDateTime& n
     for (int k = 0; k < grid.columns; ++k) {
         QString text = grid.header.value(k);
         if (text.isEmpty())
-            text = k == 0 ? QStringLiteral("Боковина") : QStringLiteral("Графа ") + QString::number(k);
+            text =
+                k == 0 ? QStringLiteral("Боковина") : QStringLiteral("Графа ") + QString::number(k);
         page += QStringLiteral("<td><b>") + escaped(text) + QStringLiteral("</b></td>");
     }
     page += QStringLiteral("</tr>") + br;
@@ -85,7 +88,8 @@ QString gridPage(const GridTable& grid, const QString& title, const QDateTime& n
         for (int k = 0; k < grid.columns; ++k) {
             QString text = row.value(k);
             if (text.startsWith(QLatin1Char('*'))) text = QStringLiteral("*******");
-            page += (k == 0 ? QStringLiteral("<td align=left> ") : QStringLiteral("<td align=right> ")) +
+            page += (k == 0 ? QStringLiteral("<td align=left> ")
+                            : QStringLiteral("<td align=right> ")) +
                     escaped(text) + QStringLiteral("</td>");
         }
         page += br + QStringLiteral("</tr>");

@@ -10,8 +10,7 @@ using mirel::test::TempWorkspace;
 
 namespace {
 
-QByteArray demoPicture(const QString& name)
-{
+QByteArray demoPicture(const QString& name) {
     QFile f(QStringLiteral(MIREL_DEMO_DIR "/") + name);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
@@ -20,8 +19,7 @@ const QStringList Pictures{"NEW.Bmp", "CLSDFOLD.ICO", "note01.ICO", "W95mbx01.ic
 
 } // namespace
 
-TEST(InitCommand, WritesThePicturesOfTheQueryTreeWithoutReplacingAny)
-{
+TEST(InitCommand, WritesThePicturesOfTheQueryTreeWithoutReplacingAny) {
     TempWorkspace ws;
     ws.writeBytes("new.bmp", "the user's own picture");
     const auto r = runMirel({"init", "--workspace", ws.path()});

@@ -75,11 +75,10 @@ QStringList menuItems(const Form1& form) {
 TEST(Form1, HasTheMenusOfTheSimpleTextEditor) {
     EditorFixture f;
     EXPECT_EQ(f.form.windowTitle(), "Simple Text Editor");
-    EXPECT_EQ(menuItems(f.form),
-              (QStringList{"File: New, Open, Save, Save As, Exit",
-                           "Edit: Copy, Cut, Paste, Select All, Find",
-                           "Process: Upper Case, Lower Case, Number Lines",
-                           "Customize: Font, Page Color, Text Color"}));
+    EXPECT_EQ(menuItems(f.form), (QStringList{"File: New, Open, Save, Save As, Exit",
+                                              "Edit: Copy, Cut, Paste, Select All, Find",
+                                              "Process: Upper Case, Lower Case, Number Lines",
+                                              "Customize: Font, Page Color, Text Color"}));
 }
 
 TEST(Form1, ReadsAndWritesCodePage1251WithCrLf) {
@@ -119,10 +118,11 @@ TEST(Form1, FailuresForgetTheCurrentFile) {
 
     f.form.Editor->document()->setModified(false);
     EXPECT_FALSE(f.form.Pasp_Edit(f.ws.file("missing.PSP")));
-    EXPECT_EQ(f.prompt.messages,
-              (QList<Message>{
-                  {Icon::Error, "Unkown error while saving file " + f.ws.file("q.PSP"), ""},
-                  {Icon::Error, "Unkown error while opening file " + f.ws.file("missing.PSP"), ""}}));
+    EXPECT_EQ(
+        f.prompt.messages,
+        (QList<Message>{
+            {Icon::Error, "Unkown error while saving file " + f.ws.file("q.PSP"), ""},
+            {Icon::Error, "Unkown error while opening file " + f.ws.file("missing.PSP"), ""}}));
 }
 
 TEST(Form1, NewAndOpenAskBeforeAChangedTextIsDropped) {
@@ -161,7 +161,8 @@ TEST(Form1, NumberLinesWritesAtLeastThreeDigits) {
     EXPECT_EQ(mirel::ui::numberedLines("a\n\nc"), "001  a\n002  \n003  c");
     EditorFixture f;
     QStringList lines;
-    for (int i = 1; i <= 1200; ++i) lines.append("строка " + QString::number(i));
+    for (int i = 1; i <= 1200; ++i)
+        lines.append("строка " + QString::number(i));
     f.form.Editor->setPlainText(lines.join('\n') + '\n');
     f.item("Process", "Number Lines")->trigger();
     const QStringList numbered = f.form.Editor->toPlainText().split('\n');

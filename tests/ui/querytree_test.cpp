@@ -64,7 +64,9 @@ struct TreeFixture {
     QTreeWidgetItem* section(const QString& relative) const {
         return view->nodeByKey(pasp(relative).toUpper());
     }
-    QTreeWidgetItem* query(const QString& relative) const { return view->nodeByKey(pasp(relative)); }
+    QTreeWidgetItem* query(const QString& relative) const {
+        return view->nodeByKey(pasp(relative));
+    }
     void select(QTreeWidgetItem* item) const { tree->setCurrentItem(item); }
     void key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) const {
         QTest::keyClick(tree, Qt::Key(key), modifiers);
@@ -75,9 +77,11 @@ struct TreeFixture {
         std::function<void(QTreeWidgetItem*, int)> walk = [&](QTreeWidgetItem* item, int depth) {
             out.append(QString(depth * 2, ' ') + item->text(0) + " [" +
                        QString::number(item->data(0, ui::PictureRole).toInt()) + "]");
-            for (int i = 0; i < item->childCount(); ++i) walk(item->child(i), depth + 1);
+            for (int i = 0; i < item->childCount(); ++i)
+                walk(item->child(i), depth + 1);
         };
-        for (int i = 0; i < tree->topLevelItemCount(); ++i) walk(tree->topLevelItem(i), 0);
+        for (int i = 0; i < tree->topLevelItemCount(); ++i)
+            walk(tree->topLevelItem(i), 0);
         out.removeFirst(); // the root's text is the temporary path
         return out;
     }
@@ -101,16 +105,16 @@ struct TreeFixture {
 } // namespace
 
 TEST(QueryTree, IsBuiltFromTheQueryFolderWithKeysPicturesAndOrder) {
-    TreeFixture f({"Отчеты/", "Отчеты/Вложенный/", "Отчеты/Свод.PSP", "Отчеты/Свод.HTM",
-                   "_Итоги/", "b.psp", "A.PSP", "Пакет.LINK", "notes.txt", "Вложенный.PSP"});
+    TreeFixture f({"Отчеты/", "Отчеты/Вложенный/", "Отчеты/Свод.PSP", "Отчеты/Свод.HTM", "_Итоги/",
+                   "b.psp", "A.PSP", "Пакет.LINK", "notes.txt", "Вложенный.PSP"});
     EXPECT_TRUE(f.prompt.messages.isEmpty()) << f.prompt.texts().join('|').toStdString();
     QTreeWidgetItem* root = f.view->rootNode();
     EXPECT_EQ(root->text(0), f.pasp());
     EXPECT_EQ(root->data(0, ui::KeyRole).toString(), f.pasp().toUpper());
     EXPECT_EQ(f.tree->currentItem(), root);
-    EXPECT_EQ(f.dump(), (QStringList{"  _Итоги [2]", "  Отчеты [2]", "    Вложенный [2]",
-                                     "    Свод [3]", "  A [1]", "  b [1]", "  Вложенный [1]",
-                                     "  Пакет. [4]"}));
+    EXPECT_EQ(f.dump(),
+              (QStringList{"  _Итоги [2]", "  Отчеты [2]", "    Вложенный [2]", "    Свод [3]",
+                           "  A [1]", "  b [1]", "  Вложенный [1]", "  Пакет. [4]"}));
     // Sections are keyed by their upper-cased path, queries by their path.
     QTreeWidgetItem* sub = f.section("Отчеты/Вложенный");
     ASSERT_NE(sub, nullptr);
@@ -125,8 +129,8 @@ TEST(QueryTree, IsBuiltFromTheQueryFolderWithKeysPicturesAndOrder) {
 TEST(QueryTree, APictureThatCannotBeLoadedLeavesTheTreeWithoutPictures) {
     TreeFixture f({"Отчеты/", "a.PSP"}, false);
     EXPECT_EQ(f.prompt.messages,
-              (QList<Message>{{Icon::None, "Ошибка при загрузке :\r\n" + f.ws.path() + "/note01.ICO",
-                               ""}}));
+              (QList<Message>{
+                  {Icon::None, "Ошибка при загрузке :\r\n" + f.ws.path() + "/note01.ICO", ""}}));
     EXPECT_FALSE(f.view->hasPictures());
     EXPECT_TRUE(f.query("a.PSP")->icon(0).isNull());
     EXPECT_TRUE(f.section("Отчеты")->icon(0).isNull());
@@ -225,9 +229,8 @@ TEST(QueryTree, DeletingASectionMovesItIntoTheProgramFolderOnce) {
     f.window->controls().mnu_pasp_del->trigger();
     EXPECT_TRUE(f.ws.exists("PASP/Старое/Архив"));
     EXPECT_NE(f.section("Старое/Архив"), nullptr);
-    EXPECT_EQ(f.prompt.texts(),
-              QStringList{"Ошибка при удалении\r\n\r\n" + f.pasp("Старое/Архив") + "\r\n\r\n" +
-                          f.ws.path() + "/Архив" + ReadOnlyMessage});
+    EXPECT_EQ(f.prompt.texts(), QStringList{"Ошибка при удалении\r\n\r\n" + f.pasp("Старое/Архив") +
+                                            "\r\n\r\n" + f.ws.path() + "/Архив" + ReadOnlyMessage});
 }
 
 TEST(QueryTree, RenameQueryMovesItsTemplateAndKeepsABatchListABatchList) {
@@ -247,7 +250,8 @@ TEST(QueryTree, RenameQueryMovesItsTemplateAndKeepsABatchListABatchList) {
 
     // An existing name, an empty answer, a name reaching into another folder.
     f.prompt.inputs = {QString("b"), QString(), std::nullopt, QString("../x")};
-    for (int i = 0; i < 4; ++i) f.window->controls().mnu_pasp_ren->trigger();
+    for (int i = 0; i < 4; ++i)
+        f.window->controls().mnu_pasp_ren->trigger();
     EXPECT_EQ(f.prompt.texts(),
               (QStringList{"Запрос с данным именем уже существует !!!",
                            "Ошибка при переименовании\r\n\r\n" + f.pasp("Свод.PSP") + "\r\n\r\n" +
@@ -266,8 +270,7 @@ TEST(QueryTree, RenameSectionCarriesItsNodesAlong) {
     f.select(f.section("Отчеты"));
     f.prompt.inputs = {QString("Месячные")};
     f.key(Qt::Key_F2);
-    EXPECT_EQ(f.prompt.questions,
-              (QList<Message>{{Icon::Question, "", "Переименовать раздел"}}));
+    EXPECT_EQ(f.prompt.questions, (QList<Message>{{Icon::Question, "", "Переименовать раздел"}}));
     EXPECT_TRUE(f.ws.exists("PASP/Месячные/Квартал/x.PSP"));
     EXPECT_EQ(f.section("Отчеты"), nullptr);
     ASSERT_NE(f.section("Месячные/Квартал"), nullptr);
@@ -277,15 +280,16 @@ TEST(QueryTree, RenameSectionCarriesItsNodesAlong) {
 
     const auto& c = f.window->controls();
     f.prompt.inputs = {QString("Месячные"), QString(), QString("Годовые")};
-    for (int i = 0; i < 3; ++i) c.mnu_rr_ren->trigger();
+    for (int i = 0; i < 3; ++i)
+        c.mnu_rr_ren->trigger();
     f.select(f.view->rootNode());
     c.mnu_rr_ren->trigger();
     f.select(f.query("a.PSP"));
     c.mnu_rr_ren->trigger();
-    EXPECT_EQ(f.prompt.texts(), (QStringList{"Раздел не переименован !!!",
-                                             "Раздел не переименован !!!",
-                                             "Раздел с данным именем уже существует !!!",
-                                             "Раздел не переименован !!!", "Укажите раздел !!!"}));
+    EXPECT_EQ(f.prompt.texts(),
+              (QStringList{"Раздел не переименован !!!", "Раздел не переименован !!!",
+                           "Раздел с данным именем уже существует !!!",
+                           "Раздел не переименован !!!", "Укажите раздел !!!"}));
     EXPECT_EQ(f.prompt.questions.size(), 4); // the root is refused without asking
 }
 
@@ -452,7 +456,15 @@ TEST(QueryTree, EditOpensTheSelectedQueryInTheEditor) {
     EXPECT_EQ(editor->windowTitle(), "Simple Text Editor");
     EXPECT_EQ(editor->currentFile(), f.pasp("Свод.PSP"));
     EXPECT_EQ(editor->Editor->toPlainText(), "1: 101 1\nDAT\n1 = V1\n");
-    editor->close();
+
+    // A changed query is offered for saving before the program ends.
+    editor->Editor->insertPlainText("SORT -\n");
+    f.prompt.answers = {true};
+    f.window->close();
+    EXPECT_FALSE(f.window->isVisible());
+    EXPECT_FALSE(editor->isVisible());
+    EXPECT_EQ(f.prompt.questions.size(), 1);
+    EXPECT_EQ(f.ws.read("PASP/Свод.PSP"), "SORT -\r\n1: 101 1\r\nDAT\r\n1 = V1\r\n");
 }
 
 TEST(QueryTree, HelpersNameFilesAsTheSystemDoes) {

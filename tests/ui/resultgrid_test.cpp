@@ -40,8 +40,7 @@ TEST(ResultGrid, ShowsLabelsAndValueColumnsWithoutTheRegionCode) {
     const GridTable wide = ui::gridTable({{"1", "1100", "1", "2", "3", "4"}}, 2,
                                          " n/n |Область|__________|Район|__________");
     EXPECT_EQ(wide.columns, 5);
-    EXPECT_EQ(wide.header,
-              (QStringList{" n/n ", "Область", "__________", "Район", "__________"}));
+    EXPECT_EQ(wide.header, (QStringList{" n/n ", "Область", "__________", "Район", "__________"}));
     EXPECT_EQ(ui::gridTable({{"1", "1100"}}, 2).rows, (QList<QStringList>{{"1", "", ""}}));
 }
 

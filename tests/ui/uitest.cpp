@@ -21,7 +21,8 @@ void writeStartableWorkspace(const TempWorkspace& ws, const QString& ini) {
 void copyTreePictures(const TempWorkspace& ws) {
     for (const char* name : {"NEW.Bmp", "CLSDFOLD.ICO", "note01.ICO", "W95mbx01.ico"}) {
         QFile picture(QStringLiteral(MIREL_DEMO_DIR "/") + QLatin1String(name));
-        if (picture.open(QIODevice::ReadOnly)) ws.writeBytes(QLatin1String(name), picture.readAll());
+        if (picture.open(QIODevice::ReadOnly))
+            ws.writeBytes(QLatin1String(name), picture.readAll());
     }
 }
 
