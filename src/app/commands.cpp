@@ -13,6 +13,9 @@ const QList<Command>& commands()
         {QStringLiteral("init"), QString(),
          QStringLiteral("write the default configuration when missing and create the folders"),
          cmdInit},
+        {QStringLiteral("query"), QStringLiteral("PATH [--region COD] [--html FILE]"),
+         QStringLiteral("compute a query or batch list; print the table or write its page"),
+         cmdQuery},
     };
     return table;
 }

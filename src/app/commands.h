@@ -51,5 +51,6 @@ int usage(const QString& name);
 
 // The commands, one file each.
 int cmdInit(CommandContext& ctx);
+int cmdQuery(CommandContext& ctx);
 
 } // namespace mirel::app
