@@ -95,6 +95,12 @@ int main(int argc, char** argv)
     if (commandName.isEmpty()) {
         if (!commandArgs.isEmpty())
             return fail("unknown option (see mirel --help)");
+        if (!period.isEmpty() || yes)
+            return fail("--period and --yes belong to the commands; the window takes its period "
+                        "from MIREL_WIN.INI (see mirel --help)");
+        // Checked before the display is opened: a mistyped folder needs no window system.
+        if (!workspaceOption.isEmpty() && !QFileInfo(workspaceOption).isDir())
+            return fail("the workspace folder does not exist");
         QApplication app(argc, argv);
         const QString programDir = QCoreApplication::applicationDirPath();
         const QString workspace = chooseWorkspace(workspaceOption, programDir);

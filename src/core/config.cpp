@@ -39,6 +39,11 @@ IniSections Read_Ini_Sections(const QString& path, platform::Prompt& prompt)
 {
     const QStringList lines = Read_Lines_Upper(path, false, prompt);
     IniSections result;
+    // A text file holds no NUL character: a binary file, or one saved as UTF-16, is no
+    // configuration at all rather than sections of garbage.
+    for (const QString& line : lines)
+        if (line.contains(QChar(0)))
+            return result;
     QString header;
     qsizetype i = 0;
     const qsizetype n = lines.size();

@@ -32,7 +32,8 @@ inline const QString g_s_Import_XLS = QStringLiteral("Загрузка файл�
 // Reads a sectioned file: lines trimmed, upper-cased, empty ones dropped. The first line
 // belongs to no section; when it is not a header the lines up to the first header form the
 // preamble (empty header); a header on the last line forms no section; a header directly
-// followed by another header has one empty line. Empty result when no section was formed.
+// followed by another header has one empty line. Empty result when no section was formed or
+// the file is not text (holds NUL characters).
 IniSections Read_Ini_Sections(const QString& path, platform::Prompt& prompt);
 
 // The first line beginning with the key in the "[MIREL_WIN]" sections; empty when none.

@@ -1,0 +1,34 @@
+#include "uitest.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QTimer>
+
+#include "ui/form_yyyymm.h"
+#include "ui/frm_mirel.h"
+
+namespace mirel::test {
+
+void writeStartableWorkspace(const TempWorkspace& ws, const QString& ini) {
+    ws.write("MIREL_WIN.INI", ini);
+    ws.write("FORM/2001_01.101/101_0101.1S", "Наименование;1;2;\nСтрока 1\nСтрока 2\n");
+    ws.write("FORM/2001_01.101/101_0101.TXT", "Сведения о численности\nN_PERIOD 12\n");
+    ws.write("SHIF/shif.txt", "1100 Область\n1101 Район\n");
+}
+
+bool withPeriodDialog(ui::Frm_mirel& window, const std::function<void(ui::Form_YYYYMM&)>& steps) {
+    bool shown = false;
+    QTimer::singleShot(0, &window, [&] {
+        auto* dialog = window.findChild<ui::Form_YYYYMM*>();
+        if (!dialog || !dialog->isVisible()) return;
+        shown = true;
+        steps(*dialog);
+        if (dialog->isVisible()) dialog->reject();
+    });
+    window.controls().Menu_YYYYMM->trigger();
+    // A dialog that never opened leaves the timer for the next event loop: run it now.
+    QCoreApplication::processEvents();
+    return shown;
+}
+
+} // namespace mirel::test

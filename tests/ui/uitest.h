@@ -1,0 +1,32 @@
+#pragma once
+
+#include <functional>
+#include <QStringList>
+
+#include "platform/prompt.h"
+#include "recorderprompt.h"
+#include "workspace.h"
+
+namespace mirel::ui {
+class Form_YYYYMM;
+class Frm_mirel;
+} // namespace mirel::ui
+
+namespace mirel::test {
+
+// Keeps the pages the window would have opened.
+class RecorderBrowser : public platform::Browser {
+public:
+    void open(const QString& path) override { opened.append(path); }
+    QStringList opened;
+};
+
+// Writes the configuration and what start-up needs beside it to run without a message: one
+// form in the catalog and a region classifier.
+void writeStartableWorkspace(const TempWorkspace& ws, const QString& ini);
+
+// Chooses "Отчетный период" in the window's menu and runs the steps on the open dialog. The
+// dialog is left with Escape when the steps leave it open. False when no dialog was shown.
+bool withPeriodDialog(ui::Frm_mirel& window, const std::function<void(ui::Form_YYYYMM&)>& steps);
+
+} // namespace mirel::test
