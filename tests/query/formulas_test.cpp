@@ -86,7 +86,7 @@ TEST(ShortNames, RowReferencesTakeTheSameColumnOfTheNamedRow) {
     ASSERT_TRUE(expandRowReferences(blocks, p));
     EXPECT_EQ(blocks[2].formulas[0].text, QStringLiteral("(1\\1\\1+1\\2\\1)-(1\\3\\1)"));
     // Row 2 has no formula for column 2: an empty cell; words such as SORT stay.
-    EXPECT_EQ(blocks[2].formulas[1].text, QStringLiteral("(1\\1\\2)+0+SORT"));
+    EXPECT_EQ(blocks[2].formulas[1].text, QStringLiteral("(1\\1\\2)+(0)+SORT"));
     EXPECT_TRUE(p.messages.isEmpty());
 }
 

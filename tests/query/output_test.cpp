@@ -106,10 +106,10 @@ TEST(TemplatePage, PlaceholdersRegionAndPeriod) {
     const PageTexts texts{"Область", "декабрь 2025", "2025", "12"};
     // Placeholders outside the result (row 5, column 3) keep their text; undelimited ones too.
     const QString templ = "<html><body><p>наименование_региона, отчетный_период</p><table>"
-                          "<tr><td>1\\1\\1</td><td>>1\\2\\1<</td></tr><tr><td>>1\\1\\2<</td>"
+                          "<tr><td> 1\\1\\1</td><td>>1\\2\\1<</td></tr><tr><td>>1\\1\\2<</td>"
                           "<td>>1\\5\\1<</td><td>>1\\1\\3<</td></tr></table></body></html>";
     EXPECT_EQ(templatePage(templ, t, texts),
-              "<html><body><p>Область, декабрь 2025</p><table><tr><td>1\\1\\1</td><td>>30<</td>"
+              "<html><body><p>Область, декабрь 2025</p><table><tr><td> 1\\1\\1</td><td>>30<</td>"
               "</tr><tr><td>>0.5<</td><td>>1\\5\\1<</td><td>>1\\1\\3<</td></tr></table></body>"
               "</html>");
 }
@@ -135,14 +135,15 @@ TEST(TemplatePage, MultyRegDownRepeatsTheDataRowsPerRegion) {
     t.blockRows = 2;
     t.columns = 1;
     t.matrix = rows({"Север||", "1|1100|5", "Юг||", "1|1200|***"});
+    // The first row of a block is the region's name row: its values are empty.
     const QString templ = "<body><table>\r\n<tr><td>Шапка</td></tr>\r\n"
-                          "<tr><td>1\\1\\0</td><td>1\\1\\1</td></tr>\r\n"
-                          "<tr><td>1\\2\\0</td><td>1\\2\\1</td></tr>\r\n"
+                          "<tr><td>Р</td><td>1\\1\\1</td></tr>\r\n"
+                          "<tr><td>Д</td><td>1\\2\\1</td></tr>\r\n"
                           "<tr><td>Конец</td></tr>\r\n</table></body>";
     EXPECT_EQ(templatePage(templ, t, {}),
               "<body><table>\r\n<tr><td>Шапка</td></tr>\r\n"
-              "<tr><td>Север</td><td></td></tr>\r\n<tr><td>1</td><td>5</td></tr>\r\n"
-              "<tr><td>Юг</td><td></td></tr>\r\n<tr><td>1</td><td>***</td></tr>\r\n"
+              "<tr><td>Р</td><td></td></tr>\r\n<tr><td>Д</td><td>5</td></tr>\r\n"
+              "<tr><td>Р</td><td></td></tr>\r\n<tr><td>Д</td><td>***</td></tr>\r\n"
               "<tr><td>Конец</td></tr>\r\n</table></body>");
 }
 
@@ -184,7 +185,7 @@ TEST(BatchPage, BodiesJoinedWithPageBreaks) {
     const QString brk = "<span><br clear=all style='page-break-before:always'></span>";
     EXPECT_TRUE(f.ws.readBytes("ЗАПРОСЫ/Пакет.HTM") ==
                 cp1251("<html><head></head><BODY lang=RU>\r\nA: >50<\r\n" + brk + "B: >60<" + brk +
-                       brk + "</body></html>"))
+                       "</body></html>"))
         << f.ws.read("ЗАПРОСЫ/Пакет.HTM").toStdString();
     EXPECT_EQ(f.prompt.messages,
               (QList<Message>{{Icon::None, "Паспорт счета пуст !!!", ""},

@@ -62,7 +62,7 @@ TEST(QueryReading, LinesAreUpperCasedTrimmedAndSqueezedAndNPeriodTakesTheMonthFi
     f.session.month = "7";
     const QString path = f.query("N.PSP", "1: 101 1 2025 n_period\nDAT\n1=1\\1\\1");
     EXPECT_EQ(*readQueryText(path, f.session.month, f.prompt),
-              QStringLiteral("1: 101 1 2025 7\r\nDAT\r\n1=1\\1\\1\r\n"));
+              QStringLiteral("1: 101 1 2025 7\r\nDAT\r\n1=1\\1\\1"));
 }
 
 TEST(QueryReading, UnbalancedBracketsNameTheFirstLine) {
@@ -168,7 +168,7 @@ TEST(Blocks, EveryFaultOfTheBlockLanguageHasItsMessage) {
         {dat + "SORT\nX", "Неверно определена графа сортировки данных !!!"},
         {dat + "SORT\n7", "Недопустимое значение графы сортировки !!!"},
         {head + "DAT\n1=1\\1\\1\nNOT_CALC\n1100\n0 нет",
-         "Не выделен код в блоке NOT_CALC -> 0 нет"},
+         "Не выделен код в блоке NOT_CALC -> 0 НЕТ"},
     };
     for (const auto& [text, message] : cases) {
         const Outcome o = runText(text);
