@@ -48,33 +48,72 @@ DataFile::DataFile(const QString& prepared)
         m_ends.append(end);
         start = next;
     }
+}
+
+QStringView DataFile::line(int l) const {
+    return QStringView(m_text).mid(m_starts.at(l), m_ends.at(l) - m_starts.at(l));
+}
+
+namespace {
+
+// The numeric value of a first field: plain digits without a detour through a text.
+double firstFieldValue(QStringView field) {
+    double v = 0;
+    for (QChar c : field) {
+        if (!isDigit(c)) return core::Val(field.toString());
+        v = v * 10 + (c.unicode() - '0');
+    }
+    return v;
+}
+
+// Files of up to this many lines are searched line by line; larger ones get an index.
+constexpr int SmallFile = 40;
+
+} // namespace
+
+void DataFile::buildIndex() const {
+    m_indexed = true;
     for (int l = 0; l < m_starts.size(); ++l) {
-        const QStringView line = text.mid(m_starts.at(l), m_ends.at(l) - m_starts.at(l));
-        const qsizetype blank = line.indexOf(QLatin1Char(' '));
+        const QStringView text = line(l);
+        const qsizetype blank = text.indexOf(QLatin1Char(' '));
         if (l > 0 && blank >= 0) {
-            const QStringView id = line.left(blank);
+            const QStringView id = text.left(blank);
             if (!m_byId.contains(id)) m_byId.insert(id, l);
         }
         // Only data lines count for the numeric lookup: the state and header lines would
         // otherwise answer for every identifier whose value is 0.
-        if (!line.isEmpty() && isDigit(line.at(0))) {
-            const double v = core::Val(field(line, 0).toString());
+        if (!text.isEmpty() && isDigit(text.at(0))) {
+            const double v = firstFieldValue(field(text, 0));
             if (!m_byValue.contains(v)) m_byValue.insert(v, l);
         }
     }
 }
 
 int DataFile::findRow(const QString& row) const {
+    if (m_starts.size() <= SmallFile) {
+        const QStringView id(row);
+        for (int l = 1; l < m_starts.size(); ++l) {
+            const QStringView text = line(l);
+            if (text.size() > id.size() && text.startsWith(id) &&
+                text.at(id.size()) == QLatin1Char(' '))
+                return l;
+        }
+        const double v = core::Val(row);
+        for (int l = 0; l < m_starts.size(); ++l) {
+            const QStringView text = line(l);
+            if (!text.isEmpty() && isDigit(text.at(0)) && firstFieldValue(field(text, 0)) == v)
+                return l;
+        }
+        return -1;
+    }
+    if (!m_indexed) buildIndex();
     if (!row.contains(QLatin1Char(' '))) {
         const auto it = m_byId.constFind(QStringView(row));
         if (it != m_byId.cend()) return it.value();
     } else {
         const QString head = row + QLatin1Char(' ');
         for (int l = 1; l < m_starts.size(); ++l)
-            if (QStringView(m_text)
-                    .mid(m_starts.at(l), m_ends.at(l) - m_starts.at(l))
-                    .startsWith(head))
-                return l;
+            if (line(l).startsWith(head)) return l;
     }
     return m_byValue.value(core::Val(row), -1);
 }

@@ -28,12 +28,17 @@ public:
 
 private:
     int findRow(const QString& row) const;
+    void buildIndex() const;
+    QStringView line(int l) const;
 
     QString m_text;
     QList<qsizetype> m_starts; // start of every line in m_text
     QList<qsizetype> m_ends;
-    QHash<QStringView, int> m_byId; // first field -> first line (from line 1) that has a blank
-    QHash<double, int> m_byValue;   // numeric value of the first field -> first data line
+    // Built on the first lookup of a larger file: first field -> first line (from line 1) that
+    // has a blank; numeric value of the first field -> first data line.
+    mutable bool m_indexed = false;
+    mutable QHash<QStringView, int> m_byId;
+    mutable QHash<double, int> m_byValue;
 };
 
 // The data files read during one computation, each read once: nothing writes data files while

@@ -330,10 +330,20 @@ QString FormulaContext::value(const Part& part, const QString& region) const {
         return text.isEmpty() ? QStringLiteral("0") : text;
     }
     const Reference& ref = refs->at(part.ref);
-    const QString code = part.region.isEmpty() ? region : part.region;
-    const QString path = data::sectionFilePath(datDir, ref.resolvedYear, ref.resolvedMonth,
-                                               ref.form, code, ref.sectionNo);
-    const DataFile& file = cache->file(path);
+    const bool own = part.region.isEmpty();
+    if (own && m_memoRegion != region) {
+        m_memoRegion = region;
+        m_memo.fill(nullptr, refs->size());
+    }
+    const DataFile* cached = own ? m_memo.value(part.ref) : nullptr;
+    if (!cached) {
+        const QString path =
+            data::sectionFilePath(datDir, ref.resolvedYear, ref.resolvedMonth, ref.form,
+                                  own ? region : part.region, ref.sectionNo);
+        cached = &cache->file(path);
+        if (own) m_memo[part.ref] = cached;
+    }
+    const DataFile& file = *cached;
     if (!file.exists) return QStringLiteral("-");
     if (grid && part.row.contains(QLatin1Char('I'))) {
         // In the entry mode "I" is the row being computed, also in other sections.

@@ -75,6 +75,11 @@ struct FormulaContext {
     // The value of a reference for a region: "-" for a missing data file, "0" for a missing row
     // or column, else the text of the field.
     QString value(const Part& part, const QString& region) const;
+
+private:
+    // The data files of the region being computed, per reference (paths are built once).
+    mutable QString m_memoRegion;
+    mutable QList<const DataFile*> m_memo;
 };
 
 // How a cell came out: a value (also "***"), not computed (empty: NOT_CALC, missing data
