@@ -51,6 +51,8 @@ int usage(const QString& name);
 
 // The commands, one file each.
 int cmdInit(CommandContext& ctx);
+int cmdCatalog(CommandContext& ctx);
+int cmdRegister(CommandContext& ctx);
 int cmdQuery(CommandContext& ctx);
 
 } // namespace mirel::app

@@ -34,14 +34,21 @@ using FormCatalog = QList<CatalogEntry>;
 // Loads the catalog from the FORM directory. 0 on success; -1 after the message (missing
 // directory, empty catalog, broken structure file).
 int Load_Form_Catalog(const QString& formDir, FormCatalog& catalog, platform::Prompt& prompt);
+// Walks the form folders YYYY_MM.FFF of the FORM directory (in the order listDirs gives) into
+// a new catalog. Folders that start with a digit and hold "_" but do not match are reported as
+// warnings and skipped. -1 at the first broken structure file.
 int Scan_Form_Dir(const QString& formDir, FormCatalog& catalog, platform::Prompt& prompt);
+// Splits a form folder name YYYY_MM.FFF into form code and base period YYYYMM; false when the
+// name does not match (the year must be four digits).
+bool parseFormFolderName(const QString& name, QString& formCode, QString& basePeriod);
 // Reads the structure files prefix + designator + "S" of one form folder, in the given
 // (sorted) designator order, and stores them in the catalog.
 int Read_Form_Sections(FormCatalog& catalog, const QString& formCode, const QString& basePeriod,
                        const QString& pathPrefix, const QStringList& designators,
                        platform::Prompt& prompt);
 // Parses the lines of one structure file (as Read_Lines_Upper gives them). 0 on success; -1
-// after the message naming the path.
+// after the message naming the path (column line last, no column identifier). A file without
+// a column line gives one empty row and one empty column, with a warning.
 int parseStructure(const QStringList& lines, const QString& path, SectionStructure& section,
                    platform::Prompt& prompt);
 void New_Catalog_Entry(FormCatalog& catalog, const QString& formCode, const QString& basePeriod,
@@ -62,7 +69,16 @@ int VVOD_Base_Per(const QString& formCode, const QString& periodCode, const Form
 
 // The form folder of a base period: formDir + "/" + YYYY + "_" + MM + "." + FFF.
 QString formFolder(const QString& formDir, const QString& formCode, const QString& basePeriod);
-// Display name "FFF - title" of a form for the reporting month when it is due; else empty.
+// formFolder + "/" + FFF + "_" + YYMM: the beginning of every file name of the form folder
+// (structure files, description, zero maps, rule files).
+QString formFilePrefix(const QString& formDir, const QString& formCode, const QString& basePeriod);
+// The description file: formFilePrefix + ".TXT", or formFilePrefix alone when that is missing.
+QString descriptionPath(const QString& formDir, const QString& formCode, const QString& basePeriod);
+// The periodicity of the "N_PERIOD" line of a description file (its leading digits; 0 when
+// none); found tells whether the line exists. A missing file shows "Файл отсутствует : ".
+int formPeriodicity(const QString& descriptionFile, bool& found, platform::Prompt& prompt);
+// Display name "FFF - title" of a form for the reporting month when it is due; else empty
+// (also without an "N_PERIOD" line).
 QString VVOD_Name_Form(const QString& formDir, const QString& formCode, const QString& basePeriod,
                        int reportingMonth, platform::Prompt& prompt);
 // "Раздел 01. Строк : 12. Граф :  5"

@@ -34,7 +34,9 @@ using SummList = QList<SummFile>;
 
 // Loads a classifier from the SHIF directory: fileName (".TXT" appended when it does not end
 // so) when given and existing, else "shif.txt". An empty or missing file shows
-// "Справочник регионов не сформирован !!!" and leaves the classifier unchanged. Returns 0.
+// "Справочник регионов не сформирован !!!" and leaves the classifier unchanged; otherwise the
+// file replaces the classifier whole. A code given on more than one line is reported as a
+// warning (lookups find its first line). Returns 0.
 int Load_Regions(Regions& regions, const QString& shifDir, const QString& fileName,
                  platform::Prompt& prompt);
 
@@ -54,6 +56,9 @@ QString regionName(const Regions& regions, const QString& code);
 // (else shows "Не заданы условия суммирования !!!").
 SummList VVOD_Summ(const core::IniSections& cnf, const Regions& regions, const QString& shifDir,
                    bool& enabled, platform::Prompt& prompt);
+// The blocks of one summation file (lines upper-cased; a line with ":" opens a block, a block
+// without members holds one single blank; a header on the last line forms no block).
+SummFile readSummFile(const QString& path, platform::Prompt& prompt);
 // Reads one summation file and appends it; -1 (after the message) when a summary code is not
 // in the classifier.
 int VVOD_A_Summ(SummList& list, const QString& path, const Regions& regions,

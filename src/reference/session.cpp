@@ -1,5 +1,6 @@
 #include "reference/session.h"
 
+#include "core/periods.h"
 #include "core/text.h"
 #include "platform/prompt.h"
 
@@ -30,11 +31,33 @@ int F_Global(Session& s, const QDate& today, platform::Prompt& prompt)
     }
     if (core::Ini_A_Dir(s.cnf, s.dirs, s.importMenu, s.programDir, prompt) != 0)
         return -1;
+    if (Load_Form_Catalog(s.dir(core::DirFORM), s.forms, prompt) != 0)
+        return -1;
+    // A missing classifier is reported but does not stop the program.
+    Load_Regions(s.regions, s.dir(core::DirSHIF), core::Ini_Line(s.cnf, QStringLiteral("SHIF")),
+                 prompt);
     takePeriodField(s.cnf, QStringLiteral("YYYY"), s.year);
     takePeriodField(s.cnf, QStringLiteral("MM"), s.month);
     s.year = core::Trim(s.year);
     s.month = core::Trim(s.month);
     return 0;
+}
+
+QString Session::periodCode() const { return core::periodCode(year, month); }
+
+int Session::selectForm(const QString& formCode, platform::Prompt& prompt)
+{
+    QString basePeriod;
+    int index = -1;
+    if (VVOD_Base_Per(formCode, periodCode(), forms, basePeriod, index, prompt) != 0)
+        return -1;
+    currentForm = index;
+    return 0;
+}
+
+const CatalogEntry* Session::currentEntry() const
+{
+    return currentForm >= 0 && currentForm < forms.size() ? &forms.at(currentForm) : nullptr;
 }
 
 } // namespace mirel::reference

@@ -25,11 +25,21 @@ struct Session {
     QStringList importMenu;        // captions of the import menu entries
     FormCatalog forms;             // a_Form
     Regions regions;               // a_reg
+    SummList summ;                 // a_Summ of the data-loading view
+    bool summEnabled = false;      // "Алгоритм суммирования" enabled (a summation file was read)
     QString year = QStringLiteral("2001");  // year field
     QString month = QStringLiteral("12");   // month field
     int currentForm = -1;          // index of the current form entry in forms, -1 when none
 
     QString dir(core::DirSlot slot) const { return dirs.value(slot); }
+    // The period code YYYYMM of the period fields.
+    QString periodCode() const;
+    // VVOD_Base_Per for the period fields: makes the applicable entry of the form the current
+    // form entry. 0 on success; -1 after "Форма некаталогизирована для данного отчетного
+    // периода !!!" (current entry unchanged).
+    int selectForm(const QString& formCode, platform::Prompt& prompt);
+    // The current form entry, nullptr when none.
+    const CatalogEntry* currentEntry() const;
     QString iniPath() const { return programDir + QLatin1Char('/') + core::IniFileName; }
 };
 

@@ -1,0 +1,201 @@
+#include "platform/evaluator.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+
+namespace mirel::platform {
+
+QString EvalResult::text() const {
+    if (!ok) return QString();
+    if (isBoolean) return value != 0.0 ? QStringLiteral("True") : QStringLiteral("False");
+    return numberText(value);
+}
+
+namespace {
+
+// The first 15 significant digits of a positive value, rounded half up from `precision` + 1
+// digits, and the decimal exponent of the first. False when the 16th and 17th digits of the
+// rounded text are "50", which may hide a value just below the half.
+bool leadingDigits(double value, int precision, char (&digits)[15], int& exponent) {
+    char buf[80];
+    const auto res =
+        std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, precision);
+    char all[64];
+    int count = 0;
+    const char* p = buf;
+    for (; p < res.ptr && *p != 'e'; ++p) {
+        if (*p != '.') all[count++] = *p;
+    }
+    std::from_chars(p + 1 + (p[1] == '+'), res.ptr, exponent);
+    if (precision < 20 && all[15] == '5' && all[16] == '0') return false;
+    std::copy(all, all + 15, digits);
+    if (all[15] >= '5') {
+        int i = 14;
+        for (; i >= 0 && digits[i] == '9'; --i)
+            digits[i] = '0';
+        if (i >= 0) {
+            ++digits[i];
+        } else {
+            digits[0] = '1';
+            ++exponent;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+QString numberText(double value) {
+    if (value == 0.0) return QStringLiteral("0");
+    if (!std::isfinite(value)) return QStringLiteral("***");
+
+    // 15 significant digits, halves rounded away from zero as the script engine does (not to
+    // even): 100000000000000.5 is "100000000000001".
+    int exponent = 0;
+    char digits[15];
+    if (!leadingDigits(std::fabs(value), 16, digits, exponent)) {
+        // The two digits after the 15th read "50": look further to tell a half from less.
+        leadingDigits(std::fabs(value), 50, digits, exponent);
+    }
+    int count = 15;
+    while (count > 1 && digits[count - 1] == '0')
+        --count;
+    const bool negative = value < 0;
+
+    char out[48];
+    int n = 0;
+    if (negative) out[n++] = '-';
+    if (exponent < -4 || exponent >= 15) {
+        out[n++] = digits[0];
+        if (count > 1) {
+            out[n++] = '.';
+            for (int i = 1; i < count; ++i)
+                out[n++] = digits[i];
+        }
+        out[n++] = 'E';
+        out[n++] = exponent < 0 ? '-' : '+';
+        const int e = exponent < 0 ? -exponent : exponent;
+        if (e >= 100) out[n++] = char('0' + e / 100);
+        out[n++] = char('0' + e / 10 % 10);
+        out[n++] = char('0' + e % 10);
+    } else if (exponent < 0) {
+        out[n++] = '0';
+        out[n++] = '.';
+        for (int i = -1; i > exponent; --i)
+            out[n++] = '0';
+        for (int i = 0; i < count; ++i)
+            out[n++] = digits[i];
+    } else {
+        for (int i = 0; i <= exponent; ++i)
+            out[n++] = i < count ? digits[i] : '0';
+        if (count > exponent + 1) {
+            out[n++] = '.';
+            for (int i = exponent + 1; i < count; ++i)
+                out[n++] = digits[i];
+        }
+    }
+    return QString::fromLatin1(out, n);
+}
+
+namespace {
+
+// A decimal number text taken apart: sign, whole digits, decimal digits (exponent applied).
+struct DecimalText {
+    bool negative = false;
+    QString whole;
+    QString decimals;
+};
+
+bool parseDecimal(const QString& text, DecimalText& out) {
+    qsizetype i = 0;
+    qsizetype end = text.size();
+    while (i < end && text.at(i) == u' ')
+        ++i;
+    while (end > i && text.at(end - 1) == u' ')
+        --end;
+    if (i < end && (text.at(i) == u'-' || text.at(i) == u'+')) {
+        out.negative = text.at(i) == u'-';
+        ++i;
+    }
+    QString digits;
+    qsizetype point = -1;
+    for (; i < end; ++i) {
+        const QChar c = text.at(i);
+        if (c >= u'0' && c <= u'9')
+            digits.append(c);
+        else if ((c == u'.' || c == u',') && point < 0)
+            point = digits.size();
+        else
+            break;
+    }
+    if (digits.isEmpty()) return false;
+    if (point < 0) point = digits.size();
+    if (i < end) {
+        if (text.at(i) != u'e' && text.at(i) != u'E') return false;
+        ++i;
+        bool expNegative = false;
+        if (i < end && (text.at(i) == u'-' || text.at(i) == u'+')) {
+            expNegative = text.at(i) == u'-';
+            ++i;
+        }
+        if (i >= end) return false;
+        long e = 0;
+        for (; i < end; ++i) {
+            const QChar c = text.at(i);
+            if (c < u'0' || c > u'9') return false;
+            if (e < 100000) e = e * 10 + (c.unicode() - u'0');
+        }
+        if (e > 1000) return false; // no double comes near; writing it out would make a huge text
+        point += expNegative ? -e : e;
+    }
+    if (point <= 0) {
+        out.whole = QStringLiteral("0");
+        out.decimals = QString(-point, u'0') + digits;
+    } else if (point >= digits.size()) {
+        out.whole = digits + QString(point - digits.size(), u'0');
+    } else {
+        out.whole = digits.left(point);
+        out.decimals = digits.mid(point);
+    }
+    qsizetype lead = 0;
+    while (lead + 1 < out.whole.size() && out.whole.at(lead) == u'0')
+        ++lead;
+    out.whole.remove(0, lead);
+    return true;
+}
+
+} // namespace
+
+QString formatNumber(const QString& text, int decimals) {
+    DecimalText d;
+    if (decimals < 1 || !parseDecimal(text, d)) return text;
+    decimals = std::min(decimals, FormatMaxDecimals);
+    const QString sign = d.negative ? QStringLiteral("-") : QString();
+    if (d.decimals.isEmpty()) return sign + d.whole + u'.' + QString(decimals, u'0');
+
+    if (d.decimals.size() > decimals && d.decimals.at(decimals) >= u'5') {
+        // One unit of the last kept decimal away from zero, carried through the digits.
+        QString digits = d.whole + d.decimals.left(decimals);
+        qsizetype i = digits.size() - 1;
+        for (; i >= 0; --i) {
+            if (digits.at(i) == u'9') {
+                digits[i] = u'0';
+            } else {
+                digits[i] = QChar(digits.at(i).unicode() + 1);
+                break;
+            }
+        }
+        if (i < 0) digits.prepend(u'1');
+        return sign + digits.left(digits.size() - decimals) + u'.' + digits.right(decimals);
+    }
+    // Without rounding the decimals are padded with at most three zeros.
+    return sign + d.whole + u'.' + (d.decimals + QStringLiteral("000")).left(decimals);
+}
+
+QString formatNumber(double value, int decimals) {
+    if (decimals < 1) return numberText(value);
+    return formatNumber(numberText(value), decimals);
+}
+
+} // namespace mirel::platform

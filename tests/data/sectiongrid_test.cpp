@@ -1,0 +1,164 @@
+#include <gtest/gtest.h>
+
+#include "data/sectiongrid.h"
+#include "platform/fileio.h"
+#include "recorderprompt.h"
+#include "reference/catalog.h"
+#include "workspace.h"
+
+using namespace mirel::data;
+using mirel::platform::Icon;
+using mirel::test::Message;
+using mirel::test::RecorderPrompt;
+using mirel::test::TempWorkspace;
+
+namespace {
+
+// Section 2 of three rows and two columns.
+SectionGrid grid() {
+    return SectionGrid::fromStructure(
+        2, mirel::reference::SectionStructure{"2", {"1", "2", "3 ИТОГО"}, {"1", "2"}});
+}
+
+QStringList data(const SectionGrid& g) {
+    QStringList out;
+    for (int r = 1; r <= g.rows(); ++r)
+        for (int c = 1; c <= g.columns(); ++c)
+            out.append(g.cell(r, c));
+    return out;
+}
+
+QString formatError(const QString& what, int count, int expected) {
+    return "Ошибка в формате данных !!!\r\n" + what + "\r\n" + QString::number(count) +
+           "\r\nДолжно быть = " + QString::number(expected);
+}
+
+} // namespace
+
+TEST(SectionGrid, ShapeTitlesLabelsAndEditing) {
+    SectionGrid g = grid();
+    EXPECT_EQ(g.rows(), 3);
+    EXPECT_EQ(g.columns(), 2);
+    EXPECT_EQ(g.cell(0, 2), "2");
+    EXPECT_EQ(g.cell(3, 0), "3 ИТОГО");
+    EXPECT_EQ(g.caption(), "02");
+    EXPECT_FALSE(g.setCell(0, 1, "x"));
+    EXPECT_FALSE(g.setCell(4, 1, "x"));
+    EXPECT_FALSE(g.changed());
+    EXPECT_TRUE(g.setCell(3, 2, "4,5"));
+    EXPECT_TRUE(g.changed());
+    EXPECT_DOUBLE_EQ(g.sum(), 4.5);
+    g.fillZeros();
+    EXPECT_EQ(data(g), QStringList(6, "0"));
+}
+
+TEST(GridLoading, LoadsValuesAndCaptionsFromTheStateLine) {
+    TempWorkspace ws;
+    ws.write("a", "PR_++ \n! 0000 101 02 01 12 7\n3 5 6\n1\t1,5 2\n");
+    ws.write("b", "! 0000 101 02 01 12 7\n2 1 1\n");
+    ws.write("c", "PR_?\n! 0000 101 02 01 12 7\n");
+    RecorderPrompt p;
+    SectionGrid g = grid();
+    g.setCell(2, 2, "stale");
+    EXPECT_EQ(Load_DD(g, ws.file("a"), false, p), 0);
+    EXPECT_EQ(g.caption(), "02: ++");
+    EXPECT_EQ(data(g), (QStringList{"1,5", "2", "", "", "5", "6"}));
+    EXPECT_FALSE(g.changed());
+    EXPECT_EQ(Load_DD(g, ws.file("b"), false, p), 0);
+    EXPECT_EQ(g.caption(), "02: -");
+    EXPECT_EQ(Load_DD(g, ws.file("c"), false, p), 0);
+    EXPECT_EQ(g.caption(), "02: ?");
+    EXPECT_EQ(data(g), QStringList(6, ""));
+    EXPECT_EQ(Load_DD(g, ws.file("none"), false, p), 0);
+    EXPECT_EQ(g.caption(), "02");
+    EXPECT_TRUE(p.messages.isEmpty());
+}
+
+TEST(GridLoading, FormatErrorsStopAndRowZeroIsSkipped) {
+    TempWorkspace ws;
+    ws.write("cols", "PR_?\n1 1 2 3\n");
+    ws.write("rows", "PR_?\n1 1 2\n4 1 2\n");
+    ws.write("zero", "PR_?\n0 8 8\n0 9 9\n2 1 2\n");
+    RecorderPrompt p;
+    SectionGrid g = grid();
+    EXPECT_EQ(Load_DD(g, ws.file("cols"), false, p), -1);
+    EXPECT_EQ(g.caption(), "02: --");
+    EXPECT_EQ(Load_DD(g, ws.file("rows"), false, p), -1);
+    EXPECT_EQ(g.caption(), "02: --");
+    EXPECT_EQ(Load_DD(g, ws.file("zero"), false, p), 0);
+    EXPECT_EQ(g.cell(0, 1), "1"); // the title row is untouched
+    EXPECT_EQ(data(g), (QStringList{"", "", "1", "2", "", ""}));
+    EXPECT_EQ(p.messages,
+              (QList<Message>{{Icon::Error, formatError("К-во граф = ", 3, 2), "Ошибка !!!"},
+                              {Icon::Error, formatError("К-во строк = ", 4, 3), "Ошибка !!!"},
+                              {Icon::Warning,
+                               "Ошибка в формате данных !!!\r\nСтрока с номером 0 вне раздела "
+                               "(строк : 3) пропущена",
+                               ws.file("zero")}}));
+}
+
+TEST(GridLoading, CompareModeComparesNumbersAndLeftOutCells) {
+    TempWorkspace ws;
+    ws.write("a", "PR_?\n1 7.50 0\n3 1 2\n");
+    RecorderPrompt p;
+    SectionGrid g = grid();
+    g.setCell(1, 1, "7.5");
+    g.setCell(3, 1, "1");
+    g.setCell(3, 2, "2");
+    EXPECT_EQ(Load_DD(g, ws.file("a"), true, p), 0);
+    g.setCell(1, 2, "");
+    EXPECT_EQ(Load_DD(g, ws.file("a"), true, p), 0);
+    // Row 2 is not in the file: a value typed there is a difference.
+    g.setCell(2, 2, "3");
+    EXPECT_EQ(Load_DD(g, ws.file("a"), true, p), -1);
+    g.setCell(2, 2, "0");
+    g.setCell(3, 2, "2.01");
+    EXPECT_EQ(Load_DD(g, ws.file("a"), true, p), -1);
+    EXPECT_EQ(data(g), (QStringList{"7.5", "", "", "0", "1", "2.01"}));
+    EXPECT_EQ(Load_DD(g, ws.file("none"), true, p), -1);
+    g.fillZeros();
+    EXPECT_EQ(Load_DD(g, ws.file("none"), true, p), 0);
+    EXPECT_TRUE(p.messages.isEmpty());
+}
+
+TEST(GridSaving, SaveSetsTheCaptionAndReadsBack) {
+    TempWorkspace ws;
+    ws.mkdir("DAT");
+    RecorderPrompt p;
+    const DataKey key{ws.file("DAT"), "2001", "12", "101", "7"};
+    SectionGrid g = grid();
+    g.setCell(1, 1, "-5");
+    g.setCell(3, 2, "5");
+    EXPECT_EQ(VV_Save(g, key, QString(), p), "0");
+    EXPECT_EQ(g.caption(), "02: 0");
+    EXPECT_FALSE(g.changed());
+    EXPECT_TRUE(ws.readBytes("DAT/DAT_0112.101/7.02") ==
+                mirel::test::cp1251("PR_0\r\n! 0000 101 02 01 12 7\r\n1 -5 0\r\n2 0 0\r\n"
+                                    "3 0 5\r\n"));
+    SectionGrid back = grid();
+    EXPECT_EQ(Load_DD(back, key.path(2), false, p), 0);
+    EXPECT_EQ(data(back), (QStringList{"-5", "0", "0", "0", "0", "5"}));
+    EXPECT_EQ(Load_DD(g, key.path(2), true, p), 0);
+
+    ASSERT_TRUE(mirel::platform::setReadOnly(key.path(2), true));
+    g.setCell(1, 1, "1");
+    EXPECT_EQ(VV_Save(g, key, "PR_?", p), QString());
+    EXPECT_EQ(g.caption(), "02: 0");
+    EXPECT_TRUE(g.changed());
+    EXPECT_EQ(p.messages,
+              (QList<Message>{{Icon::Error, "Ошибка при записи информации !!!", key.path(2)}}));
+}
+
+TEST(GridSaving, ZeroMapMarksOnlyCellsOfTheSection) {
+    RecorderPrompt p;
+    SectionGrid g = grid();
+    applyZeroMap(g, {{"0", " "}, {}, {" ", "0", "0"}}, "MAP", p);
+    EXPECT_TRUE(g.isZeroCell(1, 1));
+    EXPECT_FALSE(g.isZeroCell(1, 2));
+    EXPECT_TRUE(g.isZeroCell(3, 2));
+    EXPECT_FALSE(g.isZeroCell(3, 3));
+    EXPECT_EQ(p.messages, (QList<Message>{{Icon::Warning,
+                                           "Ошибка в формате данных !!!\r\nКарта нулевых клеток "
+                                           "выходит за пределы раздела (строк : 3, граф : 2)",
+                                           "MAP"}}));
+}
