@@ -95,9 +95,9 @@ struct Workspace {
         QString text;
         int n = 1;
         for (const QString& form : Forms)
-            for (const QString& spec :
+            for (const QString& given :
                  {QString(), QStringLiteral(" YEAR -1"), QStringLiteral(" -1")})
-                text += QString::number(n++) + ": " + form + " 1" + spec + "\r\n";
+                text += QString::number(n++) + ": " + form + " 1" + given + "\r\n";
         text += "DAT\r\n";
         for (int c = 1; c <= 40; ++c) {
             const int a = (c - 1) % 12 + 1;

@@ -9,12 +9,12 @@
 namespace mirel::query {
 namespace {
 
-QString offsetValue(const QString& spec, const QString& current) {
-    return QString::number(qint64(core::Val(current)) + qint64(core::Val(spec)));
+QString offsetValue(const QString& given, const QString& current) {
+    return QString::number(qint64(core::Val(current)) + qint64(core::Val(given)));
 }
 
-bool isOffset(const QString& spec) {
-    return spec.startsWith(QLatin1Char('+')) || spec.startsWith(QLatin1Char('-'));
+bool isOffset(const QString& given) {
+    return given.startsWith(QLatin1Char('+')) || given.startsWith(QLatin1Char('-'));
 }
 
 } // namespace
@@ -26,19 +26,19 @@ const reference::SectionStructure* Reference::structure(const reference::FormCat
     return &sections.at(sectionNo - 1);
 }
 
-QString resolveYear(const QString& spec, const QString& currentYear) {
-    if (spec.isEmpty() || spec == QStringLiteral("YEAR"))
+QString resolveYear(const QString& given, const QString& currentYear) {
+    if (given.isEmpty() || given == QStringLiteral("YEAR"))
         return QString::number(qint64(core::Val(currentYear)));
-    if (spec == QStringLiteral("LAST")) return QString::number(qint64(core::Val(currentYear)) - 1);
-    if (isOffset(spec)) return offsetValue(spec, currentYear);
-    return spec;
+    if (given == QStringLiteral("LAST")) return QString::number(qint64(core::Val(currentYear)) - 1);
+    if (isOffset(given)) return offsetValue(given, currentYear);
+    return given;
 }
 
-QString resolveMonth(const QString& spec, const QString& currentMonth) {
-    if (spec.isEmpty() || spec == QStringLiteral("MOUNTH"))
+QString resolveMonth(const QString& given, const QString& currentMonth) {
+    if (given.isEmpty() || given == QStringLiteral("MOUNTH"))
         return QString::number(qint64(core::Val(currentMonth)));
-    if (isOffset(spec)) return offsetValue(spec, currentMonth);
-    return spec;
+    if (isOffset(given)) return offsetValue(given, currentMonth);
+    return given;
 }
 
 int sectionIndex(const reference::CatalogEntry& entry, const QString& section) {

@@ -43,8 +43,8 @@ struct Period {
 // Resolves a year or month specification against the current field value: the words ("YEAR",
 // "LAST", "MOUNTH") and signed offsets become numbers written as decimal text; anything else
 // stays as written. An empty specification counts as the current value.
-QString resolveYear(const QString& spec, const QString& currentYear);
-QString resolveMonth(const QString& spec, const QString& currentMonth);
+QString resolveYear(const QString& given, const QString& currentYear);
+QString resolveMonth(const QString& given, const QString& currentMonth);
 
 // The position of a section identifier in a catalogue entry (1-based), 0 when absent.
 int sectionIndex(const reference::CatalogEntry& entry, const QString& section);
