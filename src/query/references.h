@@ -18,8 +18,8 @@ struct Reference {
     QString number;   // reference number (digits)
     QString form;     // form code
     QString section;  // section identifier (designator of the catalogue)
-    QString year;     // year specification: explicit year, +n / -n, "YEAR" or "LAST"
-    QString month;    // month specification: explicit month, +n / -n or "MOUNTH"
+    QString year;     // year as written: explicit year, +n / -n, "YEAR" or "LAST"
+    QString month;    // month as written: explicit month, +n / -n or "MOUNTH"
     QString position; // catalogue entry (1-based) and section number, "e s"
     QString fix;      // "FIX" for a fixed-width line
 
@@ -40,9 +40,9 @@ struct Period {
     QString month;
 };
 
-// Resolves a year or month specification against the current field value: the words ("YEAR",
+// Resolves a year or month as written in a reference line against the current field value: the words ("YEAR",
 // "LAST", "MOUNTH") and signed offsets become numbers written as decimal text; anything else
-// stays as written. An empty specification counts as the current value.
+// stays as written. An empty text counts as the current value.
 QString resolveYear(const QString& given, const QString& currentYear);
 QString resolveMonth(const QString& given, const QString& currentMonth);
 
