@@ -13,18 +13,15 @@ const QList<Command>& commands()
         {QStringLiteral("init"), QString(),
          QStringLiteral("write the default configuration when missing and create the folders"),
          cmdInit},
-<<<<<<< HEAD
-        {QStringLiteral("query"), QStringLiteral("PATH [--region COD] [--html FILE]"),
-         QStringLiteral("compute a query or batch list; print the table or write its page"),
-         cmdQuery},
-=======
         {QStringLiteral("catalog"), QString(),
          QStringLiteral("print the form catalog: form, base period, sections with rows and columns"),
          cmdCatalog},
         {QStringLiteral("register"), QStringLiteral("FFF [--missing]"),
          QStringLiteral("print the register of submitted reports of a form for the period"),
          cmdRegister},
->>>>>>> main
+        {QStringLiteral("query"), QStringLiteral("PATH [--region COD] [--html FILE]"),
+         QStringLiteral("compute a query or batch list; print the table or write its page"),
+         cmdQuery},
     };
     return table;
 }
