@@ -10,7 +10,7 @@ using mirel::test::TempWorkspace;
 namespace {
 
 void queryWorkspace(TempWorkspace& ws) {
-    ws.write("MIREL_WIN.INI", "Мирель\n[MIREL_WIN]\nYYYY= 2025\nMM= 12\n");
+    ws.write("MIREL_WIN.INI", "Мирель\n[MIREL_WIN]\nYYYY= 2025\nMM= 12\n[DIR_PASP]\nЗАПРОСЫ\n");
     ws.write("FORM/2020_01.101/101_2001.1S", "Строка;1;2;\n1\n2\n");
     ws.write("FORM/2020_01.101/101_2001.TXT", "Форма 101\nN_PERIOD 12\n");
     ws.write("SHIF/shif.txt", "1100 Север\n1200 Юг\n");
@@ -63,7 +63,7 @@ TEST(QueryCommand, WritesThePageAndFailsOnParseErrors) {
 TEST(QueryCommand, ABatchListPrintsItsPage) {
     TempWorkspace ws;
     queryWorkspace(ws);
-    ws.write("MIREL_WIN.INI", "Мирель\n[MIREL_WIN]\nYYYY= 2025\nMM= 12\nIE\n");
+    ws.write("MIREL_WIN.INI", "Мирель\n[MIREL_WIN]\nYYYY= 2025\nMM= 12\nIE\n[DIR_PASP]\nЗАПРОСЫ\n");
     ws.write("ЗАПРОСЫ/Таблица.HTM", "<html><body>>1\\1\\1<</body></html>");
     ws.write("ЗАПРОСЫ/Пакет.LINK", "Таблица\n");
     const auto r = runMirel({"query", "Пакет.LINK", "--workspace", ws.path()});
