@@ -125,7 +125,8 @@ TEST(MainWindow, OpensWithItsMenusControlsAndPeriodFields) {
                               {"menu_FFF_per", "По дате начала эксплуатации"}}));
     // Only what exists yet can be chosen. The title line makes an (empty) preamble, so
     // "ВВОД ДАННЫХ" is offered; without "ОТЧЕТ" the reports are hidden.
-    EXPECT_EQ(enabledItems(w), (QStringList{"Menu_YYYYMM", "mnu_exit"}));
+    EXPECT_EQ(enabledItems(w), (QStringList{"Menu_YYYYMM", "menu_FFF_cod", "menu_FFF_per",
+                                            "menu_VV_All", "mnu_exit"}));
     EXPECT_EQ(visibleBarItems(w), (QStringList{"mnu_pasp", "mnu_dir", "menu_Import", "Memu_Serv",
                                                "menu_FFF", "menu_VV_All", "mnu_exit"}));
     EXPECT_EQ(w.findChild<QMenu*>("Memu_Serv"), c.Memu_Serv);
