@@ -19,6 +19,9 @@ const QList<Command>& commands()
         {QStringLiteral("register"), QStringLiteral("FFF [--missing]"),
          QStringLiteral("print the register of submitted reports of a form for the period"),
          cmdRegister},
+        {QStringLiteral("query"), QStringLiteral("PATH [--region COD] [--html FILE]"),
+         QStringLiteral("compute a query or batch list; print the table or write its page"),
+         cmdQuery},
     };
     return table;
 }

@@ -70,6 +70,13 @@ Frm_mirel::Frm_mirel(const QString& workspace, platform::Prompt& prompt, platfor
     createMenus();
     connectAction(m_c.Menu_YYYYMM, [this] { openPeriodDialog(); });
     connectAction(m_c.mnu_exit, [this] { close(); });
+    // "Выход" on the button belongs to the open view; any other caption to the query view.
+    connect(m_c.Cmd_calc, &QPushButton::clicked, this, [this] {
+        if (m_view != View::Query)
+            leaveView();
+        else
+            Q_EMIT calcClicked();
+    });
     createViews();
 }
 
@@ -229,6 +236,7 @@ void Frm_mirel::layoutControls() {
 }
 
 int Frm_mirel::load(const QDate& today) {
+    m_today = today;
     Ini_Me();
     if (reference::F_Global(m_session, today, prompt()) != 0) return -1;
     m_c.Txt_Date[0]->setText(m_session.year);

@@ -127,6 +127,21 @@ public:
     // "Отчетный период": the period dialog.
     void openPeriodDialog();
 
+    // The views of the client area. The query view is the window's own; the data-loading view
+    // and the catalog view replace it until "Выход" on Cmd_calc.
+    enum class View { Query, Load, Catalog };
+    View view() const { return m_view; }
+    // Puts a view in place of the query view: hides the region selector, "Записать HTML" and
+    // "Карта", disables the menus that the view locks and captions Cmd_calc "Выход" (across the
+    // period row for the catalog). Entering the open view again changes nothing else.
+    void enterView(View view);
+    // "Выход" on Cmd_calc: hides the controls of the views, gives Cmd_calc back its caption
+    // "Выполнить", enables the menus again, clears the tree and asks the query view to rebuild
+    // it (queryViewRequested).
+    void leaveView();
+    // The date of the run, as given to load().
+    QDate today() const { return m_today; }
+
     // Length in twips as pixels of this window's screen.
     int twipsX(double twips) const;
     int twipsY(double twips) const;
@@ -142,6 +157,10 @@ public:
 Q_SIGNALS:
     // Start-up succeeded and the menus are set; views build their contents (the query tree).
     void loaded();
+    // Cmd_calc was clicked in the query view ("Выполнить", or the caption of a shown table).
+    void calcClicked();
+    // A view has been left: the query view shows its tree again and rebuilds it.
+    void queryViewRequested();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -162,6 +181,9 @@ private:
     QWidget* m_area = nullptr;
     QWidget* m_periodRow = nullptr;
     QSet<QAction*> m_unbuilt;
+    View m_view = View::Query;
+    bool m_calcEnabled = false; // Cmd_calc's state in the query view while another view is open
+    QDate m_today = QDate::currentDate();
 };
 
 } // namespace mirel::ui

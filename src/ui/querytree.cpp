@@ -102,12 +102,12 @@ QueryTree::QueryTree(Frm_mirel& window)
     window.connectAction(c.mnu_rr_ren, [this] { renameSection(); });
 
     c.Cmd_calc->setEnabled(true);
-    connect(c.Cmd_calc, &QPushButton::clicked, this, [this] {
-        const QString caption = m_window.controls().Cmd_calc->text();
-        if (caption == QStringLiteral("Выполнить"))
-            calculate();
-        else if (caption == QStringLiteral("Закрыть таблицу"))
+    // "Выполнить", or "Закрыть таблицу" while a table is shown.
+    connect(&window, &Frm_mirel::calcClicked, this, [this] {
+        if (m_grid->isShown())
             m_grid->close();
+        else
+            calculate();
     });
     connect(c.Combo_REG, &QComboBox::activated, this, [this] { chooseRegion(); });
     c.Combo_REG->installEventFilter(this);
@@ -127,6 +127,7 @@ QueryTree::QueryTree(Frm_mirel& window)
     dragRunner = [this](QTreeWidgetItem* item, bool copy) { startDrag(item, copy); };
     window.installEventFilter(this);
     connect(&window, &Frm_mirel::loaded, this, [this] { loadQueryTree(); });
+    connect(&window, &Frm_mirel::queryViewRequested, this, [this] { loadQueryTree(); });
 }
 
 QueryTree::~QueryTree() = default;
@@ -241,6 +242,10 @@ QTreeWidgetItem* QueryTree::nodeByKey(const QString& key) const {
             stack.append(item->child(i));
     }
     return nullptr;
+}
+
+bool QueryTree::isActive() const {
+    return m_window.view() == Frm_mirel::View::Query;
 }
 
 bool QueryTree::isLive(const QTreeWidgetItem* item) const {
@@ -501,6 +506,7 @@ void QueryTree::fillRegionSelector(QTreeWidgetItem* item) {
 // click on the selected query reads it again (it may have been edited meanwhile).
 void QueryTree::currentChanged(QTreeWidgetItem* current) {
     m_filledByPress = false;
+    if (!isActive()) return;
     if (!current) {
         m_window.controls().Combo_REG->hide();
         return;
@@ -510,6 +516,7 @@ void QueryTree::currentChanged(QTreeWidgetItem* current) {
 }
 
 void QueryTree::nodeClicked(QTreeWidgetItem* item) {
+    if (!isActive()) return;
     if (m_filledByPress) {
         m_filledByPress = false;
         return;
@@ -554,6 +561,8 @@ bool QueryTree::handleTreeKey(QKeyEvent* key) {
 }
 
 bool QueryTree::eventFilter(QObject* watched, QEvent* event) {
+    // In the other views the tree shows the form catalog: nothing of the queries applies.
+    if ((watched == m_tree || watched == m_tree->viewport()) && !isActive()) return false;
     if (watched == m_tree && event->type() == QEvent::KeyPress)
         return handleTreeKey(static_cast<QKeyEvent*>(event));
     if (watched == m_window.controls().Combo_REG && event->type() == QEvent::KeyPress) {

@@ -8,6 +8,8 @@
 #include <QPointer>
 #include <QString>
 
+#include "query/runquery.h"
+
 class QKeyEvent;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -98,6 +100,13 @@ public:
     // When set and returning true, Enter and double click were taken by another mode of the
     // window (the import mode) instead of calculating.
     std::function<bool()> enterOverride;
+    // Draws a map query (its path holds "КАРТА"); when unset or returning false the table is
+    // shown like any other.
+    std::function<bool(const query::QueryResult&)> drawMap;
+    // What the last computation produced (the table behind the grid and "Карта").
+    const query::QueryResult& lastResult() const { return m_lastResult; }
+    // The region selector as the computation sees it.
+    query::RegionSelector regionSelector() const;
 
     // The query text editor, made on first use.
     Form1& editor();
@@ -125,6 +134,8 @@ private:
     bool handleTreeKey(QKeyEvent* key);
     bool handleViewportEvent(QEvent* event);
     bool isLive(const QTreeWidgetItem* item) const;
+    // The tree shows the queries (not the catalog of another view).
+    bool isActive() const;
     void enterOrCalculate();
     void currentChanged(QTreeWidgetItem* current);
     void nodeClicked(QTreeWidgetItem* item);
@@ -138,6 +149,7 @@ private:
     bool m_picturesRead = false;
     ResultGrid* m_grid = nullptr;
     QPointer<Form1> m_editor;
+    query::QueryResult m_lastResult;
 
     QTreeWidgetItem* m_pressed = nullptr;
     QPoint m_pressPos;

@@ -128,7 +128,7 @@ TEST(MainWindow, OpensWithItsMenusControlsAndPeriodFields) {
     EXPECT_EQ(enabledItems(w),
               (QStringList{"mnu_pasp_calc", "mnu_pasp_open", "mnu_pasp_app", "mnu_pasp_ren",
                            "mnu_pasp_del", "mnu_rr_app", "mnu_rr_del", "mnu_rr_ren", "Menu_YYYYMM",
-                           "mnu_exit"}));
+                           "menu_FFF_cod", "menu_FFF_per", "menu_VV_All", "mnu_exit"}));
     EXPECT_EQ(visibleBarItems(w), (QStringList{"mnu_pasp", "mnu_dir", "menu_Import", "Memu_Serv",
                                                "menu_FFF", "menu_VV_All", "mnu_exit"}));
     EXPECT_EQ(w.findChild<QMenu*>("Memu_Serv"), c.Memu_Serv);

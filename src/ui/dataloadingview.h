@@ -1,0 +1,62 @@
+#pragma once
+
+#include <optional>
+#include <QObject>
+#include <QStringList>
+
+#include "data/loadview.h"
+
+namespace mirel::ui {
+
+class Frm_mirel;
+
+// The data-loading view of the main window ("ВВОД ДАННЫХ"): the form selector, the region grid
+// and the register of submitted reports of one form for the period fields. The rules live in
+// data/loadview.h; this class shows what they return in the window's controls.
+//
+// Entering: the grid and the tree are hidden until the register is filled; "Загрузить данные",
+// Enter or a choice in the form selector and a change of the option "Все" / "Отсутствующие"
+// fill it. Enter in a period field rebuilds the view for the period in the fields. A double
+// click or a key in the register asks for data entry of the row's region (entryRequested) and
+// reads the row's marks again afterwards.
+class DataLoadingView : public QObject {
+    Q_OBJECT
+public:
+    explicit DataLoadingView(Frm_mirel& window);
+
+    // "ВВОД ДАННЫХ": the period from the preamble, then the view for it.
+    void open();
+    // Enter in period field 0 (year) or 1 (month) while the view is open: the view again for
+    // the period in the fields; the focus moves on to the month field or the form selector.
+    void periodEntered(int field);
+    // Cmd_Load_DD: the register of the form in the selector.
+    void Cmd_Load_DD();
+    // VVOD_Region: data entry for the region of the register's current row.
+    void VVOD_Region();
+
+Q_SIGNALS:
+    // Data entry opens (modally) for the window's g_Caption_VV; the register's row is read
+    // again when the handlers return.
+    void entryRequested(const QString& regionCode);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void enter(bool takePreamblePeriod);
+    void optionChanged();
+    void setOptionAll();
+    void showRegionGrid(const data::TextTable& table, bool summEnabled);
+    void showFormSelector(const QStringList& forms, bool loadEnabled);
+    void showRegister(const data::Register& reg);
+    void setRowMarks(int row, const QStringList& marks);
+    void prepareGrid(const QStringList& header, int rows, int fixedColumns);
+    void setCell(int row, int column, const QString& text);
+
+    Frm_mirel& m_w;
+    QStringList m_forms;                      // the form selector's list
+    std::optional<data::Register> m_register; // the register shown, if any
+    QString m_registerName;                   // its entry of the form selector
+};
+
+} // namespace mirel::ui

@@ -1,0 +1,202 @@
+// Formulas: short names, tokenising, reading values from data files, IF, zero divisors,
+// evaluation and precision.
+#include <gtest/gtest.h>
+
+#include "fixture.h"
+#include "query/datacache.h"
+#include "query/formulas.h"
+
+using namespace mirel;
+using namespace mirel::query;
+using mirel::platform::Icon;
+using mirel::test::Message;
+using mirel::test::QueryFixture;
+using mirel::test::RecorderPrompt;
+using mirel::test::rows;
+
+namespace {
+
+const QString head = QStringLiteral("1: 101 1\n");
+
+QStringList messagesOf(const QString& text) {
+    QueryFixture f;
+    f.classifier({"1100 Север"});
+    f.data("101", "2512", "1100", 1, {"1 5 6 7"});
+    QueryResult r;
+    EXPECT_EQ(f.run(text, r), -1) << text.toStdString();
+    return f.prompt.texts();
+}
+
+} // namespace
+
+TEST(DataFileValues, RowsAreFoundByIdentifierThenByNumericValue) {
+    DataFile f(QStringLiteral("PR_?\r\n! 0000 101 01 25 12 1100\r\n1 5 6 7\r\n03  8   9\r\n"
+                              "2 1,5 2\r\nИТОГО 100 200\r\n2 9 9\r\n"));
+    EXPECT_EQ(f.value("1", 2), QStringLiteral("6"));
+    EXPECT_EQ(f.value("2", 1), QStringLiteral("1,5"));     // the first line of row 2
+    EXPECT_EQ(f.value("3", 2), QStringLiteral("9"));       // 03 has the value of 3
+    EXPECT_EQ(f.value("ИТОГО", 2), QStringLiteral("200")); // identifiers need not be numbers
+    EXPECT_EQ(f.value("2", 3), QStringLiteral("0"));       // fewer fields than the column
+    EXPECT_EQ(f.value("4", 1), QStringLiteral("0"));       // no such row
+    EXPECT_EQ(f.value("1", 0), QStringLiteral("0"));
+    // An identifier whose value is 0 never reads the state or header line.
+    EXPECT_EQ(f.value("ВСЕГО", 1), QStringLiteral("0"));
+    // A first line is found only by its numeric value.
+    DataFile bare(QStringLiteral("7 1 2\r\n"));
+    EXPECT_EQ(bare.value("7", 2), QStringLiteral("2"));
+}
+
+TEST(DataFileValues, EachFileIsReadOnceAndMissingFilesAreMarked) {
+    QueryFixture f;
+    f.data("101", "2512", "1100", 1, {"1 5 6 7"});
+    DataCache cache;
+    const QString path = f.ws.file("DAT/DAT_2512.101/1100.01");
+    EXPECT_EQ(cache.file(path).value("1", 3), QStringLiteral("7"));
+    f.data("101", "2512", "1100", 1, {"1 50 60 70"});
+    EXPECT_EQ(cache.file(path).value("1", 3), QStringLiteral("7")); // the text read first
+    EXPECT_FALSE(cache.file(f.ws.file("DAT/DAT_2512.101/1200.01")).exists);
+    EXPECT_EQ(cache.size(), 2);
+    // Names that differ in case are found too.
+    f.ws.write("DAT/DAT_2512.101/1300.01", "PR_?\n! x\n1 4\n");
+    EXPECT_EQ(DataCache().file(f.ws.file("dat/dat_2512.101/1300.01")).value("1", 1),
+              QStringLiteral("4"));
+}
+
+TEST(ShortNames, ExpandInTheirOrderWithBrackets) {
+    RecorderPrompt p;
+    RowBlock b;
+    b.formulas = {{"1", "V1+VV1", {}, 0}, {"2", "G1*2", {}, 0}, {"3", "G2-V2", {}, 0}};
+    b.virtuals = {{{"1", "1\\1\\1", {}, 0}, {"2", "V1/2", {}, 0}}};
+    ASSERT_TRUE(expandShortNames(b, {"1\\1\\2"}, p));
+    EXPECT_EQ(b.formulas[0].text, QStringLiteral("(1\\1\\1)+1\\1\\2"));
+    EXPECT_EQ(b.formulas[1].text, QStringLiteral("((1\\1\\1)+1\\1\\2)*2"));
+    EXPECT_EQ(b.formulas[2].text, QStringLiteral("(((1\\1\\1)+1\\1\\2)*2)-((1\\1\\1)/2)"));
+    EXPECT_TRUE(p.messages.isEmpty());
+}
+
+TEST(ShortNames, RowReferencesTakeTheSameColumnOfTheNamedRow) {
+    RecorderPrompt p;
+    QList<RowBlock> blocks(3);
+    blocks[0].id = "1";
+    blocks[0].formulas = {{"1", "1\\1\\1+1\\2\\1", {}, 0}, {"2", "1\\1\\2", {}, 0}};
+    blocks[1].id = "2";
+    blocks[1].formulas = {{"1", "1\\3\\1", {}, 0}};
+    blocks[2].id = "3";
+    blocks[2].formulas = {{"1", "S1-S2", {}, 0}, {"2", "S1+S2+SORT", {}, 0}};
+    ASSERT_TRUE(expandRowReferences(blocks, p));
+    EXPECT_EQ(blocks[2].formulas[0].text, QStringLiteral("(1\\1\\1+1\\2\\1)-(1\\3\\1)"));
+    // Row 2 has no formula for column 2: an empty cell; words such as SORT stay.
+    EXPECT_EQ(blocks[2].formulas[1].text, QStringLiteral("(1\\1\\2)+(0)+SORT"));
+    EXPECT_TRUE(p.messages.isEmpty());
+}
+
+TEST(ShortNames, FaultsAndCyclesHaveTheirMessages) {
+    EXPECT_EQ(messagesOf(head + "STR 1\n1=S5\nCOD\n1100"),
+              QStringList{"Недопустимое значение ссылки (5) на строку формируемой таблицы-> 1=S5"});
+    EXPECT_EQ(messagesOf(head + "STR 1\n1=S2\nSTR 2\n1=S1\nCOD\n1100"),
+              QStringList{"Недопустимое значение ссылки (1) на строку формируемой таблицы-> 1=S1"});
+    EXPECT_EQ(messagesOf(head + "DAT\nV1=1\\1\\1\nV1=2\n1=V1"),
+              QStringList{"Повторное использование ссылки на графу -> 1=2"});
+    EXPECT_EQ(messagesOf(head + "DAT\n1=V2"),
+              QStringList{"Недопустимое значение ссылки (2) на виртуальную графу -> 1=V2"});
+    EXPECT_EQ(messagesOf(head + "DAT\nV1=V1\n1=V1"),
+              QStringList{"Недопустимое значение ссылки (1) на виртуальную графу -> 1=V1"});
+    EXPECT_EQ(
+        messagesOf(head + "VV1=1\\1\\1\nDAT\n1=VV3"),
+        QStringList{"Недопустимое значение ссылки (3) на глобальную виртуальную графу -> 1=VV3"});
+    EXPECT_EQ(messagesOf(head + "DAT\n1=G4"),
+              QStringList{"Недопустимое значение ссылки (4) на графу -> 1=G4"});
+    EXPECT_EQ(messagesOf(head + "DAT\n1=G2\n2=G1"),
+              QStringList{"Недопустимое значение ссылки (1) на графу -> 2=G1"});
+}
+
+TEST(Tokenising, ReferencesSplitIntoTheirFields) {
+    QueryFixture f;
+    ReferenceTable refs;
+    ASSERT_TRUE(parseReferenceLines({"1: 101 1", "12: 102 1"}, f.session.forms, {"2025", "12"},
+                                    refs, f.prompt));
+    const auto parts = tokenise("(1\\1\\2+12\\2\\1\\1100)*100/1\\3\\3\\\\9-IF(1\\I\\1>0,1)", refs,
+                                f.session.forms, false, f.prompt);
+    ASSERT_TRUE(parts);
+    ASSERT_EQ(parts->size(), 5);
+    const auto p = [&](int i) {
+        const Part& x = parts->at(i);
+        return QStringList{x.literal, QString::number(x.ref), x.region, x.row, x.column,
+                           x.trailing};
+    };
+    EXPECT_EQ(p(0), (QStringList{"(", "0", "", "1", "2", ""}));
+    EXPECT_EQ(p(1), (QStringList{"+", "1", "1100", "2", "1", ""}));
+    EXPECT_EQ(p(2), (QStringList{")*100/", "0", "", "3", "3", "9"}));
+    EXPECT_EQ(p(3), (QStringList{"-IF(", "0", "", "I", "1", ""}));
+    EXPECT_EQ(p(4), (QStringList{">0,1)", "-1", "", "", "", ""}));
+}
+
+TEST(Tokenising, EveryFaultOfAReferenceHasItsMessage) {
+    const QList<QPair<QString, QString>> cases{
+        {"\\1\\1", "Не выделена ссылка на форму-раздел-дату -> \\1\\1"},
+        {"1\\1\\1/2\\1\\1", "Не действительна ссылка на форму-раздел-дату -> 1\\1\\1/2\\1\\1"},
+        {"1\\1", "Не выделен идентификатор строки -> 1\\1"},
+        {"1\\9\\1", "Недействительное значение идентификатора строки (9) : 1\\9\\1"},
+        {"1\\1\\", "Не выделен идентификатор графы -> 1\\1\\"},
+        {"1\\1\\+2", "Не выделен идентификатор графы -> 1\\1\\+2"},
+        {"1\\1\\9", "Недействительное значение идентификатора графы (9) -> 1\\1\\9"},
+        {"1\\1\\1\\X", "Не выделен код -> 1\\1\\1\\X"},
+    };
+    for (const auto& [formula, message] : cases)
+        EXPECT_EQ(messagesOf(head + "DAT\n1=" + formula), QStringList{message})
+            << formula.toStdString();
+}
+
+TEST(IfRewriting, ConditionsChooseTheValueOrZero) {
+    ConditionError e;
+    EXPECT_EQ(*rewriteIf("5+IF(3>2,7)*2", e), QStringLiteral("5+7*2"));
+    EXPECT_EQ(*rewriteIf("IF(3<2,7)", e), QStringLiteral("0"));
+    EXPECT_EQ(*rewriteIf("IF(1>0AND2>1,4)+IF(1>2OR0>1,5)", e), QStringLiteral("4+0"));
+    EXPECT_EQ(*rewriteIf("IF(1,5>1,2)", e), QStringLiteral("2")); // decimal comma in a condition
+    // The text before the first IF( is kept even when it has brackets.
+    EXPECT_EQ(*rewriteIf("(1+2)*IF(1>0,3)", e), QStringLiteral("(1+2)*3"));
+    EXPECT_EQ(*rewriteIf("IF(7)+1", e), QString()); // no comma: the piece is dropped
+}
+
+TEST(Evaluation, CellsOfOneRegion) {
+    QueryFixture f;
+    f.classifier({"1100 Север"});
+    f.data("101", "2512", "1100", 1, {"1 5 6 7", "2 2,5 0 0.5", "3 -2.005 2.005 2.996"});
+    const auto one = [&](const QString& formula, const QString& dec = QString()) {
+        const Matrix m =
+            f.matrix(head + "DAT\n1=" + formula + (dec.isEmpty() ? "" : "\nDEC\n1 " + dec));
+        return m.isEmpty() ? QStringLiteral("<failed>") : m.first().value(2);
+    };
+    EXPECT_EQ(one("1\\1\\1+1\\1\\2*2"), QStringLiteral("17"));
+    EXPECT_EQ(one("1\\2\\1*2"), QStringLiteral("5"));         // "," is a decimal separator
+    EXPECT_EQ(one("1\\1\\1/1\\2\\2"), QStringLiteral("***")); // divisor 0
+    EXPECT_EQ(one("1\\1\\1/(0)"), QStringLiteral("***"));
+    EXPECT_EQ(one("1\\1\\1/0.5"), QStringLiteral("10")); // 0.5 is no zero divisor
+    EXPECT_EQ(one("1\\1\\1/1\\2\\3"), QStringLiteral("10"));
+    EXPECT_EQ(one("1\\1\\1/(1\\2\\2*1)"), QStringLiteral("***")); // found by the evaluator
+    EXPECT_EQ(one("IF(1\\1\\1>6,1\\1\\2)"), QStringLiteral("0"));
+    EXPECT_EQ(one("IF(1\\1\\1<6,1\\1\\2)+1"), QStringLiteral("7"));
+    EXPECT_EQ(one("1\\3\\2", "2"), QStringLiteral("2.01"));
+    EXPECT_EQ(one("1\\3\\1", "2"), QStringLiteral("-2.01"));
+    EXPECT_EQ(one("1\\1\\3", "2"), QStringLiteral("7.00"));
+    EXPECT_EQ(one("1\\3\\3", "2"), QStringLiteral("3.00"));
+    EXPECT_EQ(one("1\\2\\1", "5"), QStringLiteral("2.5000"));
+    EXPECT_EQ(one("1\\1\\1\\1200"), QString()); // the data file of 1200 is missing
+    EXPECT_TRUE(f.prompt.messages.isEmpty()) << f.prompt.texts().join(" | ").toStdString();
+}
+
+TEST(Evaluation, AnEvaluatorErrorStopsTheTableWithItsDescription) {
+    QueryFixture f;
+    f.classifier({"1100 Север", "1200 Юг"});
+    f.data("101", "2512", "1100", 1, {"1 5 6 7"});
+    f.data("101", "2512", "1200", 1, {"1 5 X 7"});
+    QueryResult r;
+    ASSERT_EQ(f.run(head + "DAT\n1=1\\1\\1\n2=1\\1\\2+1", r), 0);
+    EXPECT_EQ(r.table.matrix, rows({"Север|1100|5|7"})); // rows before the failing one
+    ASSERT_EQ(f.prompt.messages.size(), 1);
+    const Message m = f.prompt.messages.first();
+    EXPECT_EQ(m.icon, Icon::Error);
+    EXPECT_TRUE(m.text.endsWith("\r\nScript_Control_Eval")) << m.text.toStdString();
+    EXPECT_GT(m.text.size(), QString("\r\nScript_Control_Eval").size());
+    EXPECT_EQ(m.title, QStringLiteral("X+1"));
+}
