@@ -42,6 +42,7 @@ void QueryTree::calculate() {
     const int status =
         query::runQuery(path, m_window.session(), p, m_window.browser(), options, result);
     p.status(QString());
+    m_lastResult = result;
 
     if (!result.generated.isEmpty()) {
         // The generated queries stand beside the generating one: show them.
@@ -53,7 +54,6 @@ void QueryTree::calculate() {
         return;
     }
     if (status != 0 || !result.hasTable) return;
-    m_lastResult = result;
     if (result.map && drawMap && drawMap(result)) return;
     const query::Table& table = result.table;
     const bool html = core::hasIniEntry(m_window.session().cnf, QStringLiteral("IE"));

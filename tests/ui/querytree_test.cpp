@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -475,4 +476,22 @@ TEST(QueryTree, HelpersNameFilesAsTheSystemDoes) {
     EXPECT_EQ(ui::queryNodeText("Пакет.LINK"), "Пакет.");
     EXPECT_EQ(ui::queryTemplatePath("/q/a.psp"), "/q/a.HTM");
     EXPECT_EQ(ui::queryTemplatePath("/q/a.LINK"), "");
+}
+
+TEST(QueryTree, StandsAsideWhileAnotherViewUsesTheTree) {
+    TreeFixture f({"a.PSP"});
+    f.window->enterView(Frm_mirel::View::Catalog);
+    f.tree->clear();
+    auto* node = new QTreeWidgetItem(f.tree, QStringList{"Форма 101"});
+    f.tree->setCurrentItem(node);
+    f.key(Qt::Key_Insert);
+    f.key(Qt::Key_Delete);
+    f.key(Qt::Key_F2);
+    f.key(Qt::Key_Return);
+    EXPECT_TRUE(f.prompt.messages.isEmpty()) << f.prompt.texts().join('|').toStdString();
+    EXPECT_TRUE(f.prompt.questions.isEmpty());
+    EXPECT_EQ(QDir(f.pasp()).entryList(QDir::Files), QStringList{"a.PSP"});
+    // "Выход" gives the tree back to the queries.
+    QTest::mouseClick(f.window->controls().Cmd_calc, Qt::LeftButton);
+    EXPECT_NE(f.query("a.PSP"), nullptr);
 }
