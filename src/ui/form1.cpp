@@ -8,6 +8,7 @@
 #include <QFileDialog>
 #include <QFontDatabase>
 #include <QFontDialog>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
@@ -90,9 +91,13 @@ Form1::Form1(platform::Prompt& prompt, QWidget* parent)
     Editor->setFont(font);
     setCentralWidget(Editor);
     createMenus();
+    m_fileLabel = new QLabel(this);
+    m_fileLabel->setTextFormat(Qt::PlainText);
+    statusBar()->addWidget(m_fileLabel, 1);
     statusBar()->setSizeGripEnabled(true);
-    const int em = fontMetrics().horizontalAdvance(QLatin1Char('M'));
-    resize(em * 70, fontMetrics().height() * 36);
+    // Room for a query line of 80 characters and a screenful of lines.
+    const QFontMetrics metrics(Editor->font());
+    resize(metrics.horizontalAdvance(QLatin1Char('M')) * 84, metrics.height() * 30);
 }
 
 Form1::~Form1() = default;
@@ -147,7 +152,7 @@ QAction* Form1::item(const QString& menu, const QString& caption) const {
 
 void Form1::setCurrentFile(const QString& path) {
     m_file = path;
-    statusBar()->showMessage(path);
+    m_fileLabel->setText(path);
 }
 
 bool Form1::readFrom(QString path) {

@@ -8,6 +8,7 @@
 #include <QPointer>
 
 class QAction;
+class QLabel;
 class QPlainTextEdit;
 
 namespace mirel::platform {
@@ -90,6 +91,7 @@ private:
 
     platform::Prompt& m_prompt;
     QString m_file;
+    QLabel* m_fileLabel = nullptr; // the current file, in the status bar
     QPointer<Form2> m_search;
 };
 

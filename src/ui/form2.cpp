@@ -25,7 +25,8 @@ QPushButton* button(const QString& caption, const char* name, QWidget* parent) {
 } // namespace
 
 Form2::Form2(QPlainTextEdit* editor, platform::Prompt& prompt, QWidget* parent)
-    : QDialog(parent, Qt::Tool | Qt::WindowStaysOnTopHint)
+    : QDialog(parent, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint |
+                          Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
     , m_editor(editor)
     , m_prompt(prompt) {
     setObjectName(QStringLiteral("Form2"));
@@ -64,6 +65,7 @@ Form2::Form2(QPlainTextEdit* editor, platform::Prompt& prompt, QWidget* parent)
     auto* layout = new QHBoxLayout(this);
     layout->addLayout(fields, 1);
     layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(cmdFind, &QPushButton::clicked, this, [this] { find(); });
     connect(cmdFindAgain, &QPushButton::clicked, this, [this] { findAgain(); });

@@ -137,6 +137,8 @@ void ResultGrid::fill(const GridTable& table, bool visible) {
     labels->setVisible(true);
     labels->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     labels->setSectionResizeMode(QHeaderView::Fixed);
+    labels->setDefaultSectionSize(grid->fontMetrics().height() + 6);
+    grid->setSelectionBehavior(QAbstractItemView::SelectItems);
 
     const QFontMetrics metrics(labels->font());
     m_labelWidth = 0;
