@@ -155,6 +155,13 @@ void Form1::setCurrentFile(const QString& path) {
     m_fileLabel->setText(path);
 }
 
+void Form1::fileMoved(const QString& from, const QString& to) {
+    if (m_file == from)
+        setCurrentFile(to);
+    else if (m_file.startsWith(from + QLatin1Char('/')))
+        setCurrentFile(to + m_file.mid(from.size()));
+}
+
 bool Form1::readFrom(QString path) {
     const auto bytes = platform::readFileBytes(path);
     if (!bytes) {

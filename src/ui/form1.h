@@ -49,6 +49,8 @@ public:
     bool Pasp_Edit(const QString& path);
 
     QString currentFile() const { return m_file; }
+    // The current file, or the folder it is in, was moved: the editor keeps the new path.
+    void fileMoved(const QString& from, const QString& to);
     QPlainTextEdit* Editor = nullptr;
     EditorDialogs dialogs;
 

@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QBitmap>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QImageReader>
 #include <QKeyEvent>
@@ -202,11 +203,16 @@ void QueryTree::loadQueryTree() {
     QTreeWidgetItem* root = makeNode(dir, dir, dir.toUpper(), PictureSection);
     m_tree->addTopLevelItem(root);
     root->setExpanded(true);
-    loadFolder(root, dir);
+    QSet<QString> visited;
+    loadFolder(root, dir, visited);
     m_tree->setCurrentItem(root);
 }
 
-void QueryTree::loadFolder(QTreeWidgetItem* node, const QString& dir) {
+void QueryTree::loadFolder(QTreeWidgetItem* node, const QString& dir, QSet<QString>& visited) {
+    // A link back to a folder above would never end.
+    const QString canonical = QFileInfo(dir).canonicalFilePath();
+    if (visited.contains(canonical)) return;
+    visited.insert(canonical);
     const QStringList folders = platform::listDirs(dir);
     QList<QTreeWidgetItem*> sections;
     for (const QString& name : folders) {
@@ -217,7 +223,7 @@ void QueryTree::loadFolder(QTreeWidgetItem* node, const QString& dir) {
     for (const QString& name : platform::listFiles(dir))
         if (isQueryFileName(name)) node->addChild(makeQueryNode(dir + QLatin1Char('/') + name));
     for (QTreeWidgetItem* section : sections)
-        loadFolder(section, section->data(0, PathRole).toString());
+        loadFolder(section, section->data(0, PathRole).toString(), visited);
 }
 
 void QueryTree::insertSorted(QTreeWidgetItem* parent, QTreeWidgetItem* item) const {
@@ -390,6 +396,7 @@ void QueryTree::renameQuery() {
         failed(path, target);
         return;
     }
+    followInEditor(path, target);
     const QString templ = queryTemplatePath(path);
     if (!templ.isEmpty() && platform::fileExists(templ)) {
         const QString newTempl = queryTemplatePath(target);
@@ -437,6 +444,7 @@ void QueryTree::renameSection() {
         failed();
         return;
     }
+    followInEditor(path, target);
     QTreeWidgetItem* parent = item->parent();
     const bool expanded = item->isExpanded();
     parent->removeChild(item);
@@ -489,6 +497,10 @@ void QueryTree::deleteSection() {
     delete item;
     m_tree->setCurrentItem(rootNode());
     m_tree->scrollToTop();
+}
+
+void QueryTree::followInEditor(const QString& from, const QString& to) {
+    if (m_editor) m_editor->fileMoved(from, to);
 }
 
 // --- region selector ------------------------------------------------------------------------

@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QPoint>
 #include <QPointer>
+#include <QSet>
 #include <QString>
 
 #include "query/runquery.h"
@@ -117,7 +118,7 @@ protected:
 
 private:
     void loadPictures();
-    void loadFolder(QTreeWidgetItem* node, const QString& dir);
+    void loadFolder(QTreeWidgetItem* node, const QString& dir, QSet<QString>& visited);
     QTreeWidgetItem* makeNode(const QString& text, const QString& path, const QString& key,
                               int picture) const;
     QTreeWidgetItem* makeSectionNode(const QString& path) const;
@@ -129,6 +130,8 @@ private:
     bool isSection(const QTreeWidgetItem* item) const;
     bool isQuery(const QTreeWidgetItem* item) const;
     void moveNode(QTreeWidgetItem* item, QTreeWidgetItem* target, const QString& path);
+    // The editor follows a query file or folder that moved.
+    void followInEditor(const QString& from, const QString& to);
     void highlightDropTarget(QTreeWidgetItem* item);
     void startDrag(QTreeWidgetItem* item, bool copy);
     bool handleTreeKey(QKeyEvent* key);

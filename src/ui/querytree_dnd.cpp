@@ -89,6 +89,7 @@ void QueryTree::dropOn(QTreeWidgetItem* target) {
         return;
     }
     if (!platform::movePath(from, to)) return failed();
+    followInEditor(from, to);
     if (withTemplate && !platform::movePath(templ, toTempl)) failed();
     moveNode(source, target, to);
 }

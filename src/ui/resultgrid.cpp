@@ -106,7 +106,7 @@ ResultGrid::ResultGrid(Frm_mirel& window)
     clock = [] { return QDateTime::currentDateTime(); };
     const MainControls& c = window.controls();
     c.Cmd_Map->setEnabled(false);
-    connect(c.Cmd_WriteHTML, &QPushButton::clicked, this, [this] { writeHtml(); });
+    connect(c.Cmd_WriteHTML, &QPushButton::clicked, this, [this] { writeResultGridAsHTML(); });
     connect(c.Cmd_Map, &QPushButton::clicked, this, [this] {
         if (m_mapAction) m_mapAction();
     });
@@ -196,7 +196,7 @@ void ResultGrid::resetGrid() {
     grid->setProperty("labelWidth", QVariant());
 }
 
-QString ResultGrid::writeHtml() {
+QString ResultGrid::writeResultGridAsHTML() {
     const QDateTime now = clock();
     const QString path = platform::tempDir() + QLatin1Char('/') + gridPageName(now);
     const QString page = gridPage(m_table, title ? title() : QString(), now);

@@ -56,7 +56,7 @@ public:
 
     // "Записать HTML": writes the page into the temporary folder and opens it. The path, or
     // empty after "Файл не создан !!!".
-    QString writeHtml();
+    QString writeResultGridAsHTML();
 
     // The text of the selected query node (the page's title) and the clock (tests set it).
     std::function<QString()> title;

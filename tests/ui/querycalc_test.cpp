@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include "platform/fileio.h"
@@ -190,4 +191,19 @@ TEST(QueryCalculation, AGeneratingQueryReloadsTheTreeWithItsQueries) {
     for (const QString& path : d.view->lastResult().generated)
         EXPECT_NE(d.view->nodeByKey(path), nullptr) << path.toStdString();
     EXPECT_FALSE(d.controls().Grid->isVisible());
+}
+
+TEST(QueryCalculation, TheWindowHandlesItsEventsWhileALongRunReportsProgress) {
+    TempWorkspace ws;
+    mirel::test::writeStartableWorkspace(ws, "Тест\n[MIREL_WIN]\nYYYY= 2002\nMM= 5\n");
+    RecorderPrompt prompt;
+    RecorderBrowser browser;
+    Frm_mirel w(ws.path(), prompt, browser);
+    ASSERT_EQ(w.load(QDate(2002, 1, 15)), 0);
+    bool handled = false;
+    QTimer::singleShot(0, &w, [&] { handled = true; });
+    w.prompt().progressStart(3);
+    w.prompt().progressValue(1);
+    EXPECT_TRUE(handled);
+    w.prompt().progressEnd();
 }

@@ -495,3 +495,30 @@ TEST(QueryTree, StandsAsideWhileAnotherViewUsesTheTree) {
     QTest::mouseClick(f.window->controls().Cmd_calc, Qt::LeftButton);
     EXPECT_NE(f.query("a.PSP"), nullptr);
 }
+
+TEST(QueryTree, AFolderLinkBackUpDoesNotLoopAndTheEditorFollowsMoves) {
+    TreeFixture f({"Отчеты/", "Отчеты/x.PSP"});
+    ASSERT_TRUE(QFile::link(f.pasp(), f.pasp("Отчеты/назад")));
+    f.view->loadQueryTree();
+    f.tree->expandAll();
+    // The link is shown; the folder it leads to is not read a second time.
+    EXPECT_EQ(f.dump(), (QStringList{"  Отчеты [2]", "    назад [2]", "    x [1]"}));
+
+    f.select(f.query("Отчеты/x.PSP"));
+    f.window->controls().mnu_pasp_open->trigger();
+    auto* editor = f.window->findChild<ui::Form1*>();
+    ASSERT_NE(editor, nullptr);
+    f.select(f.section("Отчеты"));
+    f.prompt.inputs = {QString("Годовые")};
+    f.key(Qt::Key_F2);
+    EXPECT_EQ(editor->currentFile(), f.pasp("Годовые/x.PSP"));
+    f.select(f.query("Годовые/x.PSP"));
+    f.prompt.inputs = {QString("y")};
+    f.key(Qt::Key_F2);
+    EXPECT_EQ(editor->currentFile(), f.pasp("Годовые/y.PSP"));
+    editor->Editor->insertPlainText("DEC\n");
+    EXPECT_TRUE(editor->fileSave());
+    EXPECT_TRUE(f.ws.read("PASP/Годовые/y.PSP").startsWith("DEC\r\n"));
+    EXPECT_FALSE(f.ws.exists("PASP/Годовые/x.PSP"));
+    editor->close();
+}
