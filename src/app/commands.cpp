@@ -19,6 +19,9 @@ const QList<Command>& commands()
         {QStringLiteral("register"), QStringLiteral("FFF [--missing]"),
          QStringLiteral("print the register of submitted reports of a form for the period"),
          cmdRegister},
+        {QStringLiteral("control"), QStringLiteral("FFF COD [--section N]"),
+         QStringLiteral("logical control of a section, or of the whole form (state marks written)"),
+         cmdControl},
     };
     return table;
 }

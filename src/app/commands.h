@@ -53,5 +53,6 @@ int usage(const QString& name);
 int cmdInit(CommandContext& ctx);
 int cmdCatalog(CommandContext& ctx);
 int cmdRegister(CommandContext& ctx);
+int cmdControl(CommandContext& ctx);
 
 } // namespace mirel::app
