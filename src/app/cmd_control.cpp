@@ -1,5 +1,5 @@
-#include <QDateTime>
 #include <cstdio>
+#include <QDateTime>
 
 #include "app/commands.h"
 #include "control/formcontrol.h"
@@ -56,8 +56,8 @@ int cmdControl(CommandContext& ctx) {
     }
     const std::optional<QString> regionName = regionNameOf(session, regionCode, ctx.prompt);
     if (!regionName) {
-        platform::showError(ctx.prompt,
-                            QStringLiteral("Код региона отсутствует в классификаторе : ") + regionCode);
+        platform::showError(
+            ctx.prompt, QStringLiteral("Код региона отсутствует в классификаторе : ") + regionCode);
         return 1;
     }
     QString basePeriod;
@@ -73,15 +73,18 @@ int cmdControl(CommandContext& ctx) {
         return 2;
     }
 
-    control::ControlTarget target{session.dir(core::DirDAT), session.dir(core::DirFORM), formCode,
-                                  section > 0 ? section : 1, session.year, session.month,
+    control::ControlTarget target{session.dir(core::DirDAT),
+                                  session.dir(core::DirFORM),
+                                  formCode,
+                                  section > 0 ? section : 1,
+                                  session.year,
+                                  session.month,
                                   regionCode};
     control::StoredForm form(target.dataKey(), entry, ctx.prompt);
     const QDateTime now = QDateTime::currentDateTime();
 
     if (section > 0) {
-        const QString rules =
-            control::ruleFilePath(target.formDir, formCode, basePeriod, section);
+        const QString rules = control::ruleFilePath(target.formDir, formCode, basePeriod, section);
         if (!platform::fileExists(rules)) {
             ctx.prompt.message(QStringLiteral("Отсутствует файл логического контроля : ") + rules,
                                platform::Icon::Warning);

@@ -21,8 +21,8 @@ SectionControl controlSection(const reference::FormCatalog& catalog, const Contr
                              data::sectionNumber(target.section) + QLatin1Char(' ') +
                              core::yearCode(target.year) + QLatin1Char(' ') +
                              core::monthCode(target.month) + QLatin1Char(' ') + target.regionCode;
-    const QString html = Head_HTM(ReportTitle, subtitle, now) +
-                         reportRows(result.run.findings) + Tail_HTM();
+    const QString html =
+        Head_HTM(ReportTitle, subtitle, now) + reportRows(result.run.findings) + Tail_HTM();
     result.reportPath = writeReport(html, now, prompt, browser);
     return result;
 }

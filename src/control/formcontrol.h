@@ -1,9 +1,9 @@
 #pragma once
 
+#include <memory>
 #include <QDateTime>
 #include <QList>
 #include <QString>
-#include <memory>
 
 #include "control/logcontrol.h"
 #include "control/target.h"
@@ -13,7 +13,7 @@
 namespace mirel::platform {
 class Browser;
 class Prompt;
-}
+} // namespace mirel::platform
 
 namespace mirel::control {
 

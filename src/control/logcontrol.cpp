@@ -47,7 +47,8 @@ bool dividesByZero(const QString& expression) {
                (isDigit(expression.at(j)) || expression.at(j) == QLatin1Char('.') ||
                 expression.at(j) == QLatin1Char(','))) {
             digits = digits || isDigit(expression.at(j));
-            nonZero = nonZero || (isDigit(expression.at(j)) && expression.at(j) != QLatin1Char('0'));
+            nonZero =
+                nonZero || (isDigit(expression.at(j)) && expression.at(j) != QLatin1Char('0'));
             ++j;
         }
         if (digits && !nonZero && expression.at(i + 1) == QLatin1Char('0')) return true;
@@ -141,8 +142,7 @@ void Evaluation::Log_RR__(const Block& block, int s, int g, bool& failed) {
         m_run.findings << QStringLiteral("Не выполнено условие : ") +
                               Mod_Usl(f.source, s, g, m_rules, block);
         m_run.findings << Mod_S_Res(*left, f.relation, *right);
-        if (block.showValues)
-            m_run.findings << VV_Calc(*left) + f.relation + VV_Calc(*right);
+        if (block.showValues) m_run.findings << VV_Calc(*left) + f.relation + VV_Calc(*right);
     }
 }
 
@@ -159,7 +159,8 @@ std::optional<QString> Evaluation::S_Formul(const QList<Piece>& pieces, int s, i
         const int column = p.columnG ? g : p.column;
         if (!sel.current)
             text += valueText(sel.matrix.value(row, column));
-        else if (row >= 1 && row <= m_current.rows() && column >= 1 && column <= m_current.columns())
+        else if (row >= 1 && row <= m_current.rows() && column >= 1 &&
+                 column <= m_current.columns())
             text += valueText(m_current.cellText(row, column));
         else
             text += QStringLiteral("0");
@@ -227,7 +228,8 @@ QString incompleteEntry(const MissingSection& missing) {
 
 QString controlMark(bool hasFindings, double sum) {
     const QString zero = sum == 0 ? QStringLiteral("0") : QString();
-    return QStringLiteral("PR_") + zero + (hasFindings ? QStringLiteral("??") : QStringLiteral("++"));
+    return QStringLiteral("PR_") + zero +
+           (hasFindings ? QStringLiteral("??") : QStringLiteral("++"));
 }
 
 Verdict VV_Eval(const QString& left, const QString& relation, const QString& right,
@@ -256,9 +258,9 @@ QString VV_Calc(const QString& side) {
 
 QString negateRelation(const QString& relation) {
     static const QList<std::pair<QString, QString>> negations{
-        {QStringLiteral("="), QStringLiteral("<>")},  {QStringLiteral("<>"), QStringLiteral("=")},
-        {QStringLiteral(">"), QStringLiteral("<=")},  {QStringLiteral("<"), QStringLiteral(">=")},
-        {QStringLiteral(">="), QStringLiteral("<")},  {QStringLiteral("<="), QStringLiteral(">")},
+        {QStringLiteral("="), QStringLiteral("<>")}, {QStringLiteral("<>"), QStringLiteral("=")},
+        {QStringLiteral(">"), QStringLiteral("<=")}, {QStringLiteral("<"), QStringLiteral(">=")},
+        {QStringLiteral(">="), QStringLiteral("<")}, {QStringLiteral("<="), QStringLiteral(">")},
         {QStringLiteral("!="), QStringLiteral("=")}};
     for (const auto& [relationText, negated] : negations)
         if (relation == relationText) return negated;
@@ -300,10 +302,15 @@ QString Mod_Usl(const QString& source, int s, int g, const RuleSet& rules, const
         const qsizetype rowEnd = digitsAt(idEnd + 1);
         const qsizetype columnEnd =
             rowEnd < n && t.at(rowEnd) == QLatin1Char('\\') ? digitsAt(rowEnd + 1) : rowEnd;
-        if (sel < 0 || rowEnd == idEnd + 1 || columnEnd <= rowEnd + 1) {
-            // Not a reference to a known selection: the ID only loses its "\".
+        if (rowEnd == idEnd + 1 || columnEnd <= rowEnd + 1) {
             out += id;
             i = idEnd + 1;
+            continue;
+        }
+        if (sel < 0) {
+            // A reference to no known selection: its ID only loses its "\".
+            out += id + t.mid(idEnd + 1, columnEnd - idEnd - 1);
+            i = columnEnd;
             continue;
         }
         out += rules.selections.at(sel).label + QStringLiteral("с.") +
@@ -323,7 +330,8 @@ LogMenu Log_Enable(const QString& formDir, const QString& formCode, const QStrin
         return menu;
     }
     const QString prefix = (formCode + QLatin1Char('_') + basePeriod.mid(2, 4)).toUpper();
-    for (const QString& name : platform::listFiles(reference::formFolder(formDir, formCode, basePeriod))) {
+    for (const QString& name :
+         platform::listFiles(reference::formFolder(formDir, formCode, basePeriod))) {
         const QString upper = name.toUpper();
         if (upper.startsWith(prefix) && upper.mid(11) == QLatin1String(".LOG")) {
             menu.control = menu.form = true;

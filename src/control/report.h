@@ -7,7 +7,7 @@
 namespace mirel::platform {
 class Browser;
 class Prompt;
-}
+} // namespace mirel::platform
 
 namespace mirel::control {
 

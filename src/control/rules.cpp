@@ -154,8 +154,7 @@ bool Parser::Add_A_Str(const QStringList& lines, QList<RawBlock>& blocks) {
         if (state == Dropped) continue;
         if (isSelectionLine(line)) {
             if (state == Undecided) {
-                if (periodLine < 0 ||
-                    !CodeList::parse(block.lines.at(periodLine)).matches(month)) {
+                if (periodLine < 0 || !CodeList::parse(block.lines.at(periodLine)).matches(month)) {
                     state = Dropped;
                     continue;
                 }
@@ -512,14 +511,14 @@ std::optional<Selection> parseSelection(const QString& line, const ControlTarget
     if (slashes >= 0) {
         QString label = definition.mid(slashes + 2);
         if (fixed) label = label.mid(1);
-        label = core::Trim(label);
-        sel.label = label.isEmpty() ? QStringLiteral("???") : label;
+        sel.label = core::Trim(label);
         definition = definition.left(slashes);
     } else {
         sel.label = core::Trim(definition);
     }
     if (!sel.label.isEmpty() && !sel.label.endsWith(QLatin1Char(':')))
         sel.label += QLatin1Char(':');
+    if (slashes >= 0 && sel.label.isEmpty()) sel.label = QStringLiteral("???");
 
     QString rest = core::LTrim(definition);
     int count = 3;
@@ -563,7 +562,8 @@ std::optional<Selection> parseSelection(const QString& line, const ControlTarget
             if (digits.size() > 4) valid = false;
             offsets[k] = digits.left(4).toInt();
         }
-        if (valid) std::tie(year, month) = movePeriod(reportYear, reportMonth, offsets[0], offsets[1]);
+        if (valid)
+            std::tie(year, month) = movePeriod(reportYear, reportMonth, offsets[0], offsets[1]);
         sel.current = year == reportYear && month == reportMonth &&
                       sel.formCode == target.formCode &&
                       sel.section == data::sectionNumber(target.section);

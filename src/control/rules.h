@@ -1,9 +1,9 @@
 #pragma once
 
+#include <optional>
 #include <QList>
 #include <QString>
 #include <QStringList>
-#include <optional>
 #include <utility>
 
 #include "control/target.h"
@@ -31,15 +31,15 @@ private:
 // A named data source of the rules: the section under control, or a stored section of some
 // form and period of the same region.
 struct Selection {
-    QString name;             // the identifier references use
-    QString label;            // names it in the readable condition ("" for the current section)
-    bool current = false;     // the section under control: its cells come from the caller
-    QString formCode;         // FFF
-    QString section;          // RR
-    QString year;             // YYYY
-    QString month;            // MM
-    QString path;             // the data file; empty for the current section
-    bool hasData = false;     // the data file was read (always true for the current section)
+    QString name;         // the identifier references use
+    QString label;        // names it in the readable condition ("" for the current section)
+    bool current = false; // the section under control: its cells come from the caller
+    QString formCode;     // FFF
+    QString section;      // RR
+    QString year;         // YYYY
+    QString month;        // MM
+    QString path;         // the data file; empty for the current section
+    bool hasData = false; // the data file was read (always true for the current section)
     data::SectionMatrix matrix;
 };
 

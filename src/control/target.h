@@ -25,7 +25,8 @@ public:
 // The section in a grid of the entry window (or a grid loaded from its file).
 class GridCells : public SectionCells {
 public:
-    explicit GridCells(const data::SectionGrid& grid) : m_grid(grid) {}
+    explicit GridCells(const data::SectionGrid& grid)
+        : m_grid(grid) {}
     int rows() const override { return m_grid.rows(); }
     int columns() const override { return m_grid.columns(); }
     QString cellText(int row, int column) const override { return m_grid.cell(row, column); }
@@ -37,7 +38,8 @@ private:
 // The section as the standard reading gives it (the import).
 class MatrixCells : public SectionCells {
 public:
-    explicit MatrixCells(const data::SectionMatrix& matrix) : m_matrix(matrix) {}
+    explicit MatrixCells(const data::SectionMatrix& matrix)
+        : m_matrix(matrix) {}
     int rows() const override { return m_matrix.rows; }
     int columns() const override { return m_matrix.columns; }
     QString cellText(int row, int column) const override { return m_matrix.value(row, column); }
