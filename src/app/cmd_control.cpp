@@ -4,7 +4,6 @@
 #include "app/commands.h"
 #include "control/formcontrol.h"
 #include "core/config.h"
-#include "core/files.h"
 #include "core/text.h"
 #include "data/loadview.h"
 #include "platform/fileio.h"
@@ -28,7 +27,8 @@ std::optional<QString> regionNameOf(const reference::Session& session, const QSt
 
 } // namespace
 
-// Logical control of one region's form for the period, on the stored section data files. With
+// Logical control of one region's form for the period, on the stored section data files; the form
+// must be one the entry window offers for the period (due in the reporting month). With
 // --section N the single-section run: the report's path, or "Нет ошибок !!!". Without it the
 // whole-form run: every section with rules gets its state mark and the report's path is
 // printed. Status 1 when the rules or the data stopped a run, an evaluation failed or a file
@@ -60,6 +60,15 @@ int cmdControl(CommandContext& ctx) {
             ctx.prompt, QStringLiteral("Код региона отсутствует в классификаторе : ") + regionCode);
         return 1;
     }
+    // The forms the entry window offers: those due in the reporting month.
+    const QStringList forms = data::VVOD_Combo_FFF(session, ctx.prompt);
+    if (forms.isEmpty()) return 1;
+    if (formCode.size() != 3) {
+        platform::showError(ctx.prompt, QStringLiteral("Недействительное значение кода формы !!!"));
+        return 1;
+    }
+    const int chosen = data::selectFormEntry(formCode, forms, ctx.prompt);
+    if (chosen < 0) return 1;
     QString basePeriod;
     int entryIndex = -1;
     if (reference::VVOD_Base_Per(formCode, session.periodCode(), session.forms, basePeriod,
@@ -107,10 +116,7 @@ int cmdControl(CommandContext& ctx) {
                            platform::Icon::Warning);
         return 1;
     }
-    const QString title = core::Read_First_Line(
-        reference::descriptionPath(target.formDir, formCode, basePeriod), false, true, ctx.prompt);
-    const QString caption =
-        data::entryCaption(regionCode, *regionName, formCode + QStringLiteral(" - ") + title);
+    const QString caption = data::entryCaption(regionCode, *regionName, forms.at(chosen));
     const control::FormControl run =
         control::controlForm(session.forms, target, form, caption, now, ctx.prompt, ctx.browser);
     if (!run.ran) return 1;

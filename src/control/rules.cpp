@@ -391,13 +391,14 @@ FormulaStatus Parser::V_Formul(const QString& line, const Block& block, Formula&
 }
 
 // A formula the evaluator cannot read would fail at every cell it is evaluated for: it stops the
-// control once, with the evaluator's message, before anything is evaluated.
+// control once, with the evaluator's message, before anything is evaluated. References stand
+// in brackets, so that text glued to a reference ("1\1\1.5") is found too.
 bool Parser::checkSyntax(const Formula& formula) {
     if (core::Check_Brackets(withoutBlanks(formula.source), m_prompt)) return false;
     auto trial = [](const QList<Piece>& pieces) {
         QString t;
         for (const Piece& p : pieces)
-            t += p.isReference() ? QStringLiteral("1") : p.text;
+            t += p.isReference() ? QStringLiteral("(1)") : p.text;
         return t;
     };
     const QString expression = trial(formula.left) + formula.relation + trial(formula.right);

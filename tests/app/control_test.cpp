@@ -123,7 +123,12 @@ TEST(ControlCommand, BadArgumentsAndMissingRules) {
     EXPECT_EQ(r.err, "error: Код региона отсутствует в классификаторе : 9999\n");
     r = d.control({"999", "1101"});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "error: Форма некаталогизирована для данного отчетного периода !!! [999]\n");
+    EXPECT_EQ(r.err, "error: Недействительное значение кода формы !!!\n");
+    // Quarterly investments are not due in November.
+    r = d.control({"510", "1101", "--period", "202511"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "error: Недействительное значение кода формы !!!\n");
+    EXPECT_FALSE(d.ws.exists("DAT/DAT_2511.510"));
     QFile::remove(d.ws.file("FORM/2024_01.130/130_2401.01.LOG"));
     r = d.control({"130", "1101", "--section", "1"});
     EXPECT_EQ(r.status, 1);

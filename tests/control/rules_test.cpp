@@ -157,6 +157,9 @@ TEST(RuleFaults, EachStopsTheRunWithItsMessage) {
          {Icon::Error, "Script_Control_Eval\r\nНедопустимый символ", "1\\1\\1#0"}},
         {"// А\n1\\1\\1=SUMM_S(2,G,1)",
          {Icon::Error, "Script_Control_Eval\r\nСинтаксическая ошибка", "1\\1\\1=SUMM_S(2,G,1)"}},
+        {"// А\n1\\1\\1=1\\2\\1.5",
+         {Icon::Error, "Script_Control_Eval\r\nПредполагается наличие конца инструкции",
+          "1\\1\\1=1\\2\\1.5"}},
         {"// А\n1\\1\\1=",
          {Icon::Error, "Script_Control_Eval\r\nПредполагается наличие выражения", "1\\1\\1="}},
     };
