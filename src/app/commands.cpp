@@ -22,6 +22,9 @@ const QList<Command>& commands()
         {QStringLiteral("query"), QStringLiteral("PATH [--region COD] [--html FILE]"),
          QStringLiteral("compute a query or batch list; print the table or write its page"),
          cmdQuery},
+        {QStringLiteral("control"), QStringLiteral("FFF COD [--section N]"),
+         QStringLiteral("logical control of a section, or of the whole form (state marks written)"),
+         cmdControl},
     };
     return table;
 }

@@ -54,5 +54,6 @@ int cmdInit(CommandContext& ctx);
 int cmdCatalog(CommandContext& ctx);
 int cmdRegister(CommandContext& ctx);
 int cmdQuery(CommandContext& ctx);
+int cmdControl(CommandContext& ctx);
 
 } // namespace mirel::app

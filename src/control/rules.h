@@ -1,0 +1,115 @@
+#pragma once
+
+#include <optional>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <utility>
+
+#include "control/target.h"
+#include "data/sectionfile.h"
+
+namespace mirel::platform {
+class Prompt;
+}
+
+namespace mirel::control {
+
+// A code list of the rule language ("COD 1401-1420, 1450", "S=1-5,7", "PERIOD 3,6,9,12"):
+// blanks, letters and other characters are ignored, runs of digits are numbers, "," separates
+// entries, "a-b" is an inclusive range. The empty list matches everything.
+class CodeList {
+public:
+    static CodeList parse(const QString& line);
+    bool isEmpty() const { return m_entries.isEmpty(); }
+    bool matches(qint64 value) const;
+
+private:
+    QList<std::pair<qint64, qint64>> m_entries;
+};
+
+// A named data source of the rules: the section under control, or a stored section of some
+// form and period of the same region.
+struct Selection {
+    QString name;         // the identifier references use
+    QString label;        // names it in the readable condition ("" for the current section)
+    bool current = false; // the section under control: its cells come from the caller
+    QString formCode;     // FFF
+    QString section;      // RR
+    QString year;         // YYYY
+    QString month;        // MM
+    QString path;         // the data file; empty for the current section
+    bool hasData = false; // the data file was read (always true for the current section)
+    data::SectionMatrix matrix;
+};
+
+// One piece of a formula side: literal expression text, or a reference to a cell of a
+// selection whose row may be the row variable S and whose column the column variable G.
+struct Piece {
+    QString text;
+    int selection = -1; // index into RuleSet::selections; -1 for literal text
+    int row = 0;
+    int column = 0;
+    bool rowS = false;
+    bool columnG = false;
+    bool isReference() const { return selection >= 0; }
+};
+
+struct Formula {
+    bool usesS = false;
+    bool usesG = false;
+    QList<Piece> left;
+    QString relation;
+    QList<Piece> right;
+    QString source; // the formula line as written (upper-cased, macros expanded)
+};
+
+struct Block {
+    QString comment;
+    bool showValues = false; // the comment begins with "///"
+    CodeList rowList;        // S=
+    CodeList columnList;     // G=
+    CodeList regions;        // COD
+    QList<Formula> formulas;
+    QList<int> localSelections; // selections defined inside the block, in order
+};
+
+// The parsed rules of one section.
+struct RuleSet {
+    QList<Selection> selections;
+    QList<Block> blocks;
+};
+
+// Reads a rule text (as the rule file holds it) for the target: selections with their data,
+// macros expanded, blocks split and checked, formulas parsed. Every message names the fault; a
+// fault stops the control: nullopt is returned after its message and nothing is to be written.
+std::optional<RuleSet> Log_A_Str(const QString& ruleText, const ControlTarget& target,
+                                 const SectionCells& current, platform::Prompt& prompt);
+
+// The steps of Log_A_Str, exposed for the tests and for the callers that need one of them.
+
+// Expands the "SUMM_S(a,b,c)" and then the "SUMM_G(a,b,c)" macros of a line that begins with a
+// reference ID "\": rows a..b of column c, or columns a..b of row c, of the line's first
+// reference ID, joined by "+". A macro inside a product, a power or after "-" is put in
+// brackets so that it stays one sum. Arguments that are not three numbers 1 <= a <= b, or a
+// range of more than maxMacroTerms, leave the macro as written (the formula then fails its check).
+QString expandMacros(const QString& line);
+inline constexpr int maxMacroTerms = 10000;
+
+// Parses a selection line NAME ":" DEFINITION for the target and reads its data. nullopt after
+// "ОШИБКА ! КОД ФОРМЫ = " or "ОШИБКА ! ЧИСЛО РАЗДЕЛОВ = " (titled with the line).
+std::optional<Selection> parseSelection(const QString& line, const ControlTarget& target,
+                                        platform::Prompt& prompt);
+
+// The target period of a relative selection: the reporting year and month moved back by years
+// and months.
+std::pair<int, int> movePeriod(int year, int month, int years, int months);
+
+// The selection an ID names for a formula of the block: the block's own selections first, then
+// all selections in definition order; -1 when none.
+int findSelection(const RuleSet& rules, const Block& block, const QString& id);
+
+// True for a line that names a selection: it holds ":" and is not a comment ("//").
+bool isSelectionLine(const QString& line);
+
+} // namespace mirel::control

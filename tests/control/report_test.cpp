@@ -1,0 +1,267 @@
+#include <gtest/gtest.h>
+
+#include <QRandomGenerator>
+
+#include "control/formcontrol.h"
+#include "control/report.h"
+#include "fixture.h"
+#include "platform/codec.h"
+#include "platform/fileio.h"
+
+using namespace mirel;
+using namespace mirel::control;
+using mirel::platform::Icon;
+using mirel::test::ControlFixture;
+using mirel::test::cp1251;
+using mirel::test::Message;
+using mirel::test::RecorderBrowser;
+using mirel::test::RecorderPrompt;
+
+namespace {
+
+const QDateTime Clock(QDate(2026, 12, 7), QTime(9, 5, 3));
+
+const QString Head = "<html>\r\n<head>\r\n<title>\r\nОтчет\r\n</title>\r\n</head>\r\n"
+                     "<body bgcolor='white'>\r\n<font face='Arial, Helvetica'>\r\n"
+                     "<p aline= center><b>Логический контроль. ( 7 декабря 2026 г. 9.5.3 )</b><br>"
+                     "\r\n</font>\r\n<hr>\r\n<center>\r\n<font face='Courier New, Courier'>\r\n"
+                     "<table border>\r\n";
+const QString Tail = "</table>\r\n</font>\r\n</center>\r\n</body>\r\n</html>\r\n";
+
+// Temporary folder of the reports for one test.
+struct TempDirGuard {
+    explicit TempDirGuard(const QString& dir) { platform::setTempDirOverride(dir); }
+    ~TempDirGuard() { platform::setTempDirOverride(QString()); }
+};
+
+// A form 101 of three sections (5 x 3, 2 x 2, 1 x 1) catalogued from January 2005, rule files
+// in its form folder, the report folder, and the stored sections of region 1401 for March 2005.
+struct FormFixture : ControlFixture {
+    reference::FormCatalog catalog{reference::CatalogEntry{
+        "101",
+        "200501",
+        {reference::SectionStructure{"1", {"1", "2", "3", "4", "5"}, {"1", "2", "3"}},
+         reference::SectionStructure{"2", {"1", "2"}, {"1", "2"}},
+         reference::SectionStructure{"3", {"1"}, {"1"}}}}};
+    TempDirGuard temp{ws.file("TMP")};
+    RecorderBrowser browser;
+
+    FormFixture() { ws.mkdir("TMP"); }
+    void rules(int section, const QString& text) {
+        ws.write("FORM/2005_01.101/101_0501.0" + QString::number(section) + ".LOG", text);
+    }
+    QString stored(int section) const {
+        return ws.read("DAT/DAT_0503.101/1401.0" + QString::number(section));
+    }
+    QString mark(int section) const { return stored(section).section("\r\n", 0, 0); }
+    FormControl runForm() {
+        StoredForm form(target.dataKey(), catalog.first(), prompt);
+        return controlForm(catalog, target, form, "1401 - Район. 101 - Форма", Clock, prompt,
+                           browser);
+    }
+};
+
+} // namespace
+
+TEST(Report, HeadRowsAndTailBytes) {
+    EXPECT_EQ(reportStamp(Clock), "7 декабря 2026 г. 9.5.3 )");
+    EXPECT_EQ(reportStamp(QDateTime(QDate(2025, 5, 31), QTime(23, 59, 0))),
+              "31 мая 2025 г. 23.59.0 )");
+    EXPECT_EQ(Head_HTM(ReportTitle, "101 01 2005 03 1401", Clock),
+              Head + "<tr>\r\n<td><b>101 01 2005 03 1401</b></td></tr>\r\n");
+    EXPECT_EQ(Tail_HTM(), Tail);
+    EXPECT_EQ(reportRows({"НЕПОЛНЫЙ Контроль", "", "// Блок а", "",
+                          "Не выполнено условие : с.1г.1=1", "10<>1", "", "/// Блок б", "", "x"}),
+              "<tr>\r\n<td><font size=\"2\">НЕПОЛНЫЙ КОНТРОЛЬ</td></tr>\r\n"
+              "<tr>\r\n<td><font size=\"2\"></td></tr>\r\n"
+              "<tr>\r\n<td><b><font size=\"2\">// БЛОК А</b><p><font size=\"2\"></p>"
+              "<p><font size=\"2\">Не выполнено условие : с.1г.1=1</p><p><font size=\"2\">10<>1</p>"
+              "<p><font size=\"2\"></p></td></tr>\r\n"
+              "<tr>\r\n<td><b><font size=\"2\">/// БЛОК Б</b><p><font size=\"2\"></p>"
+              "<p><font size=\"2\">x</p></td></tr>\r\n");
+    EXPECT_EQ(sectionBanner("02"), "<tr>\r\n<td><b>*********</b></td></tr>\r\n"
+                                   "<tr>\r\n<td><b>РАЗДЕЛ 02</b></td></tr>\r\n"
+                                   "<tr>\r\n<td><b>*********</b></td></tr>\r\n");
+}
+
+TEST(Report, FileNamesAreNewForEveryReport) {
+    ControlFixture f;
+    TempDirGuard temp(f.ws.path());
+    const QString first = F_Name_Now(".HTM", Clock);
+    EXPECT_EQ(first, f.ws.path() + "/07_12_2026_09_05_03.HTM");
+    f.ws.write("07_12_2026_09_05_03.HTM", "x");
+    EXPECT_EQ(F_Name_Now(".HTM", Clock), f.ws.path() + "/07_12_2026_09_05_03_1.HTM");
+}
+
+TEST(SectionRun, NoErrorsIsAMessageFailuresAPage) {
+    FormFixture f;
+    f.rules(1, "// Итог\n1\\1\\1=1\\2\\1+1\\3\\1");
+    f.grid.setCell(1, 1, "9");
+    const GridCells cells(f.grid);
+    SectionControl run = controlSection(f.catalog, f.target, cells, Clock, f.prompt, f.browser);
+    EXPECT_TRUE(run.run.checked());
+    EXPECT_TRUE(run.reportPath.isEmpty());
+    EXPECT_EQ(f.prompt.messages, (QList<Message>{{Icon::None, "Нет ошибок !!!", QString()}}));
+    EXPECT_TRUE(f.browser.opened.isEmpty());
+
+    f.prompt.clear();
+    f.grid.setCell(1, 1, "10"); // an unsaved edit of the grid
+    run = controlSection(f.catalog, f.target, cells, Clock, f.prompt, f.browser);
+    EXPECT_TRUE(f.prompt.messages.isEmpty());
+    ASSERT_EQ(f.browser.opened, QStringList{run.reportPath});
+    EXPECT_EQ(run.reportPath, f.ws.file("TMP/07_12_2026_09_05_03.HTM"));
+    const QByteArray expected =
+        cp1251(Head +
+               "<tr>\r\n<td><b>101 01 2005 03 1401</b></td></tr>\r\n"
+               "<tr>\r\n<td><font size=\"2\"></td></tr>\r\n"
+               "<tr>\r\n<td><b><font size=\"2\">// ИТОГ</b><p><font size=\"2\"></p>"
+               "<p><font size=\"2\">Не выполнено условие : с.1г.1=с.2г.1+с.3г.1</p>"
+               "<p><font size=\"2\">10<>4+5</p></td></tr>\r\n" +
+               Tail);
+    const QByteArray written = f.ws.readBytes("TMP/07_12_2026_09_05_03.HTM");
+    EXPECT_TRUE(written == expected) << written.size() << " bytes, expected " << expected.size();
+    // The single-section run writes no data file.
+    EXPECT_FALSE(f.ws.exists("DAT/DAT_0503.101"));
+}
+
+TEST(SectionRun, NotCataloguedOrWithoutRulesDoesNothing) {
+    FormFixture f;
+    const GridCells cells(f.grid);
+    SectionControl run = controlSection(f.catalog, f.target, cells, Clock, f.prompt, f.browser);
+    EXPECT_EQ(run.run.status, ControlRun::Status::NoRules);
+    EXPECT_TRUE(f.prompt.messages.isEmpty());
+    f.target.year = "2004";
+    run = controlSection(f.catalog, f.target, cells, Clock, f.prompt, f.browser);
+    EXPECT_TRUE(run.run.stopped());
+    EXPECT_EQ(
+        f.prompt.messages,
+        (QList<Message>{
+            {Icon::Error, "Форма некаталогизирована для данного отчетного периода !!!", "101"}}));
+    EXPECT_TRUE(f.browser.opened.isEmpty());
+}
+
+TEST(FormRun, MarksEverySectionWithRulesAndShowsThePageEvenWithoutFailures) {
+    FormFixture f;
+    f.writeSection("0503", "101", "01", {"1 9 1 2", "2 4 1 2", "3 5 1 2", "4 0 0 0", "5 0 0 0"});
+    f.rules(1, "// Итог\n1\\1\\1=1\\2\\1+1\\3\\1");
+    f.rules(2, "// Ноль\n1\\1\\1=0"); // section 2 has no data file: checked as all zeros
+    f.ws.write("DAT/DAT_0503.101/1401.03", "PR_?\n! 0000 101 03 05 03 1401\n1 5\n");
+    FormControl run = f.runForm();
+    ASSERT_TRUE(run.ran);
+    EXPECT_TRUE(f.prompt.messages.isEmpty());
+    EXPECT_EQ(f.mark(1), "PR_++");
+    EXPECT_EQ(f.mark(2), ""); // not sent: checked, but no file is made for it
+    EXPECT_FALSE(f.ws.exists("DAT/DAT_0503.101/1401.02"));
+    EXPECT_EQ(f.mark(3), "PR_?"); // no rule file: left alone
+    EXPECT_EQ(f.stored(1), "PR_++\r\n! 0000 101 01 05 03 1401\r\n1 9 1 2\r\n2 4 1 2\r\n3 5 1 2\r\n"
+                           "4 0 0 0\r\n5 0 0 0\r\n");
+    ASSERT_EQ(f.browser.opened, QStringList{run.reportPath});
+    const QByteArray expected =
+        cp1251(Head + "<tr>\r\n<td><b>1401 - Район. 101 - Форма</b></td></tr>\r\n" + Tail);
+    EXPECT_TRUE(f.ws.readBytes("TMP/07_12_2026_09_05_03.HTM") == expected);
+    ASSERT_EQ(run.sections.size(), 3);
+    EXPECT_EQ(run.sections.at(2).run.status, ControlRun::Status::NoRules);
+}
+
+TEST(FormRun, FailuresAndMissingSectionsMarkQuestionMarks) {
+    FormFixture f;
+    f.writeSection("0503", "101", "01", {"1 10 1 2", "2 4 1 2", "3 5 1 2", "4 0 0 0", "5 0 0 0"});
+    f.rules(1, "// Итог\n1\\1\\1=1\\2\\1+1\\3\\1");
+    f.rules(2, "1: 101 02\n2: 102 // Другая форма\n\n// Сверка\n1\\1\\1=2\\1\\1");
+    FormControl run = f.runForm();
+    EXPECT_EQ(f.mark(1), "PR_??");
+    EXPECT_EQ(f.mark(2), ""); // failed, but not sent: no file is made for it
+    const QByteArray expected = cp1251(
+        Head + "<tr>\r\n<td><b>1401 - Район. 101 - Форма</b></td></tr>\r\n" +
+        "<tr>\r\n<td><b>*********</b></td></tr>\r\n<tr>\r\n<td><b>РАЗДЕЛ 01</b></td></tr>\r\n"
+        "<tr>\r\n<td><b>*********</b></td></tr>\r\n"
+        "<tr>\r\n<td><font size=\"2\"></td></tr>\r\n"
+        "<tr>\r\n<td><b><font size=\"2\">// ИТОГ</b><p><font size=\"2\"></p>"
+        "<p><font size=\"2\">Не выполнено условие : с.1г.1=с.2г.1+с.3г.1</p>"
+        "<p><font size=\"2\">10<>4+5</p></td></tr>\r\n"
+        "<tr>\r\n<td><b>*********</b></td></tr>\r\n<tr>\r\n<td><b>РАЗДЕЛ 02</b></td></tr>\r\n"
+        "<tr>\r\n<td><b>*********</b></td></tr>\r\n"
+        "<tr>\r\n<td><font size=\"2\">НЕПОЛНЫЙ ЛОГИЧЕСКИЙ КОНТРОЛЬ : ОТСУТСТВУЮТ ДАННЫЕ ПО "
+        "РАЗДЕЛУ 01, ФОРМЫ 102 ЗА ОТЧЕТНЫЙ ПЕРИОД 0503</td></tr>\r\n" +
+        Tail);
+    const QByteArray written = f.ws.readBytes("TMP/07_12_2026_09_05_03.HTM");
+    EXPECT_TRUE(written == expected) << written.size() << " bytes, expected " << expected.size();
+}
+
+TEST(FormRun, AProtectedSectionReportsTheWriteErrorAndTheRunGoesOn) {
+    FormFixture f;
+    f.writeSection("0503", "101", "01", {"1 10 1 2", "5 0 0 0"});
+    f.writeSection("0503", "101", "02", {"1 0 0", "2 0 0"});
+    f.rules(1, "// Итог\n1\\1\\1=1\\2\\1+1\\3\\1");
+    f.rules(2, "// Ноль\n1\\1\\1=0");
+    const QString path = f.ws.file("DAT/DAT_0503.101/1401.01");
+    ASSERT_TRUE(platform::setReadOnly(path, true));
+    const QByteArray before = f.ws.readBytes("DAT/DAT_0503.101/1401.01");
+    FormControl run = f.runForm();
+    EXPECT_EQ(f.prompt.messages,
+              (QList<Message>{{Icon::Error, "Ошибка при записи информации !!!", path}}));
+    EXPECT_TRUE(f.ws.readBytes("DAT/DAT_0503.101/1401.01") == before);
+    EXPECT_FALSE(run.sections.at(0).saved);
+    EXPECT_EQ(run.sections.at(0).mark, "PR_??");
+    EXPECT_EQ(f.mark(2), "PR_0++");
+    // The failures of the protected section are still reported.
+    EXPECT_TRUE(f.ws.read("TMP/07_12_2026_09_05_03.HTM").contains("РАЗДЕЛ 01"));
+    platform::setReadOnly(path, false);
+}
+
+TEST(FormRun, AStoppedSectionKeepsItsMarkAndTheNextIsRun) {
+    FormFixture f;
+    f.writeSection("0503", "101", "01", {"1 10 1 2", "5 0 0 0"});
+    f.ws.write("DAT/DAT_0503.101/1401.02", "PR_?\n! 0000 101 02 05 03 1401\n1 1 1\n2 0 0\n");
+    f.rules(1, "// Плохая строка\n1\\0\\1=0");
+    f.rules(2, "// Ноль\n1\\1\\1=0");
+    FormControl run = f.runForm();
+    EXPECT_EQ(f.prompt.texts(), QStringList{"Номер строки = 0 !!!"});
+    EXPECT_EQ(f.mark(1), "PR_?");
+    EXPECT_TRUE(run.sections.at(0).run.stopped());
+    EXPECT_EQ(f.mark(2), "PR_??");
+    EXPECT_FALSE(f.ws.read("TMP/07_12_2026_09_05_03.HTM").contains("РАЗДЕЛ 01"));
+}
+
+TEST(FormRun, NotCataloguedWritesNothing) {
+    FormFixture f;
+    f.rules(1, "// Ноль\n1\\1\\1=0");
+    f.target.month = "12";
+    f.target.year = "2004";
+    EXPECT_FALSE(f.runForm().ran);
+    EXPECT_TRUE(f.browser.opened.isEmpty());
+    EXPECT_FALSE(f.ws.exists("DAT/DAT_0412.101"));
+}
+
+// Damaged or hostile rule files: a message and a stopped run, or a finished one; never a crash,
+// and a stopped run finds nothing.
+TEST(BadRules, GarbageHugeAndBrokenFilesNeverCrash) {
+    ControlFixture f;
+    QString many;
+    for (int i = 0; i < 10000; ++i)
+        many += "// Блок " + QString::number(i) + "\nS=1-5\n1\\S\\1>=0\n\n";
+    ControlRun run = f.run(many);
+    EXPECT_TRUE(run.checked());
+    EXPECT_TRUE(run.findings.isEmpty());
+    run = f.run(many + "// Последний\n1\\1\\1=(1\\2\\1");
+    EXPECT_TRUE(run.stopped());
+    EXPECT_TRUE(run.findings.isEmpty());
+
+    QRandomGenerator random(20260101);
+    const QByteArray alphabet =
+        QByteArray("0123456789\\/:=<>#!()+-*.,SGCODPERIF \r\n\t") + QByteArray("\x00\xff\xe0", 3);
+    for (int round = 0; round < 300; ++round) {
+        QByteArray bytes;
+        const int size = random.bounded(1, 200);
+        for (int i = 0; i < size; ++i)
+            bytes += round % 2 ? char(random.bounded(256))
+                               : alphabet.at(random.bounded(int(alphabet.size())));
+        RecorderPrompt prompt;
+        const GridCells cells(f.grid);
+        run = runRules(platform::decode1251(bytes), f.target, cells, true, prompt);
+        if (run.stopped()) {
+            EXPECT_TRUE(run.findings.isEmpty());
+            EXPECT_FALSE(prompt.messages.isEmpty());
+        }
+    }
+}
