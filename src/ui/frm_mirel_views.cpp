@@ -11,12 +11,14 @@
 #include "ui/catalogview.h"
 #include "ui/dataloadingview.h"
 #include "ui/frm_mirel.h"
+#include "ui/querytree.h"
 
 namespace mirel::ui {
 
 // The views of the main window are created here, one line each, once the controls and menus
 // exist; they are children of the window and connect their menu items with connectAction().
 void Frm_mirel::createViews() {
+    new QueryTree(*this);
     new DataLoadingView(*this);
     new CatalogView(*this);
 }

@@ -1,5 +1,6 @@
 #include "ui/windowprompt.h"
 
+#include <QCoreApplication>
 #include <QLabel>
 #include <QProgressBar>
 
@@ -28,7 +29,8 @@ std::optional<QString> WindowPrompt::inputBox(const QString& text, const QString
 }
 
 // Long runs happen inside one event handler: the bar and the label are repainted at once,
-// without returning to the event loop.
+// and a few times a second the window handles its paint events (never the person's input), so
+// it does not freeze white while a long computation runs.
 void WindowPrompt::progressStart(int maximum) {
     if (m_bar) {
         m_bar->setRange(0, maximum > 0 ? maximum : 0);
@@ -43,6 +45,10 @@ void WindowPrompt::progressValue(int value) {
     if (m_bar) {
         m_bar->setValue(value);
         m_bar->repaint();
+    }
+    if (!m_sinceEvents.isValid() || m_sinceEvents.elapsed() >= 100) {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        m_sinceEvents.start();
     }
     m_inner.progressValue(value);
 }

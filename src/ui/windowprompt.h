@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QPointer>
 
 #include "platform/prompt.h"
@@ -33,6 +34,7 @@ private:
     platform::Prompt& m_inner;
     QPointer<QProgressBar> m_bar;
     QPointer<QLabel> m_info;
+    QElapsedTimer m_sinceEvents;
 };
 
 } // namespace mirel::ui

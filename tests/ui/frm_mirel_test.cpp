@@ -125,8 +125,10 @@ TEST(MainWindow, OpensWithItsMenusControlsAndPeriodFields) {
                               {"menu_FFF_per", "По дате начала эксплуатации"}}));
     // Only what exists yet can be chosen. The title line makes an (empty) preamble, so
     // "ВВОД ДАННЫХ" is offered; without "ОТЧЕТ" the reports are hidden.
-    EXPECT_EQ(enabledItems(w), (QStringList{"Menu_YYYYMM", "menu_FFF_cod", "menu_FFF_per",
-                                            "menu_VV_All", "mnu_exit"}));
+    EXPECT_EQ(enabledItems(w),
+              (QStringList{"mnu_pasp_calc", "mnu_pasp_open", "mnu_pasp_app", "mnu_pasp_ren",
+                           "mnu_pasp_del", "mnu_rr_app", "mnu_rr_del", "mnu_rr_ren", "Menu_YYYYMM",
+                           "menu_FFF_cod", "menu_FFF_per", "menu_VV_All", "mnu_exit"}));
     EXPECT_EQ(visibleBarItems(w), (QStringList{"mnu_pasp", "mnu_dir", "menu_Import", "Memu_Serv",
                                                "menu_FFF", "menu_VV_All", "mnu_exit"}));
     EXPECT_EQ(w.findChild<QMenu*>("Memu_Serv"), c.Memu_Serv);
@@ -134,7 +136,8 @@ TEST(MainWindow, OpensWithItsMenusControlsAndPeriodFields) {
 
     // The controls later views fill: present under their names, shown or hidden as at load.
     EXPECT_TRUE(c.Tree_Pasp->isVisible());
-    EXPECT_EQ(c.Tree_Pasp->topLevelItemCount(), 0);
+    ASSERT_EQ(c.Tree_Pasp->topLevelItemCount(), 1); // the query directory
+    EXPECT_EQ(c.Tree_Pasp->topLevelItem(0)->text(0), ws.path() + "/PASP");
     EXPECT_EQ(c.Cmd_calc->text(), "Выполнить");
     EXPECT_TRUE(c.Cmd_calc->isVisible());
     EXPECT_TRUE(c.Lbl_Info->isVisible());

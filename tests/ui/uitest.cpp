@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QFile>
 #include <QTimer>
 
 #include "ui/form_yyyymm.h"
@@ -14,6 +15,15 @@ void writeStartableWorkspace(const TempWorkspace& ws, const QString& ini) {
     ws.write("FORM/2001_01.101/101_0101.1S", "Наименование;1;2;\nСтрока 1\nСтрока 2\n");
     ws.write("FORM/2001_01.101/101_0101.TXT", "Сведения о численности\nN_PERIOD 12\n");
     ws.write("SHIF/shif.txt", "1100 Область\n1101 Район\n");
+    copyTreePictures(ws);
+}
+
+void copyTreePictures(const TempWorkspace& ws) {
+    for (const char* name : {"NEW.Bmp", "CLSDFOLD.ICO", "note01.ICO", "W95mbx01.ico"}) {
+        QFile picture(QStringLiteral(MIREL_DEMO_DIR "/") + QLatin1String(name));
+        if (picture.open(QIODevice::ReadOnly))
+            ws.writeBytes(QLatin1String(name), picture.readAll());
+    }
 }
 
 bool withPeriodDialog(ui::Frm_mirel& window, const std::function<void(ui::Form_YYYYMM&)>& steps) {

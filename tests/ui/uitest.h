@@ -22,8 +22,10 @@ public:
 };
 
 // Writes the configuration and what start-up needs beside it to run without a message: one
-// form in the catalog and a region classifier.
+// form in the catalog, a region classifier and the pictures of the query tree.
 void writeStartableWorkspace(const TempWorkspace& ws, const QString& ini);
+// Copies the four pictures of the query tree from the demo workspace.
+void copyTreePictures(const TempWorkspace& ws);
 
 // Chooses "Отчетный период" in the window's menu and runs the steps on the open dialog. The
 // dialog is left with Escape when the steps leave it open. False when no dialog was shown.
