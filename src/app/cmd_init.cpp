@@ -1,33 +1,13 @@
 #include <QDate>
-#include <QFile>
 
 #include "app/commands.h"
+#include "app/treepictures.h"
 #include "core/config.h"
 #include "platform/fileio.h"
 #include "platform/prompt.h"
-#include "ui/querytree.h"
 
 namespace mirel::app {
 
-namespace {
-
-// The pictures of the query tree beside the configuration; a picture already there (whatever
-// the case of its name) is kept. False after the write error message.
-bool writeTreePictures(const QString& workspace, platform::Prompt& prompt) {
-    for (const QString& name : ui::TreePictureNames) {
-        const QString path = workspace + QLatin1Char('/') + name;
-        if (platform::pathExists(path)) continue;
-        QFile picture(QStringLiteral(":/pictures/") + name);
-        if (!picture.open(QIODevice::ReadOnly) ||
-            !platform::writeFileAtomic(path, picture.readAll())) {
-            platform::showError(prompt, QStringLiteral("Ошибка при записи информации !!!"), path);
-            return false;
-        }
-    }
-    return true;
-}
-
-} // namespace
 
 // Start-up up to the folders: the default configuration when missing, then the directory
 // set resolved and created, and the pictures of the query tree. A fresh workspace needs forms
@@ -44,7 +24,11 @@ int cmdInit(CommandContext& ctx) {
     core::DirSet dirs = core::emptyDirSet();
     QStringList importMenu;
     if (core::Ini_A_Dir(cnf, dirs, importMenu, ctx.workspace, ctx.prompt) != 0) return 1;
-    if (!writeTreePictures(ctx.workspace, ctx.prompt)) return 1;
+    const QString unwritten = writeTreePictures(ctx.workspace);
+    if (!unwritten.isEmpty()) {
+        platform::showError(ctx.prompt, QStringLiteral("Ошибка при записи информации !!!"), unwritten);
+        return 1;
+    }
     static const char* const names[] = {"ARM", "DAT", "FORM", "MAP", "PASP", "SHIF", "IMPORT"};
     for (int slot = 0; slot <= core::DirIMPORT; ++slot)
         ctx.out << names[slot] << '\t' << dirs.at(slot) << '\n';

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "app/commands.h"
+#include "app/treepictures.h"
 #include "core/config.h"
 #include "ui/workstation.h"
 
@@ -106,6 +107,9 @@ int main(int argc, char** argv)
         const QString workspace = chooseWorkspace(workspaceOption, programDir);
         if (!QFileInfo(workspace).isDir())
             return fail("the workspace folder does not exist");
+        // The tree's pictures come with the program; a workspace that cannot take them shows
+        // the tree without pictures, with the tree's own message.
+        app::writeTreePictures(workspace);
         return ui::runWorkstation(workspace);
     }
 
