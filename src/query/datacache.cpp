@@ -1,6 +1,8 @@
 #include "query/datacache.h"
 
+#include <algorithm>
 #include <QFileInfo>
+#include <QStringBuilder>
 
 #include "core/text.h"
 #include "data/sectionfile.h"
@@ -32,26 +34,29 @@ QStringView field(QStringView line, int k) {
     return QStringView();
 }
 
+QString joinPath(const QString& folder, const QString& name) {
+    return folder.isEmpty() ? name : folder % QLatin1Char('/') % name;
+}
+
 } // namespace
 
 DataFile::DataFile(const QString& prepared)
     : exists(true)
     , m_text(prepared) {
     const QStringView text(m_text);
-    qsizetype start = 0;
-    while (start < text.size()) {
-        qsizetype end = text.indexOf(QLatin1Char('\n'), start);
-        const qsizetype next = end < 0 ? text.size() : end + 1;
-        if (end < 0) end = text.size();
-        if (end > start && text.at(end - 1) == QLatin1Char('\r')) --end;
+    for (qsizetype start = 0; start < text.size();) {
         m_starts.append(start);
-        m_ends.append(end);
-        start = next;
+        const qsizetype end = text.indexOf(QLatin1Char('\n'), start);
+        start = end < 0 ? text.size() : end + 1;
     }
 }
 
 QStringView DataFile::line(int l) const {
-    return QStringView(m_text).mid(m_starts.at(l), m_ends.at(l) - m_starts.at(l));
+    const qsizetype start = m_starts[l];
+    qsizetype end = l + 1 < m_starts.size() ? m_starts[l + 1] : m_text.size();
+    if (end > start && m_text.at(end - 1) == QLatin1Char('\n')) --end;
+    if (end > start && m_text.at(end - 1) == QLatin1Char('\r')) --end;
+    return QStringView(m_text).mid(start, end - start);
 }
 
 namespace {
@@ -91,11 +96,15 @@ void DataFile::buildIndex() const {
 
 int DataFile::findRow(const QString& row) const {
     if (m_starts.size() <= SmallFile) {
+        // The blank after the identifier is looked at first, in the text itself: it lies in
+        // the line when it comes before the start of the next one (a line end is no blank).
         const QStringView id(row);
+        const QStringView text(m_text);
         for (int l = 1; l < m_starts.size(); ++l) {
-            const QStringView text = line(l);
-            if (text.size() > id.size() && text.startsWith(id) &&
-                text.at(id.size()) == QLatin1Char(' '))
+            const qsizetype blank = m_starts[l] + id.size();
+            const qsizetype next = l + 1 < m_starts.size() ? m_starts[l + 1] : text.size();
+            if (blank < next && text[blank] == QLatin1Char(' ') &&
+                std::equal(id.begin(), id.end(), text.begin() + m_starts[l]))
                 return l;
         }
         const double v = core::Val(row);
@@ -118,42 +127,73 @@ int DataFile::findRow(const QString& row) const {
     return m_byValue.value(core::Val(row), -1);
 }
 
-QString DataFile::value(const QString& row, int column) const {
-    if (column < 1) return QStringLiteral("0");
+QStringView DataFile::value(const QString& row, int column) const {
+    if (column < 1) return u"0";
     const int l = findRow(row);
-    if (l < 0) return QStringLiteral("0");
-    const QStringView line = QStringView(m_text).mid(m_starts.at(l), m_ends.at(l) - m_starts.at(l));
-    const QStringView v = field(line, column);
-    return v.isEmpty() ? QStringLiteral("0") : v.toString();
+    if (l < 0) return u"0";
+    const QStringView v = field(line(l), column);
+    return v.isEmpty() ? QStringView(u"0") : v;
 }
 
-QString DataCache::existingPath(const QString& path) {
-    if (QFileInfo(path).isFile()) return path;
-    // Folders of data files hold thousands of names: list each folder once instead of letting
-    // every missing file search it again.
-    const QString folder = platform::parentOf(path);
-    auto it = m_folders.find(folder);
-    if (it == m_folders.end()) {
-        QHash<QString, QString> names;
-        const QString resolved = platform::resolvePath(folder);
-        for (const QString& name : platform::listFiles(folder))
-            names.insert(name.toUpper(), resolved + QLatin1Char('/') + name);
-        it = m_folders.insert(folder, names);
+DataCache::Section& DataCache::section(const QString& folder, int number) {
+    auto it = m_folders.constFind(folder);
+    if (it == m_folders.cend()) {
+        Folder& f = m_folderStore.emplace_back();
+        f.path = folder;
+        it = m_folders.insert(folder, &f);
     }
-    return it.value().value(platform::nameOf(path).toUpper());
+    Folder& f = *it.value();
+    Section& s = f.sections[number];
+    s.folder = &f;
+    s.number = number;
+    return s;
 }
 
-const DataFile& DataCache::file(const QString& path) {
-    auto it = m_files.constFind(path);
-    if (it != m_files.cend()) return *it.value();
-    std::shared_ptr<DataFile> f;
-    const QString existing = existingPath(path);
-    if (!existing.isEmpty())
-        f = std::make_shared<DataFile>(data::VV_Memo_Read(existing));
-    else
-        f = std::make_shared<DataFile>();
-    m_files.insert(path, f);
-    return *f;
+int DataCache::regionNumber(const QString& code) {
+    const QString trimmed = core::Trim(code);
+    const auto [it, added] = m_regionNumbers.try_emplace(trimmed, int(m_regionCodes.size()));
+    if (added) m_regionCodes.append(trimmed);
+    return it->second;
+}
+
+const DataFile& DataCache::file(Section& section, int region) {
+    if (section.files.size() <= region) section.files.resize(m_regionCodes.size());
+    const DataFile*& slot = section.files[region];
+    if (!slot) {
+        ++m_count;
+        slot =
+            &read(*section.folder, data::sectionFileName(m_regionCodes.at(region), section.number));
+    }
+    return *slot;
+}
+
+const DataFile& DataCache::read(Folder& folder, const QString& name) {
+    if (!folder.listed) {
+        // Nearly every file asked for exists under its own name: it is read without a search.
+        // The prepared text of a missing file is that of an empty one.
+        const QString path = joinPath(folder.path, name);
+        const QString text = data::VV_Memo_Read(path);
+        if (text != core::CRLF || QFileInfo(path).isFile()) return m_files.emplace_back(text);
+    }
+    const QString existing = listedPath(folder, name);
+    if (existing.isEmpty()) return m_missing;
+    return m_files.emplace_back(data::VV_Memo_Read(existing));
+}
+
+QString DataCache::listedPath(Folder& folder, const QString& name) {
+    if (!folder.listed) {
+        // Folders of data files hold thousands of names: list each folder once instead of
+        // letting every missing file search it again.
+        folder.listed = true;
+        const QString resolved = platform::resolvePath(folder.path);
+        for (const QString& n : platform::listFiles(folder.path))
+            folder.byUpperName.insert(n.toUpper(), resolved + QLatin1Char('/') + n);
+    }
+    const QString listed = folder.byUpperName.value(name.toUpper());
+    if (listed.isEmpty() || platform::nameOf(listed) == name) return listed;
+    // Another spelling was listed; the name as written comes first when it exists too.
+    const QString exact = joinPath(folder.path, name);
+    return QFileInfo(exact).isFile() ? exact : listed;
 }
 
 } // namespace mirel::query
