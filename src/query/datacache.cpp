@@ -40,14 +40,15 @@ QString joinPath(const QString& folder, const QString& name) {
 
 } // namespace
 
-DataFile::DataFile(const QString& prepared)
+DataFile::DataFile(QStringView prepared)
     : exists(true)
     , m_text(prepared) {
-    const QStringView text(m_text);
-    for (qsizetype start = 0; start < text.size();) {
-        m_starts.append(start);
-        const qsizetype end = text.indexOf(QLatin1Char('\n'), start);
-        start = end < 0 ? text.size() : end + 1;
+    const QChar* const begin = m_text.data();
+    const QChar* const end = begin + m_text.size();
+    for (const QChar* line = begin; line < end;) {
+        m_starts.append(line - begin);
+        line = std::find(line, end, QChar(u'\n'));
+        if (line < end) ++line;
     }
 }
 
@@ -56,7 +57,7 @@ QStringView DataFile::line(int l) const {
     qsizetype end = l + 1 < m_starts.size() ? m_starts[l + 1] : m_text.size();
     if (end > start && m_text.at(end - 1) == QLatin1Char('\n')) --end;
     if (end > start && m_text.at(end - 1) == QLatin1Char('\r')) --end;
-    return QStringView(m_text).mid(start, end - start);
+    return m_text.mid(start, end - start);
 }
 
 namespace {
@@ -76,22 +77,25 @@ constexpr int SmallFile = 40;
 
 } // namespace
 
-void DataFile::buildIndex() const {
-    m_indexed = true;
+const DataFile::Index& DataFile::index() const {
+    if (m_index) return *m_index;
+    m_index = std::make_unique<Index>();
+    Index& index = *m_index;
     for (int l = 0; l < m_starts.size(); ++l) {
         const QStringView text = line(l);
-        const qsizetype blank = text.indexOf(QLatin1Char(' '));
+        const qsizetype blank = text.indexOf(QChar(u' '));
         if (l > 0 && blank >= 0) {
             const QStringView id = text.left(blank);
-            if (!m_byId.contains(id)) m_byId.insert(id, l);
+            if (!index.byId.contains(id)) index.byId.insert(id, l);
         }
         // Only data lines count for the numeric lookup: the state and header lines would
         // otherwise answer for every identifier whose value is 0.
         if (!text.isEmpty() && isDigit(text.at(0))) {
             const double v = firstFieldValue(field(text, 0));
-            if (!m_byValue.contains(v)) m_byValue.insert(v, l);
+            if (!index.byValue.contains(v)) index.byValue.insert(v, l);
         }
     }
+    return index;
 }
 
 int DataFile::findRow(const QString& row) const {
@@ -99,7 +103,7 @@ int DataFile::findRow(const QString& row) const {
         // The blank after the identifier is looked at first, in the text itself: it lies in
         // the line when it comes before the start of the next one (a line end is no blank).
         const QStringView id(row);
-        const QStringView text(m_text);
+        const QStringView text = m_text;
         for (int l = 1; l < m_starts.size(); ++l) {
             const qsizetype blank = m_starts[l] + id.size();
             const qsizetype next = l + 1 < m_starts.size() ? m_starts[l + 1] : text.size();
@@ -115,16 +119,16 @@ int DataFile::findRow(const QString& row) const {
         }
         return -1;
     }
-    if (!m_indexed) buildIndex();
+    const Index& index = this->index();
     if (!row.contains(QLatin1Char(' '))) {
-        const auto it = m_byId.constFind(QStringView(row));
-        if (it != m_byId.cend()) return it.value();
+        const auto it = index.byId.constFind(QStringView(row));
+        if (it != index.byId.cend()) return it.value();
     } else {
         const QString head = row + QLatin1Char(' ');
         for (int l = 1; l < m_starts.size(); ++l)
             if (line(l).startsWith(head)) return l;
     }
-    return m_byValue.value(core::Val(row), -1);
+    return index.byValue.value(core::Val(row), -1);
 }
 
 QStringView DataFile::value(const QString& row, int column) const {
@@ -173,11 +177,25 @@ const DataFile& DataCache::read(Folder& folder, const QString& name) {
         // The prepared text of a missing file is that of an empty one.
         const QString path = joinPath(folder.path, name);
         const QString text = data::VV_Memo_Read(path);
-        if (text != core::CRLF || QFileInfo(path).isFile()) return m_files.emplace_back(text);
+        if (text != core::CRLF || QFileInfo(path).isFile()) return keep(text);
     }
     const QString existing = listedPath(folder, name);
     if (existing.isEmpty()) return m_missing;
-    return m_files.emplace_back(data::VV_Memo_Read(existing));
+    return keep(data::VV_Memo_Read(existing));
+}
+
+const DataFile& DataCache::keep(const QString& text) {
+    constexpr qsizetype Block = 1 << 20;
+    if (m_texts.isEmpty() || m_texts.last().capacity() - m_texts.last().size() < text.size()) {
+        QString block;
+        block.reserve(std::max(Block, text.size()));
+        m_texts.append(block);
+    }
+    // Within its capacity a block never moves, so the views into it stay valid.
+    QString& block = m_texts.last();
+    const qsizetype at = block.size();
+    block.append(text.constData(), text.size());
+    return m_files.emplace_back(QStringView(block).mid(at, text.size()));
 }
 
 QString DataCache::listedPath(Folder& folder, const QString& name) {

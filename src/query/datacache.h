@@ -2,6 +2,7 @@
 
 #include <deque>
 #include <map>
+#include <memory>
 #include <QHash>
 #include <QList>
 #include <QString>
@@ -14,12 +15,14 @@ namespace mirel::query {
 
 // One section data file as the query engine reads it: the text prepared as for grid loading
 // (trimmed, cut after its last digit, one line end added), split into lines, with the row
-// lookups indexed. exists is false for a missing file.
+// lookups of larger files indexed. The text is kept elsewhere (by the cache) and must outlive
+// the file. exists is false for a missing file.
 class DataFile {
 public:
     DataFile() = default;
-    explicit DataFile(const QString& prepared);
-    DataFile(const DataFile&) = delete; // the indexes point into the text
+    explicit DataFile(QStringView prepared);
+    DataFile(QString&&) = delete;       // a temporary text would not outlive the file
+    DataFile(const DataFile&) = delete; // the lines point into the text
     DataFile& operator=(const DataFile&) = delete;
 
     bool exists = false;
@@ -27,22 +30,25 @@ public:
     // The value of a row and column: the line that begins with the row identifier and a blank
     // (never the first line), else the first data line whose first field has the numeric value
     // of the identifier; then field column + 1 of that line. "0" when the row or field is not
-    // there. The text stays valid as long as the file.
+    // there. A view into the text of the file.
     QStringView value(const QString& row, int column) const;
 
 private:
+    // First field -> first line (from line 1) that has a blank; numeric value of the first
+    // field -> first data line.
+    struct Index {
+        QHash<QStringView, int> byId;
+        QHash<double, int> byValue;
+    };
+
     int findRow(const QString& row) const;
-    void buildIndex() const;
+    const Index& index() const;
     QStringView line(int l) const;
 
-    QString m_text;
-    // Where every line begins. Kept inside the object: a computation holds thousands of files.
-    QVarLengthArray<qsizetype, 32> m_starts;
-    // Built on the first lookup of a larger file: first field -> first line (from line 1) that
-    // has a blank; numeric value of the first field -> first data line.
-    mutable bool m_indexed = false;
-    mutable QHash<QStringView, int> m_byId;
-    mutable QHash<double, int> m_byValue;
+    QStringView m_text;
+    // Where every line begins, inside the object: a computation holds thousands of files.
+    QVarLengthArray<qsizetype, 24> m_starts;
+    mutable std::unique_ptr<Index> m_index; // built on the first lookup of a larger file
 };
 
 // The data files read during one computation, each read once: nothing writes data files while
@@ -79,7 +85,12 @@ public:
 
 private:
     const DataFile& read(Folder& folder, const QString& name);
+    const DataFile& keep(const QString& text);
     QString listedPath(Folder& folder, const QString& name);
+
+    // The texts of the files, one after another in large blocks: a computation reads thousands
+    // of small files, and allocating and releasing each text costs more than copying it.
+    QList<QString> m_texts;
 
     std::deque<DataFile> m_files; // stable addresses for the lists of the sections
     std::deque<Folder> m_folderStore;

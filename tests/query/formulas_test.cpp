@@ -33,8 +33,9 @@ QStringList messagesOf(const QString& text) {
 } // namespace
 
 TEST(DataFileValues, RowsAreFoundByIdentifierThenByNumericValue) {
-    DataFile f(QStringLiteral("PR_?\r\n! 0000 101 01 25 12 1100\r\n1 5 6 7\r\n03  8   9\r\n"
-                              "2 1,5 2\r\nИТОГО 100 200\r\n2 9 9\r\n"));
+    const QString text = QStringLiteral("PR_?\r\n! 0000 101 01 25 12 1100\r\n1 5 6 7\r\n"
+                                        "03  8   9\r\n2 1,5 2\r\nИТОГО 100 200\r\n2 9 9\r\n");
+    const DataFile f(text);
     EXPECT_EQ(f.value("1", 2).toString(), "6");
     EXPECT_EQ(f.value("2", 1).toString(), "1,5");     // the first line of row 2
     EXPECT_EQ(f.value("3", 2).toString(), "9");       // 03 has the value of 3
@@ -45,7 +46,8 @@ TEST(DataFileValues, RowsAreFoundByIdentifierThenByNumericValue) {
     // An identifier whose value is 0 never reads the state or header line.
     EXPECT_EQ(f.value("ВСЕГО", 1).toString(), "0");
     // A first line is found only by its numeric value.
-    DataFile bare(QStringLiteral("7 1 2\r\n"));
+    const QString first = QStringLiteral("7 1 2\r\n");
+    const DataFile bare(first);
     EXPECT_EQ(bare.value("7", 2).toString(), "2");
 }
 
@@ -146,6 +148,27 @@ TEST(DataFileValues, EachFileIsReadOnceAndMissingFilesAreMarked) {
     // An empty file exists: its values are "0", not the mark of a missing file.
     EXPECT_TRUE(fileOf(other, lower, "1500").exists);
     EXPECT_EQ(valueOf(other, lower, "1500", 1), "0");
+}
+
+TEST(DataFileValues, ALargeFileAmongSmallOnesKeepsEveryText) {
+    // Forty thousand rows: more text than the cache keeps in one block, and an indexed file.
+    QueryFixture f;
+    QStringList big;
+    for (int r = 1; r <= 40000; ++r)
+        big.append(QString::number(r) + " " + QString::number(r * 3) + " 7");
+    f.data("101", "2512", "1100", 1, {"1 11"});
+    f.data("101", "2512", "1200", 1, big);
+    f.data("101", "2512", "1300", 1, {"1 13"});
+    DataCache cache;
+    const QString folder = f.ws.file("DAT/DAT_2512.101");
+    EXPECT_EQ(valueOf(cache, folder, "1100", 1), "11");
+    EXPECT_EQ(valueOf(cache, folder, "1200", 1), "3");
+    EXPECT_EQ(valueOf(cache, folder, "1300", 1), "13");
+    const DataFile& file = fileOf(cache, folder, "1200");
+    EXPECT_EQ(file.value("39999", 1).toString(), "119997");
+    EXPECT_EQ(file.value("040000", 2).toString(), "7"); // by its numeric value
+    EXPECT_EQ(file.value("40001", 1).toString(), "0");
+    EXPECT_EQ(valueOf(cache, folder, "1100", 1), "11");
 }
 
 TEST(DataFileValues, ReferencesToTheSameFileShareOneReading) {
