@@ -154,6 +154,7 @@ DataCache::Section& DataCache::section(const QString& folder, int number) {
 }
 
 int DataCache::regionNumber(const QString& code) {
+    if (m_regionNumbers.empty()) m_regionNumbers.reserve(4096);
     const QString trimmed = core::Trim(code);
     const auto [it, added] = m_regionNumbers.try_emplace(trimmed, int(m_regionCodes.size()));
     if (added) m_regionCodes.append(trimmed);

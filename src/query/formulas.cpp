@@ -315,24 +315,29 @@ std::optional<QList<Part>> tokenise(const QString& formula, const ReferenceTable
 }
 
 const DataFile& FormulaContext::dataFile(const Part& part, const QString& region) const {
-    if (m_sections.size() != refs->size()) m_sections = QList<DataCache::Section*>(refs->size());
-    DataCache::Section*& section = m_sections[part.ref];
-    if (!section) {
+    if (m_sources.size() != refs->size()) m_sources = QList<Source>(refs->size());
+    Source& source = m_sources[part.ref];
+    if (!source.section) {
         const Reference& ref = refs->at(part.ref);
-        section = &cache->section(
+        source.section = &cache->section(
             data::periodDataDir(datDir, ref.resolvedYear, ref.resolvedMonth, ref.form),
             ref.sectionNo);
     }
-    if (!part.region.isEmpty()) return cache->file(*section, cache->regionNumber(part.region));
+    if (!part.region.isEmpty())
+        return cache->file(*source.section, cache->regionNumber(part.region));
     if (m_regionNumber < 0 || m_region != region) {
         m_region = region;
         m_regionNumber = cache->regionNumber(region);
         // The region's files of the references met so far are read together: readings one
         // after another go quicker than readings between evaluations.
-        for (DataCache::Section* s : m_sections)
-            if (s) cache->file(*s, m_regionNumber);
+        for (DataCache::Section* s : m_regionSections)
+            cache->file(*s, m_regionNumber);
     }
-    return cache->file(*section, m_regionNumber);
+    if (!source.forRegion) {
+        source.forRegion = true;
+        if (!m_regionSections.contains(source.section)) m_regionSections.append(source.section);
+    }
+    return cache->file(*source.section, m_regionNumber);
 }
 
 QStringView FormulaContext::value(const Part& part, const QString& region) const {

@@ -77,11 +77,17 @@ struct FormulaContext {
     QStringView value(const Part& part, const QString& region) const;
 
 private:
-    // Per reference, found on its first use: the section its data files belong to.
+    // Per reference, found on its first use: the section its data files belong to, and whether
+    // it is read for the region being computed (a part without a region code of its own).
+    struct Source {
+        DataCache::Section* section = nullptr;
+        bool forRegion = false;
+    };
     const DataFile& dataFile(const Part& part, const QString& region) const;
 
-    mutable QList<DataCache::Section*> m_sections;
-    mutable QString m_region; // the region last asked for and its number in the cache
+    mutable QList<Source> m_sources;
+    mutable QList<DataCache::Section*> m_regionSections;
+    mutable QString m_region; // the region being computed and its number in the cache
     mutable int m_regionNumber = -1;
     mutable QString m_gridValue;
 };

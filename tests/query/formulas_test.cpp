@@ -203,6 +203,34 @@ TEST(DataFileValues, ReferencesToTheSameFileShareOneReading) {
     EXPECT_TRUE(f.prompt.messages.isEmpty()) << f.prompt.texts().join(" | ").toStdString();
 }
 
+TEST(DataFileValues, AReferenceToOneRegionReadsOnlyThatRegionsFile) {
+    QueryFixture f;
+    for (const char* region : {"1100", "1200", "1300"}) {
+        f.data("101", "2512", region, 1, {"1 1"});
+        f.data("102", "2512", region, 1, {"1 10"});
+    }
+    ReferenceTable refs;
+    ASSERT_TRUE(parseReferenceLines({"1: 101 1", "2: 102 1"}, f.session.forms, {"2025", "12"}, refs,
+                                    f.prompt));
+    resolvePeriods(refs, f.session.forms, {"2025", "12"});
+    DataCache cache;
+    FormulaContext ctx;
+    ctx.refs = &refs;
+    ctx.forms = &f.session.forms;
+    ctx.datDir = f.session.dirs[core::DirDAT];
+    ctx.cache = &cache;
+    ctx.prompt = &f.prompt;
+    const auto parts = tokenise("1\\1\\1+2\\1\\1\\1200", refs, f.session.forms, false, f.prompt);
+    ASSERT_TRUE(parts);
+    const CompiledFormula formula{1, QString(), *parts, {}};
+    for (const char* region : {"1100", "1200", "1300"}) {
+        QString cell;
+        ASSERT_EQ(evaluateFormula(formula, region, 0, ctx, cell), CellOutcome::Value);
+        EXPECT_EQ(cell, "11");
+    }
+    EXPECT_EQ(cache.size(), 4); // the three files of form 101 and one of form 102
+}
+
 TEST(ShortNames, ExpandInTheirOrderWithBrackets) {
     RecorderPrompt p;
     RowBlock b;
