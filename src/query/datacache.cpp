@@ -154,6 +154,7 @@ DataCache::Section& DataCache::section(const QString& folder, int number) {
 }
 
 int DataCache::regionNumber(const QString& code) {
+    // Room for the regions of a classifier: growing the table as they come costs more.
     if (m_regionNumbers.empty()) m_regionNumbers.reserve(4096);
     const QString trimmed = core::Trim(code);
     const auto [it, added] = m_regionNumbers.try_emplace(trimmed, int(m_regionCodes.size()));
@@ -186,12 +187,11 @@ const DataFile& DataCache::read(Folder& folder, const QString& name) {
 }
 
 const DataFile& DataCache::keep(const QString& text) {
-    constexpr qsizetype Block = 1 << 20;
-    if (m_texts.isEmpty() || m_texts.last().capacity() - m_texts.last().size() < text.size()) {
-        QString block;
-        block.reserve(std::max(Block, text.size()));
-        m_texts.append(block);
-    }
+    // Blocks stay below the size the allocator maps on its own (128 KiB), so that a next
+    // computation reuses their memory instead of having it mapped afresh.
+    constexpr qsizetype Block = 60000;
+    if (m_texts.isEmpty() || m_texts.last().capacity() - m_texts.last().size() < text.size())
+        m_texts.emplaceBack().reserve(std::max(Block, text.size()));
     // Within its capacity a block never moves, so the views into it stay valid.
     QString& block = m_texts.last();
     const qsizetype at = block.size();

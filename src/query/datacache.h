@@ -22,7 +22,7 @@ public:
     DataFile() = default;
     explicit DataFile(QStringView prepared);
     DataFile(QString&&) = delete;       // a temporary text would not outlive the file
-    DataFile(const DataFile&) = delete; // the lines point into the text
+    DataFile(const DataFile&) = delete; // kept in one place: the sections point to it
     DataFile& operator=(const DataFile&) = delete;
 
     bool exists = false;
