@@ -3,6 +3,7 @@
 #include <cmath>
 #include <limits>
 #include <QFile>
+#include <QStringBuilder>
 
 #include "core/files.h"
 #include "core/periods.h"
@@ -44,6 +45,11 @@ QString SectionMatrix::value(int row, int column) const {
 }
 
 QString sectionNumber(int section) {
+    // Written digit by digit: a query names the file of every region and reference with it.
+    if (section >= 0 && section <= 99) {
+        const QChar digits[2] = {QChar(u'0' + section / 10), QChar(u'0' + section % 10)};
+        return QString(digits, 2);
+    }
     return (QStringLiteral("0") + QString::number(section)).right(2);
 }
 
@@ -53,10 +59,14 @@ QString periodDataDir(const QString& datDir, const QString& year, const QString&
            formCode;
 }
 
+QString sectionFileName(const QString& regionCode, int section) {
+    return core::Trim(regionCode) % QLatin1Char('.') % sectionNumber(section);
+}
+
 QString sectionFilePath(const QString& datDir, const QString& year, const QString& month,
                         const QString& formCode, const QString& regionCode, int section) {
     return periodDataDir(datDir, year, month, formCode) + QLatin1Char('/') +
-           core::Trim(regionCode) + QLatin1Char('.') + sectionNumber(section);
+           sectionFileName(regionCode, section);
 }
 
 bool DD_Exist(const DataKey& key, int section) {
@@ -144,12 +154,15 @@ bool A_DD_Read(const QString& path, SectionMatrix& matrix, platform::Prompt& pro
 }
 
 QString VV_Memo_Read(const QString& path) {
-    const QString text = core::Trim(core::readText(path));
+    // Cut and completed in place: the query engine reads thousands of files through here.
+    QString text = core::Trim(core::readText(path));
     qsizetype end = text.size();
     while (end > 0 &&
            !(text.at(end - 1) >= QLatin1Char('0') && text.at(end - 1) <= QLatin1Char('9')))
         --end;
-    return text.left(end) + core::CRLF;
+    text.truncate(end);
+    text.append(core::CRLF);
+    return text;
 }
 
 std::optional<QString> readFirstLine(const QString& path) {

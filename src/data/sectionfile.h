@@ -29,7 +29,9 @@ QString sectionNumber(int section);
 // The period data directory: datDir + "/DAT_" + YY + MM + "." + FFF.
 QString periodDataDir(const QString& datDir, const QString& year, const QString& month,
                       const QString& formCode);
-// The section data file of a region: periodDataDir + "/" + COD + "." + RR (COD trimmed).
+// The name of a region's section data file: COD + "." + RR (COD trimmed).
+QString sectionFileName(const QString& regionCode, int section);
+// The section data file of a region: periodDataDir + "/" + sectionFileName.
 QString sectionFilePath(const QString& datDir, const QString& year, const QString& month,
                         const QString& formCode, const QString& regionCode, int section);
 

@@ -136,8 +136,18 @@ bool dirExists(const QString& path) { return QFileInfo(resolvePath(path)).isDir(
 
 std::optional<QByteArray> readFileBytes(const QString& path)
 {
-    QFile file(resolvePath(path));
-    if (!QFileInfo(file.fileName()).isFile() || !file.open(QIODevice::ReadOnly))
+    // The name as written is tried first, with a single look at the disk: some callers read
+    // thousands of files in a row.
+    const QString native = nativePath(path);
+    QString target = native;
+    if (!QFileInfo(native).isFile()) {
+        target = resolvePath(path);
+        if (!QFileInfo(target).isFile())
+            return std::nullopt;
+    }
+    // Whole files are read at once, without the device's own buffer.
+    QFile file(target);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         return std::nullopt;
     return file.readAll();
 }

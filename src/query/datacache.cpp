@@ -1,6 +1,8 @@
 #include "query/datacache.h"
 
+#include <algorithm>
 #include <QFileInfo>
+#include <QStringBuilder>
 
 #include "core/text.h"
 #include "data/sectionfile.h"
@@ -32,26 +34,30 @@ QStringView field(QStringView line, int k) {
     return QStringView();
 }
 
+QString joinPath(const QString& folder, const QString& name) {
+    return folder.isEmpty() ? name : folder % QLatin1Char('/') % name;
+}
+
 } // namespace
 
-DataFile::DataFile(const QString& prepared)
+DataFile::DataFile(QStringView prepared)
     : exists(true)
     , m_text(prepared) {
-    const QStringView text(m_text);
-    qsizetype start = 0;
-    while (start < text.size()) {
-        qsizetype end = text.indexOf(QLatin1Char('\n'), start);
-        const qsizetype next = end < 0 ? text.size() : end + 1;
-        if (end < 0) end = text.size();
-        if (end > start && text.at(end - 1) == QLatin1Char('\r')) --end;
-        m_starts.append(start);
-        m_ends.append(end);
-        start = next;
+    const QChar* const begin = m_text.data();
+    const QChar* const end = begin + m_text.size();
+    for (const QChar* line = begin; line < end;) {
+        m_starts.append(line - begin);
+        line = std::find(line, end, QChar(u'\n'));
+        if (line < end) ++line;
     }
 }
 
 QStringView DataFile::line(int l) const {
-    return QStringView(m_text).mid(m_starts.at(l), m_ends.at(l) - m_starts.at(l));
+    const qsizetype start = m_starts[l];
+    qsizetype end = l + 1 < m_starts.size() ? m_starts[l + 1] : m_text.size();
+    if (end > start && m_text.at(end - 1) == QLatin1Char('\n')) --end;
+    if (end > start && m_text.at(end - 1) == QLatin1Char('\r')) --end;
+    return m_text.mid(start, end - start);
 }
 
 namespace {
@@ -71,31 +77,38 @@ constexpr int SmallFile = 40;
 
 } // namespace
 
-void DataFile::buildIndex() const {
-    m_indexed = true;
+const DataFile::Index& DataFile::index() const {
+    if (m_index) return *m_index;
+    m_index = std::make_unique<Index>();
+    Index& index = *m_index;
     for (int l = 0; l < m_starts.size(); ++l) {
         const QStringView text = line(l);
-        const qsizetype blank = text.indexOf(QLatin1Char(' '));
+        const qsizetype blank = text.indexOf(QChar(u' '));
         if (l > 0 && blank >= 0) {
             const QStringView id = text.left(blank);
-            if (!m_byId.contains(id)) m_byId.insert(id, l);
+            if (!index.byId.contains(id)) index.byId.insert(id, l);
         }
         // Only data lines count for the numeric lookup: the state and header lines would
         // otherwise answer for every identifier whose value is 0.
         if (!text.isEmpty() && isDigit(text.at(0))) {
             const double v = firstFieldValue(field(text, 0));
-            if (!m_byValue.contains(v)) m_byValue.insert(v, l);
+            if (!index.byValue.contains(v)) index.byValue.insert(v, l);
         }
     }
+    return index;
 }
 
 int DataFile::findRow(const QString& row) const {
     if (m_starts.size() <= SmallFile) {
+        // The blank after the identifier is looked at first, in the text itself: it lies in
+        // the line when it comes before the start of the next one (a line end is no blank).
         const QStringView id(row);
+        const QStringView text = m_text;
         for (int l = 1; l < m_starts.size(); ++l) {
-            const QStringView text = line(l);
-            if (text.size() > id.size() && text.startsWith(id) &&
-                text.at(id.size()) == QLatin1Char(' '))
+            const qsizetype blank = m_starts[l] + id.size();
+            const qsizetype next = l + 1 < m_starts.size() ? m_starts[l + 1] : text.size();
+            if (blank < next && text[blank] == QLatin1Char(' ') &&
+                std::equal(id.begin(), id.end(), text.begin() + m_starts[l]))
                 return l;
         }
         const double v = core::Val(row);
@@ -106,54 +119,100 @@ int DataFile::findRow(const QString& row) const {
         }
         return -1;
     }
-    if (!m_indexed) buildIndex();
+    const Index& index = this->index();
     if (!row.contains(QLatin1Char(' '))) {
-        const auto it = m_byId.constFind(QStringView(row));
-        if (it != m_byId.cend()) return it.value();
+        const auto it = index.byId.constFind(QStringView(row));
+        if (it != index.byId.cend()) return it.value();
     } else {
         const QString head = row + QLatin1Char(' ');
         for (int l = 1; l < m_starts.size(); ++l)
             if (line(l).startsWith(head)) return l;
     }
-    return m_byValue.value(core::Val(row), -1);
+    return index.byValue.value(core::Val(row), -1);
 }
 
-QString DataFile::value(const QString& row, int column) const {
-    if (column < 1) return QStringLiteral("0");
+QStringView DataFile::value(const QString& row, int column) const {
+    if (column < 1) return u"0";
     const int l = findRow(row);
-    if (l < 0) return QStringLiteral("0");
-    const QStringView line = QStringView(m_text).mid(m_starts.at(l), m_ends.at(l) - m_starts.at(l));
-    const QStringView v = field(line, column);
-    return v.isEmpty() ? QStringLiteral("0") : v.toString();
+    if (l < 0) return u"0";
+    const QStringView v = field(line(l), column);
+    return v.isEmpty() ? QStringView(u"0") : v;
 }
 
-QString DataCache::existingPath(const QString& path) {
-    if (QFileInfo(path).isFile()) return path;
-    // Folders of data files hold thousands of names: list each folder once instead of letting
-    // every missing file search it again.
-    const QString folder = platform::parentOf(path);
-    auto it = m_folders.find(folder);
-    if (it == m_folders.end()) {
-        QHash<QString, QString> names;
-        const QString resolved = platform::resolvePath(folder);
-        for (const QString& name : platform::listFiles(folder))
-            names.insert(name.toUpper(), resolved + QLatin1Char('/') + name);
-        it = m_folders.insert(folder, names);
+DataCache::Section& DataCache::section(const QString& folder, int number) {
+    auto it = m_folders.constFind(folder);
+    if (it == m_folders.cend()) {
+        Folder& f = m_folderStore.emplace_back();
+        f.path = folder;
+        it = m_folders.insert(folder, &f);
     }
-    return it.value().value(platform::nameOf(path).toUpper());
+    Folder& f = *it.value();
+    Section& s = f.sections[number];
+    s.folder = &f;
+    s.number = number;
+    return s;
 }
 
-const DataFile& DataCache::file(const QString& path) {
-    auto it = m_files.constFind(path);
-    if (it != m_files.cend()) return *it.value();
-    std::shared_ptr<DataFile> f;
-    const QString existing = existingPath(path);
-    if (!existing.isEmpty())
-        f = std::make_shared<DataFile>(data::VV_Memo_Read(existing));
-    else
-        f = std::make_shared<DataFile>();
-    m_files.insert(path, f);
-    return *f;
+int DataCache::regionNumber(const QString& code) {
+    // Room for the regions of a classifier: growing the table as they come costs more.
+    if (m_regionNumbers.empty()) m_regionNumbers.reserve(4096);
+    const QString trimmed = core::Trim(code);
+    const auto [it, added] = m_regionNumbers.try_emplace(trimmed, int(m_regionCodes.size()));
+    if (added) m_regionCodes.append(trimmed);
+    return it->second;
+}
+
+const DataFile& DataCache::file(Section& section, int region) {
+    if (section.files.size() <= region) section.files.resize(m_regionCodes.size());
+    const DataFile*& slot = section.files[region];
+    if (!slot) {
+        ++m_count;
+        slot =
+            &read(*section.folder, data::sectionFileName(m_regionCodes.at(region), section.number));
+    }
+    return *slot;
+}
+
+const DataFile& DataCache::read(Folder& folder, const QString& name) {
+    if (!folder.listed) {
+        // Nearly every file asked for exists under its own name: it is read without a search.
+        // The prepared text of a missing file is that of an empty one.
+        const QString path = joinPath(folder.path, name);
+        const QString text = data::VV_Memo_Read(path);
+        if (text != core::CRLF || QFileInfo(path).isFile()) return keep(text);
+    }
+    const QString existing = listedPath(folder, name);
+    if (existing.isEmpty()) return m_missing;
+    return keep(data::VV_Memo_Read(existing));
+}
+
+const DataFile& DataCache::keep(const QString& text) {
+    // Blocks stay below the size the allocator maps on its own (128 KiB), so that a next
+    // computation reuses their memory instead of having it mapped afresh.
+    constexpr qsizetype Block = 60000;
+    if (m_texts.isEmpty() || m_texts.last().capacity() - m_texts.last().size() < text.size())
+        m_texts.emplaceBack().reserve(std::max(Block, text.size()));
+    // Within its capacity a block never moves, so the views into it stay valid.
+    QString& block = m_texts.last();
+    const qsizetype at = block.size();
+    block.append(text.constData(), text.size());
+    return m_files.emplace_back(QStringView(block).mid(at, text.size()));
+}
+
+QString DataCache::listedPath(Folder& folder, const QString& name) {
+    if (!folder.listed) {
+        // Folders of data files hold thousands of names: list each folder once instead of
+        // letting every missing file search it again.
+        folder.listed = true;
+        const QString resolved = platform::resolvePath(folder.path);
+        for (const QString& n : platform::listFiles(folder.path))
+            folder.byUpperName.insert(n.toUpper(), resolved + QLatin1Char('/') + n);
+    }
+    const QString listed = folder.byUpperName.value(name.toUpper());
+    if (listed.isEmpty() || platform::nameOf(listed) == name) return listed;
+    // Another spelling was listed; the name as written comes first when it exists too.
+    const QString exact = joinPath(folder.path, name);
+    return QFileInfo(exact).isFile() ? exact : listed;
 }
 
 } // namespace mirel::query

@@ -4,6 +4,7 @@
 #include <functional>
 #include <QHash>
 #include <QSet>
+#include <QVarLengthArray>
 
 #include "core/text.h"
 #include "data/sectionfile.h"
@@ -313,7 +314,33 @@ std::optional<QList<Part>> tokenise(const QString& formula, const ReferenceTable
     return parts;
 }
 
-QString FormulaContext::value(const Part& part, const QString& region) const {
+const DataFile& FormulaContext::dataFile(const Part& part, const QString& region) const {
+    if (m_sources.size() != refs->size()) m_sources = QList<Source>(refs->size());
+    Source& source = m_sources[part.ref];
+    if (!source.section) {
+        const Reference& ref = refs->at(part.ref);
+        source.section = &cache->section(
+            data::periodDataDir(datDir, ref.resolvedYear, ref.resolvedMonth, ref.form),
+            ref.sectionNo);
+    }
+    if (!part.region.isEmpty())
+        return cache->file(*source.section, cache->regionNumber(part.region));
+    if (m_regionNumber < 0 || m_region != region) {
+        m_region = region;
+        m_regionNumber = cache->regionNumber(region);
+        // The region's files of the references met so far are read together: readings one
+        // after another go quicker than readings between evaluations.
+        for (DataCache::Section* s : m_regionSections)
+            cache->file(*s, m_regionNumber);
+    }
+    if (!source.forRegion) {
+        source.forRegion = true;
+        if (!m_regionSections.contains(source.section)) m_regionSections.append(source.section);
+    }
+    return cache->file(*source.section, m_regionNumber);
+}
+
+QStringView FormulaContext::value(const Part& part, const QString& region) const {
     if (part.grid && grid) {
         int row = 0;
         if (part.row.contains(QLatin1Char('I'))) {
@@ -325,29 +352,15 @@ QString FormulaContext::value(const Part& part, const QString& region) const {
         }
         if (row < 1 || row >= grid->rowCount() || part.columnNo < 1 ||
             part.columnNo >= grid->columnCount())
-            return QStringLiteral("0");
-        const QString text = core::Trim(grid->cell(row, part.columnNo));
-        return text.isEmpty() ? QStringLiteral("0") : text;
+            return u"0";
+        m_gridValue = core::Trim(grid->cell(row, part.columnNo));
+        return m_gridValue.isEmpty() ? QStringView(u"0") : QStringView(m_gridValue);
     }
-    const Reference& ref = refs->at(part.ref);
-    const bool own = part.region.isEmpty();
-    if (own && m_memoRegion != region) {
-        m_memoRegion = region;
-        m_memo.fill(nullptr, refs->size());
-    }
-    const DataFile* cached = own ? m_memo.value(part.ref) : nullptr;
-    if (!cached) {
-        const QString path =
-            data::sectionFilePath(datDir, ref.resolvedYear, ref.resolvedMonth, ref.form,
-                                  own ? region : part.region, ref.sectionNo);
-        cached = &cache->file(path);
-        if (own) m_memo[part.ref] = cached;
-    }
-    const DataFile& file = *cached;
-    if (!file.exists) return QStringLiteral("-");
+    const DataFile& file = dataFile(part, region);
+    if (!file.exists) return u"-";
     if (grid && part.row.contains(QLatin1Char('I'))) {
         // In the entry mode "I" is the row being computed, also in other sections.
-        const reference::SectionStructure* s = ref.structure(*forms);
+        const reference::SectionStructure* s = refs->at(part.ref).structure(*forms);
         const QString row = s && gridRow >= 1 && gridRow <= s->rows.size()
                                 ? s->rows.at(gridRow - 1)
                                 : QString::number(gridRow);
@@ -360,19 +373,26 @@ CellOutcome evaluateFormula(const CompiledFormula& formula, const QString& regio
                             const FormulaContext& context, QString& cell) {
     cell.clear();
     if (formula.notCalc.contains(region)) return CellOutcome::Empty;
-    QString expression;
+    QVarLengthArray<QChar, 256> expression;
     for (const Part& part : formula.parts) {
-        expression += part.literal;
+        expression.append(part.literal.constData(), part.literal.size());
         if (!part.isReference()) continue;
-        const QString v = context.value(part, region);
-        if (v == QStringLiteral("-")) return CellOutcome::Empty;
+        const QStringView v = context.value(part, region);
+        if (v == u"-") return CellOutcome::Empty;
         if (v.isEmpty()) return CellOutcome::Stop;
-        expression += v;
+        expression.append(v.data(), v.size());
     }
-    return evaluateExpression(expression, precision, context, cell);
+    return evaluateExpression(QString(expression.constData(), expression.size()), precision,
+                              context, cell);
 }
 
 namespace {
+
+// Whether the text holds the name of a function. Its first letter is looked for first, which
+// is much quicker: most expressions hold no letter at all.
+bool holds(QStringView text, QLatin1StringView name) {
+    return text.contains(QChar(name.front())) && text.contains(name);
+}
 
 bool truthOf(const platform::EvalResult& r) {
     return r.value != 0.0;
@@ -380,15 +400,14 @@ bool truthOf(const platform::EvalResult& r) {
 
 // A divisor written as zero: "/0" not followed by more digits or a decimal separator, or
 // "/(0)". (A divisor such as 0.5 or 05 is not zero.)
-bool dividesByZero(const QString& text) {
-    if (text.contains(QStringLiteral("/(0)"))) return true;
-    qsizetype i = text.indexOf(QStringLiteral("/0"));
-    while (i >= 0) {
-        const qsizetype next = i + 2;
-        if (next >= text.size()) return true;
-        const QChar c = text.at(next);
-        if (!isDigit(c) && c != QLatin1Char('.') && c != QLatin1Char(',')) return true;
-        i = text.indexOf(QStringLiteral("/0"), next);
+bool dividesByZero(QStringView text) {
+    for (qsizetype i = text.indexOf(QChar(u'/')); i >= 0; i = text.indexOf(QChar(u'/'), i + 1)) {
+        const QStringView divisor = text.mid(i + 1);
+        if (divisor.startsWith(u"(0)")) return true;
+        if (divisor.startsWith(QLatin1Char('0')) &&
+            (divisor.size() == 1 || !(isDigit(divisor[1]) || divisor[1] == QLatin1Char('.') ||
+                                      divisor[1] == QLatin1Char(','))))
+            return true;
     }
     return false;
 }
@@ -471,7 +490,7 @@ CellOutcome evaluateExpression(QString expression, int precision, const FormulaC
                                QString& cell) {
     cell.clear();
     expression.remove(QLatin1Char(' '));
-    if (expression.contains(QStringLiteral("SUMM_S(")) && !replaceGridSums(expression, context))
+    if (holds(expression, QLatin1StringView("SUMM_S(")) && !replaceGridSums(expression, context))
         return CellOutcome::Empty;
     const auto failed = [&](int number, const QString& description, const QString& text) {
         if (number == platform::EvalDivisionByZero || number == platform::EvalOverflow) {
@@ -482,7 +501,7 @@ CellOutcome evaluateExpression(QString expression, int precision, const FormulaC
                                 platform::Icon::Error, text);
         return CellOutcome::Stop;
     };
-    if (expression.contains(QStringLiteral("IF("))) {
+    if (holds(expression, QLatin1StringView("IF("))) {
         ConditionError error;
         const auto rewritten = rewriteIf(expression, error);
         if (!rewritten) return failed(error.number, error.description, error.expression);

@@ -73,13 +73,23 @@ struct FormulaContext {
     int gridRow = 0;          // the grid row that "I" stands for
 
     // The value of a reference for a region: "-" for a missing data file, "0" for a missing row
-    // or column, else the text of the field.
-    QString value(const Part& part, const QString& region) const;
+    // or column, else the text of the field. The text stays valid until the next call.
+    QStringView value(const Part& part, const QString& region) const;
 
 private:
-    // The data files of the region being computed, per reference (paths are built once).
-    mutable QString m_memoRegion;
-    mutable QList<const DataFile*> m_memo;
+    // Per reference, found on its first use: the section its data files belong to, and whether
+    // it is read for the region being computed (a part without a region code of its own).
+    struct Source {
+        DataCache::Section* section = nullptr;
+        bool forRegion = false;
+    };
+    const DataFile& dataFile(const Part& part, const QString& region) const;
+
+    mutable QList<Source> m_sources;
+    mutable QList<DataCache::Section*> m_regionSections;
+    mutable QString m_region; // the region being computed and its number in the cache
+    mutable int m_regionNumber = -1;
+    mutable QString m_gridValue;
 };
 
 // How a cell came out: a value (also "***"), not computed (empty: NOT_CALC, missing data

@@ -2,6 +2,9 @@
 // evaluation and precision.
 #include <gtest/gtest.h>
 
+#include <QRandomGenerator>
+
+#include "core/text.h"
 #include "fixture.h"
 #include "query/datacache.h"
 #include "query/formulas.h"
@@ -30,36 +33,202 @@ QStringList messagesOf(const QString& text) {
 } // namespace
 
 TEST(DataFileValues, RowsAreFoundByIdentifierThenByNumericValue) {
-    DataFile f(QStringLiteral("PR_?\r\n! 0000 101 01 25 12 1100\r\n1 5 6 7\r\n03  8   9\r\n"
-                              "2 1,5 2\r\nИТОГО 100 200\r\n2 9 9\r\n"));
-    EXPECT_EQ(f.value("1", 2), QStringLiteral("6"));
-    EXPECT_EQ(f.value("2", 1), QStringLiteral("1,5"));     // the first line of row 2
-    EXPECT_EQ(f.value("3", 2), QStringLiteral("9"));       // 03 has the value of 3
-    EXPECT_EQ(f.value("ИТОГО", 2), QStringLiteral("200")); // identifiers need not be numbers
-    EXPECT_EQ(f.value("2", 3), QStringLiteral("0"));       // fewer fields than the column
-    EXPECT_EQ(f.value("4", 1), QStringLiteral("0"));       // no such row
-    EXPECT_EQ(f.value("1", 0), QStringLiteral("0"));
+    const QString text = QStringLiteral("PR_?\r\n! 0000 101 01 25 12 1100\r\n1 5 6 7\r\n"
+                                        "03  8   9\r\n2 1,5 2\r\nИТОГО 100 200\r\n2 9 9\r\n");
+    const DataFile f(text);
+    EXPECT_EQ(f.value("1", 2).toString(), "6");
+    EXPECT_EQ(f.value("2", 1).toString(), "1,5");     // the first line of row 2
+    EXPECT_EQ(f.value("3", 2).toString(), "9");       // 03 has the value of 3
+    EXPECT_EQ(f.value("ИТОГО", 2).toString(), "200"); // identifiers need not be numbers
+    EXPECT_EQ(f.value("2", 3).toString(), "0");       // fewer fields than the column
+    EXPECT_EQ(f.value("4", 1).toString(), "0");       // no such row
+    EXPECT_EQ(f.value("1", 0).toString(), "0");
     // An identifier whose value is 0 never reads the state or header line.
-    EXPECT_EQ(f.value("ВСЕГО", 1), QStringLiteral("0"));
+    EXPECT_EQ(f.value("ВСЕГО", 1).toString(), "0");
     // A first line is found only by its numeric value.
-    DataFile bare(QStringLiteral("7 1 2\r\n"));
-    EXPECT_EQ(bare.value("7", 2), QStringLiteral("2"));
+    const QString first = QStringLiteral("7 1 2\r\n");
+    const DataFile bare(first);
+    EXPECT_EQ(bare.value("7", 2).toString(), "2");
 }
+
+namespace {
+
+// The lookup rule read plainly from the text: the first line after the first one that begins
+// with the row identifier and a blank, else the first line beginning with a digit whose first
+// field has the value of the identifier; then field column + 1 of the line.
+QString plainValue(const QString& text, const QString& row, int column) {
+    QStringList lines = text.split(QLatin1Char('\n'));
+    if (text.endsWith(QLatin1Char('\n'))) lines.removeLast();
+    for (QString& line : lines)
+        if (line.endsWith(QLatin1Char('\r'))) line.chop(1);
+    int found = -1;
+    for (int l = 1; l < lines.size() && found < 0; ++l)
+        if (lines.at(l).startsWith(row + QLatin1Char(' '))) found = l;
+    for (int l = 0; l < lines.size() && found < 0; ++l) {
+        const QString& line = lines.at(l);
+        if (!line.isEmpty() && line.at(0) >= QLatin1Char('0') && line.at(0) <= QLatin1Char('9') &&
+            core::Val(line.section(QLatin1Char(' '), 0, 0)) == core::Val(row))
+            found = l;
+    }
+    if (found < 0 || column < 1) return QStringLiteral("0");
+    return lines.at(found).split(QLatin1Char(' '), Qt::SkipEmptyParts).value(column, "0");
+}
+
+} // namespace
+
+TEST(DataFileValues, LookupsAgreeWithThePlainRuleInSmallAndLargeFiles) {
+    // Generated files of up to 60 lines (larger ones are indexed): identifiers with leading
+    // zeros, letters and blanks, lines led by blanks, without fields, empty, ended by LF or
+    // CR LF, a last line without its end.
+    const QStringList ids{"1", "2", "3", "01", "10", "12", "А", "ИТОГО", "1 2", " 3", "007", "0"};
+    const QStringList asked{"1", "2", "3", "4", "7", "10", "003", "А", "ИТОГО", "1 2", "", "0"};
+    QRandomGenerator random(20251208);
+    for (int n = 0; n < 400; ++n) {
+        QString text = QStringLiteral("PR_?\r\n! 0000 101 01 25 12 1100\r\n");
+        const int count = int(random.bounded(62));
+        for (int l = 0; l < count; ++l) {
+            if (random.bounded(20) == 0) {
+                text += QStringLiteral("\r\n");
+                continue;
+            }
+            text += ids.at(random.bounded(int(ids.size())));
+            for (int c = int(random.bounded(5)); c > 0; --c)
+                text += QString(int(random.bounded(1, 3)), QLatin1Char(' ')) +
+                        QString::number(random.bounded(100));
+            if (l + 1 < count || random.bounded(2) == 0)
+                text += random.bounded(2) ? QStringLiteral("\r\n") : QStringLiteral("\n");
+        }
+        const DataFile file(text);
+        for (const QString& row : asked)
+            for (int column = 0; column <= 5; ++column)
+                ASSERT_EQ(file.value(row, column).toString(), plainValue(text, row, column))
+                    << "row \"" << row.toStdString() << "\" column " << column << " in\n"
+                    << text.toStdString();
+    }
+}
+
+namespace {
+
+const DataFile& fileOf(DataCache& cache, const QString& folder, const QString& region) {
+    return cache.file(cache.section(folder, 1), cache.regionNumber(region));
+}
+
+// Row 1, column 3 (or another column) of a region's file of section 1 in the folder.
+QString valueOf(DataCache& cache, const QString& folder, const QString& region, int column = 3) {
+    return fileOf(cache, folder, region).value("1", column).toString();
+}
+
+} // namespace
 
 TEST(DataFileValues, EachFileIsReadOnceAndMissingFilesAreMarked) {
     QueryFixture f;
     f.data("101", "2512", "1100", 1, {"1 5 6 7"});
+    f.data("101", "2512", "1300", 1, {"1 8"});
     DataCache cache;
-    const QString path = f.ws.file("DAT/DAT_2512.101/1100.01");
-    EXPECT_EQ(cache.file(path).value("1", 3), QStringLiteral("7"));
+    const QString folder = f.ws.file("DAT/DAT_2512.101");
+    EXPECT_EQ(valueOf(cache, folder, "1100"), "7");
     f.data("101", "2512", "1100", 1, {"1 50 60 70"});
-    EXPECT_EQ(cache.file(path).value("1", 3), QStringLiteral("7")); // the text read first
-    EXPECT_FALSE(cache.file(f.ws.file("DAT/DAT_2512.101/1200.01")).exists);
+    EXPECT_EQ(valueOf(cache, folder, "1100"), "7");   // the text read first
+    EXPECT_EQ(valueOf(cache, folder, " 1100 "), "7"); // codes are trimmed
+    EXPECT_FALSE(fileOf(cache, folder, "1200").exists);
     EXPECT_EQ(cache.size(), 2);
-    // Names that differ in case are found too.
-    f.ws.write("DAT/DAT_2512.101/1300.01", "PR_?\n! x\n1 4\n");
-    EXPECT_EQ(DataCache().file(f.ws.file("dat/dat_2512.101/1300.01")).value("1", 1),
-              QStringLiteral("4"));
+    // After a missing file the folder is listed: the files in it are still read.
+    EXPECT_EQ(valueOf(cache, folder, "1300", 1), "8");
+    EXPECT_FALSE(fileOf(cache, f.ws.file("DAT/DAT_2511.101"), "1100").exists); // no folder
+
+    // Names that differ in case are found too, before and after a missing file.
+    f.ws.write("DAT/DAT_2512.102/1300.01", "PR_?\n! x\n1 4\n");
+    f.ws.write("DAT/DAT_2512.102/1400.01", "PR_?\n! x\n1 5\n");
+    f.ws.write("DAT/DAT_2512.102/1500.01", "");
+    DataCache other;
+    const QString lower = f.ws.file("dat/dat_2512.102");
+    EXPECT_EQ(valueOf(other, lower, "1300", 1), "4");
+    EXPECT_FALSE(fileOf(other, lower, "1200").exists);
+    EXPECT_EQ(valueOf(other, lower, "1400", 1), "5");
+    // An empty file exists: its values are "0", not the mark of a missing file.
+    EXPECT_TRUE(fileOf(other, lower, "1500").exists);
+    EXPECT_EQ(valueOf(other, lower, "1500", 1), "0");
+}
+
+TEST(DataFileValues, ALargeFileAmongSmallOnesKeepsEveryText) {
+    // Forty thousand rows: more text than the cache keeps in one block, and an indexed file.
+    QueryFixture f;
+    QStringList big;
+    for (int r = 1; r <= 40000; ++r)
+        big.append(QString::number(r) + " " + QString::number(r * 3) + " 7");
+    f.data("101", "2512", "1100", 1, {"1 11"});
+    f.data("101", "2512", "1200", 1, big);
+    f.data("101", "2512", "1300", 1, {"1 13"});
+    DataCache cache;
+    const QString folder = f.ws.file("DAT/DAT_2512.101");
+    EXPECT_EQ(valueOf(cache, folder, "1100", 1), "11");
+    EXPECT_EQ(valueOf(cache, folder, "1200", 1), "3");
+    EXPECT_EQ(valueOf(cache, folder, "1300", 1), "13");
+    const DataFile& file = fileOf(cache, folder, "1200");
+    EXPECT_EQ(file.value("39999", 1).toString(), "119997");
+    EXPECT_EQ(file.value("040000", 2).toString(), "7"); // by its numeric value
+    EXPECT_EQ(file.value("40001", 1).toString(), "0");
+    EXPECT_EQ(valueOf(cache, folder, "1100", 1), "11");
+}
+
+TEST(DataFileValues, ReferencesToTheSameFileShareOneReading) {
+    // References 1 and 2 name the same section and period; 3 names it for region 1100 only.
+    QueryFixture f;
+    f.classifier({"1100 Север", "1200 Юг"});
+    f.data("101", "2512", "1100", 1, {"1 5 6 7"});
+    f.data("101", "2512", "1200", 1, {"1 2 3 4"});
+    ReferenceTable refs;
+    ASSERT_TRUE(parseReferenceLines({"1: 101 1", "2: 101 1 2025 12", "3: 101 1 YEAR MOUNTH"},
+                                    f.session.forms, {"2025", "12"}, refs, f.prompt));
+    resolvePeriods(refs, f.session.forms, {"2025", "12"});
+    DataCache cache;
+    FormulaContext ctx;
+    ctx.refs = &refs;
+    ctx.forms = &f.session.forms;
+    ctx.datDir = f.session.dirs[core::DirDAT];
+    ctx.cache = &cache;
+    ctx.prompt = &f.prompt;
+    const auto parts =
+        tokenise("1\\1\\1+2\\1\\2*3\\1\\3\\1100", refs, f.session.forms, false, f.prompt);
+    ASSERT_TRUE(parts);
+    const CompiledFormula formula{1, QString(), *parts, {}};
+    QString cell;
+    ASSERT_EQ(evaluateFormula(formula, "1100", 0, ctx, cell), CellOutcome::Value);
+    EXPECT_EQ(cell, QStringLiteral("47"));
+    ASSERT_EQ(evaluateFormula(formula, "1200", 0, ctx, cell), CellOutcome::Value);
+    EXPECT_EQ(cell, QStringLiteral("23"));
+    ASSERT_EQ(evaluateFormula(formula, "1100", 0, ctx, cell), CellOutcome::Value);
+    EXPECT_EQ(cell, QStringLiteral("47"));
+    EXPECT_EQ(cache.size(), 2);
+    EXPECT_TRUE(f.prompt.messages.isEmpty()) << f.prompt.texts().join(" | ").toStdString();
+}
+
+TEST(DataFileValues, AReferenceToOneRegionReadsOnlyThatRegionsFile) {
+    QueryFixture f;
+    for (const char* region : {"1100", "1200", "1300"}) {
+        f.data("101", "2512", region, 1, {"1 1"});
+        f.data("102", "2512", region, 1, {"1 10"});
+    }
+    ReferenceTable refs;
+    ASSERT_TRUE(parseReferenceLines({"1: 101 1", "2: 102 1"}, f.session.forms, {"2025", "12"}, refs,
+                                    f.prompt));
+    resolvePeriods(refs, f.session.forms, {"2025", "12"});
+    DataCache cache;
+    FormulaContext ctx;
+    ctx.refs = &refs;
+    ctx.forms = &f.session.forms;
+    ctx.datDir = f.session.dirs[core::DirDAT];
+    ctx.cache = &cache;
+    ctx.prompt = &f.prompt;
+    const auto parts = tokenise("1\\1\\1+2\\1\\1\\1200", refs, f.session.forms, false, f.prompt);
+    ASSERT_TRUE(parts);
+    const CompiledFormula formula{1, QString(), *parts, {}};
+    for (const char* region : {"1100", "1200", "1300"}) {
+        QString cell;
+        ASSERT_EQ(evaluateFormula(formula, region, 0, ctx, cell), CellOutcome::Value);
+        EXPECT_EQ(cell, "11");
+    }
+    EXPECT_EQ(cache.size(), 4); // the three files of form 101 and one of form 102
 }
 
 TEST(ShortNames, ExpandInTheirOrderWithBrackets) {
@@ -183,6 +352,25 @@ TEST(Evaluation, CellsOfOneRegion) {
     EXPECT_EQ(one("1\\2\\1", "5"), QStringLiteral("2.5000"));
     EXPECT_EQ(one("1\\1\\1\\1200"), QString()); // the data file of 1200 is missing
     EXPECT_TRUE(f.prompt.messages.isEmpty()) << f.prompt.texts().join(" | ").toStdString();
+}
+
+TEST(Evaluation, ZeroDivisorsAreFoundInTheText) {
+    RecorderPrompt p;
+    FormulaContext ctx;
+    ctx.prompt = &p;
+    const auto cell = [&](const char* expression) {
+        QString c;
+        evaluateExpression(QString::fromUtf8(expression), 0, ctx, c);
+        return c;
+    };
+    for (const char* e : {"5/0", "5/0+1", "5/ 0", "1+5/(0)", "5/0)", "5/0E1", "2/1+5/0", "5/00"})
+        EXPECT_EQ(cell(e), "***") << e;
+    // Divisors that only begin with a zero.
+    EXPECT_EQ(cell("5/0.5"), "10");
+    EXPECT_EQ(cell("5/0,5"), "10");
+    EXPECT_EQ(cell("5/05"), "1");
+    EXPECT_EQ(cell("5/(0.5)+10/4/0.5"), "15");
+    EXPECT_TRUE(p.messages.isEmpty()) << p.texts().join(" | ").toStdString();
 }
 
 TEST(Evaluation, AnEvaluatorErrorStopsTheTableWithItsDescription) {
