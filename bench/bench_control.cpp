@@ -2,6 +2,8 @@
 // section, sums over many rows, and a rule file of many small blocks.
 #include <benchmark/benchmark.h>
 
+#include "benchsupport.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -15,20 +17,6 @@
 using namespace mirel;
 
 namespace {
-
-class QuietPrompt : public platform::Prompt {
-public:
-    void message(const QString&, platform::Icon = platform::Icon::None,
-                 const QString& = QString()) override {
-        ++messages;
-    }
-    bool askYesNo(const QString&, const QString& = QString()) override { return true; }
-    bool askOkCancel(const QString&, const QString& = QString()) override { return true; }
-    std::optional<QString> inputBox(const QString&, const QString&, const QString& p) override {
-        return p;
-    }
-    int messages = 0;
-};
 
 constexpr int Rows = 200;
 constexpr int Columns = 10;
@@ -75,7 +63,7 @@ void BM_CellByCellAgainstLastYear(benchmark::State& state) {
                           QString::number(Rows) + ",1)\n";
     const control::GridCells cells(s.grid);
     for (auto _ : state) {
-        QuietPrompt prompt;
+        bench::QuietPrompt prompt;
         const control::ControlRun run = control::runRules(rules, s.target, cells, true, prompt);
         if (!run.findings.isEmpty() || prompt.messages) state.SkipWithError("unexpected findings");
         benchmark::DoNotOptimize(run);
@@ -94,7 +82,7 @@ void BM_ManyFailingBlocks(benchmark::State& state) {
             "// Блок " + QString::number(b) + "\n1\\" + QString::number(b % Rows + 1) + "\\1=0\n\n";
     const control::GridCells cells(s.grid);
     for (auto _ : state) {
-        QuietPrompt prompt;
+        bench::QuietPrompt prompt;
         const control::ControlRun run = control::runRules(rules, s.target, cells, false, prompt);
         benchmark::DoNotOptimize(control::reportRows(run.findings));
     }

@@ -2,6 +2,8 @@
 // time to read the referenced data files once.
 #include <benchmark/benchmark.h>
 
+#include "benchsupport.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -19,22 +21,6 @@ namespace {
 constexpr int Regions = 2500;
 const QStringList Forms{"101", "102", "103", "104"};
 const QStringList Periods{"2512", "2511", "2412"};
-
-class QuietPrompt : public platform::Prompt {
-public:
-    void message(const QString&, platform::Icon, const QString&) override { ++messages; }
-    bool askYesNo(const QString&, const QString&) override { return true; }
-    bool askOkCancel(const QString&, const QString&) override { return true; }
-    std::optional<QString> inputBox(const QString&, const QString&, const QString&) override {
-        return std::nullopt;
-    }
-    int messages = 0;
-};
-
-class NoBrowser : public platform::Browser {
-public:
-    void open(const QString&) override {}
-};
 
 void writeFile(const QString& path, const QByteArray& bytes) {
     QDir().mkpath(QFileInfo(path).path());
@@ -121,8 +107,8 @@ Workspace& workspace() {
 
 void BM_RegionTable(benchmark::State& state) {
     Workspace& ws = workspace();
-    QuietPrompt prompt;
-    NoBrowser browser;
+    bench::QuietPrompt prompt;
+    bench::NoBrowser browser;
     query::RunOptions options;
     for (auto _ : state) {
         query::QueryResult result;

@@ -2,6 +2,8 @@
 // many section data files, filling the register of a large classifier.
 #include <benchmark/benchmark.h>
 
+#include "benchsupport.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -16,20 +18,6 @@
 using namespace mirel;
 
 namespace {
-
-class QuietPrompt : public platform::Prompt {
-public:
-    void message(const QString&, platform::Icon = platform::Icon::None,
-                 const QString& = QString()) override {
-        ++messages;
-    }
-    bool askYesNo(const QString&, const QString& = QString()) override { return true; }
-    bool askOkCancel(const QString&, const QString& = QString()) override { return true; }
-    std::optional<QString> inputBox(const QString&, const QString&, const QString& p) override {
-        return p;
-    }
-    int messages = 0;
-};
 
 void writeFile(const QString& path, const QString& text) {
     QFile f(path);
@@ -113,7 +101,7 @@ Workspace& workspace() {
 
 void BM_LoadCatalog300Versions(benchmark::State& state) {
     Workspace& ws = workspace();
-    QuietPrompt prompt;
+    bench::QuietPrompt prompt;
     for (auto _ : state) {
         reference::FormCatalog catalog;
         reference::Load_Form_Catalog(ws.dir.path() + QStringLiteral("/FORM"), catalog, prompt);
@@ -125,7 +113,7 @@ BENCHMARK(BM_LoadCatalog300Versions)->Unit(benchmark::kMillisecond);
 
 void BM_Read10000SectionFiles(benchmark::State& state) {
     Workspace& ws = workspace();
-    QuietPrompt prompt;
+    bench::QuietPrompt prompt;
     const QStringList files = ws.dataFiles.mid(0, 10000);
     for (auto _ : state) {
         int read = 0;
@@ -140,7 +128,7 @@ BENCHMARK(BM_Read10000SectionFiles)->Unit(benchmark::kMillisecond);
 
 void BM_Register2500RegionsBy10Sections(benchmark::State& state) {
     Workspace& ws = workspace();
-    QuietPrompt prompt;
+    bench::QuietPrompt prompt;
     reference::Session session;
     session.programDir = ws.dir.path();
     if (reference::F_Global(session, QDate(2026, 1, 15), prompt) != 0) {
