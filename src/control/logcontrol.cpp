@@ -13,18 +13,6 @@
 namespace mirel::control {
 namespace {
 
-bool isDigit(QChar c) {
-    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
-}
-
-QString withoutBlanks(const QString& text) {
-    QString t;
-    t.reserve(text.size());
-    for (QChar c : text)
-        if (c != QLatin1Char(' ')) t.append(c);
-    return t;
-}
-
 // The text a cell puts into an expression: its number as written when it is one ("," read as
 // the decimal separator), else the number it begins with. Cell texts never reach the evaluator
 // as they stand, so no text in a data file can change what a condition says.
@@ -44,11 +32,11 @@ bool dividesByZero(const QString& expression) {
         bool digits = false;
         bool nonZero = false;
         while (j < expression.size() &&
-               (isDigit(expression.at(j)) || expression.at(j) == QLatin1Char('.') ||
+               (core::isDigit(expression.at(j)) || expression.at(j) == QLatin1Char('.') ||
                 expression.at(j) == QLatin1Char(','))) {
-            digits = digits || isDigit(expression.at(j));
+            digits = digits || core::isDigit(expression.at(j));
             nonZero =
-                nonZero || (isDigit(expression.at(j)) && expression.at(j) != QLatin1Char('0'));
+                nonZero || (core::isDigit(expression.at(j)) && expression.at(j) != QLatin1Char('0'));
             ++j;
         }
         if (digits && !nonZero && expression.at(i + 1) == QLatin1Char('0')) return true;
@@ -60,7 +48,7 @@ int decimals(const QString& number) {
     const qsizetype point = number.indexOf(QLatin1Char('.'));
     if (point < 0) return 0;
     int n = 0;
-    for (qsizetype i = point + 1; i < number.size() && isDigit(number.at(i)); ++i)
+    for (qsizetype i = point + 1; i < number.size() && core::isDigit(number.at(i)); ++i)
         ++n;
     return n;
 }
@@ -281,13 +269,13 @@ QString Mod_Usl(const QString& source, int s, int g, const RuleSet& rules, const
     const qsizetype n = t.size();
     auto digitsAt = [&](qsizetype from) {
         qsizetype j = from;
-        while (j < n && isDigit(t.at(j)))
+        while (j < n && core::isDigit(t.at(j)))
             ++j;
         return j;
     };
     qsizetype i = 0;
     while (i < n) {
-        if (!isDigit(t.at(i))) {
+        if (!core::isDigit(t.at(i))) {
             out += t.at(i++);
             continue;
         }

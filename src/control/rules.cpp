@@ -11,15 +11,6 @@
 #include "platform/prompt.h"
 
 namespace mirel::control {
-namespace {
-
-const QString ExitTitle = QStringLiteral("Выход !!!");
-const QString ExitTitleUpper = QStringLiteral("ВЫХОД !!!");
-const QChar Backslash = QLatin1Char('\\');
-
-bool isDigit(QChar c) {
-    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
-}
 
 QString withoutBlanks(const QString& text) {
     QString t;
@@ -28,6 +19,12 @@ QString withoutBlanks(const QString& text) {
         if (c != QLatin1Char(' ') && c != QLatin1Char('\t')) t.append(c);
     return t;
 }
+
+namespace {
+
+const QString ExitTitle = QStringLiteral("Выход !!!");
+const QString ExitTitleUpper = QStringLiteral("ВЫХОД !!!");
+const QChar Backslash = QLatin1Char('\\');
 
 // The value of a run of digits; runs too long for any real row, column or code stay huge.
 qint64 digitsValue(const QString& digits) {
@@ -291,7 +288,7 @@ FormulaStatus Parser::V_Formul(const QString& line, const Block& block, Formula&
     qsizetype i = 0;
     while (i < n) {
         const QChar c = s.at(i);
-        if (isDigit(c)) {
+        if (core::isDigit(c)) {
             number += c;
             ++i;
             continue;
@@ -326,7 +323,7 @@ FormulaStatus Parser::V_Formul(const QString& line, const Block& block, Formula&
             ref.rowS = true;
             ++i;
         } else {
-            while (i < n && isDigit(s.at(i)))
+            while (i < n && core::isDigit(s.at(i)))
                 rowDigits += s.at(i++);
         }
         if ((!ref.rowS && rowDigits.isEmpty()) || i >= n || s.at(i) != Backslash) {
@@ -340,7 +337,7 @@ FormulaStatus Parser::V_Formul(const QString& line, const Block& block, Formula&
             ref.columnG = true;
             ++i;
         } else {
-            while (i < n && isDigit(s.at(i)))
+            while (i < n && core::isDigit(s.at(i)))
                 columnDigits += s.at(i++);
             if (columnDigits.isEmpty()) {
                 stop(m_prompt,
@@ -470,7 +467,7 @@ bool CodeList::matches(qint64 value) const {
 CodeList CodeList::parse(const QString& line) {
     QString kept;
     for (QChar c : line)
-        if (isDigit(c) || c == QLatin1Char('-') || c == QLatin1Char(',')) kept.append(c);
+        if (core::isDigit(c) || c == QLatin1Char('-') || c == QLatin1Char(',')) kept.append(c);
     CodeList list;
     for (const QString& entry : kept.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
         const QStringList numbers = entry.split(QLatin1Char('-'), Qt::SkipEmptyParts);
@@ -558,7 +555,7 @@ std::optional<Selection> parseSelection(const QString& line, const ControlTarget
         bool valid = true;
         for (int k = 0; k < 2 && i < r.size() && r.at(i) == QLatin1Char('-'); ++k) {
             QString digits;
-            for (++i; i < r.size() && isDigit(r.at(i)); ++i)
+            for (++i; i < r.size() && core::isDigit(r.at(i)); ++i)
                 digits += r.at(i);
             if (digits.size() > 4) valid = false;
             offsets[k] = digits.left(4).toInt();
@@ -586,7 +583,7 @@ std::optional<Selection> parseSelection(const QString& line, const ControlTarget
 
 QString expandMacros(const QString& line) {
     qsizetype i = 0;
-    while (i < line.size() && isDigit(line.at(i)))
+    while (i < line.size() && core::isDigit(line.at(i)))
         ++i;
     if (i == 0 || i >= line.size() || line.at(i) != Backslash) return line;
     const QString id = line.left(i);

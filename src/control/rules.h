@@ -15,6 +15,10 @@ class Prompt;
 
 namespace mirel::control {
 
+// The text with every blank and tab removed: rule lines and expressions mean the same without
+// them.
+QString withoutBlanks(const QString& text);
+
 // A code list of the rule language ("COD 1401-1420, 1450", "S=1-5,7", "PERIOD 3,6,9,12"):
 // blanks, letters and other characters are ignored, runs of digits are numbers, "," separates
 // entries, "a-b" is an inclusive range. The empty list matches everything.

@@ -24,8 +24,6 @@ QString RTrim(const QString& text)
 
 namespace {
 
-bool isDigit(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }
-
 // Length of the number at the start of text (from position i), 0 when none.
 qsizetype numberLength(const QString& text, qsizetype i, bool allowComma)
 {

@@ -9,6 +9,9 @@ class Prompt;
 
 namespace mirel::core {
 
+// A decimal digit "0".."9" (never the other digits Unicode knows).
+inline bool isDigit(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }
+
 // Trimming as the system does it: blanks (spaces) only, never tabs or other characters.
 QString Trim(const QString& text);
 QString LTrim(const QString& text);

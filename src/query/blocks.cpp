@@ -8,11 +8,8 @@
 namespace mirel::query {
 namespace {
 
-bool isDigit(QChar c) {
-    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
-}
 bool beginsWithDigit(const QString& s) {
-    return !s.isEmpty() && isDigit(s.at(0));
+    return !s.isEmpty() && core::isDigit(s.at(0));
 }
 
 // The value of a run of digits; runs too long for an int count as INT_MAX.
@@ -27,7 +24,7 @@ int digitsValue(const QString& digits) {
 
 QString leadingDigits(const QString& s) {
     qsizetype i = 0;
-    while (i < s.size() && isDigit(s.at(i)))
+    while (i < s.size() && core::isDigit(s.at(i)))
         ++i;
     return s.left(i);
 }
@@ -99,7 +96,7 @@ int readFormulas(RowBlock& block, int i, const BlockContext& context, platform::
             lastVirtual = int(block.virtuals.at(table).size()) - 1;
             lastColumns.clear();
             ++i;
-        } else if (isDigit(first)) {
+        } else if (core::isDigit(first)) {
             Formula f;
             if (!readFormulaLine(line, line, false, f, prompt)) return -1;
             f.virtualTable = table;
@@ -314,7 +311,7 @@ QString replaceRowLetter(const QString& line, const QString& row) {
 
 bool templateLine(const QString& line) {
     const QChar c = line.at(0);
-    return c == QLatin1Char('J') || c == QLatin1Char('V') || isDigit(c) ||
+    return c == QLatin1Char('J') || c == QLatin1Char('V') || core::isDigit(c) ||
            line.startsWith(QStringLiteral("DEC"));
 }
 

@@ -11,10 +11,6 @@
 namespace mirel::query {
 namespace {
 
-bool isDigit(QChar c) {
-    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
-}
-
 // Field k (0-based) of a line whose fields are separated by runs of blanks.
 QStringView field(QStringView line, int k) {
     qsizetype i = 0;
@@ -66,7 +62,7 @@ namespace {
 double firstFieldValue(QStringView field) {
     double v = 0;
     for (QChar c : field) {
-        if (!isDigit(c)) return core::Val(field.toString());
+        if (!core::isDigit(c)) return core::Val(field.toString());
         v = v * 10 + (c.unicode() - '0');
     }
     return v;
@@ -90,7 +86,7 @@ const DataFile::Index& DataFile::index() const {
         }
         // Only data lines count for the numeric lookup: the state and header lines would
         // otherwise answer for every identifier whose value is 0.
-        if (!text.isEmpty() && isDigit(text.at(0))) {
+        if (!text.isEmpty() && core::isDigit(text.at(0))) {
             const double v = firstFieldValue(field(text, 0));
             if (!index.byValue.contains(v)) index.byValue.insert(v, l);
         }
@@ -114,7 +110,7 @@ int DataFile::findRow(const QString& row) const {
         const double v = core::Val(row);
         for (int l = 0; l < m_starts.size(); ++l) {
             const QStringView text = line(l);
-            if (!text.isEmpty() && isDigit(text.at(0)) && firstFieldValue(field(text, 0)) == v)
+            if (!text.isEmpty() && core::isDigit(text.at(0)) && firstFieldValue(field(text, 0)) == v)
                 return l;
         }
         return -1;

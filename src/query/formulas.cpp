@@ -14,17 +14,13 @@
 namespace mirel::query {
 namespace {
 
-bool isDigit(QChar c) {
-    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
-}
-
 // Expanded formulas beyond this length come from references that feed on each other; they are
 // reported like a reference to a missing formula instead of exhausting memory.
 constexpr qsizetype MaxExpandedLength = 1 << 22;
 
 QString digitsAt(const QString& text, qsizetype i) {
     qsizetype j = i;
-    while (j < text.size() && isDigit(text.at(j)))
+    while (j < text.size() && core::isDigit(text.at(j)))
         ++j;
     return text.mid(i, j - i);
 }
@@ -67,7 +63,7 @@ bool expandRowReferences(QList<RowBlock>& blocks, platform::Prompt& prompt) {
         QString out;
         for (qsizetype i = 0; i < text.size(); ++i) {
             if (text.at(i) != QLatin1Char('S') || i + 1 >= text.size() ||
-                !isDigit(text.at(i + 1))) {
+                !core::isDigit(text.at(i + 1))) {
                 out += text.at(i);
                 continue;
             }
@@ -129,7 +125,7 @@ std::optional<QString> expandVirtuals(const QString& text, const QList<Formula>&
             ++i;
             continue;
         }
-        if (c != QLatin1Char('V') || i + 1 >= text.size() || !isDigit(text.at(i + 1))) {
+        if (c != QLatin1Char('V') || i + 1 >= text.size() || !core::isDigit(text.at(i + 1))) {
             out += c;
             continue;
         }
@@ -161,7 +157,7 @@ std::optional<QString> expandGlobals(const QString& text, const QStringList& vv,
     QString out;
     for (qsizetype i = 0; i < text.size(); ++i) {
         if (!QStringView(text).mid(i).startsWith(QLatin1String("VV")) || i + 2 >= text.size() ||
-            !isDigit(text.at(i + 2))) {
+            !core::isDigit(text.at(i + 2))) {
             out += text.at(i);
             continue;
         }
@@ -209,7 +205,7 @@ bool expandShortNames(RowBlock& block, const QStringList& vv, platform::Prompt& 
         QString out;
         for (qsizetype i = 0; i < f.text.size(); ++i) {
             if (f.text.at(i) != QLatin1Char('G') || i + 1 >= f.text.size() ||
-                !isDigit(f.text.at(i + 1))) {
+                !core::isDigit(f.text.at(i + 1))) {
                 out += f.text.at(i);
                 continue;
             }
@@ -258,7 +254,7 @@ std::optional<QList<Part>> tokenise(const QString& formula, const ReferenceTable
             continue;
         }
         qsizetype k = literal.size();
-        while (k > 0 && isDigit(literal.at(k - 1)))
+        while (k > 0 && core::isDigit(literal.at(k - 1)))
             --k;
         const QString number = literal.mid(k);
         if (number.isEmpty())
@@ -291,7 +287,7 @@ std::optional<QList<Part>> tokenise(const QString& formula, const ReferenceTable
         part.columnNo = int(std::min(core::Val(part.column), 1e9));
         i = m;
         if (i < n && formula.at(i) == QLatin1Char('\\')) {
-            if (i + 1 < n && isDigit(formula.at(i + 1))) {
+            if (i + 1 < n && core::isDigit(formula.at(i + 1))) {
                 part.region = digitsAt(formula, i + 1);
                 i += 1 + part.region.size();
             } else if (i + 1 < n && formula.at(i + 1) == QLatin1Char('\\')) {
@@ -299,7 +295,7 @@ std::optional<QList<Part>> tokenise(const QString& formula, const ReferenceTable
             } else {
                 return fail(QStringLiteral("Не выделен код -> "));
             }
-            if (i + 1 < n && formula.at(i) == QLatin1Char('\\') && isDigit(formula.at(i + 1))) {
+            if (i + 1 < n && formula.at(i) == QLatin1Char('\\') && core::isDigit(formula.at(i + 1))) {
                 part.trailing = digitsAt(formula, i + 1);
                 i += 1 + part.trailing.size();
             }
@@ -405,7 +401,7 @@ bool dividesByZero(QStringView text) {
         const QStringView divisor = text.mid(i + 1);
         if (divisor.startsWith(u"(0)")) return true;
         if (divisor.startsWith(QLatin1Char('0')) &&
-            (divisor.size() == 1 || !(isDigit(divisor[1]) || divisor[1] == QLatin1Char('.') ||
+            (divisor.size() == 1 || !(core::isDigit(divisor[1]) || divisor[1] == QLatin1Char('.') ||
                                       divisor[1] == QLatin1Char(','))))
             return true;
     }

@@ -12,10 +12,6 @@
 namespace mirel::query {
 namespace {
 
-bool isDigit(QChar c) {
-    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
-}
-
 // Region names are text, not markup.
 QString escaped(const QString& text) {
     return text.toHtmlEscaped();
@@ -35,10 +31,10 @@ QString replacePlaceholders(const QString& text, bool delimited, const Placehold
     qsizetype from = 0;
     qsizetype i = text.indexOf(mark);
     while (i >= 0) {
-        const bool standalone = delimited || i == 0 || !isDigit(text.at(i - 1));
+        const bool standalone = delimited || i == 0 || !core::isDigit(text.at(i - 1));
         qsizetype j = i + mark.size();
         qsizetype a0 = j;
-        while (j < text.size() && isDigit(text.at(j)))
+        while (j < text.size() && core::isDigit(text.at(j)))
             ++j;
         const QString a = text.mid(a0, j - a0);
         QString b;
@@ -46,7 +42,7 @@ QString replacePlaceholders(const QString& text, bool delimited, const Placehold
                   text.at(j) == QLatin1Char('\\');
         if (ok) {
             const qsizetype b0 = ++j;
-            while (j < text.size() && isDigit(text.at(j)))
+            while (j < text.size() && core::isDigit(text.at(j)))
                 ++j;
             b = text.mid(b0, j - b0);
             ok = !b.isEmpty() && b.size() < 9 &&
@@ -314,7 +310,7 @@ int generateTemplateQueries(const QString& path, const reference::Session& sessi
                 name += QLatin1Char('_') + QString::number(k + 1);
             used.append(name.toUpper());
             QString rowName = rows.at(k);
-            if (!rowName.isEmpty() && isDigit(rowName.at(0)) && rowName.contains(QLatin1Char(' ')))
+            if (!rowName.isEmpty() && core::isDigit(rowName.at(0)) && rowName.contains(QLatin1Char(' ')))
                 rowName = core::Trim(rowName.mid(rowName.indexOf(QLatin1Char(' ')) + 1));
             QString text = queryText;
             text.replace(QStringLiteral("\\?\\"),
