@@ -87,4 +87,14 @@ int Write_Text_File(const QString& path, const QString& text, platform::Prompt& 
     return -1;
 }
 
+QString Write_New_Text_File(const QString& dir, const QString& stem, const QString& suffix,
+                            const QString& text, platform::Prompt& prompt)
+{
+    const QString path = platform::writeNewFile(dir, stem, suffix, platform::encode1251(text));
+    if (path.isEmpty())
+        prompt.message(QStringLiteral("Ошибка при записи информации !!!"), platform::Icon::Error,
+                       dir);
+    return path;
+}
+
 } // namespace mirel::core

@@ -27,6 +27,12 @@ QString Read_Whole_File(const QString& path, bool quiet, platform::Prompt& promp
 // showing "Ошибка при записи информации !!!" titled with the path (error icon).
 int Write_Text_File(const QString& path, const QString& text, platform::Prompt& prompt);
 
+// Writes the text into a new file of the folder under a name nobody holds (stem+suffix, else
+// stem_1+suffix, ...; see platform::writeNewFile). Returns its path; the empty text after
+// showing "Ошибка при записи информации !!!" titled with the folder.
+QString Write_New_Text_File(const QString& dir, const QString& stem, const QString& suffix,
+                            const QString& text, platform::Prompt& prompt);
+
 // The same writer without the message, for callers that report differently.
 bool writeTextFile(const QString& path, const QString& text);
 

@@ -8,6 +8,9 @@
 #include <QHash>
 #include <QSaveFile>
 #include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace mirel::platform {
 namespace {
@@ -229,6 +232,60 @@ bool writeFileAtomic(const QString& path, const QByteArray& bytes, FsError* erro
         return false;
     }
     return true;
+}
+
+QString writeNewFile(const QString& dir, const QString& stem, const QString& suffix,
+                     const QByteArray& bytes, FsError* error)
+{
+    const ForgetListingsOnExit forget;
+    const QString folder = resolvePath(dir);
+    if (!QFileInfo(folder).isDir()) {
+        pathNotFound(error);
+        return QString();
+    }
+    const QString base = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
+    for (int n = 0; n < 100000; ++n) {
+        const QString name = n == 0 ? stem + suffix
+                                    : stem + QLatin1Char('_') + QString::number(n) + suffix;
+        const QString path = base + name;
+        const QByteArray local = QFile::encodeName(path);
+        const int fd = ::open(local.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                              0644);
+        if (fd < 0) {
+            if (errno == EEXIST || errno == ELOOP)
+                continue; // taken, or a link planted under the name
+            if (errno == ENOENT || errno == ENOTDIR)
+                pathNotFound(error);
+            else if (errno == EACCES || errno == EPERM || errno == EROFS)
+                permissionDenied(error);
+            else
+                ioError(error, QString::fromLocal8Bit(strerror(errno)));
+            return QString();
+        }
+        qsizetype done = 0;
+        bool ok = true;
+        while (done < bytes.size()) {
+            const ssize_t w = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+            if (w < 0 && errno == EINTR)
+                continue;
+            if (w <= 0) {
+                ok = false;
+                break;
+            }
+            done += w;
+        }
+        const int writeErrno = errno;
+        if (::close(fd) != 0)
+            ok = false;
+        if (!ok) {
+            ::unlink(local.constData());
+            ioError(error, QString::fromLocal8Bit(strerror(writeErrno)));
+            return QString();
+        }
+        return path;
+    }
+    fileAlreadyExists(error);
+    return QString();
 }
 
 bool makeDir(const QString& path, FsError* error)

@@ -43,6 +43,13 @@ QStringList splitFileLines(const QString& text);
 // differs only in case is written under its existing spelling.
 bool writeFileAtomic(const QString& path, const QByteArray& bytes, FsError* error = nullptr);
 
+// Creates a new file that nobody holds and writes the bytes into it: dir/stem+suffix, else
+// stem+"_1"+suffix, stem+"_2"+suffix... A name that exists (a symbolic link too, dangling or
+// not) is passed over, never followed or replaced. Returns the path written; on failure an
+// empty text and the error, and no partial file is left behind.
+QString writeNewFile(const QString& dir, const QString& stem, const QString& suffix,
+                     const QByteArray& bytes, FsError* error = nullptr);
+
 // The system's read-only attribute is the owner-write permission bit.
 bool isReadOnly(const QString& path);
 bool setReadOnly(const QString& path, bool readOnly, FsError* error = nullptr);

@@ -1,7 +1,7 @@
 #pragma once
 
-#include <QString>
 #include <optional>
+#include <QString>
 
 namespace mirel::platform {
 
@@ -33,15 +33,47 @@ public:
     virtual void progressEnd() {}
     // A short status text beside the progress bar (empty to clear).
     virtual void status(const QString& text) { (void)text; }
+    // True once the person has asked to stop the long run in progress (Escape or "Прервать"
+    // in the window). Long runs ask through Progress, not directly: the window handles its
+    // events here, so it is called a few times a second at most.
+    virtual bool stopRequested() { return false; }
+};
+
+// The message of a long run that the person stopped; nothing half-done has been written.
+inline QString stoppedText() {
+    return QStringLiteral("Выполнение прервано пользователем !!!");
+}
+
+// One long run as domain code reports it: progressStart at construction, progressEnd at
+// destruction. step(value) passes the value on at most every 100 ms (and always the last one,
+// value == maximum), and then asks the prompt whether the person wants to stop; it returns
+// false from then on. A run that sees false stops, writes nothing half-done and says
+// stoppedText() (or lets its caller say it).
+class Progress {
+public:
+    Progress(Prompt& prompt, int maximum);
+    ~Progress();
+    Progress(const Progress&) = delete;
+    Progress& operator=(const Progress&) = delete;
+
+    bool step(int value);
+    bool stopped() const { return m_stopped; }
+    // Ends the run early (progressEnd now instead of at destruction).
+    void finish();
+
+private:
+    Prompt& m_prompt;
+    int m_maximum = 0;
+    qint64 m_lastReport = -1; // ms on a monotonic clock
+    bool m_stopped = false;
+    bool m_finished = false;
 };
 
 // Shorthands for the common message kinds.
-inline void showError(Prompt& p, const QString& text, const QString& title = QString())
-{
+inline void showError(Prompt& p, const QString& text, const QString& title = QString()) {
     p.message(text, Icon::Error, title);
 }
-inline void showInfo(Prompt& p, const QString& text, const QString& title = QString())
-{
+inline void showInfo(Prompt& p, const QString& text, const QString& title = QString()) {
     p.message(text, Icon::Information, title);
 }
 

@@ -176,3 +176,21 @@ TEST(FileIo, AWriteKilledHalfwayLeavesTheOldFileWhole)
     const QByteArray after = ws.readBytes("1100.01");
     EXPECT_TRUE(after == QByteArray("old content")) << after.size() << " bytes";
 }
+
+TEST(FileIo, NewFilesTakeANameNobodyHoldsAndNeverFollowALink)
+{
+    TempWorkspace ws;
+    ws.write(QStringLiteral("T/1.HTM"), QStringLiteral("old"));
+    const QString target = ws.file("outside.txt");
+    ASSERT_TRUE(QFile::link(target, ws.file("T/1_1.HTM"))); // dangling link under the next name
+    FsError e;
+    const QString path = writeNewFile(ws.file("T"), QStringLiteral("1"), QStringLiteral(".HTM"),
+                                      QByteArray("new"), &e);
+    EXPECT_EQ(path, ws.file("T/1_2.HTM"));
+    EXPECT_EQ(ws.readBytes("T/1_2.HTM"), QByteArray("new"));
+    EXPECT_EQ(ws.readBytes("T/1.HTM"), QByteArray("old"));
+    EXPECT_FALSE(QFileInfo::exists(target));
+
+    EXPECT_TRUE(writeNewFile(ws.file("missing"), QStringLiteral("x"), QString(), "x", &e).isEmpty());
+    EXPECT_EQ(e.number, 76);
+}

@@ -40,6 +40,12 @@ void RecorderPrompt::progressValue(int value) { progressValues.append(value); }
 void RecorderPrompt::progressEnd() { ++progressEnds; }
 void RecorderPrompt::status(const QString& text) { statuses.append(text); }
 
+bool RecorderPrompt::stopRequested()
+{
+    ++stopQuestions;
+    return stopAfter > 0 && stopQuestions >= stopAfter;
+}
+
 QStringList RecorderPrompt::texts() const
 {
     QStringList out;

@@ -34,6 +34,8 @@ public:
     void progressValue(int value) override;
     void progressEnd() override;
     void status(const QString& text) override;
+    // Answers "stop" from the stopAfter-th question on (never when negative).
+    bool stopRequested() override;
 
     QList<Message> messages;   // messages shown
     QList<Message> questions;  // questions and input boxes asked (icon Question)
@@ -41,6 +43,8 @@ public:
     int progressMaximum = -1;
     QList<int> progressValues;
     int progressEnds = 0;
+    int stopAfter = -1;   // the person asks to stop at this stop question (1 = the first)
+    int stopQuestions = 0;
 
     std::deque<bool> answers;                     // answers to yes/no and OK/cancel
     bool defaultAnswer = true;
