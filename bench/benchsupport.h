@@ -25,7 +25,7 @@ public:
 // A browser that opens nothing.
 class NoBrowser : public platform::Browser {
 public:
-    void open(const QString&) override {}
+    bool open(const QString&) override { return true; }
 };
 
 } // namespace mirel::bench

@@ -34,7 +34,11 @@ QString messageLine(const QString& text, platform::Icon icon, const QString& tit
 // to print.
 class CliBrowser : public platform::Browser {
 public:
-    void open(const QString& path) override { opened.append(path); }
+    bool open(const QString& path) override
+    {
+        opened.append(path);
+        return true;
+    }
     QStringList opened;
 };
 

@@ -77,11 +77,12 @@ inline void showInfo(Prompt& p, const QString& text, const QString& title = QStr
     p.message(text, Icon::Information, title);
 }
 
-// Opens a written HTML page (or other document) for the person to see.
+// Opens a written HTML page (or other document) for the person to see. False when no program
+// could show it; the caller then says where the page was written (or shows it otherwise).
 class Browser {
 public:
     virtual ~Browser() = default;
-    virtual void open(const QString& path) = 0;
+    virtual bool open(const QString& path) = 0;
 };
 
 } // namespace mirel::platform

@@ -70,10 +70,11 @@ std::optional<QString> MessageBoxPrompt::inputBox(const QString& text, const QSt
     return answer;
 }
 
-void DesktopBrowser::open(const QString& path) {
+bool DesktopBrowser::open(const QString& path) {
     const QString file = platform::resolvePath(path);
-    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(file)))
-        std::fprintf(stderr, "mirel: no program opens %s\n", file.toUtf8().constData());
+    if (QDesktopServices::openUrl(QUrl::fromLocalFile(file))) return true;
+    std::fprintf(stderr, "mirel: no program opens %s\n", file.toUtf8().constData());
+    return false;
 }
 
 } // namespace mirel::ui

@@ -32,7 +32,7 @@ private:
 // Opens a written page (or other document) with the desktop's program for it.
 class DesktopBrowser : public platform::Browser {
 public:
-    void open(const QString& path) override;
+    bool open(const QString& path) override;
 };
 
 // Texts of the system end lines with CR LF; a message box wants LF.

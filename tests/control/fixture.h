@@ -16,7 +16,11 @@ namespace mirel::test {
 // Keeps the pages a run opens instead of opening them.
 class RecorderBrowser : public platform::Browser {
 public:
-    void open(const QString& path) override { opened.append(path); }
+    bool open(const QString& path) override
+    {
+        opened.append(path);
+        return true;
+    }
     QStringList opened;
 };
 

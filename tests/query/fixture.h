@@ -13,7 +13,11 @@ namespace mirel::test {
 // Records the pages handed to the browser.
 class RecordingBrowser : public platform::Browser {
 public:
-    void open(const QString& path) override { opened.append(path); }
+    bool open(const QString& path) override
+    {
+        opened.append(path);
+        return true;
+    }
     QStringList opened;
 };
 

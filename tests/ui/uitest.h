@@ -17,7 +17,11 @@ namespace mirel::test {
 // Keeps the pages the window would have opened.
 class RecorderBrowser : public platform::Browser {
 public:
-    void open(const QString& path) override { opened.append(path); }
+    bool open(const QString& path) override
+    {
+        opened.append(path);
+        return true;
+    }
     QStringList opened;
 };
 
