@@ -63,6 +63,20 @@ qsizetype numberLength(const QString& text, qsizetype i, bool allowComma)
 
 double Val(const QString& text)
 {
+    // Plain digits (region codes, row numbers) are read without the general parse; up to 15
+    // digits the value is exact either way.
+    if (!text.isEmpty() && text.size() <= 15) {
+        double v = 0;
+        bool plain = true;
+        for (QChar c : text) {
+            if (!isDigit(c)) {
+                plain = false;
+                break;
+            }
+            v = v * 10 + (c.unicode() - '0');
+        }
+        if (plain) return v;
+    }
     QString compact;
     compact.reserve(text.size());
     for (QChar c : text)

@@ -5,6 +5,7 @@
 #include "core/periods.h"
 #include "core/text.h"
 #include "data/sectionfile.h"
+#include "platform/fileio.h"
 #include "platform/prompt.h"
 
 namespace mirel::data {
@@ -116,6 +117,11 @@ std::optional<Register> Cmd_Load_DD(reference::Session& session, const QString& 
 
     QList<RegisterRow> all;
     QList<RegisterRow> absent;
+    // The period folder is opened once and its files are read by name: a register reads
+    // thousands of them.
+    const DataKey key{session.dir(core::DirDAT), session.year, session.month, formCode, QString()};
+    platform::FolderFiles folder(key.dir());
+    QByteArray head;
     prompt.progressStart(int(session.regions.size()));
     for (int i = 0; i < session.regions.size(); ++i) {
         const auto& slot = session.regions.at(i);
@@ -123,13 +129,14 @@ std::optional<Register> Cmd_Load_DD(reference::Session& session, const QString& 
         if (slot) {
             row.code = slot->code;
             row.name = slot->name;
-            row.marks = registerMarks(session, formCode, slot->code, reg.sections);
+            row.marks.reserve(reg.sections);
             // An empty mark is a missing file or an empty one; only the first is "absent".
-            const DataKey key{session.dir(core::DirDAT), session.year, session.month, formCode,
-                              slot->code};
             bool anyFile = false;
-            for (int s = 1; s <= reg.sections && !anyFile; ++s)
-                anyFile = !row.marks.at(s - 1).isEmpty() || DD_Exist(key, s);
+            for (int s = 1; s <= reg.sections; ++s) {
+                const bool exists = folder.read(sectionFileName(slot->code, s), head, 4096);
+                anyFile = anyFile || exists;
+                row.marks.append(exists ? registerMarkOf(head) : QString());
+            }
             if (!anyFile) absent.append(RegisterRow{row.code, row.name, row.marks});
         } else {
             row.marks = QStringList(reg.sections);

@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <limits>
-#include <QFile>
 #include <QStringBuilder>
 
 #include "core/files.h"
@@ -100,20 +99,103 @@ int rowNumber(const QString& field) {
     return int(v);
 }
 
-bool A_DD_Read(const QString& path, SectionMatrix& matrix, platform::Prompt& prompt) {
-    bool exists = false;
-    const QString text = core::readText(path, &exists);
-    if (!exists || text.isEmpty()) return false;
-    QList<QStringList> lines;
-    for (const QString& raw : platform::splitFileLines(text)) {
-        QString line = raw;
-        core::Tabs_To_Spaces(line);
-        line = core::Trim(line);
-        if (startsWithDigit(line)) lines.append(line.split(Blank, Qt::SkipEmptyParts));
+namespace {
+
+// One line of a file's bytes at a time: split at LF, a CR before it dropped, a last line without
+// its end accepted; nothing is copied.
+class ByteLines {
+public:
+    explicit ByteLines(QByteArrayView bytes)
+        : m_bytes(bytes) {}
+    bool next(QByteArrayView& line) {
+        if (m_at >= m_bytes.size()) return false;
+        const qsizetype end = m_bytes.indexOf('\n', m_at);
+        const qsizetype stop = end < 0 ? m_bytes.size() : end;
+        line = m_bytes.sliced(m_at, stop - m_at);
+        if (end >= 0 && line.endsWith('\r')) line.chop(1);
+        m_at = stop + 1;
+        return true;
     }
-    if (lines.isEmpty()) return false;
-    const int rows = rowNumber(lines.last().first());
-    const int columns = int(lines.last().size()) - 1;
+
+private:
+    QByteArrayView m_bytes;
+    qsizetype m_at = 0;
+};
+
+bool isBlank(char c) {
+    return c == ' ' || c == '\t'; // tabs count as blanks in data lines
+}
+
+// A data line trimmed of blanks, or an empty view when the line does not begin with a digit.
+QByteArrayView dataLine(QByteArrayView line) {
+    qsizetype b = 0;
+    qsizetype e = line.size();
+    while (b < e && isBlank(line[b]))
+        ++b;
+    while (e > b && isBlank(line[e - 1]))
+        --e;
+    if (b == e || line[b] < '0' || line[b] > '9') return {};
+    return line.sliced(b, e - b);
+}
+
+// The fields of a data line, one after another, without making a list of them.
+class Fields {
+public:
+    explicit Fields(QByteArrayView line)
+        : m_line(line) {}
+    bool next(QByteArrayView& field) {
+        const qsizetype n = m_line.size();
+        while (m_at < n && isBlank(m_line[m_at]))
+            ++m_at;
+        if (m_at >= n) return false;
+        const qsizetype start = m_at;
+        while (m_at < n && !isBlank(m_line[m_at]))
+            ++m_at;
+        field = m_line.sliced(start, m_at - start);
+        return true;
+    }
+
+private:
+    QByteArrayView m_line;
+    qsizetype m_at = 0;
+};
+
+qsizetype fieldCount(QByteArrayView line) {
+    Fields fields(line);
+    QByteArrayView f;
+    qsizetype n = 0;
+    while (fields.next(f))
+        ++n;
+    return n;
+}
+
+QString text1251(QByteArrayView bytes) {
+    QString text;
+    platform::decode1251(bytes, text);
+    return text;
+}
+
+} // namespace
+
+bool A_DD_Read(const QString& path, SectionMatrix& matrix, platform::Prompt& prompt) {
+    // The shape is taken before any line is split, so that the memory taken is that of the
+    // file's bytes and of the cells kept, whatever the file holds.
+    QByteArray bytes;
+    if (!platform::readFileBytes(path, bytes) || bytes.isEmpty()) return false;
+    QByteArrayView last;
+    {
+        ByteLines lines(bytes);
+        QByteArrayView line;
+        while (lines.next(line)) {
+            const QByteArrayView data = dataLine(line);
+            if (!data.isEmpty()) last = data;
+        }
+    }
+    if (last.isEmpty()) return false;
+    QByteArrayView first;
+    Fields(last).next(first);
+    const int rows = rowNumber(text1251(first));
+    const qint64 columns = qint64(fieldCount(last)) - 1;
     if (qint64(rows) > maxCells || qint64(rows) * columns > maxCells) {
         formatWarning(prompt, path,
                       QStringLiteral("Строк : ") + QString::number(rows) +
@@ -123,13 +205,17 @@ bool A_DD_Read(const QString& path, SectionMatrix& matrix, platform::Prompt& pro
     }
     SectionMatrix result;
     result.rows = rows;
-    result.columns = columns;
+    result.columns = int(columns);
     result.cells = QList<QStringList>(rows, QStringList(columns, QStringLiteral("0")));
     // A damaged file may have thousands of bad lines: each kind is reported once per file.
     bool unequalReported = false;
     bool outsideReported = false;
-    for (const QStringList& fields : lines) {
-        if (fields.size() != columns + 1) {
+    ByteLines lines(bytes);
+    QByteArrayView line;
+    while (lines.next(line)) {
+        const QByteArrayView data = dataLine(line);
+        if (data.isEmpty()) continue;
+        if (fieldCount(data) != columns + 1) {
             if (!unequalReported)
                 prompt.message(QStringLiteral("При считывании данных обнаружено переменное число "
                                               "данных в строке !!!"),
@@ -137,41 +223,60 @@ bool A_DD_Read(const QString& path, SectionMatrix& matrix, platform::Prompt& pro
             unequalReported = true;
             continue;
         }
-        const int row = rowNumber(fields.first());
+        Fields fields(data);
+        QByteArrayView field;
+        fields.next(field);
+        const QString head = text1251(field);
+        const int row = rowNumber(head);
         if (row < 1 || row > rows) {
             if (!outsideReported)
                 formatWarning(prompt, path,
-                              QStringLiteral("Строка с номером ") + fields.first() +
+                              QStringLiteral("Строка с номером ") + head +
                                   QStringLiteral(" вне раздела (строк : ") + QString::number(rows) +
                                   QStringLiteral(") пропущена"));
             outsideReported = true;
             continue;
         }
-        result.cells[row - 1] = fields.mid(1);
+        QStringList values;
+        values.reserve(columns);
+        while (fields.next(field))
+            values.append(text1251(field));
+        result.cells[row - 1] = values;
     }
     matrix = result;
     return true;
 }
 
-QString VV_Memo_Read(const QString& path) {
-    // Cut and completed in place: the query engine reads thousands of files through here.
-    QString text = core::Trim(core::readText(path));
-    qsizetype end = text.size();
-    while (end > 0 &&
-           !(text.at(end - 1) >= QLatin1Char('0') && text.at(end - 1) <= QLatin1Char('9')))
+QByteArrayView memoBytes(QByteArrayView bytes) {
+    qsizetype start = 0;
+    while (start < bytes.size() && bytes[start] == ' ')
+        ++start;
+    qsizetype end = bytes.size();
+    while (end > start && !(bytes[end - 1] >= '0' && bytes[end - 1] <= '9'))
         --end;
-    text.truncate(end);
+    return bytes.sliced(start, end - start);
+}
+
+QString VV_Memo_Read(const QString& path) {
+    QByteArray bytes;
+    platform::readFileBytes(path, bytes);
+    QString text;
+    const QByteArrayView kept = memoBytes(bytes);
+    text.reserve(kept.size() + 2);
+    platform::decode1251(kept, text);
     text.append(core::CRLF);
     return text;
 }
 
 std::optional<QString> readFirstLine(const QString& path) {
-    QFile file(platform::resolvePath(path));
-    if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
-    QByteArray line = file.readLine(4096);
-    while (line.endsWith('\n') || line.endsWith('\r'))
-        line.chop(1);
-    return platform::decode1251(line);
+    const std::optional<QByteArray> head = platform::readFileHead(path, 4096);
+    if (!head) return std::nullopt;
+    // The line ends at the first CR or LF: a file with CR alone between its lines still shows
+    // only its state line.
+    qsizetype end = 0;
+    while (end < head->size() && head->at(end) != '\r' && head->at(end) != '\n')
+        ++end;
+    return text1251(QByteArrayView(*head).first(end));
 }
 
 QString stateMark(const QString& path) {
@@ -182,12 +287,18 @@ QString stateMark(const QString& path) {
 }
 
 QString registerMark(const QString& path) {
-    const std::optional<QString> first = readFirstLine(path);
-    if (!first) return QString();
-    const QString line = core::Trim(*first);
+    const std::optional<QByteArray> head = platform::readFileHead(path, 4096);
+    return head ? registerMarkOf(*head) : QString();
+}
+
+QString registerMarkOf(QByteArrayView head) {
+    if (head.isEmpty()) return QString();
+    qsizetype end = 0;
+    while (end < head.size() && head[end] != '\r' && head[end] != '\n')
+        ++end;
+    const QString line = core::Trim(text1251(head.first(end)));
     if (line.startsWith(QLatin1String("PR_"))) return core::Trim(line.mid(3));
     // A file that does not start with a state line shows "-", as the entry window's tab does.
-    if (line.isEmpty() && QFile(platform::resolvePath(path)).size() == 0) return QString();
     return QStringLiteral("-");
 }
 

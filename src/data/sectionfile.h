@@ -1,6 +1,7 @@
 #pragma once
 
 #include <optional>
+#include <QByteArrayView>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -75,8 +76,12 @@ inline constexpr qint64 maxCells = 1000000;
 // The file text prepared for grid loading: trimmed, cut after its last digit, one CR LF
 // appended; a single CR LF for a missing or empty file.
 QString VV_Memo_Read(const QString& path);
+// The part of a file's bytes that VV_Memo_Read keeps (before its CR LF): leading blanks and
+// everything after the last digit dropped.
+QByteArrayView memoBytes(QByteArrayView bytes);
 
-// The first line of a file as it stands (no line end); nullopt when the file is missing.
+// The first line of a file as it stands, up to its first CR or LF (at most 4 KiB); nullopt when
+// the file is missing.
 std::optional<QString> readFirstLine(const QString& path);
 // The state mark of a file (first line after "PR_", trimmed); empty when the file or the state
 // line is missing.
@@ -84,6 +89,8 @@ QString stateMark(const QString& path);
 // The mark the register shows for a file: empty when the file is missing or empty, the state
 // mark when the first line is a state line, "-" when it is not.
 QString registerMark(const QString& path);
+// The same from the first bytes of an existing file (the first 4 KiB are enough).
+QString registerMarkOf(QByteArrayView head);
 
 // One data line as written: the row label (or number) and the K values.
 struct DataRow {

@@ -112,8 +112,23 @@ int Load_DD(SectionGrid& grid, const QString& path, bool compare, platform::Prom
         grid.setCaption(rr);
         return 0;
     }
-    const QStringList lines = platform::splitFileLines(VV_Memo_Read(path));
-    const QString firstLine = lines.value(0);
+    const QString text = VV_Memo_Read(path);
+    // The lines are taken one at a time and a line's fields counted before it is split, so that
+    // a damaged file costs no more memory than its text.
+    qsizetype at = 0;
+    const auto nextLine = [&](QString& line) {
+        if (at >= text.size()) return false;
+        qsizetype end = text.indexOf(QLatin1Char('\n'), at);
+        if (end < 0) end = text.size();
+        qsizetype stop = end;
+        if (end < text.size() && stop > at && text.at(stop - 1) == QLatin1Char('\r')) --stop;
+        line = text.mid(at, stop - at);
+        at = end + 1;
+        return true;
+    };
+    QString firstLine;
+    nextLine(firstLine);
+    at = 0;
     if (firstLine.startsWith(QLatin1String("PR_")))
         grid.setCaption(rr + QStringLiteral(": ") + core::Trim(firstLine.mid(3)));
     else
@@ -122,18 +137,22 @@ int Load_DD(SectionGrid& grid, const QString& path, bool compare, platform::Prom
     // Cells the file gives; in compare mode the others must be zero in the grid too.
     QList<QList<bool>> covered(rows + 1, QList<bool>(columns + 1, false));
     bool rowZeroReported = false;
-    for (const QString& raw : lines) {
-        QString line = raw;
+    QString line;
+    while (nextLine(line)) {
         core::Tabs_To_Spaces(line);
         line = core::Trim(line);
         if (line.isEmpty() || !(line.at(0) >= QLatin1Char('0') && line.at(0) <= QLatin1Char('9')))
             continue;
-        const QStringList fields = line.split(QLatin1Char(' '), Qt::SkipEmptyParts);
-        if (fields.size() != columns + 1) {
-            formatError(prompt, QStringLiteral("К-во граф = "), int(fields.size()) - 1, columns);
+        qsizetype count = 0;
+        for (qsizetype i = 0; i < line.size(); ++i)
+            if (line.at(i) != QLatin1Char(' ') && (i == 0 || line.at(i - 1) == QLatin1Char(' ')))
+                ++count;
+        if (count != columns + 1) {
+            formatError(prompt, QStringLiteral("К-во граф = "), int(count - 1), columns);
             grid.setCaption(rr + QStringLiteral(": --"));
             return -1;
         }
+        const QStringList fields = line.split(QLatin1Char(' '), Qt::SkipEmptyParts);
         const int row = rowNumber(fields.first());
         if (row > rows) {
             formatError(prompt, QStringLiteral("К-во строк = "), row, rows);

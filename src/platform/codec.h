@@ -9,6 +9,10 @@ namespace mirel::platform {
 // leaves undefined keep their value), so a decode/encode round trip never loses a byte.
 // Characters that a code page cannot hold are encoded as "?".
 QString decode1251(const QByteArray& bytes);
+// The same into an existing text, reusing its memory.
+void decode1251(QByteArrayView bytes, QString& into);
+// The character of every byte of code page 1251, by byte value.
+const char16_t* table1251();
 QByteArray encode1251(const QString& text);
 QString decode866(const QByteArray& bytes);
 QByteArray encode866(const QString& text);

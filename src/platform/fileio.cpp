@@ -1,15 +1,18 @@
 #include "platform/fileio.h"
 
+#include <algorithm>
+#include <cerrno>
+#include <dirent.h>
+#include <fcntl.h>
+#include <limits>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
-#include <QMutex>
 #include <QFileInfo>
 #include <QHash>
+#include <QMutex>
 #include <QSaveFile>
-#include <algorithm>
-#include <cerrno>
-#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace mirel::platform {
@@ -30,19 +33,51 @@ void fileAlreadyExists(FsError* e) { setError(e, 58, QStringLiteral("Файл у
 void fileNotFound(FsError* e) { setError(e, 53, QStringLiteral("Файл не найден")); }
 void ioError(FsError* e, const QString& what) { setError(e, 57, QStringLiteral("Ошибка ввода/вывода: ") + what); }
 
-// Case-insensitive lookups list the folder; the listing is kept per folder until the folder
-// changes (its modification time) or this program changes the file system, so reading
-// thousands of files that are missing stays cheap.
+// The local bytes of a native path, for the system calls.
+QByteArray local(const QString& native) {
+    return QFile::encodeName(native.isEmpty() ? QStringLiteral(".") : native);
+}
+
+bool statNative(const QString& native, struct stat& st) {
+    return ::stat(local(native).constData(), &st) == 0;
+}
+
+bool existsNative(const QString& native) {
+    struct stat st;
+    return statNative(native, st);
+}
+
+bool isDirNative(const QString& native) {
+    struct stat st;
+    return statNative(native, st) && S_ISDIR(st.st_mode);
+}
+
+// Only a name with letters (or characters outside ASCII) can be spelt in another case: a name
+// of digits and signs, such as every section data file, is looked up under its own name alone.
+bool mayBeSpeltOtherwise(const QString& name) {
+    for (const QChar c : name) {
+        const char16_t u = c.unicode();
+        if (u >= 0x80 || (u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z')) return true;
+    }
+    return false;
+}
+
+qint64 nanoseconds(const struct timespec& t) {
+    return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
+}
+
+// Case-insensitive lookups list the folder once; the listing is kept per folder while the
+// folder stays as it was (its modification time), so looking up names that are missing costs
+// one listing per folder, however many names are asked for.
 struct FolderListing {
-    QDateTime modified;
-    QDateTime listedAt;
+    qint64 modified = 0;
+    qint64 listedAt = 0;
     QHash<QString, QString> byUpperName;
 
     // File-system time stamps are coarse: a listing taken within a short while after the
     // folder's last change may miss a change made in the same tick, so it is not trusted.
-    bool validFor(const QDateTime& folderModified) const
-    {
-        return modified == folderModified && modified.msecsTo(listedAt) > 200;
+    bool validFor(qint64 folderModified) const {
+        return modified == folderModified && listedAt - modified > 200'000'000;
     }
 };
 QMutex g_listingMutex;
@@ -59,25 +94,39 @@ struct ForgetListingsOnExit {
     ~ForgetListingsOnExit() { forgetListings(); }
 };
 
-QStringList sortedNames(QStringList names);
+// The entries of a folder straight from the directory stream: no per-entry look at the disk.
+// Of names that differ only in case the one that sorts first (by exact text) is kept.
+bool readListing(const QString& folder, FolderListing& listing) {
+    DIR* dir = ::opendir(local(folder).constData());
+    if (!dir) return false;
+    while (const struct dirent* entry = ::readdir(dir)) {
+        const char* n = entry->d_name;
+        if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0))) continue;
+        const QString name = QFile::decodeName(n);
+        const QString key = name.toUpper();
+        auto it = listing.byUpperName.find(key);
+        if (it == listing.byUpperName.end())
+            listing.byUpperName.insert(key, name);
+        else if (name < it.value())
+            it.value() = name;
+    }
+    ::closedir(dir);
+    return true;
+}
 
 QString findInFolder(const QString& folder, const QString& name)
 {
-    const QFileInfo info(folder.isEmpty() ? QStringLiteral(".") : folder);
-    const QDateTime modified = info.lastModified();
+    if (!mayBeSpeltOtherwise(name)) return QString();
+    struct stat st;
+    if (!statNative(folder, st) || !S_ISDIR(st.st_mode)) return QString();
+    const qint64 modified = nanoseconds(st.st_mtim);
     QMutexLocker lock(&g_listingMutex);
     auto it = g_listings.find(folder);
     if (it == g_listings.end() || !it->validFor(modified)) {
         FolderListing listing;
         listing.modified = modified;
-        listing.listedAt = QDateTime::currentDateTimeUtc();
-        const QStringList entries = sortedNames(QDir(info.filePath()).entryList(
-            QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot));
-        for (const QString& e : entries) {
-            const QString key = e.toUpper();
-            if (!listing.byUpperName.contains(key))
-                listing.byUpperName.insert(key, e);
-        }
+        listing.listedAt = QDateTime::currentMSecsSinceEpoch() * 1000000;
+        if (!readListing(folder, listing)) return QString();
         it = g_listings.insert(folder, listing);
     }
     return it->byUpperName.value(name.toUpper());
@@ -90,6 +139,88 @@ QStringList sortedNames(QStringList names)
         return c != 0 ? c < 0 : a < b;
     });
     return names;
+}
+
+// Local bytes of a name: plain ASCII names (every data file) are copied as they are.
+struct LocalName {
+    char small[256];
+    QByteArray large;
+    const char* c_str = nullptr;
+
+    LocalName(const LocalName&) = delete;
+    LocalName& operator=(const LocalName&) = delete;
+    explicit LocalName(const QString& name) {
+        const qsizetype n = name.size();
+        if (n < qsizetype(sizeof small)) {
+            bool ascii = true;
+            for (qsizetype i = 0; i < n && ascii; ++i) {
+                const char16_t u = name.at(i).unicode();
+                ascii = u > 0 && u < 0x80;
+                small[i] = char(u);
+            }
+            if (ascii) {
+                small[n] = 0;
+                c_str = small;
+                return;
+            }
+        }
+        large = QFile::encodeName(name);
+        c_str = large.constData();
+    }
+};
+
+// Opens a regular file for reading, relative to a folder descriptor (AT_FDCWD for a path).
+// -1 when there is no such name, -2 when it is no regular file or cannot be read.
+int openRegularAt(int dirfd, const char* name, qint64* size) {
+    // Not blocking on a named pipe: it is no file and is refused below.
+    const int fd = ::openat(dirfd, name, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return errno == ENOENT || errno == ENOTDIR ? -1 : -2;
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return -2;
+    }
+    *size = st.st_size;
+    return fd;
+}
+
+// Opens a regular file for reading under the name as written, else under the name found
+// without regard to case. Negative when there is no such file.
+int openRegular(const QString& path, qint64* size) {
+    const QString native = nativePath(path);
+    const int fd = openRegularAt(AT_FDCWD, local(native).constData(), size);
+    if (fd != -1) return fd;
+    const QString resolved = resolvePath(path);
+    if (resolved == native) return -1;
+    return openRegularAt(AT_FDCWD, local(resolved).constData(), size);
+}
+
+// Reads up to limit bytes (everything for a negative limit) into the buffer, reusing its
+// memory: the size the file had when it was opened, or, when that is not known (special files
+// say 0), up to its end. False on a read error.
+bool readOpen(int fd, qint64 size, qint64 limit, QByteArray& into) {
+    const bool sized = size > 0;
+    qint64 want = sized ? size : 4096;
+    if (limit >= 0) want = std::min(want, limit);
+    into.resize(qsizetype(want));
+    qint64 done = 0;
+    while (done < qint64(into.size())) {
+        const ssize_t r = ::read(fd, into.data() + done, size_t(into.size() - done));
+        if (r < 0 && errno == EINTR) continue;
+        if (r < 0) {
+            into.clear();
+            return false;
+        }
+        if (r == 0) break;
+        done += r;
+        if (!sized && done == qint64(into.size()) && (limit < 0 || done < limit)) {
+            qint64 more = std::max<qint64>(4096, done);
+            if (limit >= 0) more = std::min(more, limit - done);
+            into.resize(qsizetype(done + more));
+        }
+    }
+    into.resize(qsizetype(done));
+    return true;
 }
 
 } // namespace
@@ -109,8 +240,18 @@ bool hasDrivePrefix(const QString& path)
 QString resolvePath(const QString& path)
 {
     const QString native = nativePath(path);
-    if (native.isEmpty() || QFileInfo::exists(native))
-        return native;
+    if (native.isEmpty() || existsNative(native)) return native;
+    // Mostly the folder exists as written and only the last name is missing or spelt
+    // otherwise: one look at the folder instead of one per level.
+    const qsizetype slash = native.lastIndexOf(QLatin1Char('/'));
+    if (slash > 0 && slash + 1 < native.size() && !native.contains(QLatin1String("//"))) {
+        const QString folder = native.left(slash);
+        const QString name = native.mid(slash + 1);
+        if (name != QLatin1String(".") && name != QLatin1String("..") && isDirNative(folder)) {
+            const QString match = findInFolder(folder, name);
+            return match.isEmpty() ? native : folder + QLatin1Char('/') + match;
+        }
+    }
     const auto join = [](const QString& folder, const QString& name) {
         if (folder.isEmpty())
             return name;
@@ -121,7 +262,7 @@ QString resolvePath(const QString& path)
     for (int i = 0; i < parts.size(); ++i) {
         const QString& part = parts.at(i);
         const QString exact = join(current, part);
-        if (QFileInfo::exists(exact) || part == QLatin1String(".") || part == QLatin1String("..")) {
+        if (part == QLatin1String(".") || part == QLatin1String("..") || existsNative(exact)) {
             current = exact;
             continue;
         }
@@ -133,26 +274,113 @@ QString resolvePath(const QString& path)
     return current;
 }
 
-bool pathExists(const QString& path) { return QFileInfo::exists(resolvePath(path)); }
-bool fileExists(const QString& path) { return QFileInfo(resolvePath(path)).isFile(); }
-bool dirExists(const QString& path) { return QFileInfo(resolvePath(path)).isDir(); }
+bool pathExists(const QString& path) {
+    return existsNative(nativePath(path)) || existsNative(resolvePath(path));
+}
+
+bool fileExists(const QString& path) {
+    struct stat st;
+    if (statNative(nativePath(path), st)) return S_ISREG(st.st_mode);
+    return statNative(resolvePath(path), st) && S_ISREG(st.st_mode);
+}
+
+bool dirExists(const QString& path) {
+    struct stat st;
+    if (statNative(nativePath(path), st)) return S_ISDIR(st.st_mode);
+    return statNative(resolvePath(path), st) && S_ISDIR(st.st_mode);
+}
 
 std::optional<QByteArray> readFileBytes(const QString& path)
 {
-    // The name as written is tried first, with a single look at the disk: some callers read
-    // thousands of files in a row.
-    const QString native = nativePath(path);
-    QString target = native;
-    if (!QFileInfo(native).isFile()) {
-        target = resolvePath(path);
-        if (!QFileInfo(target).isFile())
-            return std::nullopt;
+    QByteArray bytes;
+    if (!readFileBytes(path, bytes)) return std::nullopt;
+    return bytes;
+}
+
+bool readFileBytes(const QString& path, QByteArray& into) {
+    qint64 size = 0;
+    const int fd = openRegular(path, &size);
+    if (fd < 0) {
+        into.clear();
+        return false;
     }
-    // Whole files are read at once, without the device's own buffer.
-    QFile file(target);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-        return std::nullopt;
-    return file.readAll();
+    const bool ok = readOpen(fd, size, -1, into);
+    ::close(fd);
+    return ok;
+}
+
+std::optional<QByteArray> readFileHead(const QString& path, qint64 limit) {
+    qint64 size = 0;
+    const int fd = openRegular(path, &size);
+    if (fd < 0) return std::nullopt;
+    QByteArray bytes;
+    const bool ok = readOpen(fd, size, limit, bytes);
+    ::close(fd);
+    if (!ok) return std::nullopt;
+    return bytes;
+}
+
+FolderFiles::FolderFiles(const QString& folder)
+    : m_path(resolvePath(folder)) {
+    m_fd = ::open(local(m_path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    // Without a descriptor to spare, the files are opened by their paths.
+    m_exists = m_fd >= 0 || isDirNative(m_path);
+}
+
+FolderFiles::~FolderFiles() {
+    if (m_fd >= 0) ::close(m_fd);
+}
+
+bool FolderFiles::read(const QString& name, QByteArray& into, qint64 limit) {
+    if (!m_exists) {
+        into.clear();
+        return false;
+    }
+    // The file is read before its kind is asked: a regular file below the buffer's size
+    // needs no look at its attributes (what costs most when thousands are read). A folder
+    // refuses to be read; anything that fills the buffer is looked at before more is read.
+    const auto openName = [&](const QString& n) {
+        if (m_fd >= 0) {
+            const LocalName local(n);
+            return ::openat(m_fd, local.c_str, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+        }
+        return ::open(local(m_path + QLatin1Char('/') + n).constData(),
+                      O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    };
+    int fd = openName(name);
+    if (fd < 0 && (errno == ENOENT || errno == ENOTDIR)) {
+        const QString match = findInFolder(m_path, name);
+        if (!match.isEmpty() && match != name) fd = openName(match);
+    }
+    if (fd < 0) {
+        into.clear();
+        return false;
+    }
+    constexpr qint64 Chunk = 16384;
+    const qint64 first = limit >= 0 ? std::min(limit, Chunk) : Chunk;
+    into.resize(qsizetype(first));
+    ssize_t r;
+    do
+        r = ::read(fd, into.data(), size_t(first));
+    while (r < 0 && errno == EINTR);
+    bool ok = r >= 0;
+    if (ok && r == first && first < (limit >= 0 ? limit : std::numeric_limits<qint64>::max())) {
+        // A larger file: now its kind and size are asked, and the rest is read.
+        struct stat st;
+        ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+        if (ok) {
+            QByteArray rest;
+            ok = readOpen(fd, std::max<qint64>(st.st_size - r, 0), limit >= 0 ? limit - r : -1,
+                          rest);
+            into.resize(qsizetype(r));
+            into.append(rest);
+        }
+    } else if (ok) {
+        into.resize(qsizetype(r));
+    }
+    ::close(fd);
+    if (!ok) into.clear();
+    return ok;
 }
 
 QStringList splitFileLines(const QString& text)

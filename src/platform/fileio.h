@@ -23,15 +23,47 @@ bool hasDrivePrefix(const QString& path);
 
 // Looks an existing file or folder up without regard to case when the exact name does not
 // exist (data trees come from Windows). Returns the native path of what exists, or the native
-// path with its existing leading folders resolved when nothing matches.
+// path with its existing leading folders resolved when nothing matches. A folder is listed
+// only for a missing name that has letters, and then once while it stays unchanged.
 QString resolvePath(const QString& path);
 
 bool pathExists(const QString& path);
 bool fileExists(const QString& path);
 bool dirExists(const QString& path);
 
-// Whole-file reading. nullopt when the file does not exist or cannot be read.
+// Whole-file reading. nullopt when the file does not exist or cannot be read. Only regular
+// files are read; the name as written is tried first, so reading costs one open.
 std::optional<QByteArray> readFileBytes(const QString& path);
+// The same into a buffer whose memory is reused; false (buffer emptied) when there is no file.
+bool readFileBytes(const QString& path, QByteArray& into);
+// The first bytes of a file, at most limit of them; nullopt when there is no file.
+std::optional<QByteArray> readFileHead(const QString& path, qint64 limit);
+
+// The files of one folder, read by their names: the folder is looked up (without regard to
+// case) and opened once, and its files are opened relative to it, which costs less than a
+// path each when thousands of them are read. A name is tried as written, then without regard
+// to case. A file is read before its kind is asked, so a special file that reads as empty
+// (an unused pipe, a null device) counts as an empty file; a folder or a device that never
+// ends is refused.
+class FolderFiles {
+public:
+    explicit FolderFiles(const QString& folder);
+    ~FolderFiles();
+    FolderFiles(const FolderFiles&) = delete;
+    FolderFiles& operator=(const FolderFiles&) = delete;
+
+    bool exists() const { return m_exists; }
+    // The folder as found on disk.
+    const QString& path() const { return m_path; }
+    // Reads the file (at most limit bytes, all for a negative limit) into the buffer, reusing
+    // its memory; false (buffer emptied) when there is no such regular file.
+    bool read(const QString& name, QByteArray& into, qint64 limit = -1);
+
+private:
+    QString m_path;
+    int m_fd = -1;
+    bool m_exists = false;
+};
 
 // Splits file text into lines at CR LF or LF; a missing end of the last line is accepted and a
 // final line end does not add an empty line.

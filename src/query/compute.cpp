@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <QHash>
+#include <vector>
 
 #include "core/config.h"
 #include "core/text.h"
@@ -332,10 +333,18 @@ std::optional<RowPrep> prepareRows(QList<RowBlock> blocks, const ReferenceTable&
     resolvePeriods(prep.refs, forms, periodOf(c.session));
     const FormulaContext ctx = contextFor(c, prep.refs);
     const QList<reference::Region> regions = regionList(defaults);
-    for (RowBlock& block : blocks)
-        for (Formula& f : block.formulas)
-            if (!replaceRankFunction(f.text, region, regions, prep.refs, c, ctx))
-                return std::nullopt;
+    {
+        // Each RANG( or IND( runs over every region: the files are read once for all of them.
+        struct KeepFiles {
+            DataCache& cache;
+            ~KeepFiles() { cache.keepEverything(false); }
+        } keep{c.cache};
+        c.cache.keepEverything(true);
+        for (RowBlock& block : blocks)
+            for (Formula& f : block.formulas)
+                if (!replaceRankFunction(f.text, region, regions, prep.refs, c, ctx))
+                    return std::nullopt;
+    }
     for (const RowBlock& block : blocks) {
         auto formulas = compile(block.formulas, prep.refs, c);
         if (!formulas) return std::nullopt;
@@ -345,8 +354,8 @@ std::optional<RowPrep> prepareRows(QList<RowBlock> blocks, const ReferenceTable&
 }
 
 // The rows of a row table for one region; stopped when a row failed (the rows before it stay).
-Matrix rowsFor(const RowPrep& prep, const QString& region, Computation& c, bool& stopped) {
-    const FormulaContext ctx = contextFor(c, prep.refs);
+Matrix rowsFor(const RowPrep& prep, const FormulaContext& ctx, const QString& region,
+               Computation& c, bool& stopped) {
     Matrix m;
     c.prompt.progressStart(int(prep.rows.size()));
     for (int r = 0; r < prep.rows.size(); ++r) {
@@ -456,11 +465,15 @@ std::optional<Table> computeRowTable(const QStringList& lines, Computation& c) {
     if (classifiers.isEmpty()) classifiers.append(defaults);
 
     const int columns = preps.first().columns;
+    // One context per year for all regions: what it found out about the references stays.
+    QList<FormulaContext> contexts;
+    for (const RowPrep& prep : preps)
+        contexts.append(contextFor(c, prep.refs));
     // The table of one region, with the years of MULTY_ joined.
     const auto tableFor = [&](const QString& code, bool& stopped) {
         QList<Matrix> years;
-        for (const RowPrep& prep : preps) {
-            years.append(rowsFor(prep, code, c, stopped));
+        for (int i = 0; i < preps.size(); ++i) {
+            years.append(rowsFor(preps.at(i), contexts.at(i), code, c, stopped));
             if (stopped) break;
         }
         if (!multy.active()) return years.first();
@@ -582,17 +595,30 @@ void applyRanking(Matrix& matrix, const ColumnEntry& entry, bool descending) {
 void applySort(Matrix& matrix, int column, const QString& direction) {
     const int c = column + 1;
     const bool descending = direction == QStringLiteral("-");
-    Matrix numbers;
-    Matrix others;
-    for (const QStringList& row : matrix)
-        (numericCell(row.value(c)) ? numbers : others).append(row);
-    std::stable_sort(numbers.begin(), numbers.end(),
-                     [c, descending](const QStringList& a, const QStringList& b) {
-                         const double x = core::Val(a.value(c));
-                         const double y = core::Val(b.value(c));
-                         return descending ? x > y : x < y;
-                     });
-    matrix = numbers + others;
+    // Each cell is read as a number once, not at every comparison.
+    struct Keyed {
+        double key;
+        int row;
+    };
+    std::vector<Keyed> numbers;
+    QList<int> others;
+    for (int r = 0; r < matrix.size(); ++r) {
+        const QString cell = matrix.at(r).value(c);
+        if (numericCell(cell))
+            numbers.push_back({core::Val(cell), r});
+        else
+            others.append(r);
+    }
+    std::stable_sort(numbers.begin(), numbers.end(), [descending](const Keyed& a, const Keyed& b) {
+        return descending ? a.key > b.key : a.key < b.key;
+    });
+    Matrix sorted;
+    sorted.reserve(matrix.size());
+    for (const Keyed& k : numbers)
+        sorted.append(std::move(matrix[k.row]));
+    for (int r : others)
+        sorted.append(std::move(matrix[r]));
+    matrix = std::move(sorted);
 }
 
 void applyDel(Matrix& matrix, const QList<int>& columns, int columnCount) {

@@ -1,138 +1,192 @@
 #include "query/datacache.h"
 
 #include <algorithm>
-#include <QFileInfo>
-#include <QStringBuilder>
+#include <cstring>
+#include <limits>
 
 #include "core/text.h"
 #include "data/sectionfile.h"
+#include "platform/codec.h"
 #include "platform/fileio.h"
 
 namespace mirel::query {
 namespace {
 
+// Files of up to this many bytes (some fifty lines of a usual section) are searched line by
+// line; larger ones get an index.
+constexpr qsizetype SmallFile = 4096;
+
+bool isDigitByte(char c) {
+    return c >= '0' && c <= '9';
+}
+
 // Field k (0-based) of a line whose fields are separated by runs of blanks.
-QStringView field(QStringView line, int k) {
+QByteArrayView field(QByteArrayView line, int k) {
     qsizetype i = 0;
     const qsizetype n = line.size();
     int index = 0;
     while (i < n) {
-        while (i < n && line.at(i) == QLatin1Char(' '))
+        while (i < n && line[i] == ' ')
             ++i;
         if (i >= n) break;
         qsizetype j = i;
-        while (j < n && line.at(j) != QLatin1Char(' '))
+        while (j < n && line[j] != ' ')
             ++j;
-        if (index == k) return line.mid(i, j - i);
+        if (index == k) return line.sliced(i, j - i);
         ++index;
         i = j;
     }
-    return QStringView();
+    return QByteArrayView();
 }
 
-QString joinPath(const QString& folder, const QString& name) {
-    return folder.isEmpty() ? name : folder % QLatin1Char('/') % name;
+// Whether the bytes at the start of a text read as the identifier.
+bool startsWithText(QByteArrayView bytes, QStringView text) {
+    if (bytes.size() < text.size()) return false;
+    const char16_t* table = platform::table1251();
+    for (qsizetype i = 0; i < text.size(); ++i)
+        if (table[static_cast<unsigned char>(bytes[i])] != text[i].unicode()) return false;
+    return true;
 }
-
-} // namespace
-
-DataFile::DataFile(QStringView prepared)
-    : exists(true)
-    , m_text(prepared) {
-    const QChar* const begin = m_text.data();
-    const QChar* const end = begin + m_text.size();
-    for (const QChar* line = begin; line < end;) {
-        m_starts.append(line - begin);
-        line = std::find(line, end, QChar(u'\n'));
-        if (line < end) ++line;
-    }
-}
-
-QStringView DataFile::line(int l) const {
-    const qsizetype start = m_starts[l];
-    qsizetype end = l + 1 < m_starts.size() ? m_starts[l + 1] : m_text.size();
-    if (end > start && m_text.at(end - 1) == QLatin1Char('\n')) --end;
-    if (end > start && m_text.at(end - 1) == QLatin1Char('\r')) --end;
-    return m_text.mid(start, end - start);
-}
-
-namespace {
 
 // The numeric value of a first field: plain digits without a detour through a text.
-double firstFieldValue(QStringView field) {
+double firstFieldValue(QByteArrayView field) {
     double v = 0;
-    for (QChar c : field) {
-        if (!core::isDigit(c)) return core::Val(field.toString());
-        v = v * 10 + (c.unicode() - '0');
+    for (char c : field) {
+        if (!isDigitByte(c)) {
+            QString text;
+            platform::decode1251(field, text);
+            return core::Val(text);
+        }
+        v = v * 10 + (c - '0');
     }
     return v;
 }
 
-// Files of up to this many lines are searched line by line; larger ones get an index.
-constexpr int SmallFile = 40;
+const QByteArrayView Zero("0");
 
 } // namespace
 
-const DataFile::Index& DataFile::index() const {
-    if (m_index) return *m_index;
-    m_index = std::make_unique<Index>();
-    Index& index = *m_index;
-    for (int l = 0; l < m_starts.size(); ++l) {
-        const QStringView text = line(l);
-        const qsizetype blank = text.indexOf(QChar(u' '));
-        if (l > 0 && blank >= 0) {
-            const QStringView id = text.left(blank);
-            if (!index.byId.contains(id)) index.byId.insert(id, l);
-        }
-        // Only data lines count for the numeric lookup: the state and header lines would
-        // otherwise answer for every identifier whose value is 0.
-        if (!text.isEmpty() && core::isDigit(text.at(0))) {
-            const double v = firstFieldValue(field(text, 0));
-            if (!index.byValue.contains(v)) index.byValue.insert(v, l);
-        }
+void DataFile::assign(QByteArrayView raw) {
+    QByteArrayView kept = data::memoBytes(raw);
+    if (kept.size() > std::numeric_limits<qint32>::max() - 2) kept = QByteArrayView();
+    m_bytes.resize(kept.size() + 2);
+    if (!kept.isEmpty()) std::memcpy(m_bytes.data(), kept.data(), size_t(kept.size()));
+    m_bytes[kept.size()] = '\r';
+    m_bytes[kept.size() + 1] = '\n';
+    m_lines.clear();
+    m_split = false;
+    m_index.reset();
+    exists = true;
+}
+
+void DataFile::clear() {
+    exists = false;
+    m_bytes.resize(0); // the memory stays for the next file
+    m_lines.clear();
+    m_split = false;
+    m_index.reset();
+}
+
+void DataFile::split() const {
+    m_split = true;
+    const char* const begin = m_bytes.constData();
+    const qsizetype n = m_bytes.size();
+    for (qsizetype start = 0; start < n;) {
+        const char* end =
+            static_cast<const char*>(std::memchr(begin + start, '\n', size_t(n - start)));
+        const qsizetype stop = end ? end - begin : n;
+        const char* blank =
+            static_cast<const char*>(std::memchr(begin + start, ' ', size_t(stop - start)));
+        m_lines.append({qint32(start), qint32(blank ? blank - begin - start : -1)});
+        start = stop + 1;
     }
-    return index;
+}
+
+QByteArrayView DataFile::line(int l) const {
+    const qsizetype start = m_lines[l].start;
+    qsizetype end = l + 1 < m_lines.size() ? m_lines[l + 1].start - 1 : m_bytes.size();
+    if (end > start && m_bytes.at(end - 1) == '\n') --end; // the last line's own end
+    if (end > start && m_bytes.at(end - 1) == '\r') --end;
+    return QByteArrayView(m_bytes).sliced(start, end - start);
+}
+
+// The first field of a line that begins with a digit: up to its first blank.
+QByteArrayView DataFile::firstField(int l) const {
+    const QByteArrayView text = line(l);
+    return m_lines[l].blank >= 0 ? text.first(m_lines[l].blank) : text;
 }
 
 int DataFile::findRow(const QString& row) const {
-    if (m_starts.size() <= SmallFile) {
-        // The blank after the identifier is looked at first, in the text itself: it lies in
-        // the line when it comes before the start of the next one (a line end is no blank).
-        const QStringView id(row);
-        const QStringView text = m_text;
-        for (int l = 1; l < m_starts.size(); ++l) {
-            const qsizetype blank = m_starts[l] + id.size();
-            const qsizetype next = l + 1 < m_starts.size() ? m_starts[l + 1] : text.size();
-            if (blank < next && text[blank] == QLatin1Char(' ') &&
-                std::equal(id.begin(), id.end(), text.begin() + m_starts[l]))
+    if (!m_split) split();
+    const bool plain = !row.contains(QLatin1Char(' '));
+    if (m_bytes.size() <= SmallFile) {
+        // The line that begins with the identifier and a blank: for an identifier without
+        // blanks, the line whose first blank follows it.
+        const QByteArrayView all(m_bytes);
+        for (int l = 1; l < m_lines.size(); ++l) {
+            if (plain) {
+                if (m_lines[l].blank == row.size() &&
+                    startsWithText(all.sliced(m_lines[l].start), row))
+                    return l;
+                continue;
+            }
+            const QByteArrayView text = line(l);
+            if (text.size() > row.size() && text[row.size()] == ' ' && startsWithText(text, row))
                 return l;
         }
         const double v = core::Val(row);
-        for (int l = 0; l < m_starts.size(); ++l) {
-            const QStringView text = line(l);
-            if (!text.isEmpty() && core::isDigit(text.at(0)) && firstFieldValue(field(text, 0)) == v)
+        for (int l = 0; l < m_lines.size(); ++l) {
+            const QByteArrayView text = line(l);
+            if (!text.isEmpty() && isDigitByte(text[0]) && firstFieldValue(firstField(l)) == v)
                 return l;
         }
         return -1;
     }
-    const Index& index = this->index();
-    if (!row.contains(QLatin1Char(' '))) {
-        const auto it = index.byId.constFind(QStringView(row));
-        if (it != index.byId.cend()) return it.value();
-    } else {
-        const QString head = row + QLatin1Char(' ');
-        for (int l = 1; l < m_starts.size(); ++l)
-            if (line(l).startsWith(head)) return l;
+    if (!m_index) {
+        m_index = std::make_unique<Index>();
+        for (int l = 0; l < m_lines.size(); ++l) {
+            const QByteArrayView text = line(l);
+            if (l > 0 && m_lines[l].blank >= 0) {
+                const QByteArrayView id = text.first(m_lines[l].blank);
+                if (!m_index->byId.contains(id)) m_index->byId.insert(id, l);
+            }
+            // Only data lines count for the numeric lookup: the state and header lines would
+            // otherwise answer for every identifier whose value is 0.
+            if (!text.isEmpty() && isDigitByte(text[0])) {
+                const double v = firstFieldValue(firstField(l));
+                if (!m_index->byValue.contains(v)) m_index->byValue.insert(v, l);
+            }
+        }
     }
-    return index.byValue.value(core::Val(row), -1);
+    if (plain) {
+        const QByteArray id = platform::encode1251(row);
+        // An identifier with a character the code page lacks is in no file.
+        if (platform::decode1251(id) == row) {
+            const auto it = m_index->byId.constFind(QByteArrayView(id));
+            if (it != m_index->byId.cend()) return it.value();
+        }
+    } else {
+        for (int l = 1; l < m_lines.size(); ++l) {
+            const QByteArrayView text = line(l);
+            if (text.size() > row.size() && text[row.size()] == ' ' && startsWithText(text, row))
+                return l;
+        }
+    }
+    return m_index->byValue.value(core::Val(row), -1);
 }
 
-QStringView DataFile::value(const QString& row, int column) const {
-    if (column < 1) return u"0";
+QByteArrayView DataFile::rawValue(const QString& row, int column) const {
+    if (column < 1) return Zero;
     const int l = findRow(row);
-    if (l < 0) return u"0";
-    const QStringView v = field(line(l), column);
-    return v.isEmpty() ? QStringView(u"0") : v;
+    if (l < 0) return Zero;
+    const QByteArrayView v = field(line(l), column);
+    return v.isEmpty() ? Zero : v;
+}
+
+QString DataFile::value(const QString& row, int column) const {
+    QString text;
+    platform::decode1251(rawValue(row, column), text);
+    return text;
 }
 
 DataCache::Section& DataCache::section(const QString& folder, int number) {
@@ -150,65 +204,104 @@ DataCache::Section& DataCache::section(const QString& folder, int number) {
 }
 
 int DataCache::regionNumber(const QString& code) {
-    // Room for the regions of a classifier: growing the table as they come costs more.
-    if (m_regionNumbers.empty()) m_regionNumbers.reserve(4096);
-    const QString trimmed = core::Trim(code);
-    const auto [it, added] = m_regionNumbers.try_emplace(trimmed, int(m_regionCodes.size()));
-    if (added) m_regionCodes.append(trimmed);
-    return it->second;
+    // A table asks for the number of every region for every reference: plain digits are
+    // looked up by their value, without making or hashing a text.
+    qsizetype b = 0;
+    qsizetype e = code.size();
+    while (b < e && code.at(b) == QLatin1Char(' '))
+        ++b;
+    while (e > b && code.at(e - 1) == QLatin1Char(' '))
+        --e;
+    quint64 value = 0;
+    bool digits = e - b > 0 && e - b <= 17;
+    for (qsizetype i = b; i < e && digits; ++i) {
+        digits = core::isDigit(code.at(i));
+        value = value * 10 + (code.at(i).unicode() - '0');
+    }
+    const auto add = [this](const QString& trimmed) {
+        m_regionCodes.append(trimmed);
+        m_keptForGood.push_back(false);
+        return int(m_regionCodes.size()) - 1;
+    };
+    if (digits) {
+        const quint64 key = value * 32 + quint64(e - b); // "007" is not "7"
+        const auto it = m_digitCodes.constFind(key);
+        if (it != m_digitCodes.cend()) return it.value();
+        const int number = add(code.mid(b, e - b));
+        m_digitCodes.insert(key, number);
+        return number;
+    }
+    const QString trimmed = code.mid(b, e - b);
+    const auto it = m_otherCodes.constFind(trimmed);
+    if (it != m_otherCodes.cend()) return it.value();
+    const int number = add(trimmed);
+    m_otherCodes.insert(trimmed, number);
+    return number;
 }
 
 const DataFile& DataCache::file(Section& section, int region) {
-    if (section.files.size() <= region) section.files.resize(m_regionCodes.size());
-    const DataFile*& slot = section.files[region];
+    touch(region);
+    if (section.files.size() <= size_t(region)) section.files.resize(m_regionCodes.size());
+    DataFile*& slot = section.files[size_t(region)];
     if (!slot) {
         ++m_count;
         slot =
-            &read(*section.folder, data::sectionFileName(m_regionCodes.at(region), section.number));
+            read(*section.folder, data::sectionFileName(m_regionCodes.at(region), section.number));
     }
     return *slot;
 }
 
-const DataFile& DataCache::read(Folder& folder, const QString& name) {
-    if (!folder.listed) {
-        // Nearly every file asked for exists under its own name: it is read without a search.
-        // The prepared text of a missing file is that of an empty one.
-        const QString path = joinPath(folder.path, name);
-        const QString text = data::VV_Memo_Read(path);
-        if (text != core::CRLF || QFileInfo(path).isFile()) return keep(text);
-    }
-    const QString existing = listedPath(folder, name);
-    if (existing.isEmpty()) return m_missing;
-    return keep(data::VV_Memo_Read(existing));
+void DataCache::keepRegion(int region) {
+    if (m_keptForGood[size_t(region)]) return;
+    m_keptForGood[size_t(region)] = true;
+    m_recent.removeOne(region);
 }
 
-const DataFile& DataCache::keep(const QString& text) {
-    // Blocks stay below the size the allocator maps on its own (128 KiB), so that a next
-    // computation reuses their memory instead of having it mapped afresh.
-    constexpr qsizetype Block = 60000;
-    if (m_texts.isEmpty() || m_texts.last().capacity() - m_texts.last().size() < text.size())
-        m_texts.emplaceBack().reserve(std::max(Block, text.size()));
-    // Within its capacity a block never moves, so the views into it stay valid.
-    QString& block = m_texts.last();
-    const qsizetype at = block.size();
-    block.append(text.constData(), text.size());
-    return m_files.emplace_back(QStringView(block).mid(at, text.size()));
+void DataCache::keepEverything(bool keep) {
+    if (m_keepEverything == keep) return;
+    m_keepEverything = keep;
+    if (keep) return;
+    for (int region = 0; region < int(m_keptForGood.size()); ++region)
+        if (!m_keptForGood[size_t(region)]) release(region);
+    m_recent.clear();
 }
 
-QString DataCache::listedPath(Folder& folder, const QString& name) {
-    if (!folder.listed) {
-        // Folders of data files hold thousands of names: list each folder once instead of
-        // letting every missing file search it again.
-        folder.listed = true;
-        const QString resolved = platform::resolvePath(folder.path);
-        for (const QString& n : platform::listFiles(folder.path))
-            folder.byUpperName.insert(n.toUpper(), resolved + QLatin1Char('/') + n);
+void DataCache::touch(int region) {
+    if (m_keepEverything || m_keptForGood[size_t(region)] ||
+        (!m_recent.isEmpty() && m_recent.last() == region))
+        return;
+    m_recent.removeOne(region);
+    m_recent.append(region);
+    while (m_recent.size() > KeptRegions)
+        release(m_recent.takeFirst());
+}
+
+void DataCache::release(int region) {
+    for (Folder& folder : m_folderStore)
+        for (auto& [number, section] : folder.sections) {
+            if (section.files.size() <= size_t(region)) continue;
+            DataFile*& slot = section.files[size_t(region)];
+            // A missing file stays marked: it costs nothing to keep.
+            if (!slot || slot == &m_missing) continue;
+            slot->clear();
+            m_spare.push_back(slot);
+            slot = nullptr;
+        }
+}
+
+DataFile* DataCache::read(Folder& folder, const QString& name) {
+    // The period folder is looked up and opened once; its files are opened by their names.
+    if (!folder.files) folder.files = std::make_unique<platform::FolderFiles>(folder.path);
+    if (!folder.files->read(name, m_buffer)) return &m_missing;
+    DataFile* file = nullptr;
+    if (!m_spare.empty()) {
+        file = m_spare.back();
+        m_spare.pop_back();
+    } else {
+        file = &m_files.emplace_back();
     }
-    const QString listed = folder.byUpperName.value(name.toUpper());
-    if (listed.isEmpty() || platform::nameOf(listed) == name) return listed;
-    // Another spelling was listed; the name as written comes first when it exists too.
-    const QString exact = joinPath(folder.path, name);
-    return QFileInfo(exact).isFile() ? exact : listed;
+    file->assign(m_buffer);
+    return file;
 }
 
 } // namespace mirel::query

@@ -3,100 +3,130 @@
 #include <deque>
 #include <map>
 #include <memory>
+#include <QByteArray>
+#include <QByteArrayView>
 #include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
 #include <QVarLengthArray>
-#include <unordered_map>
+#include <vector>
+
+#include "platform/fileio.h"
 
 namespace mirel::query {
 
-// One section data file as the query engine reads it: the text prepared as for grid loading
-// (trimmed, cut after its last digit, one line end added), split into lines, with the row
-// lookups of larger files indexed. The text is kept elsewhere (by the cache) and must outlive
-// the file. exists is false for a missing file.
+// One section data file as the query engine reads it: its bytes (code page 1251) prepared as
+// for grid loading (trimmed, cut after its last digit, one line end added). Lines are found in
+// the bytes themselves; larger files get an index of their rows on the first lookup. exists is
+// false for a missing file.
 class DataFile {
 public:
     DataFile() = default;
-    explicit DataFile(QStringView prepared);
-    DataFile(QString&&) = delete;       // a temporary text would not outlive the file
-    DataFile(const DataFile&) = delete; // kept in one place: the sections point to it
-    DataFile& operator=(const DataFile&) = delete;
+    // Takes the bytes of a file as they are on disk and prepares them. A file beyond 2 GB
+    // reads as one without rows.
+    explicit DataFile(QByteArrayView raw) { assign(raw); }
+    void assign(QByteArrayView raw);
+    void clear();
 
     bool exists = false;
 
     // The value of a row and column: the line that begins with the row identifier and a blank
     // (never the first line), else the first data line whose first field has the numeric value
     // of the identifier; then field column + 1 of that line. "0" when the row or field is not
-    // there. A view into the text of the file.
-    QStringView value(const QString& row, int column) const;
+    // there. rawValue gives the bytes of the field (a view into the file), value the text.
+    QByteArrayView rawValue(const QString& row, int column) const;
+    QString value(const QString& row, int column) const;
 
 private:
-    // First field -> first line (from line 1) that has a blank; numeric value of the first
-    // field -> first data line.
+    // Where each line starts and where its first blank is (-1 without one), found on the
+    // first lookup; a line ends where the next begins (its CR LF or LF excluded).
+    struct Line {
+        qint32 start;
+        qint32 blank;
+    };
+    // For larger files: first field -> first line (from line 1) that has a blank; numeric
+    // value of the first field -> first data line.
     struct Index {
-        QHash<QStringView, int> byId;
+        QHash<QByteArrayView, int> byId;
         QHash<double, int> byValue;
     };
 
+    void split() const;
+    // The line that holds the row, -1 when none does.
     int findRow(const QString& row) const;
-    const Index& index() const;
-    QStringView line(int l) const;
+    QByteArrayView line(int l) const;
+    QByteArrayView firstField(int l) const;
 
-    QStringView m_text;
-    // Where every line begins, inside the object: a computation holds thousands of files.
-    QVarLengthArray<qsizetype, 24> m_starts;
+    QByteArray m_bytes;
+    mutable QVarLengthArray<Line, 36> m_lines;
+    mutable bool m_split = false;
     mutable std::unique_ptr<Index> m_index; // built on the first lookup of a larger file
 };
 
-// The data files read during one computation, each read once: nothing writes data files while
-// a query is computed, so a second reading would give the same text.
+// The data files read during one computation. A table asks for the file of every region for
+// every reference; the files of the regions computed last are kept (and those of regions that
+// formulas name by their code), so that memory does not grow with the number of regions.
+// Nothing writes data files while a query is computed, so a file read again gives the text it
+// gave before.
 class DataCache {
 public:
     struct Folder;
-    // The data files of one section in one period folder. A table asks for the file of every
-    // region for every reference: region codes are numbered as they are first met, and a
-    // section keeps its files in a list by that number, so that finding a file hashes no path.
+    // The data files of one section in one period folder, by region number (nullptr when not
+    // read, or no longer kept).
     struct Section {
         Folder* folder = nullptr;
         int number = 0;
-        QList<const DataFile*> files; // by region number; nullptr when not asked for yet
+        std::vector<DataFile*> files;
     };
     struct Folder {
-        QString path;
+        QString path;                                 // as written
+        std::unique_ptr<platform::FolderFiles> files; // opened on the first reading
         std::map<int, Section> sections;
-        // Listed when a first file of the folder was missing: upper-cased file name -> path of
-        // the file, so that further missing files need no search of the disk.
-        bool listed = false;
-        QHash<QString, QString> byUpperName;
     };
+
+    DataCache() = default;
+    DataCache(const DataCache&) = delete;
+    DataCache& operator=(const DataCache&) = delete;
 
     // The section of this number in the folder at this path (as written); the same object for
     // the same folder and number while the cache lives.
     Section& section(const QString& folder, int number);
     // The number of a region code (trimmed).
     int regionNumber(const QString& code);
-    // The data file of a region in the section, read on its first use.
+    // The data file of a region in the section, read on its first use (and again when it was
+    // let go meanwhile).
     const DataFile& file(Section& section, int region);
-    // The number of files asked for (missing ones included).
+    // Keeps the files of a region for the whole computation (a region named in a formula).
+    void keepRegion(int region);
+    // While on, every file read is kept: a run over all regions that is followed by others
+    // over the same files (RANG( and IND() reads each file once. Turning it off lets them go.
+    void keepEverything(bool keep);
+    // The number of readings of files (missing ones included).
     int size() const { return m_count; }
 
 private:
-    const DataFile& read(Folder& folder, const QString& name);
-    const DataFile& keep(const QString& text);
-    QString listedPath(Folder& folder, const QString& name);
+    DataFile* read(Folder& folder, const QString& name);
+    void touch(int region);
+    void release(int region);
 
-    // The texts of the files, one after another in large blocks: a computation reads thousands
-    // of small files, and allocating and releasing each text costs more than copying it.
-    QList<QString> m_texts;
+    // Regions whose files are kept, most recent last; and the regions kept for good.
+    static constexpr int KeptRegions = 2;
+    QList<int> m_recent;
+    std::vector<bool> m_keptForGood;
+    bool m_keepEverything = false;
 
-    std::deque<DataFile> m_files; // stable addresses for the lists of the sections
+    std::deque<DataFile> m_files;   // stable addresses for the lists of the sections
+    std::vector<DataFile*> m_spare; // files let go, their memory reused by the next readings
     std::deque<Folder> m_folderStore;
     QHash<QString, Folder*> m_folders;
-    std::unordered_map<QString, int> m_regionNumbers; // inserts of QHash cost more here
+    // Codes of plain digits (all of them, in practice) by their value and length; others by
+    // their text.
+    QHash<quint64, int> m_digitCodes;
+    QHash<QString, int> m_otherCodes;
     QStringList m_regionCodes;
+    QByteArray m_buffer; // the bytes of the file being read
     DataFile m_missing;
     int m_count = 0;
 };

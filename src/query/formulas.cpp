@@ -8,6 +8,7 @@
 
 #include "core/text.h"
 #include "data/sectionfile.h"
+#include "platform/codec.h"
 #include "platform/evaluator.h"
 #include "platform/prompt.h"
 
@@ -319,8 +320,12 @@ const DataFile& FormulaContext::dataFile(const Part& part, const QString& region
             data::periodDataDir(datDir, ref.resolvedYear, ref.resolvedMonth, ref.form),
             ref.sectionNo);
     }
-    if (!part.region.isEmpty())
-        return cache->file(*source.section, cache->regionNumber(part.region));
+    if (!part.region.isEmpty()) {
+        // A region named in the formula is read for every row: its files stay.
+        const int number = cache->regionNumber(part.region);
+        cache->keepRegion(number);
+        return cache->file(*source.section, number);
+    }
     if (m_regionNumber < 0 || m_region != region) {
         m_region = region;
         m_regionNumber = cache->regionNumber(region);
@@ -349,8 +354,8 @@ QStringView FormulaContext::value(const Part& part, const QString& region) const
         if (row < 1 || row >= grid->rowCount() || part.columnNo < 1 ||
             part.columnNo >= grid->columnCount())
             return u"0";
-        m_gridValue = core::Trim(grid->cell(row, part.columnNo));
-        return m_gridValue.isEmpty() ? QStringView(u"0") : QStringView(m_gridValue);
+        m_value = core::Trim(grid->cell(row, part.columnNo));
+        return m_value.isEmpty() ? QStringView(u"0") : QStringView(m_value);
     }
     const DataFile& file = dataFile(part, region);
     if (!file.exists) return u"-";
@@ -360,9 +365,11 @@ QStringView FormulaContext::value(const Part& part, const QString& region) const
         const QString row = s && gridRow >= 1 && gridRow <= s->rows.size()
                                 ? s->rows.at(gridRow - 1)
                                 : QString::number(gridRow);
-        return file.value(row, part.columnNo);
+        platform::decode1251(file.rawValue(row, part.columnNo), m_value);
+    } else {
+        platform::decode1251(file.rawValue(part.row, part.columnNo), m_value);
     }
-    return file.value(part.row, part.columnNo);
+    return m_value;
 }
 
 CellOutcome evaluateFormula(const CompiledFormula& formula, const QString& region, int precision,

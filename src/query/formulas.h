@@ -89,7 +89,7 @@ private:
     mutable QList<DataCache::Section*> m_regionSections;
     mutable QString m_region; // the region being computed and its number in the cache
     mutable int m_regionNumber = -1;
-    mutable QString m_gridValue;
+    mutable QString m_value; // the text of the last value read
 };
 
 // How a cell came out: a value (also "***"), not computed (empty: NOT_CALC, missing data

@@ -45,6 +45,8 @@ int Load_Regions(Regions& regions, const QString& shifDir, const QString& fileNa
     Regions loaded;
     QHash<QString, int> seen;
     QStringList duplicates;
+    loaded.reserve(lines.size());
+    seen.reserve(lines.size());
     for (int i = 0; i < lines.size(); ++i) {
         QString rest = lines.at(i);
         const QString digits = core::Cut_Lead_Digits(rest);

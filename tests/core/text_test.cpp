@@ -104,6 +104,11 @@ TEST(Text, ValReadsTheLeadingNumber)
     EXPECT_EQ(Val(QStringLiteral("1E3")), 1000.0);
     EXPECT_EQ(Val(QStringLiteral("= 12")), 0.0);
     EXPECT_EQ(Val(QString()), 0.0);
+    // Plain digits, the form of every region code, read to the same value as the general rule.
+    EXPECT_EQ(Val(QStringLiteral("007")), 7.0);
+    EXPECT_EQ(Val(QStringLiteral("999999999999999")), 999999999999999.0);
+    EXPECT_EQ(Val(QStringLiteral("12345678901234567")), 12345678901234567.0);
+    EXPECT_EQ(Val(QStringLiteral("1 000")), 1000.0);
     EXPECT_TRUE(IsNumeric(QStringLiteral(" 12 ")));
     EXPECT_TRUE(IsNumeric(QStringLiteral("1,5")));
     EXPECT_FALSE(IsNumeric(QStringLiteral("ab")));

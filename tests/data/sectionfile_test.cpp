@@ -88,6 +88,32 @@ TEST(StandardReading, UnequalLinesTabsCommasAndGarbage) {
     EXPECT_EQ(m.rows, 3);
 }
 
+TEST(StandardReading, AHugeShapeIsRefusedBeforeAnyLineIsSplit) {
+    TempWorkspace ws;
+    // One line of 1,200,001 fields (the shape of a section no form has), behind a valid line.
+    QByteArray line("1");
+    for (int i = 0; i < 1200000; ++i)
+        line += " 7";
+    ws.writeBytes("wide", "PR_?\r\n1 1\r\n" + line + "\r\n");
+    RecorderPrompt p;
+    SectionMatrix m;
+    EXPECT_FALSE(A_DD_Read(ws.file("wide"), m, p));
+    EXPECT_EQ(p.messages, (QList<Message>{{Icon::Warning,
+                                           "Ошибка в формате данных !!!\r\nСтрок : 1, граф : "
+                                           "1200000 - размер раздела недопустим, данные не считаны",
+                                           ws.file("wide")}}));
+    // The same line among rows of the right shape is one unequal line: skipped, the rest kept.
+    ws.writeBytes("mixed", "PR_?\r\n" + line + "\r\n1 5 6\r\n\t2\t7  8 \r\n");
+    p.clear();
+    ASSERT_TRUE(A_DD_Read(ws.file("mixed"), m, p));
+    EXPECT_EQ(rowsOf(m), (QList<QStringList>{{"5", "6"}, {"7", "8"}}));
+    EXPECT_EQ(p.messages, (QList<Message>{{Icon::Error, Unequal, ws.file("mixed")}}));
+    // Cyrillic text in a kept cell reads as written.
+    ws.write("ru", "PR_?\n1 5,5 1а\n");
+    ASSERT_TRUE(A_DD_Read(ws.file("ru"), m, p));
+    EXPECT_EQ(rowsOf(m), (QList<QStringList>{{"5,5", "1а"}}));
+}
+
 TEST(GridText, MemoReadingCutsAfterTheLastDigit) {
     TempWorkspace ws;
     ws.write("a", "  PR_?\n1 2 3 \n// end \n\n", true);
@@ -106,6 +132,17 @@ TEST(StateMarks, FirstLineMarks) {
     EXPECT_EQ(registerMark(ws.file("b")), "-");
     EXPECT_EQ(registerMark(ws.file("c")), QString());
     EXPECT_EQ(registerMark(ws.file("none")), QString());
+    // Lines ended by CR alone: the state line is the text up to the first CR, not the first
+    // 4 KiB of the file.
+    QByteArray crOnly("PR_?? \r! 0000 101 01 25 12 1100\r");
+    for (int r = 1; r <= 300; ++r)
+        crOnly += QByteArray::number(r) + " 1 2 3\r";
+    ws.writeBytes("cr", crOnly);
+    EXPECT_EQ(registerMark(ws.file("cr")), "??");
+    EXPECT_EQ(stateMark(ws.file("cr")), "??");
+    EXPECT_EQ(readFirstLine(ws.file("cr")).value(), "PR_?? ");
+    ws.writeBytes("blankline", "\r\nPR_?\r\n");
+    EXPECT_EQ(registerMark(ws.file("blankline")), "-");
 }
 
 TEST(SectionWriter, BytesOfAWrittenFile) {

@@ -88,6 +88,16 @@ TEST(GridLoading, FormatErrorsStopAndRowZeroIsSkipped) {
     EXPECT_EQ(Load_DD(g, ws.file("zero"), false, p), 0);
     EXPECT_EQ(g.cell(0, 1), "1"); // the title row is untouched
     EXPECT_EQ(data(g), (QStringList{"", "", "1", "2", "", ""}));
+    // A line of a hundred thousand values is counted, not split, before it is refused.
+    QByteArray wide("PR_?\r\n1");
+    for (int i = 0; i < 100000; ++i)
+        wide += " 1";
+    ws.writeBytes("wide", wide + "\r\n");
+    EXPECT_EQ(Load_DD(g, ws.file("wide"), false, p), -1);
+    EXPECT_EQ(g.caption(), "02: --");
+    ASSERT_EQ(p.messages.size(), 4);
+    EXPECT_EQ(p.messages.takeLast(),
+              (Message{Icon::Error, formatError("К-во граф = ", 100000, 2), "Ошибка !!!"}));
     EXPECT_EQ(p.messages,
               (QList<Message>{{Icon::Error, formatError("К-во граф = ", 3, 2), "Ошибка !!!"},
                               {Icon::Error, formatError("К-во строк = ", 4, 3), "Ошибка !!!"},

@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QThread>
+#include <sys/stat.h>
 
 #include "platform/fileio.h"
 #include "workspace.h"
@@ -50,6 +52,44 @@ TEST(FileIo, ANewFileInAListedFolderIsFoundAtOnce)
     EXPECT_FALSE(fileExists(ws.file("D/a.TXT")));  // lists D
     ASSERT_TRUE(writeFileAtomic(ws.file("D/A.txt"), "x"));
     EXPECT_TRUE(fileExists(ws.file("D/a.TXT")));
+}
+
+TEST(FileIo, AFolderChangedByAnotherProgramIsListedAgain) {
+    TempWorkspace ws;
+    ws.write("D/one.txt", "1");
+    EXPECT_FALSE(fileExists(ws.file("D/TWO.TXT"))); // lists D
+    // Written behind the program's back, at once and again after a while: the folder's time
+    // stamp tells that the listing is old.
+    ws.write("D/two.txt", "2");
+    EXPECT_EQ(resolvePath(ws.file("D/TWO.TXT")), ws.file("D/two.txt"));
+    QThread::msleep(250);
+    EXPECT_FALSE(fileExists(ws.file("D/THREE.TXT")));
+    ws.write("D/Three.txt", "3");
+    EXPECT_EQ(resolvePath(ws.file("D/THREE.TXT")), ws.file("D/Three.txt"));
+    // A name without letters has no other spelling: it is looked for as written.
+    ws.write("D/1100.01", "x");
+    EXPECT_EQ(resolvePath(ws.file("d/1100.01")), ws.file("D/1100.01"));
+    EXPECT_EQ(resolvePath(ws.file("D/1200.01")), ws.file("D/1200.01"));
+}
+
+TEST(FileIo, OnlyRegularFilesAreReadAndHeadsAreCut) {
+    TempWorkspace ws;
+    ws.writeBytes("Data/a.txt", "0123456789");
+    QByteArray buffer("old contents");
+    EXPECT_TRUE(readFileBytes(ws.file("DATA/A.TXT"), buffer));
+    EXPECT_EQ(buffer, QByteArray("0123456789"));
+    EXPECT_FALSE(readFileBytes(ws.file("Data/none"), buffer));
+    EXPECT_TRUE(buffer.isEmpty());
+    EXPECT_EQ(readFileHead(ws.file("data/a.txt"), 4).value(), QByteArray("0123"));
+    EXPECT_EQ(readFileHead(ws.file("Data/a.txt"), 100).value(), QByteArray("0123456789"));
+    EXPECT_FALSE(readFileHead(ws.file("Data/none"), 4).has_value());
+    // A folder and a named pipe are no files: refused at once, the pipe without waiting for a
+    // writer.
+    EXPECT_FALSE(readFileBytes(ws.file("Data")).has_value());
+    const QByteArray fifo = QFile::encodeName(ws.file("Data/pipe"));
+    ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
+    EXPECT_FALSE(readFileBytes(ws.file("Data/pipe")).has_value());
+    EXPECT_FALSE(fileExists(ws.file("Data/pipe")));
 }
 
 TEST(FileIo, WriteReplacesTheWholeFileUnderItsExistingSpelling)

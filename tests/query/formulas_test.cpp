@@ -5,7 +5,9 @@
 #include <QRandomGenerator>
 
 #include "core/text.h"
+#include "data/sectionfile.h"
 #include "fixture.h"
+#include "platform/codec.h"
 #include "query/datacache.h"
 #include "query/formulas.h"
 
@@ -35,20 +37,20 @@ QStringList messagesOf(const QString& text) {
 TEST(DataFileValues, RowsAreFoundByIdentifierThenByNumericValue) {
     const QString text = QStringLiteral("PR_?\r\n! 0000 101 01 25 12 1100\r\n1 5 6 7\r\n"
                                         "03  8   9\r\n2 1,5 2\r\nИТОГО 100 200\r\n2 9 9\r\n");
-    const DataFile f(text);
-    EXPECT_EQ(f.value("1", 2).toString(), "6");
-    EXPECT_EQ(f.value("2", 1).toString(), "1,5");     // the first line of row 2
-    EXPECT_EQ(f.value("3", 2).toString(), "9");       // 03 has the value of 3
-    EXPECT_EQ(f.value("ИТОГО", 2).toString(), "200"); // identifiers need not be numbers
-    EXPECT_EQ(f.value("2", 3).toString(), "0");       // fewer fields than the column
-    EXPECT_EQ(f.value("4", 1).toString(), "0");       // no such row
-    EXPECT_EQ(f.value("1", 0).toString(), "0");
+    const DataFile f(platform::encode1251(text));
+    EXPECT_EQ(f.value("1", 2), "6");
+    EXPECT_EQ(f.value("2", 1), "1,5");     // the first line of row 2
+    EXPECT_EQ(f.value("3", 2), "9");       // 03 has the value of 3
+    EXPECT_EQ(f.value("ИТОГО", 2), "200"); // identifiers need not be numbers
+    EXPECT_EQ(f.value("2", 3), "0");       // fewer fields than the column
+    EXPECT_EQ(f.value("4", 1), "0");       // no such row
+    EXPECT_EQ(f.value("1", 0), "0");
     // An identifier whose value is 0 never reads the state or header line.
-    EXPECT_EQ(f.value("ВСЕГО", 1).toString(), "0");
+    EXPECT_EQ(f.value("ВСЕГО", 1), "0");
     // A first line is found only by its numeric value.
     const QString first = QStringLiteral("7 1 2\r\n");
-    const DataFile bare(first);
-    EXPECT_EQ(bare.value("7", 2).toString(), "2");
+    const DataFile bare(platform::encode1251(first));
+    EXPECT_EQ(bare.value("7", 2), "2");
 }
 
 namespace {
@@ -77,15 +79,15 @@ QString plainValue(const QString& text, const QString& row, int column) {
 } // namespace
 
 TEST(DataFileValues, LookupsAgreeWithThePlainRuleInSmallAndLargeFiles) {
-    // Generated files of up to 60 lines (larger ones are indexed): identifiers with leading
-    // zeros, letters and blanks, lines led by blanks, without fields, empty, ended by LF or
-    // CR LF, a last line without its end.
+    // Generated files of up to 60 lines, and of up to 400 (over 4 KiB: indexed); identifiers
+    // with leading zeros, letters and blanks, lines led by blanks, without fields, empty, ended
+    // by LF or CR LF, a last line without its end.
     const QStringList ids{"1", "2", "3", "01", "10", "12", "А", "ИТОГО", "1 2", " 3", "007", "0"};
     const QStringList asked{"1", "2", "3", "4", "7", "10", "003", "А", "ИТОГО", "1 2", "", "0"};
     QRandomGenerator random(20251208);
     for (int n = 0; n < 400; ++n) {
         QString text = QStringLiteral("PR_?\r\n! 0000 101 01 25 12 1100\r\n");
-        const int count = int(random.bounded(62));
+        const int count = int(random.bounded(n % 4 == 0 ? 400 : 62));
         for (int l = 0; l < count; ++l) {
             if (random.bounded(20) == 0) {
                 text += QStringLiteral("\r\n");
@@ -98,10 +100,13 @@ TEST(DataFileValues, LookupsAgreeWithThePlainRuleInSmallAndLargeFiles) {
             if (l + 1 < count || random.bounded(2) == 0)
                 text += random.bounded(2) ? QStringLiteral("\r\n") : QStringLiteral("\n");
         }
-        const DataFile file(text);
+        const QByteArray bytes = platform::encode1251(text);
+        const DataFile file(bytes);
+        const QString prepared =
+            platform::decode1251(data::memoBytes(bytes).toByteArray()) + "\r\n";
         for (const QString& row : asked)
             for (int column = 0; column <= 5; ++column)
-                ASSERT_EQ(file.value(row, column).toString(), plainValue(text, row, column))
+                ASSERT_EQ(file.value(row, column), plainValue(prepared, row, column))
                     << "row \"" << row.toStdString() << "\" column " << column << " in\n"
                     << text.toStdString();
     }
@@ -115,7 +120,7 @@ const DataFile& fileOf(DataCache& cache, const QString& folder, const QString& r
 
 // Row 1, column 3 (or another column) of a region's file of section 1 in the folder.
 QString valueOf(DataCache& cache, const QString& folder, const QString& region, int column = 3) {
-    return fileOf(cache, folder, region).value("1", column).toString();
+    return fileOf(cache, folder, region).value("1", column);
 }
 
 } // namespace
@@ -150,6 +155,30 @@ TEST(DataFileValues, EachFileIsReadOnceAndMissingFilesAreMarked) {
     EXPECT_EQ(valueOf(other, lower, "1500", 1), "0");
 }
 
+TEST(DataFileValues, OnlyTheFilesOfTheLastRegionsAndOfNamedRegionsAreKept) {
+    QueryFixture f;
+    const QStringList regions{"1100", "1200", "1300", "1400", "1500"};
+    for (const QString& r : regions)
+        f.data("101", "2512", r, 1, {"1 " + r});
+    DataCache cache;
+    const QString folder = f.ws.file("DAT/DAT_2512.101");
+    cache.keepRegion(cache.regionNumber("1500")); // named in a formula
+    EXPECT_EQ(valueOf(cache, folder, "1500", 1), "1500");
+    for (const QString& r : regions.mid(0, 4))
+        EXPECT_EQ(valueOf(cache, folder, r, 1), r);
+    EXPECT_EQ(cache.size(), 5);
+    for (const QString& r : regions)
+        f.data("101", "2512", r, 1, {"1 9"});
+    // The last two regions are still in memory, the named one too; the others were let go and
+    // are read again.
+    EXPECT_EQ(valueOf(cache, folder, "1400", 1), "1400");
+    EXPECT_EQ(valueOf(cache, folder, "1300", 1), "1300");
+    EXPECT_EQ(valueOf(cache, folder, "1500", 1), "1500");
+    EXPECT_EQ(cache.size(), 5);
+    EXPECT_EQ(valueOf(cache, folder, "1100", 1), "9");
+    EXPECT_EQ(cache.size(), 6);
+}
+
 TEST(DataFileValues, ALargeFileAmongSmallOnesKeepsEveryText) {
     // Forty thousand rows: more text than the cache keeps in one block, and an indexed file.
     QueryFixture f;
@@ -165,9 +194,9 @@ TEST(DataFileValues, ALargeFileAmongSmallOnesKeepsEveryText) {
     EXPECT_EQ(valueOf(cache, folder, "1200", 1), "3");
     EXPECT_EQ(valueOf(cache, folder, "1300", 1), "13");
     const DataFile& file = fileOf(cache, folder, "1200");
-    EXPECT_EQ(file.value("39999", 1).toString(), "119997");
-    EXPECT_EQ(file.value("040000", 2).toString(), "7"); // by its numeric value
-    EXPECT_EQ(file.value("40001", 1).toString(), "0");
+    EXPECT_EQ(file.value("39999", 1), "119997");
+    EXPECT_EQ(file.value("040000", 2), "7"); // by its numeric value
+    EXPECT_EQ(file.value("40001", 1), "0");
     EXPECT_EQ(valueOf(cache, folder, "1100", 1), "11");
 }
 
