@@ -25,6 +25,9 @@ const QList<Command>& commands()
         {QStringLiteral("control"), QStringLiteral("FFF COD [--section N]"),
          QStringLiteral("logical control of a section, or of the whole form (state marks written)"),
          cmdControl},
+        {QStringLiteral("import-excel"), QStringLiteral("[FFF] [--control]"),
+         QStringLiteral("list, check and convert the workbooks of the Excel import folder"),
+         cmdImportExcel},
     };
     return table;
 }

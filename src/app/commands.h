@@ -55,5 +55,6 @@ int cmdCatalog(CommandContext& ctx);
 int cmdRegister(CommandContext& ctx);
 int cmdQuery(CommandContext& ctx);
 int cmdControl(CommandContext& ctx);
+int cmdImportExcel(CommandContext& ctx);
 
 } // namespace mirel::app

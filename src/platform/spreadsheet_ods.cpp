@@ -54,9 +54,16 @@ public:
     std::vector<std::unique_ptr<OdsSheet>> m_sheets;
 };
 
+// An attribute by its name without the namespace prefix ("value-type" for office:value-type).
+QString attribute(const QXmlStreamAttributes& attributes, QLatin1String name) {
+    for (const QXmlStreamAttribute& a : attributes)
+        if (a.name() == name) return a.value().toString();
+    return QString();
+}
+
 int repeat(const QXmlStreamReader& r, QLatin1String name) {
     bool ok = false;
-    const qint64 n = r.attributes().value(name).toLongLong(&ok);
+    const qint64 n = attribute(r.attributes(), name).toLongLong(&ok);
     return ok && n > 1 ? int(std::min<qint64>(n, MaxSheetRows)) : 1;
 }
 
@@ -73,7 +80,7 @@ QString paragraphText(QXmlStreamReader& r) {
             ++depth;
             if (r.name() == QLatin1String("s")) {
                 bool ok = false;
-                const int n = r.attributes().value(QLatin1String("c")).toInt(&ok);
+                const int n = attribute(r.attributes(), QLatin1String("c")).toInt(&ok);
                 text += QString(ok ? std::clamp(n, 1, 1000) : 1, QLatin1Char(' '));
             } else if (r.name() == QLatin1String("tab")) {
                 text += QLatin1Char('\t');
@@ -104,7 +111,7 @@ QString durationText(const QString& value) {
 
 QString cellValue(QXmlStreamReader& r) {
     const auto a = r.attributes();
-    const QString type = a.value(QLatin1String("value-type")).toString();
+    const QString type = attribute(a, QLatin1String("value-type"));
     QString paragraphs;
     bool first = true;
     while (!r.atEnd()) {
@@ -122,22 +129,22 @@ QString cellValue(QXmlStreamReader& r) {
     if (type == QLatin1String("float") || type == QLatin1String("percentage") ||
         type == QLatin1String("currency")) {
         bool ok = false;
-        const double v = a.value(QLatin1String("value")).toDouble(&ok);
+        const double v = attribute(a, QLatin1String("value")).toDouble(&ok);
         return ok ? numberText(v) : paragraphs;
     }
     if (type == QLatin1String("boolean")) {
-        const QString v = a.value(QLatin1String("boolean-value")).toString().toLower();
+        const QString v = attribute(a, QLatin1String("boolean-value")).toLower();
         return v == QLatin1String("true") || v == QLatin1String("1") ? QStringLiteral("1")
                                                                      : QStringLiteral("0");
     }
     if (type == QLatin1String("date")) {
-        const QString v = a.value(QLatin1String("date-value")).toString();
+        const QString v = attribute(a, QLatin1String("date-value"));
         const QDateTime moment = QDateTime::fromString(v.left(19), Qt::ISODate);
         if (moment.isValid()) return dateTimeText(moment.date(), moment.time());
         const QDate day = QDate::fromString(v.left(10), Qt::ISODate);
         return day.isValid() ? dateTimeText(day, QTime(0, 0)) : paragraphs;
     }
-    if (type == QLatin1String("time")) return durationText(a.value(QLatin1String("time-value")).toString());
+    if (type == QLatin1String("time")) return durationText(attribute(a, QLatin1String("time-value")));
     return paragraphs;
 }
 

@@ -211,6 +211,19 @@ QString stringRecord(const QByteArray& stream, const Record& first, bool biff8) 
 
 } // namespace
 
+// Whether the workbook stream says it is encrypted (a FILEPASS record among the globals).
+static bool hasFilePass(const QByteArray& file) {
+    const CompoundFile compound(file);
+    QByteArray stream = compound.stream(QStringLiteral("Workbook"));
+    if (stream.isEmpty()) stream = compound.stream(QStringLiteral("Book"));
+    Record r;
+    for (qsizetype at = 0; readRecord(stream, at, r); at = r.next) {
+        if (r.id == 0x002F) return true;
+        if (r.id == 0x000A) break;
+    }
+    return false;
+}
+
 bool isEncryptedPackage(const QByteArray& file) {
     return CompoundFile(file).hasStream(QStringLiteral("EncryptedPackage"));
 }
@@ -376,6 +389,7 @@ std::unique_ptr<Workbook> openXls(const QString& path, const QByteArray& bytes, 
     if (status != FREEXL_OK) {
         if (handle) freexl_close(handle);
         if (status == FREEXL_FILE_NOT_FOUND) return fail(NoWorkbookFile);
+        if (hasFilePass(bytes)) return fail(ProtectedWorkbook);
         if (status == FREEXL_BIFF_WORKBOOK_NOT_FOUND) return fail(NotAWorkbook);
         return fail(DamagedWorkbook);
     }
@@ -384,7 +398,7 @@ std::unique_ptr<Workbook> openXls(const QString& path, const QByteArray& bytes, 
     if (freexl_get_info(handle, FREEXL_BIFF_PASSWORD, &password) != FREEXL_OK ||
         freexl_get_info(handle, FREEXL_BIFF_SHEET_COUNT, &count) != FREEXL_OK) {
         freexl_close(handle);
-        return fail(DamagedWorkbook);
+        return fail(hasFilePass(bytes) ? ProtectedWorkbook : DamagedWorkbook);
     }
     if (password == FREEXL_BIFF_OBFUSCATED) {
         freexl_close(handle);
