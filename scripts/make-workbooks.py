@@ -254,7 +254,30 @@ def workbook_210(name, s1, s2, s4):
     return [('Титульный лист', cover), ('Разделы 1 и 2', first), ('Раздел 4', fourth)]
 
 
+def settings_block(top, rows, columns):
+    """The settings lines of a table placed by place(): values from column C, row `top` + 1."""
+    return ['  '.join(cell_name(top + i, 2 + j) for j in range(columns)) for i in range(rows)]
+
+
+def write_settings(path, lines):
+    with open(path, 'w', encoding='cp1251', newline='\r\n') as f:
+        f.write('\n'.join(lines) + '\n')
+
+
+def demo_settings():
+    form = os.path.join(DEMO, 'FORM')
+    # Form 410: both sections on worksheet 1, one blank line between them.
+    write_settings(os.path.join(form, '2025_07.410', '410_CNV.1'),
+                   settings_block(5, 10, 4) + [''] + settings_block(18, 4, 3))
+    # Form 210: sections 1 and 2 on worksheet 2; worksheet 3 begins with a blank line, an empty
+    # block that leaves section 3 out, then section 4.
+    write_settings(os.path.join(form, '2024_01.210', '210_CNV.2'),
+                   settings_block(4, 25, 6) + [''] + settings_block(31, 20, 5))
+    write_settings(os.path.join(form, '2024_01.210', '210_CNV.3'), [''] + settings_block(4, 24, 6))
+
+
 def demo():
+    demo_settings()
     os.makedirs(IMPORT, exist_ok=True)
     for f in os.listdir(IMPORT):
         path = os.path.join(IMPORT, f)
