@@ -327,6 +327,13 @@ def tests():
     second = {(0, 0): 'Лист 2', (9, 1): 5, (9, 2): 6.5, (10, 1): Formula('B10*2', 10),
               (10, 2): 'итого 13,0'}
     write_all(os.path.join(TESTS, 'values'), [('Значения', values), ('Второй', second)])
+    # The benchmark's workbook: three worksheets of 20 rows by 10 columns.
+    bench = []
+    for n in range(3):
+        cells = {(0, 0): 'Раздел %d' % (n + 1)}
+        place(cells, 4, [[(r + 1) * 100 + c + n + 0.5 for c in range(10)] for r in range(20)], [])
+        bench.append(('Раздел %d' % (n + 1), cells))
+    write_xls(os.path.join(TESTS, 'bench.xls'), bench)
     # A workbook cut short, one protected by a password, and a text under a workbook's name.
     with open(os.path.join(TESTS, 'values.xls'), 'rb') as f:
         whole = f.read()

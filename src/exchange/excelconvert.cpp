@@ -1,5 +1,7 @@
 #include "exchange/excelconvert.h"
 
+#include <QFileInfo>
+
 #include "control/logcontrol.h"
 #include "control/target.h"
 #include "core/files.h"
@@ -33,6 +35,16 @@ QString trimBlanks(const QString& text) {
     while (begin < end && isBlank(text.at(begin))) ++begin;
     while (end > begin && isBlank(text.at(end - 1))) --end;
     return text.mid(begin, end - begin);
+}
+
+// Whether a number text (as cellNumber writes it) stands for zero: no digit but 0 before an
+// exponent.
+bool isZeroText(const QString& number) {
+    for (QChar c : number) {
+        if (c == QLatin1Char('E') || c == QLatin1Char('e')) break;
+        if (c >= QLatin1Char('1') && c <= QLatin1Char('9')) return false;
+    }
+    return true;
 }
 
 // One section read from the workbook, ready to be written.
@@ -82,7 +94,7 @@ bool readSections(const CnvSettings& settings, platform::Workbook& book, const Q
                     if (!sheet->cell(line.at(j), text))
                         return fail(platform::BadCellReference, line.at(j));
                     const QString number = cellNumber(text);
-                    if (core::Val(number) != 0) s.allZero = false;
+                    if (s.allZero && !isZeroText(number)) s.allZero = false;
                     row.values.append(number);
                 }
                 s.matrix.cells.append(row.values);
@@ -106,10 +118,13 @@ bool writeSections(const ImportJob& job, const QString& formCode, const QString&
         platform::showError(prompt, WriteError, platform::nativePath(dir));
         return false;
     }
-    // A protected section stops the workbook before anything of it is written.
+    // A protected section stops the workbook before anything of it is written. Section file
+    // names are digits: in the folder as it is spelled on disk no other case can exist.
+    const QString resolvedDir = platform::resolvePath(dir);
     for (const StagedSection& s : staged) {
-        const QString path = data::sectionFilePath(datDir, job.year, job.month, formCode, cod, s.section);
-        if (!s.empty && platform::fileExists(path) && platform::isReadOnly(path)) {
+        const QString path = resolvedDir + QLatin1Char('/') + data::sectionFileName(cod, s.section);
+        const QFileInfo info(path);
+        if (!s.empty && info.exists() && !(info.permissions() & QFileDevice::WriteOwner)) {
             platform::showError(prompt,
                                 QStringLiteral("Файл данных защищен от записи, книга не загружена !!!"),
                                 platform::nativePath(path));
@@ -138,7 +153,7 @@ bool writeSections(const ImportJob& job, const QString& formCode, const QString&
             }
             stopped = run.stopped();
         }
-        const QString path = data::sectionFilePath(datDir, job.year, job.month, formCode, cod, s.section);
+        const QString path = resolvedDir + QLatin1Char('/') + data::sectionFileName(cod, s.section);
         const QString text =
             data::sectionFileText(job.year, job.month, formCode, cod, s.section, s.rows, mark);
         if (core::Write_Text_File(path, text, prompt) != 0) return false;

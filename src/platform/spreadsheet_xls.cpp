@@ -27,7 +27,8 @@ constexpr quint32 EndOfChain = 0xFFFFFFFE;
 // The streams of a compound file, read with every index checked against the file.
 class CompoundFile {
 public:
-    explicit CompoundFile(const QByteArray& file)
+    // With directoryOnly the streams are not made ready: only the directory is read.
+    explicit CompoundFile(const QByteArray& file, bool directoryOnly = false)
         : m_file(file) {
         if (file.size() < 512) return;
         const int shift = u16(file, 0x1E);
@@ -65,6 +66,7 @@ public:
         const QByteArray dir = chain(u32(file, 0x30), -1);
         for (qsizetype at = 0; at + 128 <= dir.size(); at += 128) {
             Entry e;
+            if (u16(dir, at + 0x40) > 64) m_namesValid = false;
             const int nameBytes = std::min<int>(u16(dir, at + 0x40), 64);
             for (int i = 0; i + 1 < nameBytes - 1; i += 2)
                 e.name.append(QChar(u16(dir, at + i)));
@@ -73,6 +75,7 @@ public:
             e.size = u32(dir, at + 0x78);
             m_entries.append(e);
         }
+        if (directoryOnly) return;
         if (!m_entries.isEmpty() && m_entries.first().type == 5) {
             m_miniStream = chain(m_entries.first().start, m_entries.first().size);
             const QByteArray miniFat = chain(u32(file, 0x3C), -1);
@@ -82,6 +85,9 @@ public:
     }
 
     bool hasStream(const QString& name) const { return find(name) >= 0; }
+    // False when a directory entry claims a name longer than its 64 bytes (FreeXL would read
+    // past it).
+    bool namesValid() const { return m_namesValid; }
 
     QByteArray stream(const QString& name) const {
         const int i = find(name);
@@ -146,6 +152,7 @@ private:
     QList<quint32> m_miniFat;
     QByteArray m_miniStream;
     QList<Entry> m_entries;
+    bool m_namesValid = true;
 };
 
 QString errorText(int code) {
@@ -384,6 +391,7 @@ std::unique_ptr<Workbook> openXls(const QString& path, const QByteArray& bytes, 
         if (error) *error = reason;
         return nullptr;
     };
+    if (!CompoundFile(bytes, true).namesValid()) return fail(DamagedWorkbook);
     const void* handle = nullptr;
     const int status = freexl_open(path.toLocal8Bit().constData(), &handle);
     if (status != FREEXL_OK) {

@@ -68,6 +68,9 @@ TEST(Spreadsheet, UnreadableFilesSayWhy) {
         {"corrupt.xlsx", platform::DamagedWorkbook},
         {"protected.xls", platform::ProtectedWorkbook},
         {"protected.ods", platform::ProtectedWorkbook},
+        // Found by fuzzing: a directory entry claiming a name longer than its field made
+        // FreeXL read past a buffer.
+        {"fuzz/longname.xls", platform::DamagedWorkbook},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
