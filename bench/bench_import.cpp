@@ -40,7 +40,7 @@ void writeText(const QString& path, const QString& text) {
 // settings of three worksheets and Workbooks regions.
 struct Setup {
     QTemporaryDir dir{QDir("/dev/shm").exists() ? "/dev/shm/mirel-bench-XXXXXX"
-                                                 : QDir::tempPath() + "/mirel-bench-XXXXXX"};
+                                                : QDir::tempPath() + "/mirel-bench-XXXXXX"};
     reference::Session session;
     QString folder;
     QByteArray workbook;

@@ -38,14 +38,15 @@ QByteArray wrap(const QByteArray& input) {
          R"(<workbook xmlns:r="urn:r"><workbookPr date1904="0"/><sheets><sheet name="a" r:id="rId1"/></sheets></workbook>)"},
         {"xl/_rels/workbook.xml.rels",
          R"(<Relationships><Relationship Id="rId1" Type="x/worksheet" Target="worksheets/sheet1.xml"/><Relationship Id="rId2" Type="x/sharedStrings" Target="sharedStrings.xml"/><Relationship Id="rId3" Type="x/styles" Target="styles.xml"/></Relationships>)"},
-        {"xl/sharedStrings.xml", R"(<sst><si><t>a</t></si><si><r><t>b</t></r><rPh><t>c</t></rPh></si></sst>)"},
+        {"xl/sharedStrings.xml",
+         R"(<sst><si><t>a</t></si><si><r><t>b</t></r><rPh><t>c</t></rPh></si></sst>)"},
         {"xl/styles.xml",
          R"(<styleSheet><numFmts><numFmt numFmtId="164" formatCode="dd/mm/yy;@"/></numFmts><cellXfs><xf numFmtId="0"/><xf numFmtId="14"/><xf numFmtId="164"/></cellXfs></styleSheet>)"},
         {"xl/worksheets/sheet1.xml", input},
     });
 #elif FUZZ_KIND == 3
-    return zipOf({{"mimetype", "application/vnd.oasis.opendocument.spreadsheet"},
-                  {"content.xml", input}});
+    return zipOf(
+        {{"mimetype", "application/vnd.oasis.opendocument.spreadsheet"}, {"content.xml", input}});
 #else
     return input;
 #endif

@@ -26,7 +26,8 @@ QString rejectionReason(const exchange::ImportNode& node) {
 // no workbooks to load, or a workbook failed.
 int cmdImportExcel(CommandContext& ctx) {
     const bool control = ctx.takeFlag(QStringLiteral("--control"));
-    if (ctx.args.size() > 1 || (ctx.args.size() == 1 && ctx.args.first().startsWith(QLatin1String("--"))))
+    if (ctx.args.size() > 1 ||
+        (ctx.args.size() == 1 && ctx.args.first().startsWith(QLatin1String("--"))))
         return usage(QStringLiteral("import-excel"));
     const QString only = ctx.args.isEmpty() ? QString() : core::Trim(ctx.args.first());
     reference::Session session;
@@ -51,8 +52,8 @@ int cmdImportExcel(CommandContext& ctx) {
             for (const exchange::ImportNode& child : node.children)
                 ctx.out << "rejected\t" << child.text << "\tнет файлов настроек\n";
             if (!only.isEmpty()) {
-                platform::showError(ctx.prompt,
-                                    QStringLiteral("Нет файлов для заданного отчетного периода !!!"));
+                platform::showError(
+                    ctx.prompt, QStringLiteral("Нет файлов для заданного отчетного периода !!!"));
                 failed = true;
             }
             continue;
@@ -68,7 +69,8 @@ int cmdImportExcel(CommandContext& ctx) {
                 QStringList names;
                 for (const QString& file : w.sectionFiles)
                     names.append(platform::nameOf(file));
-                ctx.out << "loaded\t" << platform::nameOf(w.path) << '\t' << names.join(' ') << '\n';
+                ctx.out << "loaded\t" << platform::nameOf(w.path) << '\t' << names.join(' ')
+                        << '\n';
             } else {
                 ctx.out << "failed\t" << platform::nameOf(w.path) << '\n';
             }

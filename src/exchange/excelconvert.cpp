@@ -32,8 +32,10 @@ QString withoutBlanks(const QString& text) {
 
 QString trimBlanks(const QString& text) {
     qsizetype begin = 0, end = text.size();
-    while (begin < end && isBlank(text.at(begin))) ++begin;
-    while (end > begin && isBlank(text.at(end - 1))) --end;
+    while (begin < end && isBlank(text.at(begin)))
+        ++begin;
+    while (end > begin && isBlank(text.at(end - 1)))
+        --end;
     return text.mid(begin, end - begin);
 }
 
@@ -125,9 +127,9 @@ bool writeSections(const ImportJob& job, const QString& formCode, const QString&
         const QString path = resolvedDir + QLatin1Char('/') + data::sectionFileName(cod, s.section);
         const QFileInfo info(path);
         if (!s.empty && info.exists() && !(info.permissions() & QFileDevice::WriteOwner)) {
-            platform::showError(prompt,
-                                QStringLiteral("Файл данных защищен от записи, книга не загружена !!!"),
-                                platform::nativePath(path));
+            platform::showError(
+                prompt, QStringLiteral("Файл данных защищен от записи, книга не загружена !!!"),
+                platform::nativePath(path));
             return false;
         }
     }
@@ -139,8 +141,8 @@ bool writeSections(const ImportJob& job, const QString& formCode, const QString&
         bool stopped = false;
         if (job.control && log) {
             log->add(sectionRow(s.section));
-            const control::ControlTarget target{datDir,  session.dir(core::DirFORM), formCode,
-                                                s.section, job.year, job.month, cod};
+            const control::ControlTarget target{
+                datDir, session.dir(core::DirFORM), formCode, s.section, job.year, job.month, cod};
             const control::MatrixCells cells(s.matrix);
             const control::ControlRun run =
                 control::LogRR(session.forms, target, cells, true, prompt);
@@ -173,20 +175,21 @@ bool convertWorkbook(const ImportJob& job, const QString& formCode, const CnvSet
                      WorkbookOutcome& outcome, ImportLog* log, ImportObserver* observer,
                      platform::Prompt& prompt) {
     const QString name = platform::nameOf(outcome.path);
-    const int slot = regionOfName(job.session.regions, name.left(name.indexOf(QLatin1Char('_'))),
-                                  outcome.cod);
+    const int slot =
+        regionOfName(job.session.regions, name.left(name.indexOf(QLatin1Char('_'))), outcome.cod);
     if (slot < 0) {
         platform::showError(prompt, QStringLiteral("Ошибка конвертирования !!!"),
                             platform::nativePath(outcome.path));
         return false;
     }
-    outcome.stem = data::periodDataDir(job.session.dir(core::DirDAT), job.year, job.month, formCode) +
-                   QLatin1Char('/') + outcome.cod;
-    if (job.control && log)
-        log->add(regionRows(outcome.cod, job.session.regions.at(slot)->name));
+    outcome.stem =
+        data::periodDataDir(job.session.dir(core::DirDAT), job.year, job.month, formCode) +
+        QLatin1Char('/') + outcome.cod;
+    if (job.control && log) log->add(regionRows(outcome.cod, job.session.regions.at(slot)->name));
 
     QString reason;
-    const std::unique_ptr<platform::Workbook> book = platform::Workbook::open(outcome.path, &reason);
+    const std::unique_ptr<platform::Workbook> book =
+        platform::Workbook::open(outcome.path, &reason);
     if (!book) {
         platform::showError(prompt, openFailureText(outcome.path, reason));
         return false;
@@ -264,7 +267,8 @@ QString cellNumber(const QString& text) {
 QString Copy_XLS_Arch(const QString& path, const QString& formCode, const QString& year,
                       const QString& month, platform::Prompt& prompt) {
     QString dir = platform::parentOf(path);
-    for (const QString& level : {QStringLiteral("АРХИВ"), core::formFolderPeriod(year, month), formCode}) {
+    for (const QString& level :
+         {QStringLiteral("АРХИВ"), core::formFolderPeriod(year, month), formCode}) {
         dir += QLatin1Char('/') + level;
         if (!platform::dirExists(dir) && !platform::makeDir(dir)) {
             platform::showError(prompt, WriteError, platform::nativePath(dir));
@@ -299,10 +303,11 @@ WorkbookOutcome Cnv_Xls_(const ImportJob& job, const QString& formCode, const QS
                      core::periodCode(job.year, job.month), formCode, settings, prompt))
         return outcome;
     ImportLog log;
-    if (job.control && !log.open(job.session.programDir, job.year, job.month, formCode, job.now,
-                                 prompt))
+    if (job.control &&
+        !log.open(job.session.programDir, job.year, job.month, formCode, job.now, prompt))
         return outcome;
-    const bool converted = convertWorkbook(job, formCode, settings, outcome, &log, observer, prompt);
+    const bool converted =
+        convertWorkbook(job, formCode, settings, outcome, &log, observer, prompt);
     if (job.control) log.flush(prompt);
     if (!converted) return outcome;
     platform::showInfo(prompt,
@@ -317,17 +322,17 @@ WorkbookOutcome Cnv_Xls_(const ImportJob& job, const QString& formCode, const QS
     return outcome;
 }
 
-FormOutcome Cnv_XLS_All(const ImportJob& job, const QString& formCode,
-                        const QStringList& workbooks, platform::Prompt& prompt,
-                        platform::Browser& browser, ImportObserver* observer) {
+FormOutcome Cnv_XLS_All(const ImportJob& job, const QString& formCode, const QStringList& workbooks,
+                        platform::Prompt& prompt, platform::Browser& browser,
+                        ImportObserver* observer) {
     FormOutcome outcome;
     ImportLog log;
     if (job.control)
         log.open(job.session.programDir, job.year, job.month, formCode, job.now, prompt);
     CnvSettings settings;
-    outcome.settingsLoaded = F_A_Cnv_XLS(job.session.dir(core::DirFORM), job.session.forms,
-                                         core::periodCode(job.year, job.month), formCode,
-                                         settings, prompt);
+    outcome.settingsLoaded =
+        F_A_Cnv_XLS(job.session.dir(core::DirFORM), job.session.forms,
+                    core::periodCode(job.year, job.month), formCode, settings, prompt);
     if (outcome.settingsLoaded) {
         platform::Progress progress(prompt, int(workbooks.size()));
         for (int i = 0; i < workbooks.size(); ++i) {
@@ -335,7 +340,8 @@ FormOutcome Cnv_XLS_All(const ImportJob& job, const QString& formCode,
             w.path = workbooks.at(i);
             if (observer) observer->workbookStarted(w.path);
             if (convertWorkbook(job, formCode, settings, w, &log, observer, prompt)) {
-                w.archived = !Copy_XLS_Arch(w.path, formCode, job.year, job.month, prompt).isEmpty();
+                w.archived =
+                    !Copy_XLS_Arch(w.path, formCode, job.year, job.month, prompt).isEmpty();
                 if (w.archived && observer) observer->workbookArchived(w.path);
             }
             if (log.isOpen()) log.flush(prompt);

@@ -83,9 +83,9 @@ struct FormOutcome {
 // goes on. Progress runs over the workbooks and may be stopped between two of them
 // (platform::stoppedText() is then shown instead of the closing message). With control the log
 // is started afresh and shown at the end. Ends with "Загрузка завершена !!!".
-FormOutcome Cnv_XLS_All(const ImportJob& job, const QString& formCode,
-                        const QStringList& workbooks, platform::Prompt& prompt,
-                        platform::Browser& browser, ImportObserver* observer = nullptr);
+FormOutcome Cnv_XLS_All(const ImportJob& job, const QString& formCode, const QStringList& workbooks,
+                        platform::Prompt& prompt, platform::Browser& browser,
+                        ImportObserver* observer = nullptr);
 
 // Copy_XLS_Arch: moves a converted workbook into "АРХИВ/YYYY_MM/FFF" beside it (each level made
 // when missing). An older workbook of the same name there is kept: the new one gets "_1",

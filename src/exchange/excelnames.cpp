@@ -94,8 +94,8 @@ int Move_XLS_Folders(const QString& folder, const reference::Regions& regions,
             const QString regionName = upper.left(upper.size() - ext.size());
             for (const auto& region : regions) {
                 if (!region || region->name.toUpper() != regionName) continue;
-                const QString target =
-                    folder + QLatin1Char('/') + core::Trim(region->code) + QLatin1Char('_') + sub + ext;
+                const QString target = folder + QLatin1Char('/') + core::Trim(region->code) +
+                                       QLatin1Char('_') + sub + ext;
                 if (platform::movePath(subPath + QLatin1Char('/') + file, target))
                     ++moved;
                 else
@@ -142,17 +142,24 @@ bool Import_XLS(const QStringList& files, const QString& folder, const reference
     nodes.clear();
     const QString formDir = session.dir(core::DirFORM);
     auto rejected = [&](const QString& name, const QString& prefix) {
-        const QString now = !prefix.isEmpty() && beginsWithDigit(name)
-                                ? ReName_XLS(prefix, name, folder)
-                                : name;
-        nodes.append({NodeKind::Rejected, folder + QLatin1Char('/') + now, now, PictureRejected,
-                      QString(), {}});
+        const QString now =
+            !prefix.isEmpty() && beginsWithDigit(name) ? ReName_XLS(prefix, name, folder) : name;
+        nodes.append({NodeKind::Rejected,
+                      folder + QLatin1Char('/') + now,
+                      now,
+                      PictureRejected,
+                      QString(),
+                      {}});
     };
     for (const QString& name : files) {
         const QString lower = name.toLower();
         if (!isWorkbookName(lower)) {
-            nodes.append({NodeKind::Rejected, folder + QLatin1Char('/') + name,
-                          NotExcelPrefix + name, PictureRejected, QString(), {}});
+            nodes.append({NodeKind::Rejected,
+                          folder + QLatin1Char('/') + name,
+                          NotExcelPrefix + name,
+                          PictureRejected,
+                          QString(),
+                          {}});
             continue;
         }
         const bool invalid = V_XLS(lower, parts, yymm);
@@ -185,18 +192,26 @@ bool Import_XLS(const QStringList& files, const QString& folder, const reference
             continue;
         }
         const QString basePeriod = Found_BasePer(session.forms, parts.fff, periodCode);
-        const bool settings = !basePeriod.isEmpty() && Found_FilesCnv(formDir, basePeriod, parts.fff);
+        const bool settings =
+            !basePeriod.isEmpty() && Found_FilesCnv(formDir, basePeriod, parts.fff);
         auto form = std::find_if(nodes.begin(), nodes.end(), [&](const ImportNode& n) {
             return n.kind == NodeKind::Form && n.formCode == parts.fff;
         });
         if (form == nodes.end()) {
-            nodes.append({NodeKind::Form, formKey(parts.fff),
-                          settings ? parts.fff : parts.fff + NoSettingsSuffix, PictureForm,
-                          parts.fff, {}});
+            nodes.append({NodeKind::Form,
+                          formKey(parts.fff),
+                          settings ? parts.fff : parts.fff + NoSettingsSuffix,
+                          PictureForm,
+                          parts.fff,
+                          {}});
             form = nodes.end() - 1;
         }
-        form->children.append({NodeKind::Workbook, folder + QLatin1Char('/') + name, name,
-                               settings ? PictureWorkbook : PictureRejected, parts.fff, {}});
+        form->children.append({NodeKind::Workbook,
+                               folder + QLatin1Char('/') + name,
+                               name,
+                               settings ? PictureWorkbook : PictureRejected,
+                               parts.fff,
+                               {}});
     }
     return true;
 }

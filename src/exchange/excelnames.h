@@ -64,8 +64,8 @@ struct ImportNode {
     QString key;  // "форма FFF" for a form, the file's path otherwise
     QString text; // what the tree shows
     int picture = PictureRejected;
-    QString formCode;            // the form of a form node and of its workbooks
-    QList<ImportNode> children;  // the workbooks of a form node
+    QString formCode;           // the form of a form node and of its workbooks
+    QList<ImportNode> children; // the workbooks of a form node
 };
 // The key of a form node.
 QString formKey(const QString& formCode);

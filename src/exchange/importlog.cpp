@@ -26,23 +26,24 @@ QString Head_Log_File(const QString& year, const QString& month, const QString& 
                       const QDateTime& now) {
     const QString& n = core::CRLF;
     const QString page =
-        QStringLiteral("<html>") + n + QStringLiteral("<head>") + n + QStringLiteral("<title>") + n +
-        QStringLiteral("Отчет") + n + QStringLiteral("</title>") + n + QStringLiteral("</head>") +
-        n + QStringLiteral("<body bgcolor='white'>") + n +
+        QStringLiteral("<html>") + n + QStringLiteral("<head>") + n + QStringLiteral("<title>") +
+        n + QStringLiteral("Отчет") + n + QStringLiteral("</title>") + n +
+        QStringLiteral("</head>") + n + QStringLiteral("<body bgcolor='white'>") + n +
         QStringLiteral("<font face='Arial, Helvetica'>") + n +
         QStringLiteral("<p aline= center><b>ЛОГИЧЕСКИЙ КОНТРОЛЬ по форме ") + formCode +
         QStringLiteral(" за период : ") + core::yearCode(year) + QLatin1Char(' ') +
         core::monthCode(month) + QStringLiteral(" ( ") + control::reportStamp(now) +
         QStringLiteral("</b><br>") + n + QStringLiteral("</font>") + n + QStringLiteral("<hr>") +
         n + QStringLiteral("<center>") + n + QStringLiteral("<font face='Courier New, Courier'>") +
-        n + QStringLiteral("<table border>") + n + insertionRow() + QStringLiteral("</table>") +
-        n + QStringLiteral("</font>") + n + QStringLiteral("</center>") + n +
+        n + QStringLiteral("<table border>") + n + insertionRow() + QStringLiteral("</table>") + n +
+        QStringLiteral("</font>") + n + QStringLiteral("</center>") + n +
         QStringLiteral("</body>") + n + QStringLiteral("</html>") + n;
     return core::withCharset(page);
 }
 
 QStringList regionRows(const QString& cod, const QString& regionName) {
-    return {logRow(QString(75, QLatin1Char('_'))), logRow(cod + QStringLiteral(" - ") + regionName)};
+    return {logRow(QString(75, QLatin1Char('_'))),
+            logRow(cod + QStringLiteral(" - ") + regionName)};
 }
 
 QString sectionRow(int section) {
@@ -52,8 +53,9 @@ QString sectionRow(int section) {
 QString missingRow(const QString& formCode, const QString& section, const QString& year,
                    const QString& month) {
     return logRow(QStringLiteral("Отсутствуют данные по форме ") + formCode +
-                  QStringLiteral(" (раздел ") + section + QStringLiteral(") за отчетный период : ") +
-                  core::yearCode(year) + QLatin1Char(' ') + core::monthCode(month));
+                  QStringLiteral(" (раздел ") + section +
+                  QStringLiteral(") за отчетный период : ") + core::yearCode(year) +
+                  QLatin1Char(' ') + core::monthCode(month));
 }
 
 bool ImportLog::open(const QString& dir, const QString& year, const QString& month,

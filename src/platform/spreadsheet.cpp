@@ -159,8 +159,8 @@ std::unique_ptr<Workbook> Workbook::fromBytes(const QByteArray& bytes, QString* 
     static const QByteArray compound("\xD0\xCF\x11\xE0", 4);
     if (!bytes.startsWith(compound)) return openContent(QString(), bytes, error);
     // FreeXL reads files only: the bytes go to a file of their own for the time of opening.
-    const QString path = writeNewFile(tempDir(), QStringLiteral("mirel_workbook"),
-                                      QStringLiteral(".xls"), bytes);
+    const QString path =
+        writeNewFile(tempDir(), QStringLiteral("mirel_workbook"), QStringLiteral(".xls"), bytes);
     if (path.isEmpty()) {
         if (error) *error = NoWorkbookFile;
         return nullptr;

@@ -99,8 +99,8 @@ QString paragraphText(QXmlStreamReader& r) {
 
 QString durationText(const QString& value) {
     // PnDTnHnMnS, as the office writes a time of day.
-    static const QRegularExpression re(QStringLiteral(
-        R"(^-?P(?:(\d+)D)?T?(?:(\d+)H)?(?:(\d+)M)?(?:(\d+(?:[.,]\d+)?)S)?$)"));
+    static const QRegularExpression re(
+        QStringLiteral(R"(^-?P(?:(\d+)D)?T?(?:(\d+)H)?(?:(\d+)M)?(?:(\d+(?:[.,]\d+)?)S)?$)"));
     const QRegularExpressionMatch m = re.match(value.trimmed());
     if (!m.hasMatch()) return value;
     const double seconds = m.captured(1).toDouble() * 86400 + m.captured(2).toDouble() * 3600 +
@@ -144,7 +144,8 @@ QString cellValue(QXmlStreamReader& r) {
         const QDate day = QDate::fromString(v.left(10), Qt::ISODate);
         return day.isValid() ? dateTimeText(day, QTime(0, 0)) : paragraphs;
     }
-    if (type == QLatin1String("time")) return durationText(attribute(a, QLatin1String("time-value")));
+    if (type == QLatin1String("time"))
+        return durationText(attribute(a, QLatin1String("time-value")));
     return paragraphs;
 }
 

@@ -62,7 +62,8 @@ private:
 bool isEncryptedPackage(const QByteArray& file);
 
 inline quint64 cellKey(int sheet, int row, int column) {
-    return (quint64(quint32(sheet)) << 40) | (quint64(quint32(row)) << 16) | quint64(quint16(column));
+    return (quint64(quint32(sheet)) << 40) | (quint64(quint32(row)) << 16) |
+           quint64(quint16(column));
 }
 
 } // namespace mirel::platform::sheets

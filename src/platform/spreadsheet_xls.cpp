@@ -157,13 +157,20 @@ private:
 
 QString errorText(int code) {
     switch (code) {
-    case 0x00: return QStringLiteral("#NULL!");
-    case 0x07: return QStringLiteral("#DIV/0!");
-    case 0x0F: return QStringLiteral("#VALUE!");
-    case 0x17: return QStringLiteral("#REF!");
-    case 0x1D: return QStringLiteral("#NAME?");
-    case 0x24: return QStringLiteral("#NUM!");
-    default: return QStringLiteral("#N/A");
+    case 0x00:
+        return QStringLiteral("#NULL!");
+    case 0x07:
+        return QStringLiteral("#DIV/0!");
+    case 0x0F:
+        return QStringLiteral("#VALUE!");
+    case 0x17:
+        return QStringLiteral("#REF!");
+    case 0x1D:
+        return QStringLiteral("#NAME?");
+    case 0x24:
+        return QStringLiteral("#NUM!");
+    default:
+        return QStringLiteral("#N/A");
     }
 }
 
@@ -276,9 +283,14 @@ void XlsFormulas::read(const QByteArray& file) {
                     pendingRow = row;
                     pendingColumn = column;
                     continue;
-                case 1: text = QString::number(quint8(result[2]) ? 1 : 0); break;
-                case 2: text = errorText(quint8(result[2])); break;
-                default: break; // an empty text
+                case 1:
+                    text = QString::number(quint8(result[2]) ? 1 : 0);
+                    break;
+                case 2:
+                    text = errorText(quint8(result[2]));
+                    break;
+                default:
+                    break; // an empty text
                 }
             } else {
                 double value = 0;
@@ -339,14 +351,19 @@ public:
         if (row >= 0 && column >= 0 && column <= 0xFFFF &&
             freexl_get_cell_value(m_handle, quint32(row), quint16(column), &value) == FREEXL_OK) {
             switch (value.type) {
-            case FREEXL_CELL_INT: return QString::number(value.value.int_value);
-            case FREEXL_CELL_DOUBLE: return numberText(value.value.double_value);
+            case FREEXL_CELL_INT:
+                return QString::number(value.value.int_value);
+            case FREEXL_CELL_DOUBLE:
+                return numberText(value.value.double_value);
             case FREEXL_CELL_TEXT:
-            case FREEXL_CELL_SST_TEXT: return QString::fromUtf8(value.value.text_value);
+            case FREEXL_CELL_SST_TEXT:
+                return QString::fromUtf8(value.value.text_value);
             case FREEXL_CELL_DATE:
             case FREEXL_CELL_DATETIME:
-            case FREEXL_CELL_TIME: return dateText(value.type, value.value.text_value);
-            default: break;
+            case FREEXL_CELL_TIME:
+                return dateText(value.type, value.value.text_value);
+            default:
+                break;
             }
         }
         // FreeXL gives formula cells as empty: their stored result is read from the file.
@@ -363,7 +380,8 @@ private:
     static QString dateText(int type, const char* text) {
         const QString t = QString::fromUtf8(text);
         if (type == FREEXL_CELL_TIME)
-            return dateTimeText(QDate(1899, 12, 30), QTime::fromString(t, QStringLiteral("HH:mm:ss")));
+            return dateTimeText(QDate(1899, 12, 30),
+                                QTime::fromString(t, QStringLiteral("HH:mm:ss")));
         const QDate date = QDate::fromString(t.left(10), QStringLiteral("yyyy-MM-dd"));
         const QTime time = type == FREEXL_CELL_DATETIME
                                ? QTime::fromString(t.mid(11, 8), QStringLiteral("HH:mm:ss"))

@@ -54,12 +54,15 @@ QString readRichText(QXmlStreamReader& r) {
     while (!r.atEnd()) {
         r.readNext();
         if (r.isStartElement()) {
-            if (r.name() == QLatin1String("rPh")) ++phonetic;
+            if (r.name() == QLatin1String("rPh"))
+                ++phonetic;
             else if (r.name() == QLatin1String("t") && phonetic == 0)
                 text += r.readElementText(QXmlStreamReader::IncludeChildElements);
         } else if (r.isEndElement()) {
-            if (r.name() == QLatin1String("rPh")) --phonetic;
-            else if (r.name() == end) break;
+            if (r.name() == QLatin1String("rPh"))
+                --phonetic;
+            else if (r.name() == end)
+                break;
         }
     }
     return text;
@@ -75,21 +78,25 @@ bool isDateFormat(const QString& code) {
             if (c == QLatin1Char('"')) inQuote = false;
             continue;
         }
-        if (c == QLatin1Char('"')) inQuote = true;
-        else if (c == QLatin1Char('\\') || c == QLatin1Char('_') || c == QLatin1Char('*')) ++i;
+        if (c == QLatin1Char('"'))
+            inQuote = true;
+        else if (c == QLatin1Char('\\') || c == QLatin1Char('_') || c == QLatin1Char('*'))
+            ++i;
         else if (c == QLatin1Char('[')) {
             const qsizetype close = code.indexOf(QLatin1Char(']'), i);
             if (close < 0) return false;
             const QString inner = code.mid(i + 1, close - i - 1).toLower();
-            if (!inner.isEmpty() && (inner.at(0) == QLatin1Char('h') || inner.at(0) == QLatin1Char('m') ||
-                                     inner.at(0) == QLatin1Char('s')) &&
+            if (!inner.isEmpty() &&
+                (inner.at(0) == QLatin1Char('h') || inner.at(0) == QLatin1Char('m') ||
+                 inner.at(0) == QLatin1Char('s')) &&
                 inner.count(inner.at(0)) == inner.size())
                 return true;
             i = close;
         } else if (c == QLatin1Char('d') || c == QLatin1Char('m') || c == QLatin1Char('y') ||
                    c == QLatin1Char('h') || c == QLatin1Char('s'))
             return true;
-        else if (c == QLatin1Char(';')) break; // the first section decides
+        else if (c == QLatin1Char(';'))
+            break; // the first section decides
     }
     return false;
 }
@@ -143,7 +150,8 @@ public:
             if (!r.isStartElement()) continue;
             if (r.name() == QLatin1String("workbookPr")) {
                 const QString v = r.attributes().value(QLatin1String("date1904")).toString();
-                m_1904 = v == QLatin1String("1") || v.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0;
+                m_1904 = v == QLatin1String("1") ||
+                         v.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0;
             } else if (r.name() == QLatin1String("sheet")) {
                 QString id;
                 for (const QXmlStreamAttribute& a : r.attributes())
@@ -172,7 +180,8 @@ private:
         QXmlStreamReader r(xml);
         while (!r.atEnd()) {
             r.readNext();
-            if (r.isStartElement() && r.name() == QLatin1String("si")) m_strings.append(readRichText(r));
+            if (r.isStartElement() && r.name() == QLatin1String("si"))
+                m_strings.append(readRichText(r));
         }
     }
 
@@ -192,7 +201,8 @@ private:
                 inXfs = true;
             } else if (inXfs && r.name() == QLatin1String("xf")) {
                 const int id = a.value(QLatin1String("numFmtId")).toInt();
-                m_dateStyles.append(customDate.contains(id) ? customDate.value(id) : isBuiltinDate(id));
+                m_dateStyles.append(customDate.contains(id) ? customDate.value(id)
+                                                            : isBuiltinDate(id));
             }
         }
     }
@@ -255,7 +265,9 @@ private:
             return ok && i >= 0 && i < m_strings.size() ? m_strings.at(i) : QString();
         }
         if (type == QLatin1String("str") || type == QLatin1String("e")) return value;
-        if (type == QLatin1String("b")) return value.trimmed() == QLatin1String("1") ? QStringLiteral("1") : QStringLiteral("0");
+        if (type == QLatin1String("b"))
+            return value.trimmed() == QLatin1String("1") ? QStringLiteral("1")
+                                                         : QStringLiteral("0");
         if (type == QLatin1String("d")) {
             const QDateTime moment = QDateTime::fromString(value.trimmed(), Qt::ISODate);
             if (moment.isValid()) return dateTimeText(moment.date(), moment.time());

@@ -70,7 +70,8 @@ TEST(ImportExcelCommand, ListsAndConvertsOneForm) {
     EXPECT_TRUE(ws.exists(Folder + "/1105_210_2512.xls"));
     EXPECT_EQ(ws.read("DAT/DAT_2512.410/1302.02").section("\r\n", 0, 1),
               "PR_0++\r\n! 0000 410 02 25 12 1302");
-    EXPECT_TRUE(ws.read("LOG_2025_12_410.HTM").contains("<td><b>1302 - Каменский район</b></td></tr>"));
+    EXPECT_TRUE(
+        ws.read("LOG_2025_12_410.HTM").contains("<td><b>1302 - Каменский район</b></td></tr>"));
 
     // A form without settings, and a form with no workbook, are refused.
     for (const char* form : {"510", "999"}) {

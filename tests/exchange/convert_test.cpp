@@ -31,13 +31,32 @@ TEST(ValueToNumber, Table) {
         const char* text;
         const char* number;
     } cases[] = {
-        {"", "0"},          {"   ", "0"},          {"0.1", "0.1"},         {"  42 ", "42"},
-        {"007", "7"},       {"-0", "0"},           {"1E+20", "1E+20"},     {"1e3", "1000"},
-        {"3,5", "3.5"},     {"-3,50", "-3.50"},    {",5", "0"},            {"1 234,5", "1234.5"},
-        {"1 234,5", "1234.5"}, {"12.345,6", "12345.6"}, {"12 345,6 руб.", "12345.6"},
-        {"-", "0"},         {"шт", "0"},           {"-5 шт", "-5"},        {"1.2.3", "12.3"},
-        {"5.", "5"},        {"5,шт", "5"},         {".5", "0.5"},           {"+5 шт", "0"},
-        {"- 7", "-7"},      {"05.06.2005", "0506.2005"}, {"10:30:00", "10"},
+        {"", "0"},
+        {"   ", "0"},
+        {"0.1", "0.1"},
+        {"  42 ", "42"},
+        {"007", "7"},
+        {"-0", "0"},
+        {"1E+20", "1E+20"},
+        {"1e3", "1000"},
+        {"3,5", "3.5"},
+        {"-3,50", "-3.50"},
+        {",5", "0"},
+        {"1 234,5", "1234.5"},
+        {"1 234,5", "1234.5"},
+        {"12.345,6", "12345.6"},
+        {"12 345,6 руб.", "12345.6"},
+        {"-", "0"},
+        {"шт", "0"},
+        {"-5 шт", "-5"},
+        {"1.2.3", "12.3"},
+        {"5.", "5"},
+        {"5,шт", "5"},
+        {".5", "0.5"},
+        {"+5 шт", "0"},
+        {"- 7", "-7"},
+        {"05.06.2005", "0506.2005"},
+        {"10:30:00", "10"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
@@ -60,8 +79,8 @@ TEST(ExcelConvert, SameWorkbookInThreeFormats) {
         EXPECT_EQ(f.ws.readBytes(sectionPath("101", "02")), cp1251Crlf(Section2));
         EXPECT_EQ(f.prompt.messages,
                   (QList<Message>{{platform::Icon::Information,
-                                  "Информация загружена !!!\r\n\r\n" + f.folder() + "/" + name,
-                                  f.ws.file("DAT/DAT_0506.101/1401.03")}}));
+                                   "Информация загружена !!!\r\n\r\n" + f.folder() + "/" + name,
+                                   f.ws.file("DAT/DAT_0506.101/1401.03")}}));
         EXPECT_FALSE(f.ws.exists(f.inFolder(name)));
         EXPECT_TRUE(f.ws.exists(f.inFolder("АРХИВ/2005_06/101/" + name)));
         EXPECT_TRUE(f.browser.opened.isEmpty());
@@ -79,8 +98,8 @@ TEST(ExcelConvert, ControlMarksAndLog) {
     f.addWorkbook("values.xls", "1401_101_0506.xls");
     ASSERT_TRUE(f.start());
     const exchange::ImportJob job{f.session, "2005", "6", true, f.now};
-    const exchange::FormOutcome out = exchange::Cnv_XLS_All(
-        job, "101", {f.folder() + "/1401_101_0506.xls"}, f.prompt, f.browser);
+    const exchange::FormOutcome out =
+        exchange::Cnv_XLS_All(job, "101", {f.folder() + "/1401_101_0506.xls"}, f.prompt, f.browser);
     ASSERT_EQ(out.workbooks.size(), 1);
     EXPECT_TRUE(out.workbooks.first().archived);
     EXPECT_EQ(f.ws.read(sectionPath("101", "01")).section("\r\n", 0, 0), "PR_++");
@@ -98,7 +117,8 @@ TEST(ExcelConvert, ControlMarksAndLog) {
         "2005 г. 9.5.3 )</b><br>\r\n</font>\r\n<hr>\r\n<center>\r\n"
         "<font face='Courier New, Courier'>\r\n<table border>\r\n";
     const QString rows =
-        "<tr>\r\n<td><b>" + QString(75, '_') + "</b></td></tr>\r\n"
+        "<tr>\r\n<td><b>" + QString(75, '_') +
+        "</b></td></tr>\r\n"
         "<tr>\r\n<td><b>1401 - Первый район</b></td></tr>\r\n"
         "<tr>\r\n<td><b>РАЗДЕЛ 1</b></td></tr>\r\n"
         "<tr>\r\n<td><b>РАЗДЕЛ 2</b></td></tr>\r\n"
@@ -148,9 +168,9 @@ TEST(ExcelConvert, BadReferenceWritesNothing) {
         EXPECT_FALSE(out.converted);
         EXPECT_EQ(f.prompt.messages,
                   (QList<Message>{{platform::Icon::None,
-                                  "Ошибка при конвертировании -> \r\n" + c.reason +
-                                      "\r\nссылка на ячейку -> " + QLatin1String(c.reference),
-                                  f.folder() + "/1401_101_0506.xlsx"}}));
+                                   "Ошибка при конвертировании -> \r\n" + c.reason +
+                                       "\r\nссылка на ячейку -> " + QLatin1String(c.reference),
+                                   f.folder() + "/1401_101_0506.xlsx"}}));
         EXPECT_EQ(f.ws.read(sectionPath("101", "01")),
                   "PR_++\r\n! 0000 101 01 05 06 1401\r\n1 1 1 1 1\r\n");
         EXPECT_FALSE(f.ws.exists(sectionPath("101", "02")));
@@ -177,9 +197,9 @@ TEST(ExcelConvert, UnreadableWorkbooksStay) {
         EXPECT_FALSE(convertOne(f, "1401_101_0506.xls").converted);
         EXPECT_EQ(f.prompt.messages,
                   (QList<Message>{{platform::Icon::Error,
-                                  "Ошибка при открытии книги Excel -> " + f.folder() +
-                                      "/1401_101_0506.xls\r\n" + c.reason,
-                                  ""}}));
+                                   "Ошибка при открытии книги Excel -> " + f.folder() +
+                                       "/1401_101_0506.xls\r\n" + c.reason,
+                                   ""}}));
         EXPECT_TRUE(f.ws.exists(f.inFolder("1401_101_0506.xls")));
         EXPECT_FALSE(f.ws.exists("DAT/DAT_0506.101"));
     }
@@ -231,7 +251,8 @@ TEST(ExcelConvert, EmptyBlockAndSectionCounter) {
                                              f.ws.file("DAT/DAT_0506.101/1401.04"),
                                              f.ws.file("DAT/DAT_0506.101/1401.05")}));
     EXPECT_EQ(f.prompt.messages.first().title, f.ws.file("DAT/DAT_0506.101/1401.06"));
-    EXPECT_EQ(f.ws.read("DAT/DAT_0506.101/1401.04"), "PR_? \r\n! 0000 101 04 05 06 1401\r\n1 0\r\n");
+    EXPECT_EQ(f.ws.read("DAT/DAT_0506.101/1401.04"),
+              "PR_? \r\n! 0000 101 04 05 06 1401\r\n1 0\r\n");
 }
 
 // The person stops a long run between two workbooks; an archived workbook of the same name

@@ -27,7 +27,8 @@ struct ImportFixture {
         ws.write("FORM/2005_01.101/101_0501.TXT", "Форма 101\nN_PERIOD 12\n");
         ws.write("FORM/2005_01.102/102_0501.1S", "Показатель;1;\n1\n");
         ws.write("FORM/2005_01.102/102_0501.TXT", "Форма 102\nN_PERIOD 12\n");
-        ws.write("FORM/2005_01.101/101_CNV.1", "C2 D2 E2 F2\nC3 D3 E3 F3\nC4 D4 E4 F4\nC5 D5 E5 F5\n");
+        ws.write("FORM/2005_01.101/101_CNV.1",
+                 "C2 D2 E2 F2\nC3 D3 E3 F3\nC4 D4 E4 F4\nC5 D5 E5 F5\n");
         ws.write("FORM/2005_01.101/101_CNV.2", "B10 C10\nB11 C11\n");
         ws.write("SHIF/shif.txt", "Код Наименование\n1401 Первый район\n1402 Второй район\n");
         ws.mkdir(folderName());

@@ -100,8 +100,8 @@ TEST(ExcelImport, NothingToLoad) {
     EXPECT_EQ(listing.status, exchange::Listing::Status::NoneForPeriod);
     EXPECT_EQ(f.prompt.messages,
               (QList<Message>{{platform::Icon::Error,
-                              "Нет файлов Excel для заданного отчетного периода !!!",
-                              "Отчетный период= 0506"}}));
+                               "Нет файлов Excel для заданного отчетного периода !!!",
+                               "Отчетный период= 0506"}}));
     EXPECT_TRUE(f.ws.exists(f.inFolder("1401_101_0507.xls")));
 }
 

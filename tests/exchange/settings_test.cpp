@@ -50,15 +50,19 @@ TEST(CnvSettings, LoadingFailures) {
     exchange::CnvSettings settings;
     const QString formDir = f.session.dir(core::DirFORM);
 
-    ASSERT_TRUE(exchange::F_A_Cnv_XLS(formDir, f.session.forms, "200506", "101", settings, f.prompt));
+    ASSERT_TRUE(
+        exchange::F_A_Cnv_XLS(formDir, f.session.forms, "200506", "101", settings, f.prompt));
     EXPECT_EQ(settings.basePeriod, "200501");
     EXPECT_EQ(settings.files.size(), 2);
     EXPECT_EQ(settings.sheetNumber(1), 2);
 
-    EXPECT_FALSE(exchange::F_A_Cnv_XLS(formDir, f.session.forms, "200412", "101", settings, f.prompt));
-    EXPECT_FALSE(exchange::F_A_Cnv_XLS(formDir, f.session.forms, "200506", "102", settings, f.prompt));
+    EXPECT_FALSE(
+        exchange::F_A_Cnv_XLS(formDir, f.session.forms, "200412", "101", settings, f.prompt));
+    EXPECT_FALSE(
+        exchange::F_A_Cnv_XLS(formDir, f.session.forms, "200506", "102", settings, f.prompt));
     f.ws.write("FORM/2005_01.101/101_CNV.2", "\n\n");
-    EXPECT_FALSE(exchange::F_A_Cnv_XLS(formDir, f.session.forms, "200506", "101", settings, f.prompt));
+    EXPECT_FALSE(
+        exchange::F_A_Cnv_XLS(formDir, f.session.forms, "200506", "101", settings, f.prompt));
     EXPECT_EQ(f.prompt.messages,
               (QList<Message>{
                   {platform::Icon::Error,
@@ -72,7 +76,8 @@ TEST(CnvSettings, LoadingFailures) {
     // Section numbers have two digits: settings of more than 99 sections are refused.
     f.prompt.clear();
     f.ws.write("FORM/2005_01.101/101_CNV.2", QString("A1\n\n").repeated(99));
-    EXPECT_FALSE(exchange::F_A_Cnv_XLS(formDir, f.session.forms, "200506", "101", settings, f.prompt));
+    EXPECT_FALSE(
+        exchange::F_A_Cnv_XLS(formDir, f.session.forms, "200506", "101", settings, f.prompt));
     EXPECT_EQ(f.prompt.texts(), QStringList{"Ошибка при формировании условий конвертирования -> " +
                                             formDir + "/2005_01.101/101_CNV.2"});
 }

@@ -84,7 +84,8 @@ TEST(Spreadsheet, UnreadableFilesSayWhy) {
 // and so do the bytes of an .xls handed over without a file.
 TEST(Spreadsheet, KindFromContent) {
     test::TempWorkspace ws;
-    ASSERT_TRUE(QFile::copy(Data + QStringLiteral("values.xlsx"), ws.file(QStringLiteral("renamed.xls"))));
+    ASSERT_TRUE(
+        QFile::copy(Data + QStringLiteral("values.xlsx"), ws.file(QStringLiteral("renamed.xls"))));
     auto book = Workbook::open(ws.file(QStringLiteral("renamed.xls")));
     ASSERT_TRUE(book);
     EXPECT_EQ(book->sheet(1)->cellText(1, 2), QStringLiteral("0.1"));
@@ -103,11 +104,20 @@ TEST(Spreadsheet, A1References) {
         int row;
         int column;
     } cases[] = {
-        {"A1", true, 0, 0},          {"c12", true, 11, 2},     {"$C$12", true, 11, 2},
-        {"AA3", true, 2, 26},        {"XFD1048576", true, 1048575, 16383},
-        {"XFE1", false, 0, 0},       {"A1048577", false, 0, 0}, {"A0", false, 0, 0},
-        {"", false, 0, 0},           {"12", false, 0, 0},       {"C", false, 0, 0},
-        {"C12 ", false, 0, 0},       {"C1:C2", false, 0, 0},    {"Ж5", false, 0, 0},
+        {"A1", true, 0, 0},
+        {"c12", true, 11, 2},
+        {"$C$12", true, 11, 2},
+        {"AA3", true, 2, 26},
+        {"XFD1048576", true, 1048575, 16383},
+        {"XFE1", false, 0, 0},
+        {"A1048577", false, 0, 0},
+        {"A0", false, 0, 0},
+        {"", false, 0, 0},
+        {"12", false, 0, 0},
+        {"C", false, 0, 0},
+        {"C12 ", false, 0, 0},
+        {"C1:C2", false, 0, 0},
+        {"Ж5", false, 0, 0},
         {"ABCD1", false, 0, 0},
     };
     for (const auto& c : cases) {

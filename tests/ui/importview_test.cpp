@@ -23,7 +23,8 @@ namespace {
 const QString Folder = QStringLiteral("Загрузка файлов Excel (КодРегиона_ФФФ_ГГММ.XLS)");
 
 QTreeWidgetItem* node(QTreeWidget* tree, const QString& text) {
-    const QList<QTreeWidgetItem*> found = tree->findItems(text, Qt::MatchExactly | Qt::MatchRecursive);
+    const QList<QTreeWidgetItem*> found =
+        tree->findItems(text, Qt::MatchExactly | Qt::MatchRecursive);
     return found.isEmpty() ? nullptr : found.first();
 }
 
