@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include "app/commands.h"
 #include "core/text.h"
 #include "maps/mapdata.h"
@@ -32,8 +34,12 @@ int cmdMap(CommandContext& ctx) {
                            platform::Icon::Error);
         return 1;
     }
-    if (n > result.table.columns) {
-        ctx.prompt.message(QStringLiteral("the table has %1 columns").arg(result.table.columns),
+    // Side-by-side layouts hold more value columns than the query has.
+    qsizetype width = result.table.columns + 2;
+    for (const QStringList& row : result.table.matrix)
+        width = std::max(width, row.size());
+    if (n > width - 2) {
+        ctx.prompt.message(QStringLiteral("the table has %1 columns").arg(width - 2),
                            platform::Icon::Error);
         return 1;
     }
