@@ -1,20 +1,20 @@
 #include "app/commands.h"
 
-#include <cstdio>
 #include <QDate>
+#include <cstdio>
 
 #include "core/periods.h"
 
 namespace mirel::app {
 
-const QList<Command>& commands() {
+const QList<Command>& commands()
+{
     static const QList<Command> table{
         {QStringLiteral("init"), QString(),
          QStringLiteral("write the default configuration when missing and create the folders"),
          cmdInit},
         {QStringLiteral("catalog"), QString(),
-         QStringLiteral(
-             "print the form catalog: form, base period, sections with rows and columns"),
+         QStringLiteral("print the form catalog: form, base period, sections with rows and columns"),
          cmdCatalog},
         {QStringLiteral("register"), QStringLiteral("FFF [--missing]"),
          QStringLiteral("print the register of submitted reports of a form for the period"),
@@ -32,13 +32,16 @@ const QList<Command>& commands() {
     return table;
 }
 
-bool CommandContext::takeFlag(const QString& flag) {
+bool CommandContext::takeFlag(const QString& flag)
+{
     return args.removeAll(flag) > 0;
 }
 
-std::optional<QString> CommandContext::takeOption(const QString& name) {
+std::optional<QString> CommandContext::takeOption(const QString& name)
+{
     const qsizetype i = args.indexOf(name);
-    if (i < 0) return std::nullopt;
+    if (i < 0)
+        return std::nullopt;
     if (i + 1 >= args.size()) {
         usageError = true;
         args.removeAt(i);
@@ -49,9 +52,11 @@ std::optional<QString> CommandContext::takeOption(const QString& name) {
     return value;
 }
 
-bool startSession(CommandContext& ctx, reference::Session& session) {
+bool startSession(CommandContext& ctx, reference::Session& session)
+{
     session.programDir = ctx.workspace;
-    if (reference::F_Global(session, QDate::currentDate(), ctx.prompt) != 0) return false;
+    if (reference::F_Global(session, QDate::currentDate(), ctx.prompt) != 0)
+        return false;
     if (!ctx.period.isEmpty()) {
         session.year = ctx.period.left(4);
         session.month = QString::number(ctx.period.mid(4, 2).toInt());
@@ -59,15 +64,18 @@ bool startSession(CommandContext& ctx, reference::Session& session) {
     return true;
 }
 
-int usage(const Command& command) {
+int usage(const Command& command)
+{
     std::fprintf(stderr, "usage: mirel %s%s%s\n", qPrintable(command.name),
                  command.synopsis.isEmpty() ? "" : " ", command.synopsis.toUtf8().constData());
     return 2;
 }
 
-int usage(const QString& name) {
+int usage(const QString& name)
+{
     for (const Command& c : commands())
-        if (c.name == name) return usage(c);
+        if (c.name == name)
+            return usage(c);
     return 2;
 }
 

@@ -1,12 +1,12 @@
-#include <cstdio>
-#include <memory>
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
-#include <QFileInfo>
 #include <QGuiApplication>
+#include <QFileInfo>
 #include <QStandardPaths>
 #include <QTextStream>
+#include <cstdio>
+#include <memory>
 
 #include "app/commands.h"
 #include "app/treepictures.h"
@@ -17,7 +17,8 @@ using namespace mirel;
 
 namespace {
 
-void printHelp() {
+void printHelp()
+{
     QString text = QStringLiteral(
         "Мирель: workstation for regional statistical reporting.\n\n"
         "usage: mirel [--workspace DIR]                open the workstation window\n"
@@ -28,8 +29,7 @@ void printHelp() {
         "--yes answers the questions of a command with yes.\n\n"
         "commands:\n");
     for (const app::Command& c : app::commands()) {
-        const QString head =
-            c.name + (c.synopsis.isEmpty() ? QString() : QLatin1Char(' ') + c.synopsis);
+        const QString head = c.name + (c.synopsis.isEmpty() ? QString() : QLatin1Char(' ') + c.synopsis);
         text += QStringLiteral("  ") + head.leftJustified(44) + QLatin1Char(' ') + c.summary +
                 QLatin1Char('\n');
     }
@@ -38,22 +38,27 @@ void printHelp() {
 
 // The workspace: the option, else the program's folder when it holds the configuration, else
 // the per-user data folder. Never the current directory by accident.
-QString chooseWorkspace(const QString& option, const QString& programDir) {
-    if (!option.isEmpty()) return QDir::cleanPath(QDir(option).absolutePath());
-    if (QFileInfo::exists(programDir + QLatin1Char('/') + core::IniFileName)) return programDir;
+QString chooseWorkspace(const QString& option, const QString& programDir)
+{
+    if (!option.isEmpty())
+        return QDir::cleanPath(QDir(option).absolutePath());
+    if (QFileInfo::exists(programDir + QLatin1Char('/') + core::IniFileName))
+        return programDir;
     const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     QDir().mkpath(data);
     return data;
 }
 
-int fail(const char* text) {
+int fail(const char* text)
+{
     std::fprintf(stderr, "mirel: %s\n", text);
     return 2;
 }
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     QStringList args;
     for (int i = 1; i < argc; ++i)
         args.append(QString::fromLocal8Bit(argv[i]));
@@ -67,7 +72,8 @@ int main(int argc, char** argv) {
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& a = args.at(i);
         if (a == QLatin1String("--workspace") || a == QLatin1String("--period")) {
-            if (i + 1 >= args.size()) return fail("option needs a value (see mirel --help)");
+            if (i + 1 >= args.size())
+                return fail("option needs a value (see mirel --help)");
             (a == QLatin1String("--workspace") ? workspaceOption : period) = args.at(++i);
         } else if (a == QLatin1String("--yes")) {
             yes = true;
@@ -83,13 +89,14 @@ int main(int argc, char** argv) {
         printHelp();
         return 0;
     }
-    if (!period.isEmpty() &&
-        (period.size() != 6 || !period.at(0).isDigit() || period.toInt() <= 0 ||
-         period.mid(4).toInt() < 1 || period.mid(4).toInt() > 12))
+    if (!period.isEmpty() && (period.size() != 6 || !period.at(0).isDigit() ||
+                              period.toInt() <= 0 || period.mid(4).toInt() < 1 ||
+                              period.mid(4).toInt() > 12))
         return fail("--period takes YYYYMM, for example 200112");
 
     if (commandName.isEmpty()) {
-        if (!commandArgs.isEmpty()) return fail("unknown option (see mirel --help)");
+        if (!commandArgs.isEmpty())
+            return fail("unknown option (see mirel --help)");
         if (!period.isEmpty() || yes)
             return fail("--period and --yes belong to the commands; the window takes its period "
                         "from MIREL_WIN.INI (see mirel --help)");
@@ -99,7 +106,8 @@ int main(int argc, char** argv) {
         QApplication app(argc, argv);
         const QString programDir = QCoreApplication::applicationDirPath();
         const QString workspace = chooseWorkspace(workspaceOption, programDir);
-        if (!QFileInfo(workspace).isDir()) return fail("the workspace folder does not exist");
+        if (!QFileInfo(workspace).isDir())
+            return fail("the workspace folder does not exist");
         // The tree's pictures come with the program; a workspace that cannot take them shows
         // the tree without pictures, with the tree's own message.
         app::writeTreePictures(workspace);
@@ -108,7 +116,8 @@ int main(int argc, char** argv) {
 
     const app::Command* command = nullptr;
     for (const app::Command& c : app::commands())
-        if (c.name == commandName) command = &c;
+        if (c.name == commandName)
+            command = &c;
     if (!command) {
         std::fprintf(stderr, "mirel: unknown command '%s' (see mirel --help)\n",
                      commandName.toUtf8().constData());
@@ -128,9 +137,9 @@ int main(int argc, char** argv) {
     } else {
         application = std::make_unique<QCoreApplication>(argc, argv);
     }
-    const QString workspace =
-        chooseWorkspace(workspaceOption, QCoreApplication::applicationDirPath());
-    if (!QFileInfo(workspace).isDir()) return fail("the workspace folder does not exist");
+    const QString workspace = chooseWorkspace(workspaceOption, QCoreApplication::applicationDirPath());
+    if (!QFileInfo(workspace).isDir())
+        return fail("the workspace folder does not exist");
 
     QTextStream out(stdout);
     out.setEncoding(QStringConverter::Utf8);
@@ -139,6 +148,7 @@ int main(int argc, char** argv) {
     app::CommandContext ctx{workspace, period, commandArgs, prompt, browser, out};
     const int status = command->run(ctx);
     out.flush();
-    if (ctx.usageError) return app::usage(*command);
+    if (ctx.usageError)
+        return app::usage(*command);
     return status;
 }
