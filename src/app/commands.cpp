@@ -28,6 +28,9 @@ const QList<Command>& commands()
         {QStringLiteral("import-excel"), QStringLiteral("[FFF] [--control]"),
          QStringLiteral("list, check and convert the workbooks of the Excel import folder"),
          cmdImportExcel},
+        {QStringLiteral("map"), QStringLiteral("QUERY --column N --name NAME [--png FILE]"),
+         QStringLiteral("prepare the map of a query column in the MAP folder and draw it"), cmdMap,
+         true},
     };
     return table;
 }

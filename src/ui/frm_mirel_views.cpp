@@ -12,6 +12,7 @@
 #include "ui/dataloadingview.h"
 #include "ui/frm_mirel.h"
 #include "ui/importview.h"
+#include "ui/mapview.h"
 #include "ui/querytree.h"
 
 namespace mirel::ui {
@@ -23,6 +24,7 @@ void Frm_mirel::createViews() {
     new DataLoadingView(*this);
     new CatalogView(*this);
     new ImportView(*this);
+    new MapView(*this);
 }
 
 void Frm_mirel::enterView(View view) {
