@@ -41,9 +41,10 @@ const QStringList FormsDec2025{"130 - Сведения о численности
                                Form410, "510 - Сведения об инвестициях в основной капитал",
                                "620 - Сведения о жилищном фонде"};
 const QStringList MenusOfTheQueryView{
-    "mnu_pasp",    "mnu_pasp_calc", "mnu_pasp_open", "mnu_pasp_app", "mnu_pasp_ren", "mnu_pasp_del",
-    "mnu_dir",     "mnu_rr_app",    "mnu_rr_del",    "mnu_rr_ren",   "menu_Import",  "Memu_Serv",
-    "Menu_YYYYMM", "menu_FFF",      "menu_FFF_cod",  "menu_FFF_per", "menu_VV_All",  "mnu_exit"};
+    "mnu_pasp",     "mnu_pasp_calc", "mnu_pasp_open", "mnu_pasp_app", "mnu_pasp_ren",
+    "mnu_pasp_del", "mnu_dir",       "mnu_rr_app",    "mnu_rr_del",   "mnu_rr_ren",
+    "menu_Import",  "menu_XLS",      "Memu_Serv",     "Menu_YYYYMM",  "menu_FFF",
+    "menu_FFF_cod", "menu_FFF_per",  "menu_VV_All",   "mnu_exit"};
 
 // The demo workspace: 23 regions under a heading line (slot 0), two summation files, forms
 // 130, 210, 410 (two versions), 510 (quarterly), 620 (yearly), data for December 2025.
