@@ -259,7 +259,10 @@ QString cellNumber(const QString& text) {
                 return before + QLatin1Char('.') + after;
             return QStringLiteral("0");
         }
-        return platform::numberText(core::Val(compact));
+        // The whole text is one number here: read it at once (Val looks for the longest one).
+        bool ok = false;
+        const double value = compact.toDouble(&ok);
+        return platform::numberText(ok ? value : core::Val(compact));
     }
     return Mod_DD_XLS(t);
 }
@@ -282,10 +285,10 @@ QString Copy_XLS_Arch(const QString& path, const QString& formCode, const QStrin
     for (int n = 0; n < 1000; ++n) {
         const QString target = dir + QLatin1Char('/') + stem +
                                (n == 0 ? QString() : QLatin1Char('_') + QString::number(n)) + ext;
+        // The move itself refuses a name that is taken: only then is the next one tried.
+        if (platform::movePath(path, target)) return target;
         if (platform::pathExists(target)) continue;
-        if (platform::movePath(path, target) ||
-            (platform::copyFile(path, target) && platform::removeFile(path)))
-            return target;
+        if (platform::copyFile(path, target) && platform::removeFile(path)) return target;
         platform::showError(prompt, WriteError, platform::nativePath(target));
         return QString();
     }
