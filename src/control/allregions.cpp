@@ -130,8 +130,7 @@ AllRegionsRun controlAllRegions(const reference::FormCatalog& catalog, const Con
     }
 
     DistinctMessages prompt(outer);
-    const FormRules rules =
-        readFormRules(target.formDir, target.formCode, basePeriod, sectionCount);
+    FormRules rules = readFormRules(target.formDir, target.formCode, basePeriod, sectionCount);
     const QString stem = F_Name_Now(now);
     QString rows;
     platform::Progress progress(prompt, int(due.size()));

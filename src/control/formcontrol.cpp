@@ -135,7 +135,7 @@ FormRules readFormRules(const QString& formDir, const QString& formCode, const Q
 
 FormControl checkForm(const reference::FormCatalog& catalog, const ControlTarget& target,
                       FormSections& sections, const QString& caption, const QDateTime& now,
-                      platform::Prompt& prompt, const FormRules* rules) {
+                      platform::Prompt& prompt, FormRules* rules) {
     FormControl result;
     QString basePeriod;
     int entry = -1;
@@ -153,7 +153,7 @@ FormControl checkForm(const reference::FormCatalog& catalog, const ControlTarget
     for (int n = 1; n <= count; ++n) {
         SectionOutcome outcome;
         outcome.section = n;
-        const RuleFile& ruleFile = rules->sections.at(n - 1);
+        RuleFile& ruleFile = rules->sections[n - 1];
         // A section without rules is neither loaded nor marked.
         if (!ruleFile.exists) {
             result.sections.append(outcome);

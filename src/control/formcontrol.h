@@ -108,7 +108,7 @@ FormRules readFormRules(const QString& formDir, const QString& formCode, const Q
 // whose mark cannot be written. rules, when given, are the form's rule files read before.
 FormControl checkForm(const reference::FormCatalog& catalog, const ControlTarget& target,
                       FormSections& sections, const QString& caption, const QDateTime& now,
-                      platform::Prompt& prompt, const FormRules* rules = nullptr);
+                      platform::Prompt& prompt, FormRules* rules = nullptr);
 
 // The whole-form run ("Формы"): checkForm, then the page is written and opened, even when
 // nothing failed.

@@ -1,6 +1,7 @@
 #include "control/logcontrol.h"
 
 #include <algorithm>
+#include <memory>
 #include <optional>
 #include <QSet>
 
@@ -247,37 +248,59 @@ QString ruleFilePath(const QString& formDir, const QString& formCode, const QStr
            data::sectionNumber(section) + QStringLiteral(".LOG");
 }
 
-ControlRun runRules(const QString& ruleText, const ControlTarget& target,
-                    const SectionCells& current, bool wholeForm, platform::Prompt& prompt,
-                    const QString& ruleFile) {
-    ControlRun run;
-    run.status = ControlRun::Status::Stopped;
+namespace {
+
+// The rules of a rule text ready to be evaluated; nullopt after the message of what stopped them.
+std::optional<RuleSet> prepareRules(const QString& ruleText, const ControlTarget& target,
+                                    const SectionCells& current, platform::Prompt& prompt,
+                                    const QString& ruleFile) {
     // A text file holds no NUL character: a binary file, or one saved as UTF-16, would be read
     // as no rules at all and let every section pass.
     if (ruleText.contains(QChar(0))) {
         prompt.message(QStringLiteral("Файл логического контроля не является текстовым файлом !!!"),
                        platform::Icon::Error, ruleFile);
-        return run;
+        return std::nullopt;
     }
-    const std::optional<RuleSet> rules = Log_A_Str(ruleText, target, current, prompt);
-    if (!rules) return run;
-    if (rules->writtenBlocks == 0) {
+    std::optional<RuleSet> rules = Log_A_Str(ruleText, target, current, prompt);
+    if (rules && rules->writtenBlocks == 0) {
         prompt.message(QStringLiteral("В файле логического контроля нет блоков формул !!!"),
                        platform::Icon::Error, ruleFile);
-        return run;
+        return std::nullopt;
     }
+    return rules;
+}
+
+ControlRun evaluateRules(const RuleSet& rules, const ControlTarget& target,
+                         const SectionCells& current, bool wholeForm, platform::Prompt& prompt) {
+    ControlRun run;
     run.status = ControlRun::Status::Checked;
     // V_A_Sel: the sections the rules need and do not find.
-    for (const Selection& sel : rules->selections)
+    for (const Selection& sel : rules.selections)
         if (!sel.current && !sel.hasData)
             run.missing.append({sel.formCode, sel.section, sel.year, sel.month, sel.path});
     if (wholeForm)
         for (const MissingSection& m : run.missing)
             run.findings.append(incompleteEntry(m));
-    Evaluation evaluation(*rules, target, current, run, prompt);
-    for (const Block& block : rules->blocks)
+    Evaluation evaluation(rules, target, current, run, prompt);
+    for (const Block& block : rules.blocks)
         evaluation.Log_RR_(block);
     return run;
+}
+
+ControlRun stoppedRun() {
+    ControlRun run;
+    run.status = ControlRun::Status::Stopped;
+    return run;
+}
+
+} // namespace
+
+ControlRun runRules(const QString& ruleText, const ControlTarget& target,
+                    const SectionCells& current, bool wholeForm, platform::Prompt& prompt,
+                    const QString& ruleFile) {
+    const std::optional<RuleSet> rules = prepareRules(ruleText, target, current, prompt, ruleFile);
+    if (!rules) return stoppedRun();
+    return evaluateRules(*rules, target, current, wholeForm, prompt);
 }
 
 RuleFile readRuleFile(const QString& path) {
@@ -287,15 +310,30 @@ RuleFile readRuleFile(const QString& path) {
     return file;
 }
 
-ControlRun runRuleFile(const RuleFile& file, const ControlTarget& target,
-                       const SectionCells& current, bool wholeForm, platform::Prompt& prompt) {
+ControlRun runRuleFile(RuleFile& file, const ControlTarget& target, const SectionCells& current,
+                       bool wholeForm, platform::Prompt& prompt) {
     if (!file.exists) return ControlRun();
-    return runRules(file.text, target, current, wholeForm, prompt, file.path);
+    const QString key = target.formCode + QLatin1Char(' ') + QString::number(target.section) +
+                        QLatin1Char(' ') + core::periodCode(target.year, target.month) +
+                        QLatin1Char(' ') + QString::number(current.rows()) + QLatin1Char(' ') +
+                        QString::number(current.columns());
+    if (file.parsed && file.parsedFor == key)
+        return evaluateRules(*file.parsed, target, current, wholeForm, prompt);
+    std::optional<RuleSet> rules = prepareRules(file.text, target, current, prompt, file.path);
+    if (!rules) return stoppedRun();
+    // Rules that read no stored section are the same for every region.
+    const bool regionFree = std::all_of(rules->selections.begin(), rules->selections.end(),
+                                        [](const Selection& s) { return s.current; });
+    if (!regionFree) return evaluateRules(*rules, target, current, wholeForm, prompt);
+    file.parsed = std::make_shared<const RuleSet>(std::move(*rules));
+    file.parsedFor = key;
+    return evaluateRules(*file.parsed, target, current, wholeForm, prompt);
 }
 
 ControlRun Log_RR(const QString& ruleFile, const ControlTarget& target, const SectionCells& current,
                   bool wholeForm, platform::Prompt& prompt) {
-    return runRuleFile(readRuleFile(ruleFile), target, current, wholeForm, prompt);
+    RuleFile file = readRuleFile(ruleFile);
+    return runRuleFile(file, target, current, wholeForm, prompt);
 }
 
 ControlRun LogRR(const reference::FormCatalog& catalog, const ControlTarget& target,

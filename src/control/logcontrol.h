@@ -1,5 +1,7 @@
 #pragma once
 
+#include <memory>
+#include <optional>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -60,16 +62,19 @@ ControlRun runRules(const QString& ruleText, const ControlTarget& target,
                     const QString& ruleFile = QString());
 
 // A rule file as read: its path, whether it exists and its text. A run over many regions reads
-// each rule file once.
+// each rule file once, and when its rules read no stored section (every selection is the section
+// under control) it parses them once for all regions: parsed keeps them for parsedFor.
 struct RuleFile {
     QString path;
     bool exists = false;
     QString text;
+    std::shared_ptr<const RuleSet> parsed;
+    QString parsedFor; // form, section, period and shape of the section they were parsed for
 };
 RuleFile readRuleFile(const QString& path);
 // runRules on a rule file; NoRules when the file does not exist.
-ControlRun runRuleFile(const RuleFile& file, const ControlTarget& target,
-                       const SectionCells& current, bool wholeForm, platform::Prompt& prompt);
+ControlRun runRuleFile(RuleFile& file, const ControlTarget& target, const SectionCells& current,
+                       bool wholeForm, platform::Prompt& prompt);
 // The same reading the file now.
 ControlRun Log_RR(const QString& ruleFile, const ControlTarget& target, const SectionCells& current,
                   bool wholeForm, platform::Prompt& prompt);

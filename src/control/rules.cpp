@@ -13,6 +13,7 @@
 namespace mirel::control {
 
 QString withoutBlanks(const QString& text) {
+    if (!text.contains(QLatin1Char(' ')) && !text.contains(QLatin1Char('\t'))) return text;
     QString t;
     t.reserve(text.size());
     for (QChar c : text)

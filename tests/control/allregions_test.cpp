@@ -118,7 +118,8 @@ TEST(AllRegions, EveryRegionThatSentTheFormGetsItsMarksAndPagesOnlyWithFindings)
         "<tr>\r\n<td><font size=\"2\"><a href=\"07_12_2026_09_05_03_1402.HTM\">1402 - Второй "
         "район</a> : ?? </td></tr>\r\n"
         "<tr>\r\n<td><font size=\"2\"><a href=\"07_12_2026_09_05_03_1404.HTM\">1404 - Четвертый "
-        "район</a> :  ??</td></tr>\r\n"
+        "район</a> :  ?"
+        "?</td></tr>\r\n"
         "<tr>\r\n<td><b>Проверено регионов : 3, с замечаниями : 2</b></td></tr>\r\n"
         "</table>\r\n</font>\r\n</center>\r\n</body>\r\n</html>\r\n");
     const QByteArray written = f.ws.readBytes("TMP/07_12_2026_09_05_03.HTM");
