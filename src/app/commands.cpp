@@ -26,6 +26,9 @@ const QList<Command>& commands()
          QStringLiteral("logical control of a section, of the whole form (state marks written), "
                         "or of the whole form for every region that has sent it"),
          cmdControl},
+        {QStringLiteral("map"), QStringLiteral("QUERY --column N --name NAME [--png FILE]"),
+         QStringLiteral("prepare the map of a query column in the MAP folder and draw it"), cmdMap,
+         true},
     };
     return table;
 }
