@@ -13,16 +13,28 @@ namespace mirel::control {
 namespace {
 
 // Passes every distinct message on once: the same fault of the rules is met in every region.
-// Questions, progress and stop requests go through.
+// Before a message of another region than the last one, the status text names the region the
+// message belongs to. Questions, progress and stop requests go through.
 class DistinctMessages : public platform::Prompt {
 public:
     explicit DistinctMessages(platform::Prompt& inner)
         : m_inner(inner) {}
+    ~DistinctMessages() override {
+        if (!m_statusShown.isEmpty()) m_inner.status(QString());
+    }
 
+    void setRegion(const reference::Region& region) {
+        m_region = QStringLiteral("Логический контроль : ") + region.code + QStringLiteral(" - ") +
+                   region.name;
+    }
     void message(const QString& text, platform::Icon icon, const QString& title) override {
         const QString key = QString::number(int(icon)) + QChar(0) + text + QChar(0) + title;
         if (m_shown.contains(key)) return;
         m_shown.insert(key);
+        if (m_statusShown != m_region) {
+            m_statusShown = m_region;
+            m_inner.status(m_region);
+        }
         m_inner.message(text, icon, title);
     }
     bool askYesNo(const QString& text, const QString& title) override {
@@ -44,6 +56,8 @@ public:
 private:
     platform::Prompt& m_inner;
     QSet<QString> m_shown;
+    QString m_region;
+    QString m_statusShown;
 };
 
 QStringList sectionMarks(const FormControl& form, const StoredForm& stored) {
@@ -135,6 +149,7 @@ AllRegionsRun controlAllRegions(const reference::FormCatalog& catalog, const Con
     QString rows;
     platform::Progress progress(prompt, int(due.size()));
     for (int i = 0; i < due.size(); ++i) {
+        prompt.setRegion(due.at(i));
         RegionRun run;
         run.code = due.at(i).code;
         run.name = due.at(i).name;

@@ -50,9 +50,9 @@ struct AllRegionsRun {
 // it, named after the moment and the region code), and the run ends with a summary page: one
 // row per region with findings or faults, its marks and a link to its page, then the totals.
 // The summary page is opened; the region pages are not. A message met in several regions (a
-// fault of the rules) is shown once. target gives the folders, form and period (its region
-// and section are not used); formName is the text of the form selector ("FFF - title").
-// regionDone, when given, is called after each region.
+// fault of the rules) is shown once; before a message the status text names its region. target
+// gives the folders, form and period (its region and section are not used); formName is the text of
+// the form selector ("FFF - title"). regionDone, when given, is called after each region.
 AllRegionsRun controlAllRegions(const reference::FormCatalog& catalog, const ControlTarget& target,
                                 const reference::Regions& regions, const QString& formName,
                                 const QDateTime& now, platform::Prompt& prompt,

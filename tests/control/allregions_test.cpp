@@ -137,6 +137,8 @@ TEST(AllRegions, AFaultOfTheRulesIsShownOnceAndItsSectionsKeepTheirMarks) {
     const AllRegionsRun run = f.run();
     EXPECT_EQ(f.prompt.messages,
               (QList<Message>{{Icon::Error, "Номер строки = 0 !!!", "Выход !!!"}}));
+    // The status line said which region the message came from, and is cleared at the end.
+    EXPECT_EQ(f.prompt.statuses, (QStringList{"Логический контроль : 1401 - Первый район", ""}));
     ASSERT_EQ(run.regions.size(), 2);
     for (const RegionRun& r : run.regions) {
         EXPECT_EQ(r.marks, (QStringList{"++", "--"}));
