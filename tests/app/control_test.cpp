@@ -182,6 +182,13 @@ TEST(ControlCommand, AnUnreadableRelationFailsAloneAndTheRunGoesOn) {
     const QString page = d.report(r);
     EXPECT_TRUE(page.contains("<td><b><font size=\"2\">// РАЗНЫЕ</b><p><font size=\"2\"></p>"
                               "<p><font size=\"2\">Не выполнено условие : с.1г.1!=с.1г.2</p>"));
+
+    // The control of the section alone: its page, no mark.
+    r = d.control({"210", "1102", "--section", "3"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "error: Script_Control_Eval / Недопустимый символ [1\\1\\1!=1\\1\\2]\n");
+    EXPECT_TRUE(d.report(r).contains("<td><b>210 03 2025 12 1102</b></td></tr>"));
+    EXPECT_EQ(d.mark("DAT_2512.210/1102.03"), "PR_?");
 }
 
 TEST(ControlCommand, DataThatCannotBeReadIsLeftAsItWas) {
