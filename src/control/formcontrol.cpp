@@ -37,13 +37,18 @@ StoredForm::StoredForm(const data::DataKey& key, const reference::CatalogEntry& 
 
 namespace {
 
-// True when the text has a line that the readers take for a data line.
+// True when the text has a line that the readers take for a data line: after blanks and tabs,
+// a digit at the start of a line (lines end at LF).
 bool hasDataLine(const QString& text) {
-    for (const QString& raw : platform::splitFileLines(text)) {
-        QString line = raw;
-        core::Tabs_To_Spaces(line);
-        line = core::LTrim(line);
-        if (!line.isEmpty() && core::isDigit(line.at(0))) return true;
+    bool lineStart = true;
+    for (QChar c : text) {
+        if (c == QLatin1Char('\n')) {
+            lineStart = true;
+        } else if (lineStart && core::isDigit(c)) {
+            return true;
+        } else if (c != QLatin1Char(' ') && c != QLatin1Char('\t')) {
+            lineStart = false;
+        }
     }
     return false;
 }

@@ -108,7 +108,7 @@ std::optional<QString> cellNumber(const QString& cell);
 struct Condition {
     bool holds = false;
     platform::EvalResult error;
-    QString expression; // blanks removed
+    QString expression; // blanks removed; empty when two plain numbers were compared
 };
 Condition evaluateCondition(const QString& left, const QString& relation, const QString& right);
 // "Script_Control_Eval", a line break and the evaluator's description, titled with the

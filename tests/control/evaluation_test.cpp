@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <QRandomGenerator>
 
 #include "control/logcontrol.h"
 #include "fixture.h"
@@ -41,6 +42,40 @@ TEST(Verdicts, DivisionByZeroFailsSilentlyOtherErrorsAreShown) {
     EXPECT_TRUE(v.error);
     EXPECT_EQ(p.messages,
               (QList<Message>{{Icon::Error, "Script_Control_Eval\r\nПереполнение", "0/(1-1)=0"}}));
+}
+
+// Two plain numbers are compared without the evaluator: the verdict must be the evaluator's.
+TEST(Verdicts, PlainNumbersCompareAsTheEvaluatorDoes) {
+    QRandomGenerator random(20261207);
+    const QStringList relations{"=", "<>", "<", ">", "<=", ">="};
+    QStringList numbers{"0",
+                        "-0",
+                        "5",
+                        "-5",
+                        "0.1",
+                        ".1",
+                        "1.",
+                        "0.30000000000000004",
+                        "999999999999999",
+                        "123456.789012345",
+                        "1.45",
+                        "1.5",
+                        "-1.05"};
+    for (int i = 0; i < 300; ++i) {
+        QString n = QString::number(random.bounded(100000));
+        if (i % 3) n.insert(random.bounded(int(n.size()) + 1), '.');
+        if (i % 5 == 0) n.prepend('-');
+        numbers << n;
+    }
+    for (int i = 0; i < 2000; ++i) {
+        const QString l = numbers.at(random.bounded(int(numbers.size())));
+        const QString r = i % 4 ? numbers.at(random.bounded(int(numbers.size()))) : l;
+        const QString rel = relations.at(i % relations.size());
+        const Condition fast = evaluateCondition(l, rel, r);
+        const Condition slow = evaluateCondition("(" + l + ")", rel, "(" + r + ")");
+        EXPECT_EQ(fast.holds, slow.holds) << (l + rel + r).toStdString();
+        EXPECT_EQ(slow.error.errorNumber, 0);
+    }
 }
 
 TEST(Verdicts, RelationsAndValueTexts) {
