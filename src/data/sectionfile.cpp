@@ -268,6 +268,17 @@ QString VV_Memo_Read(const QString& path) {
     return text;
 }
 
+QString VV_Memo_Text(QString fileText) {
+    QString text = core::Trim(fileText);
+    qsizetype end = text.size();
+    while (end > 0 &&
+           !(text.at(end - 1) >= QLatin1Char('0') && text.at(end - 1) <= QLatin1Char('9')))
+        --end;
+    text.truncate(end);
+    text.append(core::CRLF);
+    return text;
+}
+
 std::optional<QString> readFirstLine(const QString& path) {
     const std::optional<QByteArray> head = platform::readFileHead(path, 4096);
     if (!head) return std::nullopt;

@@ -79,6 +79,8 @@ QString VV_Memo_Read(const QString& path);
 // The part of a file's bytes that VV_Memo_Read keeps (before its CR LF): leading blanks and
 // everything after the last digit dropped.
 QByteArrayView memoBytes(QByteArrayView bytes);
+// The same on a file's text already read.
+QString VV_Memo_Text(QString fileText);
 
 // The first line of a file as it stands, up to its first CR or LF (at most 4 KiB); nullopt when
 // the file is missing.
