@@ -61,22 +61,55 @@ qsizetype numberLength(const QString& text, qsizetype i, bool allowComma)
 
 } // namespace
 
+namespace {
+
+// A text that is a plain decimal number as a whole: an optional sign, digits, and a point with
+// digits after it, 15 digits at most. Its value is the digits as a whole number divided by a
+// power of ten; both are exact, so the one rounding of the division gives the nearest double,
+// as the general parse does.
+bool plainDecimal(const QString& text, double& value)
+{
+    static constexpr double powers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                        1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    const qsizetype n = text.size();
+    qsizetype i = 0;
+    const bool negative = n > 0 && text.at(0) == QLatin1Char('-');
+    if (n > 0 && (negative || text.at(0) == QLatin1Char('+')))
+        ++i;
+    qint64 whole = 0;
+    int digits = 0;
+    int decimals = -1;
+    for (; i < n; ++i) {
+        const QChar c = text.at(i);
+        if (isDigit(c)) {
+            if (++digits > 15)
+                return false;
+            whole = whole * 10 + (c.unicode() - '0');
+            if (decimals >= 0)
+                ++decimals;
+        } else if (c == QLatin1Char('.') && decimals < 0 && digits > 0) {
+            decimals = 0;
+        } else {
+            return false;
+        }
+    }
+    if (digits == 0 || decimals == 0)
+        return false;
+    value = double(whole) / powers[decimals < 0 ? 0 : decimals];
+    if (negative)
+        value = -value;
+    return true;
+}
+
+} // namespace
+
 double Val(const QString& text)
 {
-    // Plain digits (region codes, row numbers) are read without the general parse; up to 15
-    // digits the value is exact either way.
-    if (!text.isEmpty() && text.size() <= 15) {
-        double v = 0;
-        bool plain = true;
-        for (QChar c : text) {
-            if (!isDigit(c)) {
-                plain = false;
-                break;
-            }
-            v = v * 10 + (c.unicode() - '0');
-        }
-        if (plain) return v;
-    }
+    // Region codes, row numbers and the values of data files are read without the general
+    // parse.
+    double plain = 0;
+    if (plainDecimal(text, plain))
+        return plain;
     QString compact;
     compact.reserve(text.size());
     for (QChar c : text)

@@ -68,7 +68,8 @@ const CodePage& cp866()
 
 QString decode1251(const QByteArray& bytes) { return cp1251().decode(bytes); }
 
-void decode1251(QByteArrayView bytes, QString& into) {
+void decode1251(QByteArrayView bytes, QString& into)
+{
     const char16_t* table = cp1251().toUnicode.data();
     into.resize(bytes.size());
     QChar* dst = into.data();
@@ -76,9 +77,7 @@ void decode1251(QByteArrayView bytes, QString& into) {
         *dst++ = QChar(table[static_cast<unsigned char>(b)]);
 }
 
-const char16_t* table1251() {
-    return cp1251().toUnicode.data();
-}
+const char16_t* table1251() { return cp1251().toUnicode.data(); }
 QByteArray encode1251(const QString& text) { return cp1251().encode(text); }
 QString decode866(const QByteArray& bytes) { return cp866().decode(bytes); }
 QByteArray encode866(const QString& text) { return cp866().encode(text); }

@@ -1,17 +1,17 @@
 #include "platform/fileio.h"
 
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QMutex>
+#include <QFileInfo>
+#include <QHash>
+#include <QSaveFile>
 #include <algorithm>
 #include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
 #include <limits>
-#include <QDateTime>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QHash>
-#include <QMutex>
-#include <QSaveFile>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -34,37 +34,41 @@ void fileNotFound(FsError* e) { setError(e, 53, QStringLiteral("Файл не н
 void ioError(FsError* e, const QString& what) { setError(e, 57, QStringLiteral("Ошибка ввода/вывода: ") + what); }
 
 // The local bytes of a native path, for the system calls.
-QByteArray local(const QString& native) {
+QByteArray local(const QString& native)
+{
     return QFile::encodeName(native.isEmpty() ? QStringLiteral(".") : native);
 }
 
-bool statNative(const QString& native, struct stat& st) {
+bool statNative(const QString& native, struct stat& st)
+{
     return ::stat(local(native).constData(), &st) == 0;
 }
 
-bool existsNative(const QString& native) {
+bool existsNative(const QString& native)
+{
     struct stat st;
     return statNative(native, st);
 }
 
-bool isDirNative(const QString& native) {
+bool isDirNative(const QString& native)
+{
     struct stat st;
     return statNative(native, st) && S_ISDIR(st.st_mode);
 }
 
 // Only a name with letters (or characters outside ASCII) can be spelt in another case: a name
 // of digits and signs, such as every section data file, is looked up under its own name alone.
-bool mayBeSpeltOtherwise(const QString& name) {
+bool mayBeSpeltOtherwise(const QString& name)
+{
     for (const QChar c : name) {
         const char16_t u = c.unicode();
-        if (u >= 0x80 || (u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z')) return true;
+        if (u >= 0x80 || (u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z'))
+            return true;
     }
     return false;
 }
 
-qint64 nanoseconds(const struct timespec& t) {
-    return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
-}
+qint64 nanoseconds(const struct timespec& t) { return qint64(t.tv_sec) * 1000000000 + t.tv_nsec; }
 
 // Case-insensitive lookups list the folder once; the listing is kept per folder while the
 // folder stays as it was (its modification time), so looking up names that are missing costs
@@ -76,7 +80,8 @@ struct FolderListing {
 
     // File-system time stamps are coarse: a listing taken within a short while after the
     // folder's last change may miss a change made in the same tick, so it is not trusted.
-    bool validFor(qint64 folderModified) const {
+    bool validFor(qint64 folderModified) const
+    {
         return modified == folderModified && listedAt - modified > 200'000'000;
     }
 };
@@ -96,12 +101,15 @@ struct ForgetListingsOnExit {
 
 // The entries of a folder straight from the directory stream: no per-entry look at the disk.
 // Of names that differ only in case the one that sorts first (by exact text) is kept.
-bool readListing(const QString& folder, FolderListing& listing) {
+bool readListing(const QString& folder, FolderListing& listing)
+{
     DIR* dir = ::opendir(local(folder).constData());
-    if (!dir) return false;
+    if (!dir)
+        return false;
     while (const struct dirent* entry = ::readdir(dir)) {
         const char* n = entry->d_name;
-        if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0))) continue;
+        if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0)))
+            continue;
         const QString name = QFile::decodeName(n);
         const QString key = name.toUpper();
         auto it = listing.byUpperName.find(key);
@@ -116,9 +124,11 @@ bool readListing(const QString& folder, FolderListing& listing) {
 
 QString findInFolder(const QString& folder, const QString& name)
 {
-    if (!mayBeSpeltOtherwise(name)) return QString();
+    if (!mayBeSpeltOtherwise(name))
+        return QString();
     struct stat st;
-    if (!statNative(folder, st) || !S_ISDIR(st.st_mode)) return QString();
+    if (!statNative(folder, st) || !S_ISDIR(st.st_mode))
+        return QString();
     const qint64 modified = nanoseconds(st.st_mtim);
     QMutexLocker lock(&g_listingMutex);
     auto it = g_listings.find(folder);
@@ -126,7 +136,8 @@ QString findInFolder(const QString& folder, const QString& name)
         FolderListing listing;
         listing.modified = modified;
         listing.listedAt = QDateTime::currentMSecsSinceEpoch() * 1000000;
-        if (!readListing(folder, listing)) return QString();
+        if (!readListing(folder, listing))
+            return QString();
         it = g_listings.insert(folder, listing);
     }
     return it->byUpperName.value(name.toUpper());
@@ -149,7 +160,8 @@ struct LocalName {
 
     LocalName(const LocalName&) = delete;
     LocalName& operator=(const LocalName&) = delete;
-    explicit LocalName(const QString& name) {
+    explicit LocalName(const QString& name)
+    {
         const qsizetype n = name.size();
         if (n < qsizetype(sizeof small)) {
             bool ascii = true;
@@ -171,10 +183,12 @@ struct LocalName {
 
 // Opens a regular file for reading, relative to a folder descriptor (AT_FDCWD for a path).
 // -1 when there is no such name, -2 when it is no regular file or cannot be read.
-int openRegularAt(int dirfd, const char* name, qint64* size) {
+int openRegularAt(int dirfd, const char* name, qint64* size)
+{
     // Not blocking on a named pipe: it is no file and is refused below.
     const int fd = ::openat(dirfd, name, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return errno == ENOENT || errno == ENOTDIR ? -1 : -2;
+    if (fd < 0)
+        return errno == ENOENT || errno == ENOTDIR ? -1 : -2;
     struct stat st;
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
@@ -186,36 +200,44 @@ int openRegularAt(int dirfd, const char* name, qint64* size) {
 
 // Opens a regular file for reading under the name as written, else under the name found
 // without regard to case. Negative when there is no such file.
-int openRegular(const QString& path, qint64* size) {
+int openRegular(const QString& path, qint64* size)
+{
     const QString native = nativePath(path);
     const int fd = openRegularAt(AT_FDCWD, local(native).constData(), size);
-    if (fd != -1) return fd;
+    if (fd != -1)
+        return fd;
     const QString resolved = resolvePath(path);
-    if (resolved == native) return -1;
+    if (resolved == native)
+        return -1;
     return openRegularAt(AT_FDCWD, local(resolved).constData(), size);
 }
 
 // Reads up to limit bytes (everything for a negative limit) into the buffer, reusing its
 // memory: the size the file had when it was opened, or, when that is not known (special files
 // say 0), up to its end. False on a read error.
-bool readOpen(int fd, qint64 size, qint64 limit, QByteArray& into) {
+bool readOpen(int fd, qint64 size, qint64 limit, QByteArray& into)
+{
     const bool sized = size > 0;
     qint64 want = sized ? size : 4096;
-    if (limit >= 0) want = std::min(want, limit);
+    if (limit >= 0)
+        want = std::min(want, limit);
     into.resize(qsizetype(want));
     qint64 done = 0;
     while (done < qint64(into.size())) {
         const ssize_t r = ::read(fd, into.data() + done, size_t(into.size() - done));
-        if (r < 0 && errno == EINTR) continue;
+        if (r < 0 && errno == EINTR)
+            continue;
         if (r < 0) {
             into.clear();
             return false;
         }
-        if (r == 0) break;
+        if (r == 0)
+            break;
         done += r;
         if (!sized && done == qint64(into.size()) && (limit < 0 || done < limit)) {
             qint64 more = std::max<qint64>(4096, done);
-            if (limit >= 0) more = std::min(more, limit - done);
+            if (limit >= 0)
+                more = std::min(more, limit - done);
             into.resize(qsizetype(done + more));
         }
     }
@@ -240,7 +262,8 @@ bool hasDrivePrefix(const QString& path)
 QString resolvePath(const QString& path)
 {
     const QString native = nativePath(path);
-    if (native.isEmpty() || existsNative(native)) return native;
+    if (native.isEmpty() || existsNative(native))
+        return native;
     // Mostly the folder exists as written and only the last name is missing or spelt
     // otherwise: one look at the folder instead of one per level.
     const qsizetype slash = native.lastIndexOf(QLatin1Char('/'));
@@ -274,30 +297,37 @@ QString resolvePath(const QString& path)
     return current;
 }
 
-bool pathExists(const QString& path) {
+bool pathExists(const QString& path)
+{
     return existsNative(nativePath(path)) || existsNative(resolvePath(path));
 }
 
-bool fileExists(const QString& path) {
+bool fileExists(const QString& path)
+{
     struct stat st;
-    if (statNative(nativePath(path), st)) return S_ISREG(st.st_mode);
+    if (statNative(nativePath(path), st))
+        return S_ISREG(st.st_mode);
     return statNative(resolvePath(path), st) && S_ISREG(st.st_mode);
 }
 
-bool dirExists(const QString& path) {
+bool dirExists(const QString& path)
+{
     struct stat st;
-    if (statNative(nativePath(path), st)) return S_ISDIR(st.st_mode);
+    if (statNative(nativePath(path), st))
+        return S_ISDIR(st.st_mode);
     return statNative(resolvePath(path), st) && S_ISDIR(st.st_mode);
 }
 
 std::optional<QByteArray> readFileBytes(const QString& path)
 {
     QByteArray bytes;
-    if (!readFileBytes(path, bytes)) return std::nullopt;
+    if (!readFileBytes(path, bytes))
+        return std::nullopt;
     return bytes;
 }
 
-bool readFileBytes(const QString& path, QByteArray& into) {
+bool readFileBytes(const QString& path, QByteArray& into)
+{
     qint64 size = 0;
     const int fd = openRegular(path, &size);
     if (fd < 0) {
@@ -309,29 +339,36 @@ bool readFileBytes(const QString& path, QByteArray& into) {
     return ok;
 }
 
-std::optional<QByteArray> readFileHead(const QString& path, qint64 limit) {
+std::optional<QByteArray> readFileHead(const QString& path, qint64 limit)
+{
     qint64 size = 0;
     const int fd = openRegular(path, &size);
-    if (fd < 0) return std::nullopt;
+    if (fd < 0)
+        return std::nullopt;
     QByteArray bytes;
     const bool ok = readOpen(fd, size, limit, bytes);
     ::close(fd);
-    if (!ok) return std::nullopt;
+    if (!ok)
+        return std::nullopt;
     return bytes;
 }
 
 FolderFiles::FolderFiles(const QString& folder)
-    : m_path(resolvePath(folder)) {
+    : m_path(resolvePath(folder))
+{
     m_fd = ::open(local(m_path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     // Without a descriptor to spare, the files are opened by their paths.
     m_exists = m_fd >= 0 || isDirNative(m_path);
 }
 
-FolderFiles::~FolderFiles() {
-    if (m_fd >= 0) ::close(m_fd);
+FolderFiles::~FolderFiles()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
 }
 
-bool FolderFiles::read(const QString& name, QByteArray& into, qint64 limit) {
+bool FolderFiles::read(const QString& name, QByteArray& into, qint64 limit)
+{
     if (!m_exists) {
         into.clear();
         return false;
@@ -350,7 +387,8 @@ bool FolderFiles::read(const QString& name, QByteArray& into, qint64 limit) {
     int fd = openName(name);
     if (fd < 0 && (errno == ENOENT || errno == ENOTDIR)) {
         const QString match = findInFolder(m_path, name);
-        if (!match.isEmpty() && match != name) fd = openName(match);
+        if (!match.isEmpty() && match != name)
+            fd = openName(match);
     }
     if (fd < 0) {
         into.clear();
@@ -379,7 +417,8 @@ bool FolderFiles::read(const QString& name, QByteArray& into, qint64 limit) {
         into.resize(qsizetype(r));
     }
     ::close(fd);
-    if (!ok) into.clear();
+    if (!ok)
+        into.clear();
     return ok;
 }
 
@@ -539,21 +578,34 @@ bool makeDir(const QString& path, FsError* error)
     return true;
 }
 
-QStringList listDirs(const QString& dir)
+// The names of the folders (dirs true) or of everything else in a folder, straight from the
+// directory stream: only a link, or an entry of a file system that does not tell the kind, is
+// looked at on the disk. A link counts as what it points to; a dangling one as a file.
+QStringList listEntries(const QString& dir, bool dirs)
 {
-    QDir d(resolvePath(dir));
-    if (!d.exists())
+    DIR* d = ::opendir(local(resolvePath(dir)).constData());
+    if (!d)
         return {};
-    return sortedNames(d.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden));
+    QStringList names;
+    while (const struct dirent* entry = ::readdir(d)) {
+        const char* n = entry->d_name;
+        if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0)))
+            continue;
+        bool isDir = entry->d_type == DT_DIR;
+        if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
+            struct stat st;
+            isDir = ::fstatat(::dirfd(d), n, &st, 0) == 0 && S_ISDIR(st.st_mode);
+        }
+        if (isDir == dirs)
+            names.append(QFile::decodeName(n));
+    }
+    ::closedir(d);
+    return sortedNames(names);
 }
 
-QStringList listFiles(const QString& dir)
-{
-    QDir d(resolvePath(dir));
-    if (!d.exists())
-        return {};
-    return sortedNames(d.entryList(QDir::Files | QDir::Hidden | QDir::System));
-}
+QStringList listDirs(const QString& dir) { return listEntries(dir, true); }
+
+QStringList listFiles(const QString& dir) { return listEntries(dir, false); }
 
 bool removeFile(const QString& path, FsError* error)
 {

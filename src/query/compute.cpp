@@ -266,6 +266,34 @@ std::optional<QString> codRegion(const QStringList& lines, const reference::Regi
     return code;
 }
 
+// The expression ranked by the RANG( or IND( of a formula; nullopt without one, or when it is
+// not closed or empty.
+std::optional<QString> rankExpression(const QString& text) {
+    qsizetype pos = text.indexOf(QStringLiteral("RANG("));
+    qsizetype length = 5;
+    if (pos < 0) {
+        pos = text.indexOf(QStringLiteral("IND("));
+        length = 4;
+    }
+    if (pos < 0) return std::nullopt;
+    const QString after = text.mid(pos + length);
+    const qsizetype close = after.lastIndexOf(QLatin1Char(')'));
+    if (close < 0 || core::Trim(after.left(close)).isEmpty()) return std::nullopt;
+    return after.left(close);
+}
+
+// A prompt that tells nothing: for looking ahead at what a later step will report itself.
+class SilentPrompt : public platform::Prompt {
+public:
+    void message(const QString&, platform::Icon = platform::Icon::None,
+                 const QString& = QString()) override {}
+    bool askYesNo(const QString&, const QString& = QString()) override { return false; }
+    bool askOkCancel(const QString&, const QString& = QString()) override { return false; }
+    std::optional<QString> inputBox(const QString&, const QString&, const QString&) override {
+        return std::nullopt;
+    }
+};
+
 // RANG( and IND( of a formula: the place of the region's value of the expression among the
 // values of all regions of the classifier. False when the run is to stop.
 bool replaceRankFunction(QString& text, const QString& region,
@@ -333,18 +361,19 @@ std::optional<RowPrep> prepareRows(QList<RowBlock> blocks, const ReferenceTable&
     resolvePeriods(prep.refs, forms, periodOf(c.session));
     const FormulaContext ctx = contextFor(c, prep.refs);
     const QList<reference::Region> regions = regionList(defaults);
-    {
-        // Each RANG( or IND( runs over every region: the files are read once for all of them.
-        struct KeepFiles {
-            DataCache& cache;
-            ~KeepFiles() { cache.keepEverything(false); }
-        } keep{c.cache};
-        c.cache.keepEverything(true);
-        for (RowBlock& block : blocks)
-            for (Formula& f : block.formulas)
-                if (!replaceRankFunction(f.text, region, regions, prep.refs, c, ctx))
-                    return std::nullopt;
-    }
+    // Each RANG( or IND( runs over every region: the cells they read are kept from the first
+    // run, so that each file is read once for all of them (errors are told by the runs).
+    for (const RowBlock& block : blocks)
+        for (const Formula& f : block.formulas)
+            if (const auto expression = rankExpression(f.text)) {
+                SilentPrompt silent;
+                if (const auto parts = tokenise(*expression, prep.refs, forms, false, silent))
+                    ctx.keepCellsOf(*parts);
+            }
+    for (RowBlock& block : blocks)
+        for (Formula& f : block.formulas)
+            if (!replaceRankFunction(f.text, region, regions, prep.refs, c, ctx))
+                return std::nullopt;
     for (const RowBlock& block : blocks) {
         auto formulas = compile(block.formulas, prep.refs, c);
         if (!formulas) return std::nullopt;

@@ -247,8 +247,66 @@ const DataFile& DataCache::file(Section& section, int region) {
         ++m_count;
         slot =
             read(*section.folder, data::sectionFileName(m_regionCodes.at(region), section.number));
+        if (!section.cells.isEmpty()) takeCells(section, region, *slot);
     }
     return *slot;
+}
+
+void DataCache::keepCell(Section& section, const QString& row, int column) {
+    const QPair<QString, int> cell(row, column);
+    if (!section.cells.contains(cell)) section.cells.append(cell);
+}
+
+void DataCache::takeCells(Section& section, int region, const DataFile& file) {
+    if (section.cellRecords.size() <= size_t(region))
+        section.cellRecords.resize(m_regionCodes.size(), -1);
+    qint32& record = section.cellRecords[size_t(region)];
+    if (record != -1) return;
+    if (!file.exists) {
+        record = -2;
+        return;
+    }
+    QByteArray& bytes = section.cellBytes;
+    // Beyond what an offset holds, cells are no longer taken: the files are read instead.
+    if (bytes.size() > std::numeric_limits<qint32>::max() / 2) return;
+    record = qint32(bytes.size());
+    const auto appendNumber = [&bytes](qint32 n) {
+        bytes.append(reinterpret_cast<const char*>(&n), sizeof n);
+    };
+    appendNumber(qint32(section.cells.size()));
+    for (const auto& [row, column] : section.cells) {
+        const QByteArrayView v = file.rawValue(row, column);
+        appendNumber(qint32(v.size()));
+        bytes.append(v.data(), v.size());
+    }
+}
+
+bool DataCache::hasCells(const Section& section, int region) const {
+    return section.cellRecords.size() > size_t(region) && section.cellRecords[size_t(region)] != -1;
+}
+
+bool DataCache::keptCell(const Section& section, int region, const QString& row, int column,
+                         QByteArrayView& value, bool& exists) const {
+    if (!hasCells(section, region)) return false;
+    const qint32 record = section.cellRecords[size_t(region)];
+    exists = record != -2;
+    if (!exists) return true;
+    const qsizetype index = section.cells.indexOf(QPair<QString, int>(row, column));
+    if (index < 0) return false;
+    const char* at = section.cellBytes.constData() + record;
+    const auto number = [&at] {
+        qint32 n;
+        std::memcpy(&n, at, sizeof n);
+        at += sizeof n;
+        return n;
+    };
+    // Cells wanted after the record was made are not in it.
+    if (index >= number()) return false;
+    for (qsizetype i = 0; i < index; ++i)
+        at += number();
+    const qint32 length = number();
+    value = QByteArrayView(at, length);
+    return true;
 }
 
 void DataCache::keepRegion(int region) {
@@ -257,19 +315,8 @@ void DataCache::keepRegion(int region) {
     m_recent.removeOne(region);
 }
 
-void DataCache::keepEverything(bool keep) {
-    if (m_keepEverything == keep) return;
-    m_keepEverything = keep;
-    if (keep) return;
-    for (int region = 0; region < int(m_keptForGood.size()); ++region)
-        if (!m_keptForGood[size_t(region)]) release(region);
-    m_recent.clear();
-}
-
 void DataCache::touch(int region) {
-    if (m_keepEverything || m_keptForGood[size_t(region)] ||
-        (!m_recent.isEmpty() && m_recent.last() == region))
-        return;
+    if (m_keptForGood[size_t(region)] || (!m_recent.isEmpty() && m_recent.last() == region)) return;
     m_recent.removeOne(region);
     m_recent.append(region);
     while (m_recent.size() > KeptRegions)

@@ -7,6 +7,7 @@
 #include <QByteArrayView>
 #include <QHash>
 #include <QList>
+#include <QPair>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
@@ -79,6 +80,14 @@ public:
         Folder* folder = nullptr;
         int number = 0;
         std::vector<DataFile*> files;
+        // Cells taken from every file of the section as it is read, by region, so that a run
+        // over all regions after another one needs no file again (RANG( and IND(): the cells
+        // wanted (row, column), and per region where its values lie in cellBytes (-1 none
+        // taken, -2 no file). A record holds its number of cells, then each value's length
+        // and bytes.
+        QList<QPair<QString, int>> cells;
+        std::vector<qint32> cellRecords;
+        QByteArray cellBytes;
     };
     struct Folder {
         QString path;                                 // as written
@@ -100,9 +109,15 @@ public:
     const DataFile& file(Section& section, int region);
     // Keeps the files of a region for the whole computation (a region named in a formula).
     void keepRegion(int region);
-    // While on, every file read is kept: a run over all regions that is followed by others
-    // over the same files (RANG( and IND() reads each file once. Turning it off lets them go.
-    void keepEverything(bool keep);
+    // Wants a cell of every file of the section: it is taken from each file as the file is
+    // read, and kept when the file is let go.
+    void keepCell(Section& section, const QString& row, int column);
+    // A kept cell of a region's file: true when it was taken (exists false when there is no
+    // file), with the bytes of the value.
+    bool keptCell(const Section& section, int region, const QString& row, int column,
+                  QByteArrayView& value, bool& exists) const;
+    // Whether the wanted cells of a region's file were taken.
+    bool hasCells(const Section& section, int region) const;
     // The number of readings of files (missing ones included).
     int size() const { return m_count; }
 
@@ -110,12 +125,12 @@ private:
     DataFile* read(Folder& folder, const QString& name);
     void touch(int region);
     void release(int region);
+    void takeCells(Section& section, int region, const DataFile& file);
 
     // Regions whose files are kept, most recent last; and the regions kept for good.
     static constexpr int KeptRegions = 2;
     QList<int> m_recent;
     std::vector<bool> m_keptForGood;
-    bool m_keepEverything = false;
 
     std::deque<DataFile> m_files;   // stable addresses for the lists of the sections
     std::vector<DataFile*> m_spare; // files let go, their memory reused by the next readings

@@ -311,7 +311,7 @@ std::optional<QList<Part>> tokenise(const QString& formula, const ReferenceTable
     return parts;
 }
 
-const DataFile& FormulaContext::dataFile(const Part& part, const QString& region) const {
+DataCache::Section& FormulaContext::sectionOf(const Part& part) const {
     if (m_sources.size() != refs->size()) m_sources = QList<Source>(refs->size());
     Source& source = m_sources[part.ref];
     if (!source.section) {
@@ -320,11 +320,16 @@ const DataFile& FormulaContext::dataFile(const Part& part, const QString& region
             data::periodDataDir(datDir, ref.resolvedYear, ref.resolvedMonth, ref.form),
             ref.sectionNo);
     }
+    return *source.section;
+}
+
+int FormulaContext::regionOf(const Part& part, const QString& region) const {
+    DataCache::Section& section = sectionOf(part);
     if (!part.region.isEmpty()) {
         // A region named in the formula is read for every row: its files stay.
         const int number = cache->regionNumber(part.region);
         cache->keepRegion(number);
-        return cache->file(*source.section, number);
+        return number;
     }
     if (m_regionNumber < 0 || m_region != region) {
         m_region = region;
@@ -332,13 +337,20 @@ const DataFile& FormulaContext::dataFile(const Part& part, const QString& region
         // The region's files of the references met so far are read together: readings one
         // after another go quicker than readings between evaluations.
         for (DataCache::Section* s : m_regionSections)
-            cache->file(*s, m_regionNumber);
+            if (!cache->hasCells(*s, m_regionNumber)) cache->file(*s, m_regionNumber);
     }
+    Source& source = m_sources[part.ref];
     if (!source.forRegion) {
         source.forRegion = true;
-        if (!m_regionSections.contains(source.section)) m_regionSections.append(source.section);
+        if (!m_regionSections.contains(&section)) m_regionSections.append(&section);
     }
-    return cache->file(*source.section, m_regionNumber);
+    return m_regionNumber;
+}
+
+void FormulaContext::keepCellsOf(const QList<Part>& parts) const {
+    for (const Part& part : parts)
+        if (part.ref >= 0 && !part.grid && part.region.isEmpty())
+            cache->keepCell(sectionOf(part), part.row, part.columnNo);
 }
 
 QStringView FormulaContext::value(const Part& part, const QString& region) const {
@@ -357,9 +369,19 @@ QStringView FormulaContext::value(const Part& part, const QString& region) const
         m_value = core::Trim(grid->cell(row, part.columnNo));
         return m_value.isEmpty() ? QStringView(u"0") : QStringView(m_value);
     }
-    const DataFile& file = dataFile(part, region);
+    DataCache::Section& section = sectionOf(part);
+    const int number = regionOf(part, region);
+    const bool rowOfGrid = grid && part.row.contains(QLatin1Char('I'));
+    QByteArrayView kept;
+    bool exists = true;
+    if (!rowOfGrid && cache->keptCell(section, number, part.row, part.columnNo, kept, exists)) {
+        if (!exists) return u"-";
+        platform::decode1251(kept, m_value);
+        return m_value;
+    }
+    const DataFile& file = cache->file(section, number);
     if (!file.exists) return u"-";
-    if (grid && part.row.contains(QLatin1Char('I'))) {
+    if (rowOfGrid) {
         // In the entry mode "I" is the row being computed, also in other sections.
         const reference::SectionStructure* s = refs->at(part.ref).structure(*forms);
         const QString row = s && gridRow >= 1 && gridRow <= s->rows.size()

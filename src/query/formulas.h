@@ -75,6 +75,9 @@ struct FormulaContext {
     // The value of a reference for a region: "-" for a missing data file, "0" for a missing row
     // or column, else the text of the field. The text stays valid until the next call.
     QStringView value(const Part& part, const QString& region) const;
+    // The cells these parts read are taken from every file as it is read and kept: a run over
+    // all regions that is followed by others over the same files reads each file once.
+    void keepCellsOf(const QList<Part>& parts) const;
 
 private:
     // Per reference, found on its first use: the section its data files belong to, and whether
@@ -83,7 +86,9 @@ private:
         DataCache::Section* section = nullptr;
         bool forRegion = false;
     };
-    const DataFile& dataFile(const Part& part, const QString& region) const;
+    DataCache::Section& sectionOf(const Part& part) const;
+    // The number of the region a part is read for.
+    int regionOf(const Part& part, const QString& region) const;
 
     mutable QList<Source> m_sources;
     mutable QList<DataCache::Section*> m_regionSections;

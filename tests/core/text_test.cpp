@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <QRandomGenerator>
+
 #include "core/lists.h"
 #include "core/text.h"
 #include "recorderprompt.h"
@@ -109,6 +112,22 @@ TEST(Text, ValReadsTheLeadingNumber)
     EXPECT_EQ(Val(QStringLiteral("999999999999999")), 999999999999999.0);
     EXPECT_EQ(Val(QStringLiteral("12345678901234567")), 12345678901234567.0);
     EXPECT_EQ(Val(QStringLiteral("1 000")), 1000.0);
+    EXPECT_EQ(Val(QStringLiteral("5.")), 5.0);
+    EXPECT_EQ(Val(QStringLiteral(".5")), 0.5);
+    EXPECT_EQ(Val(QStringLiteral("+7")), 7.0);
+    EXPECT_TRUE(std::signbit(Val(QStringLiteral("-0"))));
+    // Decimal texts of up to 15 digits and more read to the same double as the general parse,
+    // to the last bit.
+    QRandomGenerator random(20251208);
+    for (int i = 0; i < 20000; ++i) {
+        QString digits = QString::number(random.generate64() % 10000000000000000000ULL);
+        digits.truncate(1 + int(random.bounded(18)));
+        const int point = int(random.bounded(int(digits.size()) + 1));
+        QString text = (random.bounded(3) == 0 ? QStringLiteral("-") : QString()) + digits;
+        if (point < digits.size())
+            text.insert(text.size() - digits.size() + point + 1, '.');
+        ASSERT_EQ(Val(text), text.toDouble()) << text.toStdString();
+    }
     EXPECT_TRUE(IsNumeric(QStringLiteral(" 12 ")));
     EXPECT_TRUE(IsNumeric(QStringLiteral("1,5")));
     EXPECT_FALSE(IsNumeric(QStringLiteral("ab")));

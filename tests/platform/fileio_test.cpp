@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -54,7 +55,8 @@ TEST(FileIo, ANewFileInAListedFolderIsFoundAtOnce)
     EXPECT_TRUE(fileExists(ws.file("D/a.TXT")));
 }
 
-TEST(FileIo, AFolderChangedByAnotherProgramIsListedAgain) {
+TEST(FileIo, AFolderChangedByAnotherProgramIsListedAgain)
+{
     TempWorkspace ws;
     ws.write("D/one.txt", "1");
     EXPECT_FALSE(fileExists(ws.file("D/TWO.TXT"))); // lists D
@@ -72,7 +74,8 @@ TEST(FileIo, AFolderChangedByAnotherProgramIsListedAgain) {
     EXPECT_EQ(resolvePath(ws.file("D/1200.01")), ws.file("D/1200.01"));
 }
 
-TEST(FileIo, OnlyRegularFilesAreReadAndHeadsAreCut) {
+TEST(FileIo, OnlyRegularFilesAreReadAndHeadsAreCut)
+{
     TempWorkspace ws;
     ws.writeBytes("Data/a.txt", "0123456789");
     QByteArray buffer("old contents");
@@ -158,6 +161,39 @@ TEST(FileIo, ListingsAreSortedWithoutRegardToCase)
     EXPECT_EQ(listFiles(ws.path()), (QStringList{"A.psp", "a.psp", "b.psp", "c.PSP"}));
     EXPECT_EQ(listDirs(ws.path()), (QStringList{"alpha", "Zeta"}));
     EXPECT_TRUE(listFiles(ws.file("none")).isEmpty());
+}
+
+TEST(FileIo, ListingsTakeEveryKindOfEntryAsTheFolderObjectDoes)
+{
+    // Links to files and folders, a dangling link, a pipe, hidden names: each lands where the
+    // folder object of the toolkit puts it.
+    TempWorkspace ws;
+    ws.write("D/plain.txt", "x");
+    ws.write("D/.hidden", "x");
+    ws.mkdir("D/Sub");
+    ws.mkdir("D/.sub");
+    const auto link = [&](const char* target, const char* name) {
+        ASSERT_EQ(::symlink(target, QFile::encodeName(ws.file(name)).constData()), 0);
+    };
+    link("plain.txt", "D/to-file");
+    link("Sub", "D/to-dir");
+    link("nowhere", "D/dangling");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(ws.file("D/pipe")).constData(), 0600), 0);
+    const QDir d(ws.file("D"));
+    const auto sorted = [](QStringList names) {
+        std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
+            const int c = a.compare(b, Qt::CaseInsensitive);
+            return c != 0 ? c < 0 : a < b;
+        });
+        return names;
+    };
+    EXPECT_EQ(listFiles(ws.file("d")),
+              sorted(d.entryList(QDir::Files | QDir::Hidden | QDir::System)));
+    EXPECT_EQ(listDirs(ws.file("d")),
+              sorted(d.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden)));
+    EXPECT_EQ(listFiles(ws.file("D")),
+              (QStringList{".hidden", "dangling", "pipe", "plain.txt", "to-file"}));
+    EXPECT_EQ(listDirs(ws.file("D")), (QStringList{".sub", "Sub", "to-dir"}));
 }
 
 TEST(FileIo, MoveAndCopyNeverOverwrite)

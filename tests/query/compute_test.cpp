@@ -203,6 +203,32 @@ TEST(RowTable, RangAndIndFunctionsPlaceTheRegionAmongAll) {
     EXPECT_EQ(f.prompt.texts(), QStringList{"Не определено задание на ранжирование -> RANG()"});
 }
 
+TEST(RowTable, RankFunctionsOverTheSameFilesReadEachFileOnce) {
+    QueryFixture f;
+    threeRegions(f);
+    f.data("101", "2512", "1300", 1, {"1 40 9 0", "2 5 5 5"});
+    f.data("101", "2512", "1100", 2, {"1 1 1 1"});
+    // Four runs over all regions, three of them over the same section; the rows after them.
+    const QStringList lines{"1: 101 1",
+                            "2: 101 2",
+                            "COD",
+                            "1100",
+                            "STR 1",
+                            "1=RANG(1\\1\\1)",
+                            "2=IND(1\\1\\2+2\\1\\1)",
+                            "STR 2",
+                            "1=RANG(1\\2\\1)",
+                            "2=IND(1\\1\\1)",
+                            "3=1\\1\\2+1\\2\\1"};
+    Computation c{f.session, f.prompt, f.options, {}};
+    const auto table = computeRowTable(lines, c);
+    ASSERT_TRUE(table.has_value()) << f.prompt.texts().join(" | ").toStdString();
+    EXPECT_EQ(table->matrix, rows({"1|1100|3|1|", "2|1100|3|1|15"}));
+    // Three regions, two sections: six files (two of them missing), each read once.
+    EXPECT_EQ(c.cache.size(), 6);
+    EXPECT_TRUE(f.prompt.messages.isEmpty());
+}
+
 TEST(RowTable, MultyAcrossYearsAndMultyRegAcrossAndDown) {
     QueryFixture f;
     threeRegions(f);
