@@ -59,10 +59,6 @@ qsizetype numberLength(const QString& text, qsizetype i, bool allowComma)
     return i - start;
 }
 
-} // namespace
-
-namespace {
-
 // A text that is a plain decimal number as a whole: an optional sign, digits, and a point with
 // digits after it, 15 digits at most. Its value is the digits as a whole number divided by a
 // power of ten; both are exact, so the one rounding of the division gives the nearest double,
