@@ -3,6 +3,7 @@
 #include <QLocale>
 
 #include "core/files.h"
+#include "core/html.h"
 #include "core/text.h"
 #include "platform/fileio.h"
 #include "platform/prompt.h"
@@ -93,7 +94,7 @@ QString F_Name_Now(const QString& extension, const QDateTime& now) {
 QString writeReport(const QString& html, const QDateTime& now, platform::Prompt& prompt,
                     platform::Browser& browser) {
     const QString path = F_Name_Now(QStringLiteral(".HTM"), now);
-    if (core::Write_Text_File(path, html, prompt) != 0) return QString();
+    if (core::Write_Text_File(path, core::withCharset(html), prompt) != 0) return QString();
     browser.open(path);
     return path;
 }

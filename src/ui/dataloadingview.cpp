@@ -1,13 +1,16 @@
 #include "ui/dataloadingview.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDirIterator>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMetaMethod>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
@@ -15,10 +18,18 @@
 #include <QTreeWidget>
 
 #include "core/text.h"
+#include "data/sectionfile.h"
+#include "platform/fileio.h"
 #include "ui/frm_mirel.h"
+#include "ui/windowprompt.h"
 
 namespace mirel::ui {
 namespace {
+
+// An editable selector shows its text from the start (the form code), not scrolled to its end.
+void showSelectorFromStart(QComboBox* combo) {
+    if (combo->lineEdit()) combo->lineEdit()->setCursorPosition(0);
+}
 
 bool isEnter(const QKeyEvent* key) {
     return key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
@@ -55,6 +66,20 @@ DataLoadingView::DataLoadingView(Frm_mirel& window)
         connect(c.Txt_Date[i], &QLineEdit::returnPressed, this, [this, i] { periodEntered(i); });
     connect(c.Grid, &QTableWidget::cellDoubleClicked, this, [this] { VVOD_Region(); });
     c.Grid->installEventFilter(this);
+    connect(c.Cmd_Summ, &QPushButton::clicked, this, [this] {
+        if (m_w.view() == Frm_mirel::View::Load && m_summAction) m_summAction();
+    });
+    // The form selector shows its entries whole in the drop-down, however narrow the field.
+    c.Combo_FFF->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+}
+
+void DataLoadingView::setSummAction(std::function<void()> action) {
+    m_summAction = std::move(action);
+    updateSummButton();
+}
+
+void DataLoadingView::updateSummButton() {
+    m_w.controls().Cmd_Summ->setEnabled(m_w.session().summEnabled && bool(m_summAction));
 }
 
 void DataLoadingView::open() {
@@ -86,7 +111,7 @@ void DataLoadingView::enter(bool takePreamblePeriod) {
 
     showRegionGrid(view.regionGrid, session.summEnabled);
     c.Cmd_Summ->setText(QStringLiteral("Алгоритм суммирования"));
-    c.Cmd_Summ->setEnabled(session.summEnabled);
+    updateSummButton();
     c.Cmd_Summ->show();
 
     c.Option_VV->setText(QStringLiteral("Все"));
@@ -111,6 +136,11 @@ void DataLoadingView::showFormSelector(const QStringList& forms, bool loadEnable
         c.Combo_FFF->setCurrentIndex(-1);
         c.Combo_FFF->setEditText(QString());
     }
+    showSelectorFromStart(c.Combo_FFF);
+    int widest = 0;
+    for (const QString& name : forms)
+        widest = std::max(widest, c.Combo_FFF->fontMetrics().horizontalAdvance(name));
+    c.Combo_FFF->view()->setMinimumWidth(widest + 4 * c.Combo_FFF->fontMetrics().height());
     c.Cmd_Load_DD->setEnabled(loadEnabled);
 }
 
@@ -123,6 +153,7 @@ void DataLoadingView::Cmd_Load_DD() {
         const QSignalBlocker blocker(c.Combo_FFF);
         c.Combo_FFF->setCurrentIndex(chosen);
     }
+    showSelectorFromStart(c.Combo_FFF);
     const bool missing = c.Option_Corr->isChecked();
     const std::optional<data::Register> reg =
         data::Cmd_Load_DD(m_w.session(), m_forms.at(chosen).left(3), missing, m_w.prompt());
@@ -156,6 +187,7 @@ void DataLoadingView::setOptionAll() {
 
 void DataLoadingView::VVOD_Region() {
     if (m_w.view() != Frm_mirel::View::Load || !m_register) return;
+    if (!isSignalConnected(QMetaMethod::fromSignal(&DataLoadingView::entryRequested))) return;
     QTableWidget* grid = m_w.controls().Grid;
     const int row = grid->currentRow();
     if (row < 0 || !grid->item(row, 0)) return;
@@ -178,7 +210,8 @@ bool DataLoadingView::eventFilter(QObject* watched, QEvent* event) {
         Cmd_Load_DD();
         return true;
     }
-    if (watched == c.Grid && m_register && typesCharacter(key)) {
+    if (watched == c.Grid && m_register && typesCharacter(key) &&
+        isSignalConnected(QMetaMethod::fromSignal(&DataLoadingView::entryRequested))) {
         VVOD_Region();
         return true;
     }
@@ -232,6 +265,35 @@ void DataLoadingView::showRegionGrid(const data::TextTable& table, bool summEnab
     for (int r = 0; r < table.rows.size(); ++r)
         for (int k = 0; k < columns && k < table.rows.at(r).size(); ++k)
             setCell(r, k, table.rows.at(r).at(k));
+    hideEmptyRows();
+}
+
+// Slots of the classifier that hold no region (its heading line) keep their rows, hidden.
+void DataLoadingView::hideEmptyRows() {
+    QTableWidget* grid = m_w.controls().Grid;
+    for (int r = 0; r < grid->rowCount(); ++r) {
+        const QTableWidgetItem* code = grid->item(r, 0);
+        grid->setRowHidden(r, !code || code->text().isEmpty());
+    }
+}
+
+// A period for which the form has no data file at all says so in the status strip.
+void DataLoadingView::sayWhetherDataExist(const data::Register& reg) {
+    bool any = false;
+    for (const data::RegisterRow& row : reg.rows)
+        for (const QString& mark : row.marks)
+            if (!mark.isEmpty()) any = true;
+    if (!any) {
+        const reference::Session& session = m_w.session();
+        const QString dir = platform::resolvePath(data::periodDataDir(
+            session.dir(core::DirDAT), session.year, session.month, reg.formCode));
+        QDirIterator files(dir, QDir::Files);
+        any = files.hasNext();
+    }
+    if (any)
+        m_w.windowPrompt().status(QString());
+    else
+        m_w.windowPrompt().warning(QStringLiteral("Нет данных за отчетный период"));
 }
 
 void DataLoadingView::showRegister(const data::Register& reg) {
@@ -250,6 +312,8 @@ void DataLoadingView::showRegister(const data::Register& reg) {
         setCell(r, 1, row.name);
         if (!reg.missingOnly) setRowMarks(r, row.marks);
     }
+    hideEmptyRows();
+    sayWhetherDataExist(reg);
     grid->show();
     // The cursor starts on the first region, ready for Enter.
     for (int r = 0; r < reg.rows.size(); ++r) {

@@ -10,6 +10,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QMenu>
 #include <QProgressBar>
@@ -66,7 +67,9 @@ Frm_mirel::Frm_mirel(const QString& workspace, platform::Prompt& prompt, platfor
     setObjectName(QStringLiteral("Frm_mirel"));
     setWindowTitle(MirelCaption);
     createControls();
-    m_prompt = std::make_unique<WindowPrompt>(prompt, m_c.Progress_Bar, m_c.Lbl_Info);
+    m_prompt =
+        std::make_unique<WindowPrompt>(prompt, this, m_c.Progress_Bar, m_c.Lbl_Info, m_c.Cmd_Stop);
+    m_windowBrowser = std::make_unique<WindowBrowser>(m_browser, *m_prompt);
     createMenus();
     connectAction(m_c.Menu_YYYYMM, [this] { openPeriodDialog(); });
     connectAction(m_c.mnu_exit, [this] { close(); });
@@ -80,10 +83,23 @@ Frm_mirel::Frm_mirel(const QString& workspace, platform::Prompt& prompt, platfor
     createViews();
 }
 
-Frm_mirel::~Frm_mirel() = default;
+Frm_mirel::~Frm_mirel() {
+    // The views watch the window's widgets and use the window: they go first, while the window
+    // is whole, and nothing watches the widgets that the base class destroys afterwards.
+    m_area->removeEventFilter(this);
+    m_periodRow->removeEventFilter(this);
+    const QObjectList children = this->children();
+    for (QObject* child : children)
+        if (!child->isWidgetType() && !qobject_cast<QLayout*>(child) && child != m_prompt.get())
+            delete child;
+}
 
 platform::Prompt& Frm_mirel::prompt() {
     return *m_prompt;
+}
+
+platform::Browser& Frm_mirel::browser() {
+    return *m_windowBrowser;
 }
 
 void Frm_mirel::createControls() {
@@ -168,6 +184,9 @@ void Frm_mirel::createControls() {
     m_c.Lbl_Info->setTextFormat(Qt::PlainText);
     m_c.Progress_Bar = named(new QProgressBar(m_area), "Progress_Bar");
     m_c.Progress_Bar->hide();
+    m_c.Cmd_Stop = named(new QPushButton(QStringLiteral("Прервать"), m_area), "Cmd_Stop");
+    m_c.Cmd_Stop->setToolTip(QStringLiteral("Остановить выполнение (Esc)"));
+    m_c.Cmd_Stop->hide();
 
     m_area->installEventFilter(this);
     m_periodRow->installEventFilter(this);
@@ -228,11 +247,17 @@ void Frm_mirel::layoutControls() {
 
     // Progress and status in the strip under the tree.
     const int stripTop = tree.bottom() + 1 + twipsY(GapTwips);
-    const int stripHeight = std::max(1, std::min(fieldHeight, m_area->height() - stripTop));
-    const int barWidth = std::max(1, tree.width() / 3);
-    m_c.Lbl_Info->setGeometry(left, stripTop,
-                              std::max(1, tree.width() - barWidth - twipsX(GapTwips)), stripHeight);
-    m_c.Progress_Bar->setGeometry(tree.right() + 1 - barWidth, stripTop, barWidth, stripHeight);
+    const int stopWidth = m_c.Cmd_Stop->sizeHint().width();
+    const int stripHeight =
+        std::max(1, std::min(std::max(fieldHeight, m_c.Cmd_Stop->sizeHint().height()),
+                             m_area->height() - stripTop));
+    const int barWidth = std::max(1, tree.width() / 3 - stopWidth);
+    const int gap = twipsX(GapTwips);
+    m_c.Lbl_Info->setGeometry(
+        left, stripTop, std::max(1, tree.width() - barWidth - stopWidth - 2 * gap), stripHeight);
+    m_c.Cmd_Stop->setGeometry(tree.right() + 1 - stopWidth, stripTop, stopWidth, stripHeight);
+    m_c.Progress_Bar->setGeometry(tree.right() + 1 - stopWidth - gap - barWidth, stripTop, barWidth,
+                                  stripHeight);
 }
 
 int Frm_mirel::load(const QDate& today) {

@@ -26,6 +26,7 @@ class QTreeWidget;
 
 namespace mirel::ui {
 
+class WindowBrowser;
 class WindowPrompt;
 
 // The controls and menus of the main window under their own names (each widget's
@@ -51,6 +52,7 @@ struct MainControls {
     QPushButton* Cmd_Map = nullptr;       // "Карта", hidden
     QLabel* Lbl_Info = nullptr;
     QProgressBar* Progress_Bar = nullptr; // shown while a long run reports progress
+    QPushButton* Cmd_Stop = nullptr;      // "Прервать", beside the bar while a run is going
 
     QMenu* mnu_pasp = nullptr; // "Регламентный запрос"
     QAction* mnu_pasp_calc = nullptr;
@@ -108,7 +110,10 @@ public:
 
     reference::Session& session() { return m_session; }
     platform::Prompt& prompt();
-    platform::Browser& browser() { return m_browser; }
+    // The same prompt as the window's own: warnings in the status strip, the state of a run.
+    WindowPrompt& windowPrompt() { return *m_prompt; }
+    // The browser given, saying where a page was written when no program showed it.
+    platform::Browser& browser();
     MainControls& controls() { return m_c; }
 
     void connectAction(QAction* action, std::function<void()> handler);
@@ -178,6 +183,7 @@ private:
     platform::Browser& m_browser;
     MainControls m_c;
     std::unique_ptr<WindowPrompt> m_prompt;
+    std::unique_ptr<WindowBrowser> m_windowBrowser;
     QWidget* m_area = nullptr;
     QWidget* m_periodRow = nullptr;
     QSet<QAction*> m_unbuilt;

@@ -1,10 +1,10 @@
 #include "ui/messageboxprompt.h"
 
 #include <cstdio>
-#include <QDesktopServices>
+#include <QApplication>
 #include <QInputDialog>
 #include <QMessageBox>
-#include <QUrl>
+#include <QProcess>
 
 #include "platform/fileio.h"
 
@@ -72,8 +72,37 @@ std::optional<QString> MessageBoxPrompt::inputBox(const QString& text, const QSt
 
 bool DesktopBrowser::open(const QString& path) {
     const QString file = platform::resolvePath(path);
-    if (QDesktopServices::openUrl(QUrl::fromLocalFile(file))) return true;
-    std::fprintf(stderr, "mirel: no program opens %s\n", file.toUtf8().constData());
+    // Parented to the application: a program that runs on outlives this call.
+    auto* process = new QProcess(qApp);
+    process->setProcessChannelMode(QProcess::ForwardedChannels);
+    process->setStandardInputFile(QProcess::nullDevice());
+    QObject::connect(process, &QProcess::finished, process, &QObject::deleteLater);
+    QObject::connect(process, &QProcess::errorOccurred, process,
+                     [process](QProcess::ProcessError e) {
+                         if (e == QProcess::FailedToStart) process->deleteLater();
+                     });
+    process->start(m_program, {file});
+    if (!process->waitForStarted(m_waitMs)) {
+        std::fprintf(stderr, "mirel: %s could not be started for %s\n",
+                     m_program.toUtf8().constData(), file.toUtf8().constData());
+        return false;
+    }
+    if (!process->waitForFinished(m_waitMs)) return true;
+    const bool shown = process->exitStatus() == QProcess::NormalExit && process->exitCode() == 0;
+    if (!shown)
+        std::fprintf(stderr, "mirel: %s failed (%d) for %s\n", m_program.toUtf8().constData(),
+                     process->exitCode(), file.toUtf8().constData());
+    return shown;
+}
+
+QString pageNotShownText(const QString& path) {
+    return QStringLiteral("Страницу не удалось открыть в браузере.\r\nОна записана в файл:\r\n") +
+           platform::resolvePath(path);
+}
+
+bool WindowBrowser::open(const QString& path) {
+    if (m_inner.open(path)) return true;
+    m_prompt.message(pageNotShownText(path), platform::Icon::Warning);
     return false;
 }
 

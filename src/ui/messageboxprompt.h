@@ -29,11 +29,38 @@ private:
     QPointer<QWidget> m_parent;
 };
 
-// Opens a written page (or other document) with the desktop's program for it.
+// Opens a written page (or other document) with the desktop's program for it, through
+// xdg-open (or the program given), and tells from its exit status whether that worked. A
+// program still running after a few seconds is taken to show the page (xdg-open may run the
+// browser itself until it is closed); it is left to run.
 class DesktopBrowser : public platform::Browser {
 public:
+    explicit DesktopBrowser(QString program = QStringLiteral("xdg-open"), int waitMs = 3000)
+        : m_program(std::move(program))
+        , m_waitMs(waitMs) {}
     bool open(const QString& path) override;
+
+private:
+    QString m_program;
+    int m_waitMs;
 };
+
+// The browser of the main window: hands pages to the desktop's browser and, when no program
+// showed one, says where the page was written.
+class WindowBrowser : public platform::Browser {
+public:
+    WindowBrowser(platform::Browser& inner, platform::Prompt& prompt)
+        : m_inner(inner)
+        , m_prompt(prompt) {}
+    bool open(const QString& path) override;
+
+private:
+    platform::Browser& m_inner;
+    platform::Prompt& m_prompt;
+};
+
+// The message of a page that no program showed.
+QString pageNotShownText(const QString& path);
 
 // Texts of the system end lines with CR LF; a message box wants LF.
 QString boxText(const QString& text);

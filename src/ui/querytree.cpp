@@ -511,7 +511,12 @@ void QueryTree::fillRegionSelector(QTreeWidgetItem* item) {
         combo->hide();
         return;
     }
-    ui::fillRegionSelector(combo, item->data(0, PathRole).toString(), m_window.session(), prompt());
+    // A missing classifier is told once per query: walking the tree with the arrow keys must
+    // not stop at a box on every step.
+    const QString path = item->data(0, PathRole).toString();
+    if (!ui::fillRegionSelector(combo, path, m_window.session(), prompt(),
+                                m_missingClassifierTold.contains(path)))
+        m_missingClassifierTold.insert(path);
 }
 
 // The selector follows the selected query, whether it was chosen by the mouse or the keys; a

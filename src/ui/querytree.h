@@ -161,6 +161,7 @@ private:
     bool m_dragIsSection = false;
     QTreeWidgetItem* m_dropTarget = nullptr;
     bool m_filledByPress = false;
+    QSet<QString> m_missingClassifierTold; // queries whose missing classifier was reported
 };
 
 } // namespace mirel::ui

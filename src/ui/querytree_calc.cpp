@@ -1,4 +1,5 @@
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QTreeWidget>
 
 #include "core/config.h"
@@ -34,7 +35,14 @@ void QueryTree::calculate() {
     const QString path = item->data(0, PathRole).toString();
     query::RunOptions options;
     options.selector = regionSelector();
-    options.caption = [this](const QString& text) { m_window.setWindowTitle(text); };
+    // "MULTY_REG" names every region in the caption: a few times a second is what can be read.
+    QElapsedTimer sinceCaption;
+    options.caption = [this, &sinceCaption](const QString& text) {
+        const bool last = text == QStringLiteral("Мирель.");
+        if (!last && sinceCaption.isValid() && sinceCaption.elapsed() < 100) return;
+        sinceCaption.start();
+        m_window.setWindowTitle(text);
+    };
 
     platform::Prompt& p = prompt();
     p.status(item->text(0));
@@ -56,8 +64,9 @@ void QueryTree::calculate() {
     if (status != 0 || !result.hasTable) return;
     if (result.map && drawMap && drawMap(result)) return;
     const query::Table& table = result.table;
+    // With "IE" the page is the output; when no program showed it, the grid shows the table.
     const bool html = core::hasIniEntry(m_window.session().cnf, QStringLiteral("IE"));
-    m_grid->fill(gridTable(table.matrix, table.columns, table.header), !html);
+    m_grid->fill(gridTable(table.matrix, table.columns, table.header), !html || !result.pageShown);
 }
 
 } // namespace mirel::ui

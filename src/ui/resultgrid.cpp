@@ -8,7 +8,9 @@
 #include <QTreeWidget>
 
 #include "core/files.h"
+#include "core/html.h"
 #include "core/text.h"
+#include "platform/codec.h"
 #include "platform/fileio.h"
 #include "platform/prompt.h"
 #include "ui/frm_mirel.h"
@@ -189,6 +191,7 @@ void ResultGrid::close() {
 void ResultGrid::resetGrid() {
     QTableWidget* grid = m_window.controls().Grid;
     grid->clear();
+    grid->setRowCount(0); // rows hidden by another view go with them
     QHeaderView* labels = grid->verticalHeader();
     labels->setMinimumWidth(0);
     labels->setDefaultAlignment(Qt::AlignCenter);
@@ -198,10 +201,15 @@ void ResultGrid::resetGrid() {
 
 QString ResultGrid::writeResultGridAsHTML() {
     const QDateTime now = clock();
-    const QString path = platform::tempDir() + QLatin1Char('/') + gridPageName(now);
-    const QString page = gridPage(m_table, title ? title() : QString(), now);
-    if (!core::writeTextFile(path, page)) {
-        platform::showError(m_window.prompt(), QStringLiteral("Файл не создан !!!"), path);
+    const QString dir = platform::tempDir();
+    const QString name = gridPageName(now);
+    const QString page = core::withCharset(gridPage(m_table, title ? title() : QString(), now));
+    // Two pages within one second get the names name, name_1...: none replaces another.
+    const QString path = platform::writeNewFile(dir, name.chopped(4), QStringLiteral(".HTM"),
+                                                platform::encode1251(page));
+    if (path.isEmpty()) {
+        platform::showError(m_window.prompt(), QStringLiteral("Файл не создан !!!"),
+                            dir + QLatin1Char('/') + name);
         return QString();
     }
     m_window.browser().open(path);
