@@ -15,17 +15,21 @@ inline const QString MirelCaption = QStringLiteral("Мирель");
 // Progress is shown by the main window (WindowPrompt), not here.
 class MessageBoxPrompt : public platform::Prompt {
 public:
-    // Boxes are centred on this window once it is set (before that: on the screen).
+    // Boxes belong to the window the person is working in (the editor, a dialog), else to
+    // this window once it is set (before that: centred on the screen).
     void setParentWidget(QWidget* parent) { m_parent = parent; }
 
     void message(const QString& text, platform::Icon icon = platform::Icon::None,
                  const QString& title = QString()) override;
     bool askYesNo(const QString& text, const QString& title = QString()) override;
     bool askOkCancel(const QString& text, const QString& title = QString()) override;
+    std::optional<bool> askYesNoCancel(const QString& text,
+                                       const QString& title = QString()) override;
     std::optional<QString> inputBox(const QString& text, const QString& title,
                                     const QString& proposal) override;
 
 private:
+    QWidget* boxParent() const;
     QPointer<QWidget> m_parent;
 };
 

@@ -66,7 +66,8 @@ void QueryTree::calculate() {
     const query::Table& table = result.table;
     // With "IE" the page is the output; when no program showed it, the grid shows the table.
     const bool html = core::hasIniEntry(m_window.session().cnf, QStringLiteral("IE"));
-    m_grid->fill(gridTable(table.matrix, table.columns, table.header), !html || !result.pageShown);
+    m_grid->fill(gridTable(table.matrix, table.columns, table.header), !html || !result.pageShown,
+                 path);
 }
 
 } // namespace mirel::ui

@@ -1,9 +1,11 @@
 #include "ui/resultgrid.h"
 
 #include <algorithm>
+#include <QCryptographicHash>
 #include <QHeaderView>
 #include <QLocale>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QTableWidget>
 #include <QTreeWidget>
 
@@ -14,6 +16,7 @@
 #include "platform/fileio.h"
 #include "platform/prompt.h"
 #include "ui/frm_mirel.h"
+#include "ui/settings.h"
 
 namespace mirel::ui {
 namespace {
@@ -112,6 +115,9 @@ ResultGrid::ResultGrid(Frm_mirel& window)
     connect(c.Cmd_Map, &QPushButton::clicked, this, [this] {
         if (m_mapAction) m_mapAction();
     });
+    connect(c.Grid->horizontalHeader(), &QHeaderView::sectionResized, this, [this] {
+        if (m_shown && !m_filling) m_resized = true;
+    });
 }
 
 void ResultGrid::setMapAction(std::function<void()> action) {
@@ -119,7 +125,33 @@ void ResultGrid::setMapAction(std::function<void()> action) {
     m_window.controls().Cmd_Map->setEnabled(bool(m_mapAction));
 }
 
-void ResultGrid::fill(const GridTable& table, bool visible) {
+ResultGrid::~ResultGrid() {
+    keepWidths();
+}
+
+namespace {
+QString widthsKey(const QString& key) {
+    return QStringLiteral("resultGrid/") +
+           QString::fromLatin1(
+               QCryptographicHash::hash(key.toUtf8(), QCryptographicHash::Sha1).toHex().left(16));
+}
+} // namespace
+
+void ResultGrid::keepWidths() {
+    if (!m_shown || !m_resized || m_key.isEmpty()) return;
+    const QTableWidget* grid = m_window.controls().Grid;
+    QVariantList widths;
+    for (int k = 0; k < grid->columnCount(); ++k)
+        widths.append(grid->columnWidth(k));
+    userSettings()->setValue(widthsKey(m_key), widths);
+    m_resized = false;
+}
+
+void ResultGrid::fill(const GridTable& table, bool visible, const QString& key) {
+    keepWidths();
+    const QScopedValueRollback<bool> filling(m_filling, true);
+    m_key = key;
+    m_resized = false;
     m_table = table;
     QTableWidget* grid = m_window.controls().Grid;
     resetGrid();
@@ -159,6 +191,12 @@ void ResultGrid::fill(const GridTable& table, bool visible) {
     labels->setMinimumWidth(m_labelWidth + metrics.horizontalAdvance(QLatin1Char('0')) * 2);
     grid->resizeColumnsToContents();
     grid->setProperty("labelWidth", m_labelWidth);
+    if (!key.isEmpty()) {
+        const QVariantList widths = userSettings()->value(widthsKey(key)).toList();
+        if (widths.size() == grid->columnCount())
+            for (int k = 0; k < widths.size(); ++k)
+                grid->setColumnWidth(k, std::max(1, widths.at(k).toInt()));
+    }
 
     if (!visible) return;
     m_shown = true;
@@ -172,6 +210,7 @@ void ResultGrid::fill(const GridTable& table, bool visible) {
 }
 
 void ResultGrid::close() {
+    keepWidths();
     const MainControls& c = m_window.controls();
     if (m_shown) {
         c.Grid->hide();

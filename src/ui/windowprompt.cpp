@@ -68,6 +68,10 @@ bool WindowPrompt::askOkCancel(const QString& text, const QString& title) {
     return m_inner.askOkCancel(text, title);
 }
 
+std::optional<bool> WindowPrompt::askYesNoCancel(const QString& text, const QString& title) {
+    return m_inner.askYesNoCancel(text, title);
+}
+
 std::optional<QString> WindowPrompt::inputBox(const QString& text, const QString& title,
                                               const QString& proposal) {
     return m_inner.inputBox(text, title, proposal);

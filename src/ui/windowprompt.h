@@ -32,6 +32,8 @@ public:
                  const QString& title = QString()) override;
     bool askYesNo(const QString& text, const QString& title = QString()) override;
     bool askOkCancel(const QString& text, const QString& title = QString()) override;
+    std::optional<bool> askYesNoCancel(const QString& text,
+                                       const QString& title = QString()) override;
     std::optional<QString> inputBox(const QString& text, const QString& title,
                                     const QString& proposal) override;
     void progressStart(int maximum) override;
