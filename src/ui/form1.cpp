@@ -121,7 +121,9 @@ void Form1::restoreLook() {
     const auto settings = userSettings();
     settings->beginGroup(QStringLiteral("editor"));
     QFont font = Editor->font();
-    if (font.fromString(settings->value(QStringLiteral("font")).toString())) Editor->setFont(font);
+    if (settings->contains(QStringLiteral("font")) &&
+        font.fromString(settings->value(QStringLiteral("font")).toString()))
+        Editor->setFont(font);
     QPalette palette = Editor->palette();
     const QColor page(settings->value(QStringLiteral("page")).toString());
     const QColor text(settings->value(QStringLiteral("text")).toString());

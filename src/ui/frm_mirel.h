@@ -80,6 +80,9 @@ struct MainControls {
     QAction* menu_VV_All = nullptr; // "ВВОД ДАННЫХ"
     QAction* mnu_VV = nullptr;      // "ВВОД"
     QAction* mnu_exit = nullptr;    // "Выход"
+    QMenu* mnu_help = nullptr;      // "Справка", at the end of the bar
+    QAction* mnu_help_guide = nullptr;
+    QAction* mnu_help_about = nullptr;
 };
 
 // Single-region entry mode: the preamble has a line whose text before the first "-" is a

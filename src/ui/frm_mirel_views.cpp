@@ -11,6 +11,7 @@
 #include "ui/catalogview.h"
 #include "ui/dataloadingview.h"
 #include "ui/frm_mirel.h"
+#include "ui/helpview.h"
 #include "ui/querytree.h"
 
 namespace mirel::ui {
@@ -21,6 +22,7 @@ void Frm_mirel::createViews() {
     new QueryTree(*this);
     new DataLoadingView(*this);
     new CatalogView(*this);
+    new HelpView(*this);
 }
 
 void Frm_mirel::enterView(View view) {

@@ -156,6 +156,7 @@ void WindowPrompt::beginRun() {
 }
 
 void WindowPrompt::endRun() {
+    m_stopWanted = false;
     qApp->removeEventFilter(this);
     QApplication::restoreOverrideCursor();
     if (m_bar) {

@@ -454,7 +454,7 @@ TEST(QueryTree, EditOpensTheSelectedQueryInTheEditor) {
     ui::Form1* editor = f.window->findChild<ui::Form1*>();
     ASSERT_NE(editor, nullptr);
     EXPECT_TRUE(editor->isVisible());
-    EXPECT_EQ(editor->windowTitle(), "Simple Text Editor");
+    EXPECT_EQ(editor->windowTitle(), "Свод.PSP[*] - Simple Text Editor");
     EXPECT_EQ(editor->currentFile(), f.pasp("Свод.PSP"));
     EXPECT_EQ(editor->Editor->toPlainText(), "1: 101 1\nDAT\n1 = V1\n");
 
