@@ -439,6 +439,16 @@ TEST(QueryTree, ANodeClickFillsTheRegionSelectorFromTheQuerysClassifier) {
     // Keys move the selection, and the selector follows it.
     f.select(f.query("Строки.PSP"));
     EXPECT_EQ(combo->currentText(), "Район");
+
+    // The missing classifier was told once: walking over the query again says nothing more.
+    f.prompt.clear();
+    f.select(f.query("Нет.PSP"));
+    QTest::keyClick(f.tree, Qt::Key_Up);
+    QTest::keyClick(f.tree, Qt::Key_Down);
+    click("Нет.PSP");
+    EXPECT_TRUE(combo->isVisible());
+    EXPECT_EQ(f.tree->currentItem(), f.query("Нет.PSP"));
+    EXPECT_TRUE(f.prompt.messages.isEmpty()) << f.prompt.texts().join('|').toStdString();
 }
 
 TEST(QueryTree, EditOpensTheSelectedQueryInTheEditor) {
