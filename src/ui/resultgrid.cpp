@@ -6,6 +6,8 @@
 #include <QLocale>
 #include <QPushButton>
 #include <QScopedValueRollback>
+#include <QSignalBlocker>
+#include <QStyle>
 #include <QTableWidget>
 #include <QTreeWidget>
 
@@ -125,6 +127,24 @@ void ResultGrid::setMapAction(std::function<void()> action) {
     m_window.controls().Cmd_Map->setEnabled(bool(m_mapAction));
 }
 
+namespace {
+// The texts of a grid column most likely to be its widest: the longest ones by characters.
+QStringList longestTexts(const GridTable& table, int column) {
+    constexpr int Kept = 24;
+    QList<std::pair<qsizetype, int>> lengths;
+    lengths.reserve(table.rows.size());
+    for (int r = 0; r < table.rows.size(); ++r)
+        lengths.append({table.rows.at(r).value(column).size(), r});
+    const auto keep = lengths.begin() + std::min<qsizetype>(Kept, lengths.size());
+    std::partial_sort(lengths.begin(), keep, lengths.end(),
+                      [](const auto& a, const auto& b) { return a.first > b.first; });
+    QStringList out;
+    for (auto it = lengths.begin(); it != keep; ++it)
+        out.append(table.cell(it->second, column));
+    return out;
+}
+} // namespace
+
 ResultGrid::~ResultGrid() {
     keepWidths();
 }
@@ -176,20 +196,40 @@ void ResultGrid::fill(const GridTable& table, bool visible, const QString& key) 
 
     const QFontMetrics metrics(labels->font());
     m_labelWidth = 0;
-    for (int r = 0; r < table.rows.size(); ++r) {
-        const QString label = table.cell(r, 0);
+    for (const QString& label : longestTexts(table, 0))
         m_labelWidth =
             std::max(m_labelWidth, metrics.horizontalAdvance(label + QStringLiteral("  ")));
-        grid->setVerticalHeaderItem(r, new QTableWidgetItem(label));
-        for (int k = 1; k < table.columns; ++k) {
-            auto* item = new QTableWidgetItem(table.cell(r, k));
-            item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-            grid->setItem(r, k - 1, item);
+    {
+        // Tens of thousands of cells: the view is told once at the end, not for every cell.
+        const QSignalBlocker quiet(grid->model());
+        for (int r = 0; r < table.rows.size(); ++r) {
+            const QString label = table.cell(r, 0);
+            grid->setVerticalHeaderItem(r, new QTableWidgetItem(label));
+            for (int k = 1; k < table.columns; ++k) {
+                auto* item = new QTableWidgetItem(table.cell(r, k));
+                item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+                grid->setItem(r, k - 1, item);
+            }
         }
     }
+    grid->viewport()->update();
+    labels->viewport()->update();
     // The header section draws its own margins around the text.
     labels->setMinimumWidth(m_labelWidth + metrics.horizontalAdvance(QLatin1Char('0')) * 2);
-    grid->resizeColumnsToContents();
+    // Each column as wide as its widest text: measured on the longest texts only, which is
+    // what decides for figures (measuring every cell of a large table costs more than
+    // computing it).
+    const QFontMetrics cells(grid->font());
+    const int margin =
+        2 * (grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, grid) + 1) +
+        cells.horizontalAdvance(QLatin1Char('0'));
+    QHeaderView* top = grid->horizontalHeader();
+    for (int k = 1; k < table.columns; ++k) {
+        int width = top->sectionSizeHint(k - 1);
+        for (const QString& text : longestTexts(table, k))
+            width = std::max(width, cells.horizontalAdvance(text) + margin);
+        grid->setColumnWidth(k - 1, width);
+    }
     grid->setProperty("labelWidth", m_labelWidth);
     if (!key.isEmpty()) {
         const QVariantList widths = userSettings()->value(widthsKey(key)).toList();
