@@ -69,8 +69,6 @@ DataLoadingView::DataLoadingView(Frm_mirel& window)
     connect(c.Cmd_Summ, &QPushButton::clicked, this, [this] {
         if (m_w.view() == Frm_mirel::View::Load && m_summAction) m_summAction();
     });
-    // The form selector shows its entries whole in the drop-down, however narrow the field.
-    c.Combo_FFF->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
 }
 
 void DataLoadingView::setSummAction(std::function<void()> action) {
@@ -122,6 +120,8 @@ void DataLoadingView::enter(bool takePreamblePeriod) {
                                                       c.Cmd_Summ, c.Frame_Import})
         w->show();
     showFormSelector(view.forms, view.loadEnabled);
+    // Ready for a form code to be typed (Enter in a period field moves the focus itself).
+    c.Combo_FFF->setFocus();
 }
 
 void DataLoadingView::showFormSelector(const QStringList& forms, bool loadEnabled) {

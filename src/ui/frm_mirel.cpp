@@ -109,7 +109,7 @@ void Frm_mirel::createControls() {
     m_periodRow = named(new QWidget(m_area), "Frm_mirel_periodRow");
     auto* row = new QHBoxLayout(m_periodRow);
     row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(twipsX(90));
+    row->setSpacing(twipsX(60));
 
     m_c.Lbl_date = named(new QLabel(QStringLiteral("Отчетный период :"), m_periodRow), "Lbl_date");
     const char* design[2] = {"2001", "12"};
@@ -138,7 +138,12 @@ void Frm_mirel::createControls() {
     m_c.Lbl_FFF = named(new QLabel(QStringLiteral("Форма :"), m_periodRow), "Lbl_FFF");
     m_c.Combo_FFF = named(new QComboBox(m_periodRow), "Combo_FFF");
     m_c.Combo_FFF->setEditable(true);
-    m_c.Combo_FFF->setMinimumContentsLength(40);
+    // The selector takes the room the row leaves (the whole title on a wide screen, the code
+    // and the start of the title at 1024 pixels); its drop-down shows the titles whole.
+    m_c.Combo_FFF->setMinimumContentsLength(12);
+    m_c.Combo_FFF->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    m_c.Combo_FFF->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    m_c.Combo_FFF->setMaximumWidth(fontMetrics().horizontalAdvance(QLatin1Char('0')) * 64);
     m_c.Lbl_FFF->setBuddy(m_c.Combo_FFF);
     m_c.Cmd_Load_DD =
         named(new QPushButton(QStringLiteral("Загрузить данные"), m_periodRow), "Cmd_Load_DD");
@@ -147,7 +152,8 @@ void Frm_mirel::createControls() {
     m_c.Frame_Import =
         named(new QGroupBox(QStringLiteral("Режим загрузки данных"), m_periodRow), "Frame_Import");
     auto* options = new QHBoxLayout(m_c.Frame_Import);
-    options->setContentsMargins(6, 2, 6, 2);
+    options->setContentsMargins(4, 2, 4, 2);
+    options->setSpacing(4);
     m_c.Option_VV = named(new QRadioButton(QStringLiteral("Ввод"), m_c.Frame_Import), "Option_VV");
     m_c.Option_Corr =
         named(new QRadioButton(QStringLiteral("Коррекция"), m_c.Frame_Import), "Option_Corr");

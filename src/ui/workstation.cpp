@@ -57,6 +57,7 @@ void showStartupFailure(const QString& text) {
     const QString platform = QGuiApplication::platformName();
     if (platform == QLatin1String("offscreen") || platform == QLatin1String("minimal")) return;
     installTranslations();
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/mirel/mirel.png")));
     QMessageBox box(QMessageBox::Critical, MirelCaption, text, QMessageBox::Ok);
     box.setTextFormat(Qt::PlainText);
     box.exec();
