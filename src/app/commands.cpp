@@ -25,6 +25,9 @@ const QList<Command>& commands()
         {QStringLiteral("control"), QStringLiteral("FFF COD [--section N]"),
          QStringLiteral("logical control of a section, or of the whole form (state marks written)"),
          cmdControl},
+        {QStringLiteral("map"), QStringLiteral("QUERY --column N --name NAME [--png FILE]"),
+         QStringLiteral("prepare the map of a query column in the MAP folder and draw it"), cmdMap,
+         true},
     };
     return table;
 }

@@ -12,6 +12,7 @@
 #include "ui/dataloadingview.h"
 #include "ui/frm_mirel.h"
 #include "ui/helpview.h"
+#include "ui/mapview.h"
 #include "ui/querytree.h"
 
 namespace mirel::ui {
@@ -22,6 +23,7 @@ void Frm_mirel::createViews() {
     new QueryTree(*this);
     new DataLoadingView(*this);
     new CatalogView(*this);
+    new MapView(*this);
     new HelpView(*this);
 }
 
