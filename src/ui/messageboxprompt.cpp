@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QGridLayout>
 #include <QInputDialog>
 #include <QMessageBox>
@@ -113,26 +114,34 @@ std::optional<QString> MessageBoxPrompt::inputBox(const QString& text, const QSt
 
 bool DesktopBrowser::open(const QString& path) {
     const QString file = platform::resolvePath(path);
-    // Parented to the application: a program that runs on outlives this call.
-    auto* process = new QProcess(qApp);
+    // No parent: a program still running when Мирель ends is not killed with it.
+    auto* process = new QProcess;
     process->setProcessChannelMode(QProcess::ForwardedChannels);
     process->setStandardInputFile(QProcess::nullDevice());
-    QObject::connect(process, &QProcess::finished, process, &QObject::deleteLater);
-    QObject::connect(process, &QProcess::errorOccurred, process,
-                     [process](QProcess::ProcessError e) {
-                         if (e == QProcess::FailedToStart) process->deleteLater();
-                     });
     process->start(m_program, {file});
     if (!process->waitForStarted(m_waitMs)) {
         std::fprintf(stderr, "mirel: %s could not be started for %s\n",
                      m_program.toUtf8().constData(), file.toUtf8().constData());
+        delete process;
         return false;
     }
-    if (!process->waitForFinished(m_waitMs)) return true;
+    // The window keeps drawing itself while it waits (the person's input waits too).
+    QElapsedTimer waited;
+    waited.start();
+    while (process->state() != QProcess::NotRunning && waited.elapsed() < m_waitMs) {
+        process->waitForFinished(50);
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    }
+    if (process->state() != QProcess::NotRunning) {
+        // Still running: it shows the page. It is left to run and cleans up after itself.
+        QObject::connect(process, &QProcess::finished, process, &QObject::deleteLater);
+        return true;
+    }
     const bool shown = process->exitStatus() == QProcess::NormalExit && process->exitCode() == 0;
     if (!shown)
         std::fprintf(stderr, "mirel: %s failed (%d) for %s\n", m_program.toUtf8().constData(),
                      process->exitCode(), file.toUtf8().constData());
+    delete process;
     return shown;
 }
 

@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QFile>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -61,6 +62,11 @@ TEST(DesktopBrowser, TellsFromTheExitStatusWhetherAProgramShowedThePage) {
     EXPECT_FALSE(mirel::ui::DesktopBrowser(QStringLiteral("false")).open(QStringLiteral("/tmp/a")));
     EXPECT_FALSE(mirel::ui::DesktopBrowser(QStringLiteral("/nonexistent/xdg-open"))
                      .open(QStringLiteral("/tmp/a")));
+    // A program that keeps running (xdg-open running the browser itself) shows the page.
+    TempWorkspace ws;
+    ws.writeBytes("browser.sh", "#!/bin/sh\nsleep 1\n");
+    QFile::setPermissions(ws.file("browser.sh"), QFile::ReadOwner | QFile::ExeOwner);
+    EXPECT_TRUE(mirel::ui::DesktopBrowser(ws.file("browser.sh"), 200).open(ws.file("a.HTM")));
 }
 
 TEST(Desktop, QtsOwnButtonsAndDialogsSpeakRussian) {
