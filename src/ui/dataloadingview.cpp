@@ -235,6 +235,8 @@ void DataLoadingView::prepareGrid(const QStringList& header, int rows, int fixed
     grid->horizontalHeader()->setStretchLastSection(false);
     grid->horizontalHeader()->setMinimumSectionSize(1);
     const QBrush shade = grid->palette().button();
+    // Tens of thousands of cells: the view is told once (by whoever fills them), not per cell.
+    const QSignalBlocker quiet(grid->model());
     for (int r = 0; r < rows; ++r) {
         for (int k = 0; k < header.size(); ++k) {
             auto* item = new QTableWidgetItem;
@@ -262,9 +264,13 @@ void DataLoadingView::showRegionGrid(const data::TextTable& table, bool summEnab
     const int code = grid->columnWidth(0);
     for (int k = 2; k < columns; ++k)
         if (k < 4 || summEnabled) grid->setColumnWidth(k, code);
-    for (int r = 0; r < table.rows.size(); ++r)
-        for (int k = 0; k < columns && k < table.rows.at(r).size(); ++k)
-            setCell(r, k, table.rows.at(r).at(k));
+    {
+        const QSignalBlocker quiet(grid->model());
+        for (int r = 0; r < table.rows.size(); ++r)
+            for (int k = 0; k < columns && k < table.rows.at(r).size(); ++k)
+                setCell(r, k, table.rows.at(r).at(k));
+    }
+    grid->viewport()->update();
     hideEmptyRows();
 }
 
@@ -306,12 +312,16 @@ void DataLoadingView::showRegister(const data::Register& reg) {
     for (int k = 2; k < reg.header.size(); ++k)
         grid->setColumnWidth(k, section);
     m_register = reg;
-    for (int r = 0; r < reg.rows.size() && r < grid->rowCount(); ++r) {
-        const data::RegisterRow& row = reg.rows.at(r);
-        setCell(r, 0, row.code);
-        setCell(r, 1, row.name);
-        if (!reg.missingOnly) setRowMarks(r, row.marks);
+    {
+        const QSignalBlocker quiet(grid->model());
+        for (int r = 0; r < reg.rows.size() && r < grid->rowCount(); ++r) {
+            const data::RegisterRow& row = reg.rows.at(r);
+            setCell(r, 0, row.code);
+            setCell(r, 1, row.name);
+            if (!reg.missingOnly) setRowMarks(r, row.marks);
+        }
     }
+    grid->viewport()->update();
     hideEmptyRows();
     sayWhetherDataExist(reg);
     grid->show();
