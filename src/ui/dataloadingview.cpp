@@ -2,14 +2,18 @@
 
 #include <QAbstractItemView>
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDateTime>
 #include <QDirIterator>
 #include <QGroupBox>
+#include <QHash>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMetaMethod>
 #include <QPushButton>
 #include <QRadioButton>
@@ -17,6 +21,7 @@
 #include <QTableWidget>
 #include <QTreeWidget>
 
+#include "control/allregions.h"
 #include "core/text.h"
 #include "data/sectionfile.h"
 #include "platform/fileio.h"
@@ -69,6 +74,48 @@ DataLoadingView::DataLoadingView(Frm_mirel& window)
     connect(c.Cmd_Summ, &QPushButton::clicked, this, [this] {
         if (m_w.view() == Frm_mirel::View::Load && m_summAction) m_summAction();
     });
+
+    m_registerMenu = new QMenu(&m_w);
+    m_registerMenu->setObjectName(QStringLiteral("menu_Register"));
+    QMenu* control = m_registerMenu->addMenu(QStringLiteral("Логический контроль"));
+    control->setObjectName(QStringLiteral("menu_Log"));
+    QAction* all = control->addAction(QStringLiteral("Все регионы"));
+    all->setObjectName(QStringLiteral("menu_Log_All"));
+    connect(all, &QAction::triggered, this, [this] { controlAllRegions(); });
+    c.Grid->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(c.Grid, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+        if (m_w.view() != Frm_mirel::View::Load || !m_register) return;
+        m_registerMenu->popup(m_w.controls().Grid->viewport()->mapToGlobal(pos));
+    });
+}
+
+void DataLoadingView::controlAllRegions() {
+    if (m_w.view() != Frm_mirel::View::Load || !m_register) return;
+    reference::Session& session = m_w.session();
+    const control::ControlTarget target{session.dir(core::DirDAT),
+                                        session.dir(core::DirFORM),
+                                        m_register->formCode,
+                                        1,
+                                        session.year,
+                                        session.month,
+                                        {}};
+    // The window's prompt holds other input back while the run goes on; Escape and "Прервать"
+    // stop it.
+    const control::AllRegionsRun run =
+        control::controlAllRegions(session.forms, target, session.regions, m_registerName,
+                                   QDateTime::currentDateTime(), m_w.prompt(), m_w.browser());
+    // The register shows what the files hold now.
+    QHash<QString, int> rowOf;
+    for (int r = 0; r < m_register->rows.size(); ++r)
+        if (!m_register->rows.at(r).code.isEmpty()) rowOf.insert(m_register->rows.at(r).code, r);
+    for (const control::RegionRun& region : run.regions) {
+        const int row = rowOf.value(region.code, -1);
+        if (row < 0 || m_register->missingOnly) continue;
+        const QStringList marks =
+            data::registerMarks(session, m_register->formCode, region.code, m_register->sections);
+        m_register->rows[row].marks = marks;
+        setRowMarks(row, marks);
+    }
 }
 
 void DataLoadingView::setSummAction(std::function<void()> action) {

@@ -69,7 +69,6 @@ Frm_mirel::Frm_mirel(const QString& workspace, platform::Prompt& prompt, platfor
     createControls();
     m_prompt =
         std::make_unique<WindowPrompt>(prompt, this, m_c.Progress_Bar, m_c.Lbl_Info, m_c.Cmd_Stop);
-    m_windowBrowser = std::make_unique<WindowBrowser>(m_browser, *m_prompt);
     createMenus();
     connectAction(m_c.Menu_YYYYMM, [this] { openPeriodDialog(); });
     connectAction(m_c.mnu_exit, [this] { close(); });
@@ -96,10 +95,6 @@ Frm_mirel::~Frm_mirel() {
 
 platform::Prompt& Frm_mirel::prompt() {
     return *m_prompt;
-}
-
-platform::Browser& Frm_mirel::browser() {
-    return *m_windowBrowser;
 }
 
 void Frm_mirel::createControls() {

@@ -26,7 +26,6 @@ class QTreeWidget;
 
 namespace mirel::ui {
 
-class WindowBrowser;
 class WindowPrompt;
 
 // The controls and menus of the main window under their own names (each widget's
@@ -115,8 +114,7 @@ public:
     platform::Prompt& prompt();
     // The same prompt as the window's own: warnings in the status strip, the state of a run.
     WindowPrompt& windowPrompt() { return *m_prompt; }
-    // The browser given, saying where a page was written when no program showed it.
-    platform::Browser& browser();
+    platform::Browser& browser() { return m_browser; }
     MainControls& controls() { return m_c; }
 
     void connectAction(QAction* action, std::function<void()> handler);
@@ -137,7 +135,7 @@ public:
 
     // The views of the client area. The query view is the window's own; the data-loading view
     // and the catalog view replace it until "Выход" on Cmd_calc.
-    enum class View { Query, Load, Catalog };
+    enum class View { Query, Load, Catalog, Import };
     View view() const { return m_view; }
     // Puts a view in place of the query view: hides the region selector, "Записать HTML" and
     // "Карта", disables the menus that the view locks and captions Cmd_calc "Выход" (across the
@@ -186,7 +184,6 @@ private:
     platform::Browser& m_browser;
     MainControls m_c;
     std::unique_ptr<WindowPrompt> m_prompt;
-    std::unique_ptr<WindowBrowser> m_windowBrowser;
     QWidget* m_area = nullptr;
     QWidget* m_periodRow = nullptr;
     QSet<QAction*> m_unbuilt;

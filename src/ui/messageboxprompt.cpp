@@ -150,10 +150,4 @@ QString pageNotShownText(const QString& path) {
            platform::resolvePath(path);
 }
 
-bool WindowBrowser::open(const QString& path) {
-    if (m_inner.open(path)) return true;
-    m_prompt.message(pageNotShownText(path), platform::Icon::Warning);
-    return false;
-}
-
 } // namespace mirel::ui

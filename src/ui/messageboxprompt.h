@@ -49,21 +49,7 @@ private:
     int m_waitMs;
 };
 
-// The browser of the main window: hands pages to the desktop's browser and, when no program
-// showed one, says where the page was written.
-class WindowBrowser : public platform::Browser {
-public:
-    WindowBrowser(platform::Browser& inner, platform::Prompt& prompt)
-        : m_inner(inner)
-        , m_prompt(prompt) {}
-    bool open(const QString& path) override;
-
-private:
-    platform::Browser& m_inner;
-    platform::Prompt& m_prompt;
-};
-
-// The message of a page that no program showed.
+// The message of a page that no program showed (the callers in the windows say it).
 QString pageNotShownText(const QString& path);
 
 // Texts of the system end lines with CR LF; a message box wants LF.

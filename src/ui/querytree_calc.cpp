@@ -7,6 +7,7 @@
 #include "platform/prompt.h"
 #include "query/runquery.h"
 #include "ui/frm_mirel.h"
+#include "ui/messageboxprompt.h"
 #include "ui/querytree.h"
 #include "ui/resultgrid.h"
 
@@ -51,6 +52,9 @@ void QueryTree::calculate() {
         query::runQuery(path, m_window.session(), p, m_window.browser(), options, result);
     p.status(QString());
     m_lastResult = result;
+    // No program showed the page: say where it is (the grid shows the table below).
+    if (!result.page.isEmpty() && !result.pageShown)
+        p.message(pageNotShownText(result.page), platform::Icon::Warning);
 
     if (!result.generated.isEmpty()) {
         // The generated queries stand beside the generating one: show them.

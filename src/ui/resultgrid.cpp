@@ -18,6 +18,7 @@
 #include "platform/fileio.h"
 #include "platform/prompt.h"
 #include "ui/frm_mirel.h"
+#include "ui/messageboxprompt.h"
 #include "ui/settings.h"
 
 namespace mirel::ui {
@@ -291,7 +292,8 @@ QString ResultGrid::writeResultGridAsHTML() {
                             dir + QLatin1Char('/') + name);
         return QString();
     }
-    m_window.browser().open(path);
+    if (!m_window.browser().open(path))
+        m_window.prompt().message(pageNotShownText(path), platform::Icon::Warning);
     return path;
 }
 

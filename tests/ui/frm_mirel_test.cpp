@@ -128,8 +128,8 @@ TEST(MainWindow, OpensWithItsMenusControlsAndPeriodFields) {
     // "ВВОД ДАННЫХ" is offered; without "ОТЧЕТ" the reports are hidden.
     EXPECT_EQ(enabledItems(w),
               (QStringList{"mnu_pasp_calc", "mnu_pasp_open", "mnu_pasp_app", "mnu_pasp_ren",
-                           "mnu_pasp_del", "mnu_rr_app", "mnu_rr_del", "mnu_rr_ren", "Menu_YYYYMM",
-                           "menu_FFF_cod", "menu_FFF_per", "menu_VV_All", "mnu_exit",
+                           "mnu_pasp_del", "mnu_rr_app", "mnu_rr_del", "mnu_rr_ren", "menu_XLS",
+                           "Menu_YYYYMM", "menu_FFF_cod", "menu_FFF_per", "menu_VV_All", "mnu_exit",
                            "mnu_help_guide", "mnu_help_about"}));
     EXPECT_EQ(visibleBarItems(w), (QStringList{"mnu_pasp", "mnu_dir", "menu_Import", "Memu_Serv",
                                                "menu_FFF", "menu_VV_All", "mnu_exit", "mnu_help"}));
@@ -268,8 +268,8 @@ TEST(MainWindow, SummationAndCodeReplacementFollowTheirFilesOnceTheirWindowsExis
                 (QList<Message>{{Icon::Error, "Отсутствует файл суммирования !!!", "SUMM1.TXT"}}));
         }
         // A view switching items never enables one whose window does not exist.
-        w.setItemEnabled(c.menu_XLS, true);
-        EXPECT_FALSE(c.menu_XLS->isEnabled());
+        w.setItemEnabled(c.mnu_Otchet, true);
+        EXPECT_FALSE(c.mnu_Otchet->isEnabled());
         w.setItemEnabled(c.Menu_YYYYMM, false);
         EXPECT_FALSE(c.Menu_YYYYMM->isEnabled());
     }
