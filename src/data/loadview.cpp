@@ -122,7 +122,7 @@ std::optional<Register> Cmd_Load_DD(reference::Session& session, const QString& 
     const DataKey key{session.dir(core::DirDAT), session.year, session.month, formCode, QString()};
     platform::FolderFiles folder(key.dir());
     QByteArray head;
-    prompt.progressStart(int(session.regions.size()));
+    platform::Progress progress(prompt, int(session.regions.size()));
     for (int i = 0; i < session.regions.size(); ++i) {
         const auto& slot = session.regions.at(i);
         RegisterRow row;
@@ -142,9 +142,12 @@ std::optional<Register> Cmd_Load_DD(reference::Session& session, const QString& 
             row.marks = QStringList(reg.sections);
         }
         all.append(row);
-        prompt.progressValue(i + 1);
+        if (!progress.step(i + 1)) {
+            prompt.message(platform::stoppedText());
+            return std::nullopt;
+        }
     }
-    prompt.progressEnd();
+    progress.finish();
 
     if (missing && !absent.isEmpty()) {
         reg.missingOnly = true;
