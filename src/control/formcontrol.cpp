@@ -3,6 +3,7 @@
 #include "control/report.h"
 #include "core/periods.h"
 #include "core/text.h"
+#include "data/datalines.h"
 #include "platform/codec.h"
 #include "platform/fileio.h"
 #include "platform/prompt.h"
@@ -37,22 +38,6 @@ StoredForm::StoredForm(const data::DataKey& key, const reference::CatalogEntry& 
 
 namespace {
 
-// True when the text has a line that the readers take for a data line: after blanks and tabs,
-// a digit at the start of a line (lines end at LF).
-bool hasDataLine(const QString& text) {
-    bool lineStart = true;
-    for (QChar c : text) {
-        if (c == QLatin1Char('\n')) {
-            lineStart = true;
-        } else if (lineStart && core::isDigit(c)) {
-            return true;
-        } else if (c != QLatin1Char(' ') && c != QLatin1Char('\t')) {
-            lineStart = false;
-        }
-    }
-    return false;
-}
-
 void unreadable(platform::Prompt& prompt, const QString& path, const QString& detail) {
     prompt.message(QStringLiteral("Ошибка в формате данных !!!") + core::CRLF + detail,
                    platform::Icon::Error, path);
@@ -72,13 +57,12 @@ const SectionCells* StoredForm::load(int section) {
         return nullptr;
     }
     if (bytes && !bytes->isEmpty()) {
-        const QString text = platform::decode1251(*bytes);
         // Data that cannot be read must not pass for an empty section: its mark would say so.
-        if (!hasDataLine(text)) {
+        if (!data::hasDataLine(*bytes)) {
             unreadable(m_prompt, path, QStringLiteral("В файле нет ни одной строки данных"));
             return nullptr;
         }
-        if (data::Load_DD_Text(m_grid, text, path, false, m_prompt) != 0) return nullptr;
+        if (data::Load_DD_Bytes(m_grid, *bytes, path, false, m_prompt) != 0) return nullptr;
         m_bytes = *bytes;
     }
     m_cells = std::make_unique<GridCells>(m_grid);
@@ -112,8 +96,8 @@ QByteArray withStateLine(const QByteArray& bytes, const QString& mark) {
     const QByteArray state =
         platform::encode1251(m.startsWith(QLatin1String("PR_")) ? m : QStringLiteral("PR_") + m);
     const qsizetype lf = bytes.indexOf('\n');
-    QByteArray first = lf < 0 ? bytes : bytes.left(lf);
-    QByteArray end = "\r\n";
+    QByteArrayView first = lf < 0 ? QByteArrayView(bytes) : QByteArrayView(bytes).first(lf);
+    QByteArrayView end = "\r\n";
     if (lf >= 0) {
         end = "\n";
         if (first.endsWith('\r')) {
@@ -124,9 +108,15 @@ QByteArray withStateLine(const QByteArray& bytes, const QString& mark) {
     qsizetype blanks = 0;
     while (blanks < first.size() && first.at(blanks) == ' ')
         ++blanks;
-    if (first.mid(blanks).startsWith("PR_"))
-        return state + end + (lf < 0 ? QByteArray() : bytes.mid(lf + 1));
-    return state + end + bytes;
+    // The old state line gives way to the new one; a file without one keeps all its lines. One
+    // new buffer: a large file is not copied piece by piece.
+    QByteArrayView rest = bytes;
+    if (first.sliced(blanks).startsWith("PR_"))
+        rest = lf < 0 ? QByteArrayView() : QByteArrayView(bytes).sliced(lf + 1);
+    QByteArray updated;
+    updated.reserve(state.size() + end.size() + rest.size());
+    updated.append(state).append(end).append(rest);
+    return updated;
 }
 
 FormRules readFormRules(const QString& formDir, const QString& formCode, const QString& basePeriod,

@@ -1,5 +1,7 @@
 #include "data/sectionfile.h"
 
+#include "data/datalines.h"
+
 #include <cmath>
 #include <limits>
 #include <QStringBuilder>
@@ -99,83 +101,11 @@ int rowNumber(const QString& field) {
     return int(v);
 }
 
-namespace {
-
-// One line of a file's bytes at a time: split at LF, a CR before it dropped, a last line without
-// its end accepted; nothing is copied.
-class ByteLines {
-public:
-    explicit ByteLines(QByteArrayView bytes)
-        : m_bytes(bytes) {}
-    bool next(QByteArrayView& line) {
-        if (m_at >= m_bytes.size()) return false;
-        const qsizetype end = m_bytes.indexOf('\n', m_at);
-        const qsizetype stop = end < 0 ? m_bytes.size() : end;
-        line = m_bytes.sliced(m_at, stop - m_at);
-        if (end >= 0 && line.endsWith('\r')) line.chop(1);
-        m_at = stop + 1;
-        return true;
-    }
-
-private:
-    QByteArrayView m_bytes;
-    qsizetype m_at = 0;
-};
-
-bool isBlank(char c) {
-    return c == ' ' || c == '\t'; // tabs count as blanks in data lines
-}
-
-// A data line trimmed of blanks, or an empty view when the line does not begin with a digit.
-QByteArrayView dataLine(QByteArrayView line) {
-    qsizetype b = 0;
-    qsizetype e = line.size();
-    while (b < e && isBlank(line[b]))
-        ++b;
-    while (e > b && isBlank(line[e - 1]))
-        --e;
-    if (b == e || line[b] < '0' || line[b] > '9') return {};
-    return line.sliced(b, e - b);
-}
-
-// The fields of a data line, one after another, without making a list of them.
-class Fields {
-public:
-    explicit Fields(QByteArrayView line)
-        : m_line(line) {}
-    bool next(QByteArrayView& field) {
-        const qsizetype n = m_line.size();
-        while (m_at < n && isBlank(m_line[m_at]))
-            ++m_at;
-        if (m_at >= n) return false;
-        const qsizetype start = m_at;
-        while (m_at < n && !isBlank(m_line[m_at]))
-            ++m_at;
-        field = m_line.sliced(start, m_at - start);
-        return true;
-    }
-
-private:
-    QByteArrayView m_line;
-    qsizetype m_at = 0;
-};
-
-qsizetype fieldCount(QByteArrayView line) {
-    Fields fields(line);
-    QByteArrayView f;
-    qsizetype n = 0;
-    while (fields.next(f))
-        ++n;
-    return n;
-}
-
 QString text1251(QByteArrayView bytes) {
     QString text;
     platform::decode1251(bytes, text);
     return text;
 }
-
-} // namespace
 
 bool A_DD_Read(const QString& path, SectionMatrix& matrix, platform::Prompt& prompt) {
     // The shape is taken before any line is split, so that the memory taken is that of the
@@ -268,33 +198,37 @@ QString VV_Memo_Read(const QString& path) {
     return text;
 }
 
-QString VV_Memo_Text(QString fileText) {
-    QString text = core::Trim(fileText);
-    qsizetype end = text.size();
-    while (end > 0 &&
-           !(text.at(end - 1) >= QLatin1Char('0') && text.at(end - 1) <= QLatin1Char('9')))
-        --end;
-    text.truncate(end);
-    text.append(core::CRLF);
-    return text;
+namespace {
+
+// The first line of a file's first bytes as the readers split lines (at LF, a CR before it
+// dropped).
+QByteArrayView firstLineOf(QByteArrayView head) {
+    QByteArrayView line;
+    ByteLines(head).next(line);
+    return line;
+}
+
+} // namespace
+
+std::optional<QString> stateMarkOf(QByteArrayView head) {
+    // A line that still holds a CR is none: a file with CR alone between its lines is one line to
+    // every reader, its data included.
+    const QByteArrayView first = firstLineOf(head);
+    if (first.contains('\r')) return std::nullopt;
+    const QString line = core::Trim(text1251(first));
+    if (!line.startsWith(QLatin1String("PR_"))) return std::nullopt;
+    return core::Trim(line.mid(3));
 }
 
 std::optional<QString> readFirstLine(const QString& path) {
     const std::optional<QByteArray> head = platform::readFileHead(path, 4096);
     if (!head) return std::nullopt;
-    // The line ends at the first CR or LF: a file with CR alone between its lines still shows
-    // only its state line.
-    qsizetype end = 0;
-    while (end < head->size() && head->at(end) != '\r' && head->at(end) != '\n')
-        ++end;
-    return text1251(QByteArrayView(*head).first(end));
+    return text1251(firstLineOf(*head));
 }
 
 QString stateMark(const QString& path) {
-    const std::optional<QString> first = readFirstLine(path);
-    if (!first) return QString();
-    const QString line = core::Trim(*first);
-    return line.startsWith(QLatin1String("PR_")) ? core::Trim(line.mid(3)) : QString();
+    const std::optional<QByteArray> head = platform::readFileHead(path, 4096);
+    return head ? stateMarkOf(*head).value_or(QString()) : QString();
 }
 
 QString registerMark(const QString& path) {
@@ -304,13 +238,8 @@ QString registerMark(const QString& path) {
 
 QString registerMarkOf(QByteArrayView head) {
     if (head.isEmpty()) return QString();
-    qsizetype end = 0;
-    while (end < head.size() && head[end] != '\r' && head[end] != '\n')
-        ++end;
-    const QString line = core::Trim(text1251(head.first(end)));
-    if (line.startsWith(QLatin1String("PR_"))) return core::Trim(line.mid(3));
     // A file that does not start with a state line shows "-", as the entry window's tab does.
-    return QStringLiteral("-");
+    return stateMarkOf(head).value_or(QStringLiteral("-"));
 }
 
 double valueSum(const QList<DataRow>& rows) {

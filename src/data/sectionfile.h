@@ -79,20 +79,21 @@ QString VV_Memo_Read(const QString& path);
 // The part of a file's bytes that VV_Memo_Read keeps (before its CR LF): leading blanks and
 // everything after the last digit dropped.
 QByteArrayView memoBytes(QByteArrayView bytes);
-// The same on a file's text already read.
-QString VV_Memo_Text(QString fileText);
 
-// The first line of a file as it stands, up to its first CR or LF (at most 4 KiB); nullopt when
-// the file is missing.
+// The first line of a file as it stands, up to its first LF (a CR before it dropped; at most
+// 4 KiB); nullopt when the file is missing.
 std::optional<QString> readFirstLine(const QString& path);
 // The state mark of a file (first line after "PR_", trimmed); empty when the file or the state
-// line is missing.
+// line is missing. A first line that holds a CR (CR alone between lines) is no state line.
 QString stateMark(const QString& path);
 // The mark the register shows for a file: empty when the file is missing or empty, the state
 // mark when the first line is a state line, "-" when it is not.
 QString registerMark(const QString& path);
 // The same from the first bytes of an existing file (the first 4 KiB are enough).
 QString registerMarkOf(QByteArrayView head);
+// The mark of the state line that begins the bytes ("PR_" and the mark, trimmed); nullopt when
+// the first line (split at LF) is not one, a line that holds a CR included.
+std::optional<QString> stateMarkOf(QByteArrayView head);
 
 // One data line as written: the row label (or number) and the K values.
 struct DataRow {

@@ -2,6 +2,7 @@
 
 #include "core/files.h"
 #include "core/text.h"
+#include "data/datalines.h"
 #include "platform/fileio.h"
 #include "platform/prompt.h"
 #include "reference/catalog.h"
@@ -113,56 +114,40 @@ int Load_DD(SectionGrid& grid, const QString& path, bool compare, platform::Prom
         grid.setCaption(rr);
         return 0;
     }
-    return Load_DD_Text(grid, core::readText(path), path, compare, prompt);
+    QByteArray bytes;
+    platform::readFileBytes(path, bytes);
+    return Load_DD_Bytes(grid, bytes, path, compare, prompt);
 }
 
-int Load_DD_Text(SectionGrid& grid, const QString& fileText, const QString& path, bool compare,
-                 platform::Prompt& prompt) {
+int Load_DD_Bytes(SectionGrid& grid, QByteArrayView fileBytes, const QString& path, bool compare,
+                  platform::Prompt& prompt) {
     const QString rr = sectionNumber(grid.section());
     const int rows = grid.rows();
     const int columns = grid.columns();
-    const QString text = VV_Memo_Text(fileText);
-    // The lines are taken one at a time and a line's fields counted before it is split, so that
-    // a damaged file costs no more memory than its text.
-    qsizetype at = 0;
-    const auto nextLine = [&](QString& line) {
-        if (at >= text.size()) return false;
-        qsizetype end = text.indexOf(QLatin1Char('\n'), at);
-        if (end < 0) end = text.size();
-        qsizetype stop = end;
-        if (end < text.size() && stop > at && text.at(stop - 1) == QLatin1Char('\r')) --stop;
-        line = text.mid(at, stop - at);
-        at = end + 1;
-        return true;
-    };
-    QString firstLine;
-    nextLine(firstLine);
-    at = 0;
-    if (firstLine.startsWith(QLatin1String("PR_")))
-        grid.setCaption(rr + QStringLiteral(": ") + core::Trim(firstLine.mid(3)));
-    else
-        grid.setCaption(rr + QStringLiteral(": -"));
+    // The lines are read in the file's bytes and a line's fields counted before any is taken,
+    // so that a file of any size costs its bytes and the cells of the grid.
+    const QByteArrayView bytes = memoBytes(fileBytes);
+    grid.setCaption(rr + QStringLiteral(": ") + stateMarkOf(bytes).value_or(QStringLiteral("-")));
     if (!compare) grid.clearData();
     // Cells the file gives; in compare mode the others must be zero in the grid too.
     QList<QList<bool>> covered(rows + 1, QList<bool>(columns + 1, false));
     bool rowZeroReported = false;
-    QString line;
-    while (nextLine(line)) {
-        core::Tabs_To_Spaces(line);
-        line = core::Trim(line);
-        if (line.isEmpty() || !(line.at(0) >= QLatin1Char('0') && line.at(0) <= QLatin1Char('9')))
-            continue;
-        qsizetype count = 0;
-        for (qsizetype i = 0; i < line.size(); ++i)
-            if (line.at(i) != QLatin1Char(' ') && (i == 0 || line.at(i - 1) == QLatin1Char(' ')))
-                ++count;
+    ByteLines lines(bytes);
+    QByteArrayView line;
+    while (lines.next(line)) {
+        const QByteArrayView data = dataLine(line);
+        if (data.isEmpty()) continue;
+        const qsizetype count = fieldCount(data);
         if (count != columns + 1) {
             formatError(prompt, QStringLiteral("К-во граф = "), int(count - 1), columns);
             grid.setCaption(rr + QStringLiteral(": --"));
             return -1;
         }
-        const QStringList fields = line.split(QLatin1Char(' '), Qt::SkipEmptyParts);
-        const int row = rowNumber(fields.first());
+        Fields fields(data);
+        QByteArrayView field;
+        fields.next(field);
+        const QString head = text1251(field);
+        const int row = rowNumber(head);
         if (row > rows) {
             formatError(prompt, QStringLiteral("К-во строк = "), row, rows);
             grid.setCaption(rr + QStringLiteral(": --"));
@@ -172,19 +157,20 @@ int Load_DD_Text(SectionGrid& grid, const QString& fileText, const QString& path
             // Row 0 is the title row of the grid: the line cannot belong anywhere.
             if (!rowZeroReported)
                 prompt.message(QStringLiteral("Ошибка в формате данных !!!") + core::CRLF +
-                                   QStringLiteral("Строка с номером ") + fields.first() +
+                                   QStringLiteral("Строка с номером ") + head +
                                    QStringLiteral(" вне раздела (строк : ") +
                                    QString::number(rows) + QStringLiteral(") пропущена"),
                                platform::Icon::Warning, path);
             rowZeroReported = true;
             continue;
         }
-        for (int c = 1; c <= columns; ++c) {
+        for (int c = 1; c <= columns && fields.next(field); ++c) {
             covered[row][c] = true;
+            const QString value = text1251(field);
             if (compare) {
-                if (cellValue(fields.at(c)) != cellValue(grid.cell(row, c))) return -1;
+                if (cellValue(value) != cellValue(grid.cell(row, c))) return -1;
             } else {
-                grid.setCell(row, c, fields.at(c));
+                grid.setCell(row, c, value);
             }
         }
     }

@@ -212,19 +212,20 @@ int openRegular(const QString& path, qint64* size)
     return openRegularAt(AT_FDCWD, local(resolved).constData(), size);
 }
 
-// Reads up to limit bytes (everything for a negative limit) into the buffer, reusing its
-// memory: the size the file had when it was opened, or, when that is not known (special files
+// Reads up to limit bytes (everything for a negative limit) into the buffer after its first
+// offset bytes, reusing its memory: the size the file had when it was opened, or, when that is not known (special files
 // say 0), up to its end. False on a read error.
-bool readOpen(int fd, qint64 size, qint64 limit, QByteArray& into)
+bool readOpen(int fd, qint64 size, qint64 limit, QByteArray& into, qsizetype offset = 0)
 {
     const bool sized = size > 0;
     qint64 want = sized ? size : 4096;
     if (limit >= 0)
         want = std::min(want, limit);
-    into.resize(qsizetype(want));
+    into.resize(offset + qsizetype(want));
     qint64 done = 0;
-    while (done < qint64(into.size())) {
-        const ssize_t r = ::read(fd, into.data() + done, size_t(into.size() - done));
+    while (offset + done < qint64(into.size())) {
+        const ssize_t r =
+            ::read(fd, into.data() + offset + done, size_t(into.size() - offset - done));
         if (r < 0 && errno == EINTR)
             continue;
         if (r < 0) {
@@ -234,14 +235,14 @@ bool readOpen(int fd, qint64 size, qint64 limit, QByteArray& into)
         if (r == 0)
             break;
         done += r;
-        if (!sized && done == qint64(into.size()) && (limit < 0 || done < limit)) {
+        if (!sized && offset + done == qint64(into.size()) && (limit < 0 || done < limit)) {
             qint64 more = std::max<qint64>(4096, done);
             if (limit >= 0)
                 more = std::min(more, limit - done);
-            into.resize(qsizetype(done + more));
+            into.resize(offset + qsizetype(done + more));
         }
     }
-    into.resize(qsizetype(done));
+    into.resize(offset + qsizetype(done));
     return true;
 }
 
@@ -407,11 +408,9 @@ bool FolderFiles::read(const QString& name, QByteArray& into, qint64 limit)
         struct stat st;
         ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
         if (ok) {
-            QByteArray rest;
+            // Read in place after the first bytes: a large file is never held twice.
             ok = readOpen(fd, std::max<qint64>(st.st_size - r, 0), limit >= 0 ? limit - r : -1,
-                          rest);
-            into.resize(qsizetype(r));
-            into.append(rest);
+                          into, qsizetype(r));
         }
     } else if (ok) {
         into.resize(qsizetype(r));

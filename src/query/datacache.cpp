@@ -66,13 +66,21 @@ const QByteArrayView Zero("0");
 
 } // namespace
 
-void DataFile::assign(QByteArrayView raw) {
+void DataFile::assign(QByteArray& raw) {
+    // The bytes are prepared where they were read, so that a file costs its size once; raw is
+    // left with the memory this file held before.
     QByteArrayView kept = data::memoBytes(raw);
     if (kept.size() > std::numeric_limits<qint32>::max() - 2) kept = QByteArrayView();
-    m_bytes.resize(kept.size() + 2);
-    if (!kept.isEmpty()) std::memcpy(m_bytes.data(), kept.data(), size_t(kept.size()));
-    m_bytes[kept.size()] = '\r';
-    m_bytes[kept.size() + 1] = '\n';
+    const qsizetype start = kept.isEmpty() ? 0 : kept.data() - raw.constData();
+    const qsizetype n = kept.size();
+    m_bytes.swap(raw);
+    if (start > 0) {
+        char* const d = m_bytes.data();
+        std::memmove(d, d + start, size_t(n));
+    }
+    m_bytes.resize(n + 2);
+    m_bytes[n] = '\r';
+    m_bytes[n + 1] = '\n';
     m_lines.clear();
     m_split = false;
     m_index.reset();

@@ -25,10 +25,11 @@ namespace mirel::query {
 class DataFile {
 public:
     DataFile() = default;
-    // Takes the bytes of a file as they are on disk and prepares them. A file beyond 2 GB
-    // reads as one without rows.
-    explicit DataFile(QByteArrayView raw) { assign(raw); }
-    void assign(QByteArrayView raw);
+    // Takes the bytes of a file as they are on disk and prepares them in their own memory; raw
+    // is left with the memory the file held before. A file beyond 2 GB reads as one without
+    // rows.
+    void assign(QByteArray& raw);
+    explicit DataFile(QByteArray raw) { assign(raw); }
     void clear();
 
     bool exists = false;

@@ -71,6 +71,16 @@ TEST(GridLoading, LoadsValuesAndCaptionsFromTheStateLine) {
     EXPECT_EQ(data(g), QStringList(6, ""));
     EXPECT_EQ(Load_DD(g, ws.file("none"), false, p), 0);
     EXPECT_EQ(g.caption(), "02");
+    // Blanks before the state line and whatever follows the last digit of the file are dropped.
+    ws.writeBytes("d", "  PR_+ \r\n\t2 7\t8 x\r\n \x1a");
+    EXPECT_EQ(Load_DD(g, ws.file("d"), false, p), 0);
+    EXPECT_EQ(g.caption(), "02: +");
+    EXPECT_EQ(data(g), (QStringList{"", "", "7", "8", "", ""}));
+    // CR alone between lines: one line, no state line and no data.
+    ws.writeBytes("cr", "PR_?\r2 1 1\r");
+    EXPECT_EQ(Load_DD(g, ws.file("cr"), false, p), 0);
+    EXPECT_EQ(g.caption(), "02: -");
+    EXPECT_EQ(data(g), QStringList(6, ""));
     EXPECT_TRUE(p.messages.isEmpty());
 }
 
