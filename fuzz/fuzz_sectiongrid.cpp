@@ -1,0 +1,111 @@
+// Feeds random bytes to grid loading, which reads lines and fields in the file's bytes: the
+// grid, its caption, the result and the messages must be what the plain reading of the decoded
+// text gives (text trimmed and cut after its last digit, lines split at LF, tabs as blanks,
+// fields split at blanks; a first line that holds a CR is no state line).
+#include "data/sectiongrid.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <QStringList>
+
+#include "core/text.h"
+#include "data/sectionfile.h"
+#include "platform/codec.h"
+#include "platform/fileio.h"
+#include "platform/prompt.h"
+#include "reference/catalog.h"
+
+using namespace mirel;
+
+namespace {
+
+void check(bool condition) {
+    if (!condition) std::abort();
+}
+
+struct Recorder : platform::Prompt {
+    QStringList texts;
+    void message(const QString& text, platform::Icon, const QString& title) override {
+        texts << text + QLatin1Char('|') + title;
+    }
+    bool askYesNo(const QString&, const QString&) override { return false; }
+    bool askOkCancel(const QString&, const QString&) override { return false; }
+    std::optional<QString> inputBox(const QString&, const QString&, const QString&) override {
+        return std::nullopt;
+    }
+};
+
+void formatError(Recorder& prompt, const QString& what, int count, int expected) {
+    prompt.message(QStringLiteral("Ошибка в формате данных !!!") + core::CRLF + what + core::CRLF +
+                       QString::number(count) + core::CRLF + QStringLiteral("Должно быть = ") +
+                       QString::number(expected),
+                   platform::Icon::Error, QStringLiteral("Ошибка !!!"));
+}
+
+int plainLoad(data::SectionGrid& grid, const QString& fileText, Recorder& prompt) {
+    const QString rr = data::sectionNumber(grid.section());
+    QString text = core::Trim(fileText);
+    while (!text.isEmpty() && !core::isDigit(text.back()))
+        text.chop(1);
+    const QStringList lines = platform::splitFileLines(text + core::CRLF);
+    QString first = core::Trim(lines.value(0));
+    if (first.startsWith(QLatin1String("PR_")) && !first.contains(QLatin1Char('\r')))
+        grid.setCaption(rr + QStringLiteral(": ") + core::Trim(first.mid(3)));
+    else
+        grid.setCaption(rr + QStringLiteral(": -"));
+    grid.clearData();
+    bool rowZeroReported = false;
+    for (QString line : lines) {
+        core::Tabs_To_Spaces(line);
+        line = core::Trim(line);
+        if (line.isEmpty() || !core::isDigit(line.at(0))) continue;
+        const QStringList fields = line.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        if (fields.size() != grid.columns() + 1) {
+            formatError(prompt, QStringLiteral("К-во граф = "), int(fields.size()) - 1,
+                        grid.columns());
+            grid.setCaption(rr + QStringLiteral(": --"));
+            return -1;
+        }
+        const int row = data::rowNumber(fields.first());
+        if (row > grid.rows()) {
+            formatError(prompt, QStringLiteral("К-во строк = "), row, grid.rows());
+            grid.setCaption(rr + QStringLiteral(": --"));
+            return -1;
+        }
+        if (row < 1) {
+            if (!rowZeroReported)
+                prompt.message(QStringLiteral("Ошибка в формате данных !!!") + core::CRLF +
+                                   QStringLiteral("Строка с номером ") + fields.first() +
+                                   QStringLiteral(" вне раздела (строк : ") +
+                                   QString::number(grid.rows()) + QStringLiteral(") пропущена"),
+                               platform::Icon::Warning, QStringLiteral("f"));
+            rowZeroReported = true;
+            continue;
+        }
+        for (int c = 1; c <= grid.columns(); ++c)
+            grid.setCell(row, c, fields.at(c));
+    }
+    return 0;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const QByteArrayView bytes(reinterpret_cast<const char*>(data), qsizetype(size));
+    const reference::SectionStructure structure{"2", {"1", "2", "3 ИТОГО"}, {"1", "2"}};
+    data::SectionGrid fast = data::SectionGrid::fromStructure(2, structure);
+    data::SectionGrid plain = fast;
+    Recorder fastPrompt, plainPrompt;
+    const int fastResult =
+        data::Load_DD_Bytes(fast, bytes, QStringLiteral("f"), false, fastPrompt);
+    const int plainResult =
+        plainLoad(plain, platform::decode1251(bytes.toByteArray()), plainPrompt);
+    check(fastResult == plainResult);
+    check(fast.caption() == plain.caption());
+    check(fastPrompt.texts == plainPrompt.texts);
+    for (int r = 0; r <= fast.rows(); ++r)
+        for (int c = 0; c <= fast.columns(); ++c)
+            check(fast.cell(r, c) == plain.cell(r, c));
+    return 0;
+}
