@@ -1,13 +1,16 @@
-// Feeds random bytes to grid loading, which reads lines and fields in the file's bytes: the
-// grid, its caption, the result and the messages must be what the plain reading of the decoded
-// text gives (text trimmed and cut after its last digit, lines split at LF, tabs as blanks,
-// fields split at blanks; a first line that holds a CR is no state line).
+// Feeds random bytes to grid loading and to the standard reading of a section, which read lines
+// and fields in the file's bytes: the grid, its caption, the matrix, the result and the messages
+// must be what the plain reading of the decoded text gives (lines split at LF, tabs as blanks,
+// fields split at blanks; for the grid the text trimmed and cut after its last digit, and a
+// first line that holds a CR is no state line).
 #include "data/sectiongrid.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <QFile>
 #include <QStringList>
+#include <unistd.h>
 
 #include "core/text.h"
 #include "data/sectionfile.h"
@@ -89,6 +92,64 @@ int plainLoad(data::SectionGrid& grid, const QString& fileText, Recorder& prompt
     return 0;
 }
 
+// The standard reading as plainly as it can be written: every data line split, the shape from
+// the last one.
+bool plainRead(const QString& text, const QString& path, data::SectionMatrix& matrix,
+               Recorder& prompt) {
+    if (text.isEmpty()) return false;
+    QList<QStringList> lines;
+    for (QString line : platform::splitFileLines(text)) {
+        core::Tabs_To_Spaces(line);
+        line = core::Trim(line);
+        if (!line.isEmpty() && core::isDigit(line.at(0)))
+            lines.append(line.split(QLatin1Char(' '), Qt::SkipEmptyParts));
+    }
+    if (lines.isEmpty()) return false;
+    const int rows = data::rowNumber(lines.last().first());
+    const int columns = int(lines.last().size()) - 1;
+    const QString error = QStringLiteral("Ошибка в формате данных !!!") + core::CRLF;
+    if (qint64(rows) > data::maxCells || qint64(rows) * columns > data::maxCells) {
+        prompt.message(error + QStringLiteral("Строк : ") + QString::number(rows) +
+                           QStringLiteral(", граф : ") + QString::number(columns) +
+                           QStringLiteral(" - размер раздела недопустим, данные не считаны"),
+                       platform::Icon::Warning, path);
+        return false;
+    }
+    data::SectionMatrix result;
+    result.rows = rows;
+    result.columns = columns;
+    result.cells = QList<QStringList>(rows, QStringList(columns, QStringLiteral("0")));
+    bool unequal = false, outside = false;
+    for (const QStringList& fields : lines) {
+        if (fields.size() != columns + 1) {
+            if (!unequal)
+                prompt.message(QStringLiteral("При считывании данных обнаружено переменное число "
+                                              "данных в строке !!!"),
+                               platform::Icon::Error, path);
+            unequal = true;
+            continue;
+        }
+        const int row = data::rowNumber(fields.first());
+        if (row < 1 || row > rows) {
+            if (!outside)
+                prompt.message(error + QStringLiteral("Строка с номером ") + fields.first() +
+                                   QStringLiteral(" вне раздела (строк : ") +
+                                   QString::number(rows) + QStringLiteral(") пропущена"),
+                               platform::Icon::Warning, path);
+            outside = true;
+            continue;
+        }
+        result.cells[row - 1] = fields.mid(1);
+    }
+    matrix = result;
+    return true;
+}
+
+// The file the standard reading is given, one per process.
+QString scratchPath() {
+    return platform::tempDir() + QStringLiteral("/fuzz_sectiongrid_") + QString::number(::getpid());
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -97,8 +158,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     data::SectionGrid fast = data::SectionGrid::fromStructure(2, structure);
     data::SectionGrid plain = fast;
     Recorder fastPrompt, plainPrompt;
-    const int fastResult =
-        data::Load_DD_Bytes(fast, bytes, QStringLiteral("f"), false, fastPrompt);
+    const int fastResult = data::Load_DD_Bytes(fast, bytes, QStringLiteral("f"), false, fastPrompt);
     const int plainResult =
         plainLoad(plain, platform::decode1251(bytes.toByteArray()), plainPrompt);
     check(fastResult == plainResult);
@@ -107,5 +167,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (int r = 0; r <= fast.rows(); ++r)
         for (int c = 0; c <= fast.columns(); ++c)
             check(fast.cell(r, c) == plain.cell(r, c));
+
+    // The standard reading takes a file, written again for every input.
+    static const QString path = [] {
+        std::atexit([] { QFile::remove(scratchPath()); });
+        return scratchPath();
+    }();
+    QFile file(path);
+    check(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    check(file.write(bytes.data(), bytes.size()) == bytes.size());
+    file.close();
+    data::SectionMatrix fastMatrix, plainMatrix;
+    fastPrompt.texts.clear();
+    plainPrompt.texts.clear();
+    check(data::A_DD_Read(path, fastMatrix, fastPrompt) ==
+          plainRead(platform::decode1251(bytes.toByteArray()), path, plainMatrix, plainPrompt));
+    check(fastPrompt.texts == plainPrompt.texts);
+    check(fastMatrix.rows == plainMatrix.rows && fastMatrix.columns == plainMatrix.columns &&
+          fastMatrix.cells == plainMatrix.cells);
     return 0;
 }
