@@ -2,6 +2,7 @@
 #include <QDateTime>
 
 #include "app/commands.h"
+#include "app/entrycommand.h"
 #include "control/formcontrol.h"
 #include "core/config.h"
 #include "core/text.h"
@@ -9,23 +10,6 @@
 #include "platform/fileio.h"
 
 namespace mirel::app {
-namespace {
-
-// The name of a region from the start-up classifier, else from the classifier of the
-// single-region entry mode; nullopt when neither knows the code.
-std::optional<QString> regionNameOf(const reference::Session& session, const QString& code,
-                                    platform::Prompt& prompt) {
-    if (reference::In_A_Reg(session.regions, code))
-        return reference::regionName(session.regions, code);
-    if (core::preamble(session.cnf)) {
-        const reference::Regions own =
-            reference::VVOD_A_Reg(session.cnf, session.dir(core::DirSHIF), prompt);
-        if (reference::In_A_Reg(own, code)) return reference::regionName(own, code);
-    }
-    return std::nullopt;
-}
-
-} // namespace
 
 // Logical control of one region's form for the period, on the stored section data files; the form
 // must be one the entry window offers for the period (due in the reporting month). With
@@ -50,32 +34,12 @@ int cmdControl(CommandContext& ctx) {
 
     const QString formCode = core::Trim(ctx.args.at(0));
     const QString regionCode = core::Trim(ctx.args.at(1));
-    if (regionCode.isEmpty() || !core::Is_All_Digits(regionCode)) {
-        platform::showError(ctx.prompt, QStringLiteral("Нечисловое значение кода региона !!!"));
-        return 1;
-    }
-    const std::optional<QString> regionName = regionNameOf(session, regionCode, ctx.prompt);
-    if (!regionName) {
-        platform::showError(
-            ctx.prompt, QStringLiteral("Код региона отсутствует в классификаторе : ") + regionCode);
-        return 1;
-    }
-    // The forms the entry window offers: those due in the reporting month.
-    const QStringList forms = data::VVOD_Combo_FFF(session, ctx.prompt);
-    if (forms.isEmpty()) return 1;
-    if (formCode.size() != 3) {
-        platform::showError(ctx.prompt, QStringLiteral("Недействительное значение кода формы !!!"));
-        return 1;
-    }
-    const int chosen = data::selectFormEntry(formCode, forms, ctx.prompt);
-    if (chosen < 0) return 1;
-    QString basePeriod;
-    int entryIndex = -1;
-    if (reference::VVOD_Base_Per(formCode, session.periodCode(), session.forms, basePeriod,
-                                 entryIndex, ctx.prompt) != 0)
-        return 1;
-    const reference::CatalogEntry& entry = session.forms.at(entryIndex);
-    const int sectionCount = int(entry.sections.size());
+    const std::optional<data::EntryForm> form =
+        commandEntryForm(ctx, session, formCode, regionCode);
+    if (!form) return 1;
+    const QString& basePeriod = form->basePeriod;
+    const reference::CatalogEntry& entry = form->entry;
+    const int sectionCount = form->sectionCount();
     if (section > sectionCount) {
         std::fprintf(stderr, "mirel control: form %s has sections 1 to %d\n",
                      formCode.toUtf8().constData(), sectionCount);
@@ -89,7 +53,7 @@ int cmdControl(CommandContext& ctx) {
                                   session.year,
                                   session.month,
                                   regionCode};
-    control::StoredForm form(target.dataKey(), entry, ctx.prompt);
+    control::StoredForm stored(target.dataKey(), entry, ctx.prompt);
     const QDateTime now = QDateTime::currentDateTime();
 
     if (section > 0) {
@@ -99,7 +63,7 @@ int cmdControl(CommandContext& ctx) {
                                platform::Icon::Warning);
             return 1;
         }
-        const control::SectionCells* cells = form.load(section);
+        const control::SectionCells* cells = stored.load(section);
         if (!cells) return 1;
         const control::SectionControl run =
             control::controlSection(session.forms, target, *cells, now, ctx.prompt, ctx.browser);
@@ -116,9 +80,9 @@ int cmdControl(CommandContext& ctx) {
                            platform::Icon::Warning);
         return 1;
     }
-    const QString caption = data::entryCaption(regionCode, *regionName, forms.at(chosen));
-    const control::FormControl run =
-        control::controlForm(session.forms, target, form, caption, now, ctx.prompt, ctx.browser);
+    const control::FormControl run = control::controlForm(session.forms, target, stored,
+                                                          form->caption, now, ctx.prompt,
+                                                          ctx.browser);
     if (!run.ran) return 1;
     bool failed = run.reportPath.isEmpty();
     for (const control::SectionOutcome& s : run.sections)

@@ -25,6 +25,21 @@ const QList<Command>& commands()
         {QStringLiteral("control"), QStringLiteral("FFF COD [--section N]"),
          QStringLiteral("logical control of a section, or of the whole form (state marks written)"),
          cmdControl},
+        {QStringLiteral("enter"), QStringLiteral("FFF COD --section N [--file FILE]"),
+         QStringLiteral("save a section from a matrix (file or stdin) with the entry window's rules"),
+         cmdEnter},
+        {QStringLiteral("protect"), QStringLiteral("FFF COD [--off]"),
+         QStringLiteral("protect a region's form (its files read-only), or remove the protection"),
+         cmdProtect},
+        {QStringLiteral("export"), QStringLiteral("FFF COD FILE"),
+         QStringLiteral("write all sections of a region's form into one file (--yes replaces it)"),
+         cmdExport},
+        {QStringLiteral("mail"), QStringLiteral("FFF COD [--to ADDRESS] [--dry-run]"),
+         QStringLiteral("mail a region's form through xdg-email (--dry-run prints the call)"),
+         cmdMail},
+        {QStringLiteral("summary-report"), QStringLiteral("FFF COD"),
+         QStringLiteral("fill the form's summary templates for a region; print the pages"),
+         cmdSummaryReport},
     };
     return table;
 }

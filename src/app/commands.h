@@ -55,5 +55,10 @@ int cmdCatalog(CommandContext& ctx);
 int cmdRegister(CommandContext& ctx);
 int cmdQuery(CommandContext& ctx);
 int cmdControl(CommandContext& ctx);
+int cmdEnter(CommandContext& ctx);
+int cmdProtect(CommandContext& ctx);
+int cmdExport(CommandContext& ctx);
+int cmdMail(CommandContext& ctx);
+int cmdSummaryReport(CommandContext& ctx);
 
 } // namespace mirel::app

@@ -63,6 +63,10 @@ FormControl controlForm(const reference::FormCatalog& catalog, const ControlTarg
     QString html = Head_HTM(ReportTitle, caption, now);
     const int count = int(catalog.at(entry).sections.size());
     for (int n = 1; n <= count; ++n) {
+        if (!sections.proceed(n, count)) {
+            result.stopped = true;
+            return result;
+        }
         SectionOutcome outcome;
         outcome.section = n;
         ControlTarget sectionTarget = target;

@@ -10,6 +10,7 @@
 
 #include "ui/catalogview.h"
 #include "ui/dataloadingview.h"
+#include "ui/entrywindows.h"
 #include "ui/frm_mirel.h"
 #include "ui/querytree.h"
 
@@ -19,7 +20,8 @@ namespace mirel::ui {
 // exist; they are children of the window and connect their menu items with connectAction().
 void Frm_mirel::createViews() {
     new QueryTree(*this);
-    new DataLoadingView(*this);
+    auto* loading = new DataLoadingView(*this);
+    new EntryWindows(*this, *loading);
     new CatalogView(*this);
 }
 
