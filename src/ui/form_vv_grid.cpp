@@ -81,6 +81,7 @@ QVariant SectionGridModel::headerData(int section, Qt::Orientation orientation, 
                                              : m_grid->cell(section + 1, 0);
     if (role == Qt::TextAlignmentRole && orientation == Qt::Vertical)
         return int(Qt::AlignLeft | Qt::AlignVCenter);
+    if (role == Qt::ToolTipRole && orientation == Qt::Vertical) return m_grid->cell(section + 1, 0);
     return QAbstractTableModel::headerData(section, orientation, role);
 }
 
@@ -246,6 +247,12 @@ void EntryGrid::focusOutEvent(QFocusEvent* event) {
     const QWidget* now = QApplication::focusWidget();
     if (now && (now == this || isAncestorOf(now))) return;
     Q_EMIT focusLeft();
+}
+
+void EntryGrid::resizeEvent(QResizeEvent* event) {
+    verticalHeader()->setMaximumWidth(
+        std::max(fontMetrics().averageCharWidth() * 16, width() * 2 / 5));
+    QTableView::resizeEvent(event);
 }
 
 void EntryGrid::mouseDoubleClickEvent(QMouseEvent* event) {

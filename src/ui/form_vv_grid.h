@@ -108,6 +108,9 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    // Long row labels take at most a part of the width, so that the figures stay in sight; the
+    // label shows whole as the header's tool tip.
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     CellEditorDelegate* m_delegate = nullptr;
