@@ -40,6 +40,9 @@ const QList<Command>& commands()
         {QStringLiteral("summary-report"), QStringLiteral("FFF COD"),
          QStringLiteral("fill the form's summary templates for a region; print the pages"),
          cmdSummaryReport},
+        {QStringLiteral("map"), QStringLiteral("QUERY --column N --name NAME [--png FILE]"),
+         QStringLiteral("prepare the map of a query column in the MAP folder and draw it"), cmdMap,
+         true},
     };
     return table;
 }

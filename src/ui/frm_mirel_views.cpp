@@ -12,6 +12,7 @@
 #include "ui/dataloadingview.h"
 #include "ui/entrywindows.h"
 #include "ui/frm_mirel.h"
+#include "ui/mapview.h"
 #include "ui/querytree.h"
 
 namespace mirel::ui {
@@ -23,6 +24,7 @@ void Frm_mirel::createViews() {
     auto* loading = new DataLoadingView(*this);
     new EntryWindows(*this, *loading);
     new CatalogView(*this);
+    new MapView(*this);
 }
 
 void Frm_mirel::enterView(View view) {
