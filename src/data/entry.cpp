@@ -213,10 +213,13 @@ bool hasEnteredData(const SectionGrid& grid) {
 
 LeaveResult V__Changed(SectionGrid& grid, const DataKey& key, bool gridVisible, bool loadFailed,
                        platform::Prompt& prompt) {
+    // A grid nobody changed since it was loaded or saved holds what its file held: comparing is
+    // not needed, and a file changed meanwhile by someone else is not overwritten.
+    if (!grid.changed()) return LeaveResult::Unchanged;
     const QString path = key.path(grid.section());
     bool save = false;
     if (loadFailed) {
-        save = grid.changed();
+        save = true;
     } else if (platform::fileExists(path)) {
         // Compared on a copy: the comparison must not touch the tab caption of the grid.
         SectionGrid copy = grid;

@@ -119,8 +119,9 @@ void undoEdits(SectionGrid& grid, const QList<CellEdit>& edits);
 // that is not a number.
 bool hasEnteredData(const SectionGrid& grid);
 
-// Save-on-leave (V__Changed) of a section whose editor is closed. With a data file: when the
-// grid differs from the file it is saved with the mark "PR_?". Without one: when the grid is
+// Save-on-leave (V__Changed) of a section whose editor is closed. A grid not changed since it
+// was loaded or saved is left alone. With a data file: when the grid differs from the file it
+// is saved with the mark "PR_?". Without one: when the grid is
 // visible and holds entered data (hasEnteredData) it is saved with "PR_?". A section whose file
 // could not be loaded (loadFailed) is saved only when it was edited, so that a damaged file is
 // never replaced by the part of it that was read.
