@@ -373,6 +373,7 @@ bool Form_VV::load() {
     if (parts.formCode.isEmpty()) {
         m_c.Lbl_BasePer->hide();
         m_c.Grid_VV->hide();
+        m_c.Cmd_Matrix->setEnabled(false);
         m_c.Lbl_Info->setText(QStringLiteral("Выберите форму в меню \"Формы\"."));
         return true;
     }

@@ -614,14 +614,19 @@ TEST(Form_VV, OwnRegionEntryWaitsForAFormChosenInTheMenu) {
     ASSERT_TRUE(w.controls().mnu_VV->isEnabled());
     QString title;
     bool gridShown = true;
+    bool actionsOffered = true;
     whenEntryOpens(&w, [&](Form_VV& entry) {
         title = entry.windowTitle();
         gridShown = entry.controls().Grid_VV->isVisible();
+        actionsOffered = entry.controls().menu_Save->isEnabled() ||
+                         entry.controls().Cmd_Matrix->isEnabled() ||
+                         entry.controls().menu_Svod->isEnabled();
         entry.controls().menu_Forms->actions().at(1)->trigger();
         title += " | " + entry.windowTitle();
     });
     w.controls().mnu_VV->trigger();
     EXPECT_EQ(title, "1105 - Сосновский район. | 1105 - Сосновский район. " + Form210);
     EXPECT_FALSE(gridShown);
+    EXPECT_FALSE(actionsOffered);
     EXPECT_TRUE(lw->prompt.messages.isEmpty()) << lw->prompt.texts().join(" | ").toStdString();
 }
