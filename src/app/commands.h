@@ -64,6 +64,7 @@ int cmdProtect(CommandContext& ctx);
 int cmdExport(CommandContext& ctx);
 int cmdMail(CommandContext& ctx);
 int cmdSummaryReport(CommandContext& ctx);
+int cmdImportExcel(CommandContext& ctx);
 int cmdMap(CommandContext& ctx);
 
 } // namespace mirel::app

@@ -34,6 +34,13 @@ std::optional<data::EntryForm> commandEntryForm(CommandContext& ctx,
                             QStringLiteral("Код региона отсутствует в классификаторе : ") + code);
         return std::nullopt;
     }
+    const std::optional<QString> formName = commandFormName(ctx, session, formCode);
+    if (!formName) return std::nullopt;
+    return data::openEntryForm(session, data::entryCaption(code, *name, *formName), ctx.prompt);
+}
+
+std::optional<QString> commandFormName(CommandContext& ctx, const reference::Session& session,
+                                       const QString& formCode) {
     // The forms the entry window offers: those due in the reporting month.
     const QStringList forms = data::VVOD_Combo_FFF(session, ctx.prompt);
     if (forms.isEmpty()) return std::nullopt;
@@ -44,8 +51,7 @@ std::optional<data::EntryForm> commandEntryForm(CommandContext& ctx,
     }
     const int chosen = data::selectFormEntry(form, forms, ctx.prompt);
     if (chosen < 0) return std::nullopt;
-    return data::openEntryForm(session, data::entryCaption(code, *name, forms.at(chosen)),
-                               ctx.prompt);
+    return forms.at(chosen);
 }
 
 bool formAndRegion(const CommandContext& ctx, int count) {

@@ -16,6 +16,11 @@ std::optional<data::EntryForm> commandEntryForm(CommandContext& ctx,
                                                 const reference::Session& session,
                                                 const QString& formCode, const QString& regionCode);
 
+// The display name "FFF - title" of a form given on the command line: one of the forms due in
+// the reporting month, as the register offers them. nullopt after the message.
+std::optional<QString> commandFormName(CommandContext& ctx, const reference::Session& session,
+                                       const QString& formCode);
+
 // The name of a region from the start-up classifier, else from the classifier of the
 // single-region entry mode; nullopt when neither knows the code.
 std::optional<QString> regionNameOf(const reference::Session& session, const QString& code,
