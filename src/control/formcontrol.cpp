@@ -197,7 +197,8 @@ FormControl controlForm(const reference::FormCatalog& catalog, const ControlTarg
                         FormSections& sections, const QString& caption, const QDateTime& now,
                         platform::Prompt& prompt, platform::Browser& browser) {
     FormControl result = checkForm(catalog, target, sections, caption, now, prompt);
-    if (result.ran) result.reportPath = writeReport(result.page, now, prompt, browser);
+    if (result.ran && !result.stopped)
+        result.reportPath = writeReport(result.page, now, prompt, browser);
     return result;
 }
 
