@@ -1,7 +1,6 @@
 #include "control/printpage.h"
 
 #include "control/report.h"
-#include "core/page.h"
 #include "core/periods.h"
 #include "core/text.h"
 
@@ -61,8 +60,7 @@ QString matrixPage(const data::SectionGrid& grid, const QString& title, const QS
 QString Cmd_Matrix(const data::SectionGrid& grid, const QString& title, const QString& subtitle,
                    const QStringList& documentLines, const QDateTime& now, platform::Prompt& prompt,
                    platform::Browser& browser) {
-    return core::showPage(matrixPage(grid, title, subtitle, documentLines, now), core::nowStem(now),
-                          prompt, browser);
+    return writeReport(matrixPage(grid, title, subtitle, documentLines, now), now, prompt, browser);
 }
 
 } // namespace mirel::control

@@ -29,8 +29,8 @@ QString matrixTitle(const QString& regionCode, const QString& regionName, const 
 QString matrixPage(const data::SectionGrid& grid, const QString& title, const QString& subtitle,
                    const QStringList& documentLines, const QDateTime& now);
 
-// Cmd_Matrix: writes the page into a new file of the temporary folder and opens it (see
-// core::showPage). Returns its path; empty after the write-error message.
+// Cmd_Matrix: writes the page into a new file of the temporary folder and opens it, as the
+// control reports are (writeReport). Returns its path; empty after the write-error message.
 QString Cmd_Matrix(const data::SectionGrid& grid, const QString& title, const QString& subtitle,
                    const QStringList& documentLines, const QDateTime& now, platform::Prompt& prompt,
                    platform::Browser& browser);

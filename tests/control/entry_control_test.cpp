@@ -6,7 +6,6 @@
 
 #include "control/formcontrol.h"
 #include "control/printpage.h"
-#include "core/page.h"
 #include "fixture.h"
 #include "platform/fileio.h"
 
@@ -147,6 +146,5 @@ TEST(PrintPage, WrittenAsANewPageWithItsCodePageAndShownOrItsPlaceTold) {
     const QString second = Cmd_Matrix(f.grid, "t", "s", {}, Clock, f.prompt, none);
     EXPECT_EQ(second, f.ws.file("TMP/07_12_2026_09_05_03_1.HTM"));
     EXPECT_EQ(f.prompt.messages,
-              (QList<Message>{{Icon::Information, "Страница записана в файл :\r\n" + second,
-                               "Нет программы для просмотра страниц"}}));
+              (QList<Message>{{Icon::Information, "Отчет записан в файл : " + second, ""}}));
 }
