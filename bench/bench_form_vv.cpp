@@ -15,6 +15,7 @@
 #include <QTemporaryDir>
 #include <unistd.h>
 
+#include "control/formcontrol.h"
 #include "platform/codec.h"
 #include "platform/fileio.h"
 #include "platform/mail.h"
@@ -57,6 +58,9 @@ struct Workspace {
             structure += QString("%1 Строка %1\r\n").arg(r, 3, 10, QChar('0'));
         for (int s = 1; s <= Sections; ++s) {
             writeFile(form + '.' + QString::number(s) + 'S', structure);
+            writeFile(form + QString(".%1.LOG").arg(s, 2, 10, QChar('0')),
+                      "// Не меньше нуля\r\nS=1-" + QString::number(Rows) + "\r\nG=1-" +
+                          QString::number(Columns) + "\r\n1\\S\\G>=0\r\n");
             QString data =
                 "PR_?\r\n! 0000 777 " + QString("%1").arg(s, 2, 10, QChar('0')) + " 25 12 1101\r\n";
             for (int r = 1; r <= Rows; ++r) {
@@ -69,6 +73,8 @@ struct Workspace {
         }
         session.programDir = root;
         reference::F_Global(session, QDate(2026, 1, 15), prompt);
+        QDir().mkpath(root + "/TMP");
+        platform::setTempDirOverride(root + "/TMP");
     }
     QString caption() const { return "1101 - Район. 777 - Большая форма"; }
 };
@@ -137,6 +143,38 @@ void BM_SwitchAllTabs(benchmark::State& state) {
     form.hide();
 }
 BENCHMARK(BM_SwitchAllTabs)->Unit(benchmark::kMillisecond);
+
+// The control of the whole form as the command runs it (the stored files) and as the window
+// runs it (each section shown in its tab); both write the marks and the page.
+void BM_ControlFormCommand(benchmark::State& state) {
+    Workspace& w = workspace();
+    bench::NoBrowser browser;
+    const control::ControlTarget target{
+        w.session.dir(core::DirDAT), w.session.dir(core::DirFORM), "777", 1, "2025", "12", "1101"};
+    const int entry = reference::applicableEntry(w.session.forms, "777", "202512");
+    for (auto _ : state) {
+        control::StoredForm stored(target.dataKey(), w.session.forms.at(entry), w.prompt);
+        const control::FormControl run =
+            control::controlForm(w.session.forms, target, stored, w.caption(),
+                                 QDateTime::currentDateTime(), w.prompt, browser);
+        if (run.reportPath.isEmpty()) state.SkipWithError("no page");
+    }
+}
+BENCHMARK(BM_ControlFormCommand)->Unit(benchmark::kMillisecond);
+
+void BM_ControlFormWindow(benchmark::State& state) {
+    Workspace& w = workspace();
+    bench::NoBrowser browser;
+    platform::XdgEmail mailer;
+    ui::Form_VV form(w.session, w.caption(), w.prompt, browser, mailer);
+    form.load();
+    form.show();
+    QApplication::processEvents();
+    for (auto _ : state)
+        form.menu_LogFFF_Click();
+    form.hide();
+}
+BENCHMARK(BM_ControlFormWindow)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -90,17 +90,33 @@ public:
         : m_w(window)
         , m_prompt(prompt) {}
 
+    // The section on screen is checked as it stands; the others are read as the window reads
+    // a section it shows (computed ones computed again), without turning the tabs.
     const control::SectionCells* load(int section) override {
         m_cells.reset();
-        if (section != m_w.m_section && !m_w.showTab(section)) return nullptr;
-        if (m_w.m_loadFailed || !m_w.m_structureOk) return nullptr;
-        m_cells = std::make_unique<control::GridCells>(m_w.m_grid);
+        data::SectionGrid* grid = &m_w.m_grid;
+        if (section != m_w.m_section) {
+            Form_VV::LoadedSection loaded = m_w.readSection(section);
+            if (!loaded.structureOk || loaded.loadFailed) return nullptr;
+            m_other = std::move(loaded.grid);
+            grid = &m_other;
+        } else if (!m_w.m_structureOk || m_w.m_loadFailed) {
+            return nullptr;
+        }
+        m_cells = std::make_unique<control::GridCells>(*grid);
         return m_cells.get();
     }
     bool save(int section, const QString& mark) override {
-        if (section != m_w.m_section) return false;
-        const bool saved = !data::VV_Save(m_w.m_grid, m_w.key(), mark, m_prompt).isEmpty();
-        m_w.afterSave(saved);
+        const bool current = section == m_w.m_section;
+        data::SectionGrid& grid = current ? m_w.m_grid : m_other;
+        if (grid.section() != section) return false;
+        const bool saved = grid.changed()
+                               ? !data::VV_Save(grid, m_w.key(), mark, m_prompt).isEmpty()
+                               : markOnly(grid, mark);
+        if (current)
+            m_w.afterSave(saved);
+        else if (saved)
+            m_w.setTabCaption(section, grid.caption());
         return saved;
     }
     bool proceed(int section, int count) override {
@@ -110,8 +126,28 @@ public:
     void finish() { m_progress.reset(); }
 
 private:
+    // A section as stored gets its state line and nothing else, as the command marks it (no
+    // write at all when the mark is there already); a section without a file gets one.
+    bool markOnly(data::SectionGrid& grid, const QString& mark) {
+        const QString path = m_w.key().path(grid.section());
+        const std::optional<QByteArray> bytes = platform::readFileBytes(path);
+        if (!bytes || bytes->isEmpty())
+            return !data::VV_Save(grid, m_w.key(), mark, m_prompt).isEmpty();
+        const QByteArray updated = control::withStateLine(*bytes, mark);
+        if (updated != *bytes && !platform::writeFileAtomic(path, updated)) {
+            m_prompt.message(QStringLiteral("Ошибка при записи информации !!!"),
+                             platform::Icon::Error, path);
+            return false;
+        }
+        QString shown = core::Trim(mark);
+        if (shown.startsWith(QLatin1String("PR_"))) shown = shown.mid(3);
+        grid.setCaption(data::sectionNumber(grid.section()) + QStringLiteral(": ") + shown);
+        return true;
+    }
+
     Form_VV& m_w;
     platform::Prompt& m_prompt;
+    data::SectionGrid m_other;
     std::unique_ptr<control::GridCells> m_cells;
     std::unique_ptr<platform::Progress> m_progress;
 };
@@ -426,45 +462,49 @@ bool Form_VV::VVOD_FFF() {
     return true;
 }
 
+Form_VV::LoadedSection Form_VV::readSection(int section) {
+    LoadedSection out;
+    const reference::SectionStructure& structure = m_form->entry.sections.at(section - 1);
+    if (structure.rows.isEmpty() || structure.columns.isEmpty()) {
+        m_prompt->message(QStringLiteral("Ошибка при чтении структурного файла !!!"),
+                          platform::Icon::None, QStringLiteral("ВЫХОД !!!"));
+        return out;
+    }
+    out.structureOk = true;
+    out.grid = data::SectionGrid::fromStructure(section, structure);
+    const QString& formDir = m_form->formDir;
+    data::applyZeroMap(
+        out.grid, data::F_A_Zero(formDir, m_form->formCode(), section, m_form->basePeriod),
+        data::zeroMapPath(formDir, m_form->formCode(), section, m_form->basePeriod), *m_prompt);
+    out.loadFailed = data::Load_DD(out.grid, m_form->path(section), false, *m_prompt) != 0;
+    // What a failed load put into the grid is not an edit of the person.
+    out.grid.setChanged(false);
+    if (out.loadFailed) return out;
+    out.recalc = query::recalcSection(out.grid, *m_form, m_session.forms, *m_prompt);
+    if (out.recalc == query::Recalc::Changed)
+        m_prompt->message(QStringLiteral("Данные были изменены при пересчете раздела !!!"),
+                          platform::Icon::Warning, QStringLiteral("Внимание !!!"));
+    return out;
+}
+
 void Form_VV::loadSection(int section) {
     m_model->setGrid(nullptr);
     m_section = section;
     m_undo.clear();
-    m_loadFailed = false;
-    m_computed = false;
-    const reference::SectionStructure& structure = m_form->entry.sections.at(section - 1);
-    if (structure.rows.isEmpty() || structure.columns.isEmpty()) {
-        m_grid = data::SectionGrid();
-        m_structureOk = false;
-        m_c.Grid_VV->hide();
-        m_prompt->message(QStringLiteral("Ошибка при чтении структурного файла !!!"),
-                          platform::Icon::None, QStringLiteral("ВЫХОД !!!"));
-    } else {
-        m_grid = data::SectionGrid::fromStructure(section, structure);
-        const QString& formDir = m_form->formDir;
-        data::applyZeroMap(
-            m_grid, data::F_A_Zero(formDir, m_form->formCode(), section, m_form->basePeriod),
-            data::zeroMapPath(formDir, m_form->formCode(), section, m_form->basePeriod), *m_prompt);
-        m_loadFailed = data::Load_DD(m_grid, m_form->path(section), false, *m_prompt) != 0;
-        // What a failed load put into the grid is not an edit of the person.
-        m_grid.setChanged(false);
-        m_structureOk = true;
-        m_c.Grid_VV->show();
+    LoadedSection loaded = readSection(section);
+    m_grid = std::move(loaded.grid);
+    m_structureOk = loaded.structureOk;
+    m_loadFailed = loaded.loadFailed;
+    m_computed = loaded.recalc != query::Recalc::NoCalc;
+    m_c.Grid_VV->setVisible(m_structureOk);
+    if (m_structureOk) {
         m_model->setGrid(&m_grid);
         m_model->setWrongCells(m_wrong.value(section));
         setTabCaption(section, m_grid.caption());
-        if (!m_loadFailed) {
-            const query::Recalc r =
-                query::recalcSection(m_grid, *m_form, m_session.forms, *m_prompt);
-            m_computed = r != query::Recalc::NoCalc;
-            if (r == query::Recalc::Changed) {
-                m_model->refresh();
-                m_prompt->message(QStringLiteral("Данные были изменены при пересчете раздела !!!"),
-                                  platform::Icon::Warning, QStringLiteral("Внимание !!!"));
-                markChanged(true);
-                m_c.menu_Forms->menuAction()->setEnabled(false);
-                m_c.menu_Save->setEnabled(true);
-            }
+        if (loaded.recalc == query::Recalc::Changed) {
+            markChanged(true);
+            m_c.menu_Forms->menuAction()->setEnabled(false);
+            m_c.menu_Save->setEnabled(true);
         }
         m_c.Grid_VV->setCurrentCell(1, 1);
     }
@@ -697,7 +737,6 @@ void Form_VV::menu_LogFFF_Click() {
     if (!m_form) return;
     m_c.Grid_VV->commitEditor();
     if (!leaveSection()) return;
-    const int start = m_section;
     const control::ControlTarget target{
         m_form->key.datDir, m_form->formDir,   m_form->formCode(),  1,
         m_form->key.year,   m_form->key.month, m_form->regionCode()};
@@ -709,7 +748,6 @@ void Form_VV::menu_LogFFF_Click() {
     for (const control::SectionOutcome& s : run.sections)
         if (s.run.checked()) setWrongCells(s.section, s.run.wrongCells);
     if (run.stopped) m_prompt->message(platform::stoppedText());
-    showTab(start);
     const data::ProtectionState state = data::protectionState(key(), m_form->sectionCount());
     if (run.ran && !run.stopped && state.complete && !state.isProtected) {
         m_c.menu_Protect->setText(data::protectCaption(false));

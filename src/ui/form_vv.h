@@ -11,6 +11,7 @@
 #include "data/entry.h"
 #include "data/sectiongrid.h"
 #include "platform/prompt.h"
+#include "query/calcsection.h"
 #include "reference/session.h"
 
 class QAction;
@@ -138,6 +139,16 @@ private:
     // VVOD_FFF: builds the tabs of the form and shows section 1.
     bool VVOD_FFF();
     void Mod_Menu_Form();
+    // A section read as the window shows it: its grid built from the structure (a missing
+    // structure reported), the zero map, the data file, a calculation applied ("Данные были
+    // изменены при пересчете раздела !!!").
+    struct LoadedSection {
+        data::SectionGrid grid;
+        bool structureOk = false;
+        bool loadFailed = false;
+        query::Recalc recalc = query::Recalc::NoCalc;
+    };
+    LoadedSection readSection(int section);
     // Builds and loads a section into the grid (no save-on-leave).
     void loadSection(int section);
     // V__Changed for the current section; asks whether to leave without saving when the save
