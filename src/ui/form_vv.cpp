@@ -35,47 +35,82 @@
 #include "data/loadview.h"
 #include "data/protection.h"
 #include "data/summaryreport.h"
+#include "platform/codec.h"
 #include "platform/fileio.h"
 #include "platform/mail.h"
 #include "query/calcsection.h"
 #include "ui/form_vv_grid.h"
-#include "ui/windowprompt.h"
 
 namespace mirel::ui {
 
-// The prompt of the entry window: progress on its own bar, and a long run may be stopped with
-// "Прервать" (or by the prompt it reports to). While a run goes on, the rest of the window
-// takes no input, so that nothing else starts in the middle of it.
-class EntryPrompt : public WindowPrompt {
+// The prompt of the entry window: messages and questions go to the prompt it was given;
+// progress is shown on the window's own bar, which is drawn whenever the run lets the window
+// handle its events (when it asks whether to stop, a few times a second). A long run may be
+// stopped with "Прервать" (or by the prompt it reports to); meanwhile the rest of the window takes
+// no input, so that nothing else starts in the middle of it.
+class EntryPrompt : public platform::Prompt {
 public:
     EntryPrompt(platform::Prompt& inner, QProgressBar* bar, QLabel* info, QPushButton* stop,
                 std::function<void(bool)> busy)
-        : WindowPrompt(inner, bar, info)
+        : m_inner(inner)
+        , m_bar(bar)
+        , m_info(info)
         , m_stop(stop)
         , m_busy(std::move(busy)) {}
 
+    void message(const QString& text, platform::Icon icon = platform::Icon::None,
+                 const QString& title = QString()) override {
+        m_inner.message(text, icon, title);
+    }
+    bool askYesNo(const QString& text, const QString& title = QString()) override {
+        return m_inner.askYesNo(text, title);
+    }
+    bool askOkCancel(const QString& text, const QString& title = QString()) override {
+        return m_inner.askOkCancel(text, title);
+    }
+    std::optional<QString> inputBox(const QString& text, const QString& title,
+                                    const QString& proposal) override {
+        return m_inner.inputBox(text, title, proposal);
+    }
     void progressStart(int maximum) override {
         m_stopRequested = false;
         if (m_depth++ == 0) {
             m_busy(true);
             if (m_stop) m_stop->show();
         }
-        WindowPrompt::progressStart(maximum);
+        if (m_bar) {
+            m_bar->setRange(0, std::max(0, maximum));
+            m_bar->setValue(0);
+            m_bar->show();
+        }
+        m_inner.progressStart(maximum);
+    }
+    void progressValue(int value) override {
+        if (m_bar) m_bar->setValue(value);
+        m_inner.progressValue(value);
     }
     void progressEnd() override {
-        WindowPrompt::progressEnd();
+        if (m_bar) m_bar->hide();
         if (m_depth > 0 && --m_depth == 0) {
             if (m_stop) m_stop->hide();
             m_busy(false);
         }
+        m_inner.progressEnd();
+    }
+    void status(const QString& text) override {
+        if (m_info) m_info->setText(text);
+        m_inner.status(text);
     }
     bool stopRequested() override {
         QCoreApplication::processEvents();
-        return m_stopRequested || inner().stopRequested();
+        return m_stopRequested || m_inner.stopRequested();
     }
     void requestStop() { m_stopRequested = true; }
 
 private:
+    platform::Prompt& m_inner;
+    QPointer<QProgressBar> m_bar;
+    QPointer<QLabel> m_info;
     QPointer<QPushButton> m_stop;
     std::function<void(bool)> m_busy;
     bool m_stopRequested = false;
@@ -99,6 +134,7 @@ public:
             Form_VV::LoadedSection loaded = m_w.readSection(section);
             if (!loaded.structureOk || loaded.loadFailed) return nullptr;
             m_other = std::move(loaded.grid);
+            m_otherBytes = std::move(loaded.bytes);
             grid = &m_other;
         } else if (!m_w.m_structureOk || m_w.m_loadFailed) {
             return nullptr;
@@ -112,7 +148,10 @@ public:
         if (grid.section() != section) return false;
         const bool saved = grid.changed()
                                ? !data::VV_Save(grid, m_w.key(), mark, m_prompt).isEmpty()
-                               : markOnly(grid, mark);
+                               : markOnly(grid,
+                                          current ? platform::readFileBytes(m_w.key().path(section))
+                                                  : m_otherBytes,
+                                          mark);
         if (current)
             m_w.afterSave(saved);
         else if (saved)
@@ -128,9 +167,9 @@ public:
 private:
     // A section as stored gets its state line and nothing else, as the command marks it (no
     // write at all when the mark is there already); a section without a file gets one.
-    bool markOnly(data::SectionGrid& grid, const QString& mark) {
+    bool markOnly(data::SectionGrid& grid, const std::optional<QByteArray>& bytes,
+                  const QString& mark) {
         const QString path = m_w.key().path(grid.section());
-        const std::optional<QByteArray> bytes = platform::readFileBytes(path);
         if (!bytes || bytes->isEmpty())
             return !data::VV_Save(grid, m_w.key(), mark, m_prompt).isEmpty();
         const QByteArray updated = control::withStateLine(*bytes, mark);
@@ -148,6 +187,7 @@ private:
     Form_VV& m_w;
     platform::Prompt& m_prompt;
     data::SectionGrid m_other;
+    std::optional<QByteArray> m_otherBytes; // its file as read
     std::unique_ptr<control::GridCells> m_cells;
     std::unique_ptr<platform::Progress> m_progress;
 };
@@ -219,11 +259,7 @@ Form_VV::Form_VV(reference::Session& session, const QString& caption, platform::
     setWindowTitle(caption.isEmpty() ? QStringLiteral("Ввод данных.") : caption);
     createControls();
     m_prompt = std::make_unique<EntryPrompt>(prompt, m_c.Progress_Bar, m_c.Lbl_Info, m_c.Cmd_Stop,
-                                             [this](bool busy) {
-                                                 m_c.menuBar->setEnabled(!busy);
-                                                 m_body->setEnabled(!busy);
-                                                 if (!busy) m_c.Grid_VV->setFocus();
-                                             });
+                                             [this](bool busy) { setRunning(busy); });
     createMenus();
     connectActions();
     const bool down = platform::fileExists(markerPath(m_session.programDir, "KEY_DOWN"));
@@ -307,6 +343,13 @@ void Form_VV::createControls() {
     m_c.Cmd_Stop->setAutoDefault(false);
     m_c.Cmd_Stop->hide();
     bottom->addWidget(m_c.Cmd_Stop);
+    // The strip keeps its place while the bar and the button come and go, so that a run does
+    // not lay the grid out and repaint it twice.
+    for (QWidget* w : std::initializer_list<QWidget*>{m_c.Progress_Bar, m_c.Cmd_Stop}) {
+        QSizePolicy policy = w->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        w->setSizePolicy(policy);
+    }
     layout->addLayout(bottom);
 
     if (const QScreen* screen = QApplication::primaryScreen()) {
@@ -357,7 +400,7 @@ void Form_VV::connectActions() {
     connect(m_c.Tab_VV, &QTabBar::currentChanged, this, [this](int index) {
         if (m_switching || index < 0) return;
         const int previous = m_section;
-        if (!showTab(index + 1)) {
+        if (m_running || !showTab(index + 1)) {
             const QSignalBlocker blocker(m_c.Tab_VV);
             m_c.Tab_VV->setCurrentIndex(previous - 1);
         }
@@ -372,7 +415,7 @@ void Form_VV::connectActions() {
     connect(grid, &EntryGrid::focusLeft, this, [this] {
         // After the focus has settled: a tab click that caused it saves first.
         QTimer::singleShot(0, this, [this, section = m_section] {
-            if (!m_form || !m_structureOk || section != m_section || !m_body->isEnabled() ||
+            if (!m_form || !m_structureOk || section != m_section || m_running ||
                 m_c.Grid_VV->editorOpen())
                 return;
             const data::LeaveResult r =
@@ -476,7 +519,11 @@ Form_VV::LoadedSection Form_VV::readSection(int section) {
     data::applyZeroMap(
         out.grid, data::F_A_Zero(formDir, m_form->formCode(), section, m_form->basePeriod),
         data::zeroMapPath(formDir, m_form->formCode(), section, m_form->basePeriod), *m_prompt);
-    out.loadFailed = data::Load_DD(out.grid, m_form->path(section), false, *m_prompt) != 0;
+    const QString path = m_form->path(section);
+    out.bytes = platform::readFileBytes(path);
+    out.loadFailed = (out.bytes ? data::Load_DD_Text(out.grid, platform::decode1251(*out.bytes),
+                                                     path, false, *m_prompt)
+                                : data::Load_DD(out.grid, path, false, *m_prompt)) != 0;
     // What a failed load put into the grid is not an edit of the person.
     out.grid.setChanged(false);
     if (out.loadFailed) return out;
@@ -568,7 +615,8 @@ void Form_VV::markChanged(bool changed) {
 }
 
 void Form_VV::setTabCaption(int section, const QString& caption) {
-    if (section >= 1 && section <= m_c.Tab_VV->count())
+    if (section >= 1 && section <= m_c.Tab_VV->count() &&
+        m_c.Tab_VV->tabText(section - 1) != caption)
         m_c.Tab_VV->setTabText(section - 1, caption);
 }
 
@@ -860,7 +908,7 @@ void Form_VV::menu_Clear_Click() {
 }
 
 void Form_VV::Cmd_Matrix_Click() {
-    if (!m_form || !m_structureOk) return;
+    if (!m_form || !m_structureOk || m_running) return;
     m_c.Grid_VV->commitEditor();
     const QString document = data::sectionDocumentPath(m_form->formDir, m_form->formCode(),
                                                        m_form->basePeriod, m_section);
@@ -893,8 +941,22 @@ void Form_VV::chooseForm(const QString& formName) {
     VVOD_FFF();
 }
 
+void Form_VV::setRunning(bool running) {
+    // The grid and the tabs stay as they are drawn (a long run must not pay for repainting the
+    // window twice); they only take no input until the run ends.
+    m_running = running;
+    m_c.menuBar->setEnabled(!running);
+    m_c.Grid_VV->setLocked(running);
+    for (QWidget* w : std::initializer_list<QWidget*>{m_c.Tab_VV, m_c.Frame_Move, m_c.Cmd_Matrix})
+        w->setAttribute(Qt::WA_TransparentForMouseEvents, running);
+    if (running)
+        m_c.Cmd_Stop->setFocus();
+    else
+        m_c.Grid_VV->setFocus();
+}
+
 bool Form_VV::mayClose() {
-    return m_body->isEnabled() && !m_c.Grid_VV->editorOpen() && leaveSection();
+    return !m_running && !m_c.Grid_VV->editorOpen() && leaveSection();
 }
 
 void Form_VV::reject() {

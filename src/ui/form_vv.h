@@ -131,6 +131,8 @@ private:
     // Save-on-leave before closing; false (nothing happens) while the editor is open, a long
     // run goes on or the person stays after a failed save.
     bool mayClose();
+    // While a long run goes on the window takes no input but "Прервать".
+    void setRunning(bool running);
     void createControls();
     void createMenus();
     void connectActions();
@@ -144,6 +146,7 @@ private:
     // изменены при пересчете раздела !!!").
     struct LoadedSection {
         data::SectionGrid grid;
+        std::optional<QByteArray> bytes; // the data file as read; nullopt when there is none
         bool structureOk = false;
         bool loadFailed = false;
         query::Recalc recalc = query::Recalc::NoCalc;
@@ -191,6 +194,7 @@ private:
     QList<QList<data::CellEdit>> m_undo;
     QStringList m_formNames; // the "Формы" list
     bool m_switching = false;
+    bool m_running = false;
 };
 
 } // namespace mirel::ui

@@ -205,6 +205,7 @@ void EntryGrid::setCurrentCell(int row, int column) {
 }
 
 void EntryGrid::keyPressEvent(QKeyEvent* event) {
+    if (m_locked) return;
     if (event->matches(QKeySequence::Copy)) {
         Q_EMIT copyRequested();
         return;
@@ -255,7 +256,12 @@ void EntryGrid::resizeEvent(QResizeEvent* event) {
     QTableView::resizeEvent(event);
 }
 
+void EntryGrid::mousePressEvent(QMouseEvent* event) {
+    if (!m_locked) QTableView::mousePressEvent(event);
+}
+
 void EntryGrid::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (m_locked) return;
     QTableView::mouseDoubleClickEvent(event);
     if (currentIndex().isValid() && !editorOpen()) openEditor(QString());
 }

@@ -95,6 +95,8 @@ public:
     // The current data cell (1-based), (0, 0) when none.
     std::pair<int, int> currentCell() const;
     void setCurrentCell(int row, int column);
+    // A locked grid takes no keys and no clicks (a long run is using its cells).
+    void setLocked(bool locked) { m_locked = locked; }
 
 Q_SIGNALS:
     void copyRequested();
@@ -111,9 +113,11 @@ protected:
     // Long row labels take at most a part of the width, so that the figures stay in sight; the
     // label shows whole as the header's tool tip.
     void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
 
 private:
     CellEditorDelegate* m_delegate = nullptr;
+    bool m_locked = false;
 };
 
 } // namespace mirel::ui
