@@ -79,10 +79,20 @@ QString sectionBanner(const QString& section) {
            boldRow(QStringLiteral("*********"));
 }
 
-QString F_Name_Now(const QString& extension, const QDateTime& now) {
+namespace {
+
+// The moment with every non-digit written as "_".
+QString nowStem(const QDateTime& now) {
     QString stem = now.toString(QStringLiteral("dd.MM.yyyy hh:mm:ss"));
     for (QChar& c : stem)
         if (!(c >= QLatin1Char('0') && c <= QLatin1Char('9'))) c = QLatin1Char('_');
+    return stem;
+}
+
+} // namespace
+
+QString F_Name_Now(const QString& extension, const QDateTime& now) {
+    const QString stem = nowStem(now);
     const QString dir = platform::tempDir() + QLatin1Char('/');
     QString path = dir + stem + extension;
     for (int k = 1; platform::pathExists(path); ++k)
@@ -92,8 +102,10 @@ QString F_Name_Now(const QString& extension, const QDateTime& now) {
 
 QString writeReport(const QString& html, const QDateTime& now, platform::Prompt& prompt,
                     platform::Browser& browser) {
-    const QString path = F_Name_Now(QStringLiteral(".HTM"), now);
-    if (core::Write_Text_File(path, html, prompt) != 0) return QString();
+    // Created under a name nobody holds: the temporary folder is everybody's.
+    const QString path = core::Write_New_Text_File(platform::tempDir(), nowStem(now),
+                                                   QStringLiteral(".HTM"), html, prompt);
+    if (path.isEmpty()) return QString();
     browser.open(path);
     return path;
 }

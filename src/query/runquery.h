@@ -22,6 +22,7 @@ struct QueryResult {
     QString page;
     QString batchPage;
     QStringList generated;
+    bool stopped = false; // a table (of a batch: any table) stopped at a failing row
 };
 
 // How the output is chosen: by the configuration ("IE" in "[MIREL_WIN]" writes HTML and opens

@@ -9,6 +9,7 @@
 
 #include "core/files.h"
 #include "core/text.h"
+#include "platform/codec.h"
 #include "platform/fileio.h"
 #include "platform/prompt.h"
 #include "ui/frm_mirel.h"
@@ -198,10 +199,14 @@ void ResultGrid::resetGrid() {
 
 QString ResultGrid::writeResultGridAsHTML() {
     const QDateTime now = clock();
-    const QString path = platform::tempDir() + QLatin1Char('/') + gridPageName(now);
+    const QString name = gridPageName(now);
     const QString page = gridPage(m_table, title ? title() : QString(), now);
-    if (!core::writeTextFile(path, page)) {
-        platform::showError(m_window.prompt(), QStringLiteral("Файл не создан !!!"), path);
+    // A name nobody holds in the shared temporary folder, never a link planted there.
+    const QString path = platform::writeNewFile(platform::tempDir(), name.chopped(4), name.right(4),
+                                                platform::encode1251(page));
+    if (path.isEmpty()) {
+        platform::showError(m_window.prompt(), QStringLiteral("Файл не создан !!!"),
+                            platform::tempDir() + QLatin1Char('/') + name);
         return QString();
     }
     m_window.browser().open(path);
