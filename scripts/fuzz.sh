@@ -32,12 +32,14 @@ for source in "$root"/fuzz/fuzz_*.cpp; do
     corpus="$build/corpus/$name"
     findings="$build/findings/$name"
     mkdir -p "$corpus" "$findings"
-    seeds="$(sed -n 's|^// Seeds: ||p' "$source")"
+    read -ra patterns <<<"$(sed -n 's|^// Seeds: ||p' "$source")"
     (
         cd "$root/samples/demo"
-        for pattern in $seeds; do
-            for file in $pattern; do
-                [ -f "$file" ] && cp "$file" "$corpus/seed-$(printf '%s' "$file" | md5sum | cut -c1-16)"
+        for pattern in "${patterns[@]}"; do
+            for file in $pattern; do # globbed here; names with blanks stay whole
+                if [ -f "$file" ]; then
+                    cp "$file" "$corpus/seed-$(printf '%s' "$file" | md5sum | cut -c1-16)"
+                fi
             done
         done
     )
