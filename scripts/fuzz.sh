@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets of fuzz/ with clang in build-fuzz/ and runs each for a while:
 #   scripts/fuzz.sh [SECONDS] [TARGET...]     (30 seconds each, every target by default)
-# A target's seed corpus is made from the demo files its "// Seeds:" line names; the corpus
-# grows in build-fuzz/corpus/TARGET between runs. A crash, sanitizer report or hang leaves its
-# input in build-fuzz/findings/TARGET/ and makes the script fail (it runs the other targets
-# first): turn each into a regression test.
+# A target's seed corpus is made from fuzz/corpus/NAME and the demo files its "// Seeds:" line
+# names; the corpus grows in build-fuzz/corpus/TARGET between runs. A crash, sanitizer report
+# or hang leaves its input in build-fuzz/findings/TARGET/ and makes the script fail (it runs
+# the other targets first): turn each into a regression test.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 seconds=30
@@ -32,6 +32,11 @@ for source in "$root"/fuzz/fuzz_*.cpp; do
     corpus="$build/corpus/$name"
     findings="$build/findings/$name"
     mkdir -p "$corpus" "$findings"
+    # Seeds checked in under fuzz/corpus/NAME (without "fuzz_"), and the demo files named by
+    # the target's "// Seeds:" line.
+    if [ -d "$root/fuzz/corpus/${name#fuzz_}" ]; then
+        cp "$root/fuzz/corpus/${name#fuzz_}"/* "$corpus/" 2>/dev/null || true
+    fi
     read -ra patterns <<<"$(sed -n 's|^// Seeds: ||p' "$source")"
     (
         cd "$root/samples/demo"

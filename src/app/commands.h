@@ -36,6 +36,7 @@ struct Command {
     QString synopsis;
     QString summary;
     int (*run)(CommandContext&);
+    bool drawsPictures = false; // needs fonts and images: runs on the offscreen platform
 };
 
 const QList<Command>& commands();
@@ -47,6 +48,9 @@ const QList<Command>& commands();
 // digits). False when start-up failed (its message was shown).
 bool startSession(CommandContext& ctx, reference::Session& session, bool needsPeriod = true);
 
+// A query named on the command line: a path, or a name inside the query folder.
+QString queryPathOf(const QString& given, const reference::Session& session);
+
 // Prints "usage: mirel NAME SYNOPSIS" to stderr and returns 2.
 int usage(const Command& command);
 int usage(const QString& name);
@@ -57,5 +61,7 @@ int cmdCatalog(CommandContext& ctx);
 int cmdRegister(CommandContext& ctx);
 int cmdQuery(CommandContext& ctx);
 int cmdControl(CommandContext& ctx);
+int cmdImportExcel(CommandContext& ctx);
+int cmdMap(CommandContext& ctx);
 
 } // namespace mirel::app

@@ -150,7 +150,8 @@ int runQuery(const QString& path, reference::Session& session, platform::Prompt&
     result.stopped = table->stopped;
     result.map = table->layout.isEmpty() && table->regionCode.isEmpty() &&
                  path.toUpper().contains(QStringLiteral("КАРТА"));
-    if (!htmlChosen(session, html)) return 0;
+    // A map query is drawn as a map, never written as a page.
+    if (result.map || !htmlChosen(session, html)) return 0;
     const bool withTemplate = platform::fileExists(templatePath(path));
     const QString page = queryPage(path, *table, session, options.selector, prompt);
     // The temporary folder is everybody's: a page goes under a name nobody holds ("1.HTM",
