@@ -22,6 +22,7 @@ else
     cmake --build "$build" -j"$(nproc)" --target fuzz_all
 fi
 
+export LSAN_OPTIONS="suppressions=$root/scripts/lsan.supp:print_suppressions=0"
 shopt -s nullglob
 failed=()
 for source in "$root"/fuzz/fuzz_*.cpp; do

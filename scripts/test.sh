@@ -13,6 +13,7 @@ if [ "${1:-}" = "--sanitize" ]; then
     cd "$root/build-asan"
     export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1:detect_stack_use_after_return=1"
     export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+    export LSAN_OPTIONS="suppressions=$root/scripts/lsan.supp:print_suppressions=0"
     QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j"$(nproc)"
     exit
 fi
