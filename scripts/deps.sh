@@ -5,7 +5,8 @@
 set -euo pipefail
 
 packages=(g++ cmake make pkg-config qt6-base-dev libfreexl-dev googletest libgtest-dev
-          libbenchmark-dev xdg-utils fonts-dejavu-core libquazip1-qt6-dev)
+          libbenchmark-dev xdg-utils fonts-dejavu-core libquazip1-qt6-dev
+          qt6-translations-l10n)
 # --clang: also the compiler, sanitizers and libFuzzer of the sanitizer and fuzz builds.
 if [ "${1:-}" = "--clang" ]; then
     packages+=(clang libclang-rt-dev)
