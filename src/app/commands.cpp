@@ -4,6 +4,8 @@
 #include <cstdio>
 
 #include "core/periods.h"
+#include "core/text.h"
+#include "platform/prompt.h"
 
 namespace mirel::app {
 
@@ -71,7 +73,20 @@ std::optional<QString> CommandContext::takeOption(const QString& name)
     return value;
 }
 
-bool startSession(CommandContext& ctx, reference::Session& session)
+namespace {
+
+// The value after "=" of a "[MIREL_WIN]" period line; empty when the line or its value is
+// missing.
+QString configuredPeriodField(const core::IniSections& cnf, const QString& key)
+{
+    QString line = core::Trim(core::Ini_Line(cnf, key));
+    core::Cut_Before(line, QStringLiteral("="));
+    return core::Trim(line);
+}
+
+} // namespace
+
+bool startSession(CommandContext& ctx, reference::Session& session, bool needsPeriod)
 {
     session.programDir = ctx.workspace;
     if (reference::F_Global(session, QDate::currentDate(), ctx.prompt) != 0)
@@ -79,6 +94,29 @@ bool startSession(CommandContext& ctx, reference::Session& session)
     if (!ctx.period.isEmpty()) {
         session.year = ctx.period.left(4);
         session.month = QString::number(ctx.period.mid(4, 2).toInt());
+        return true;
+    }
+    if (!needsPeriod)
+        return true;
+    // The window would show its design-time period 2001 12; a command says what is missing
+    // instead of working on that period.
+    if (configuredPeriodField(session.cnf, QStringLiteral("YYYY")).isEmpty() ||
+        configuredPeriodField(session.cnf, QStringLiteral("MM")).isEmpty()) {
+        ctx.prompt.message(
+            QStringLiteral("В файле MIREL_WIN.INI отсутствуют параметры : YYYY= или MM= !!!"),
+            platform::Icon::Error, QStringLiteral("ВЫХОД !!!"));
+        return false;
+    }
+    if (session.year.size() != 4 || !core::Is_All_Digits(session.year)) {
+        platform::showError(ctx.prompt,
+                            QStringLiteral("Неправильно введен год отчетного периода !!!"));
+        return false;
+    }
+    if (session.month.isEmpty() || session.month.size() > 2 ||
+        !core::Is_All_Digits(session.month)) {
+        platform::showError(ctx.prompt,
+                            QStringLiteral("Неправильно введен месяц отчетного периода !!!"));
+        return false;
     }
     return true;
 }

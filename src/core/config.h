@@ -33,7 +33,8 @@ inline const QString g_s_Import_XLS = QStringLiteral("Загрузка файл�
 // belongs to no section; when it is not a header the lines up to the first header form the
 // preamble (empty header); a header on the last line forms no section; a header directly
 // followed by another header has one empty line. Empty result when no section was formed or
-// the file is not text (holds NUL characters).
+// the file is not text (holds NUL characters). A file that reads as UTF-8 with letters outside
+// ASCII is read all the same, after a warning (titled with the path).
 IniSections Read_Ini_Sections(const QString& path, platform::Prompt& prompt);
 
 // The first line beginning with the key in the "[MIREL_WIN]" sections; empty when none.
@@ -58,8 +59,9 @@ int Summ_Files(const IniSections& cnf, QStringList& list, const QString& dir,
 int Ini_A_Dir(const IniSections& cnf, DirSet& dirs, QStringList& importMenu,
               const QString& programDir, platform::Prompt& prompt);
 
-// The default configuration, written only when the file does not exist (the previous calendar
-// month of "today" as period). Returns false when it was needed and could not be written.
+// The default configuration, written only when the file does not exist or is empty (0 bytes;
+// the previous calendar month of "today" as period). Returns false when it was needed and
+// could not be written.
 bool V_File_Ini(const QString& programDir, const QDate& today, platform::Prompt& prompt);
 QString defaultIniText(const QString& programDir, const QDate& today);
 

@@ -1,6 +1,9 @@
-// Feeds random workbooks to the spreadsheet readers. FUZZ_KIND chooses the reader: 1 .xls (the
-// input is the file), 2 .xlsx (the input is worksheet 1 of a fixed workbook), 3 .ods (the
-// input is content.xml of a fixed document). Every cell a reference can name must read
+#pragma once
+
+// Feeds random workbooks to the spreadsheet readers. FUZZ_KIND, defined by the target that
+// includes this file, chooses the reader: 1 .xls (the input is the file; fuzz_xls.cpp), 2 .xlsx
+// (the input is worksheet 1 of a fixed workbook; fuzz_xlsx.cpp), 3 .ods (the input is
+// content.xml of a fixed document; fuzz_ods.cpp). Every cell a reference can name must read
 // without a crash, whatever the file holds.
 #include <cstddef>
 #include <cstdint>
