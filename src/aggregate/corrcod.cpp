@@ -133,8 +133,8 @@ bool CodeReplacement::plan(const QStringList& oldCodes, const QStringList& newCo
             const QString target = newCodes.at(k) + QLatin1Char('.') + extension;
             const QString targetPath = dir + QLatin1Char('/') + target;
             if (platform::isReadOnly(targetPath)) {
-                platform::showError(m_prompt,
-                                    QStringLiteral("Файл имеет аттрибут <Только Чтение !!!>"), Exit);
+                platform::showError(
+                    m_prompt, QStringLiteral("Файл имеет аттрибут <Только Чтение !!!>"), Exit);
                 return false;
             }
             const QString earlier = sources.value(target);
@@ -279,8 +279,9 @@ int CodeReplacement::Corr_Cod(const QDateTime& now, bool dryRun) {
     const QString title = QStringLiteral("Повторная замена кодов категорически запрещена !!!");
     platform::movePath(list, archiveDir + QStringLiteral("/CORR_COD.TXT"));
     if (platform::fileExists(list)) {
-        platform::showError(
-            m_prompt, QStringLiteral("Ошибка при перемещении файла CORR_COD.TXT в архив !!!"), title);
+        platform::showError(m_prompt,
+                            QStringLiteral("Ошибка при перемещении файла CORR_COD.TXT в архив !!!"),
+                            title);
         return -1;
     }
     m_prompt.message(QStringLiteral("Файл CORR_COD.TXT перемещен в архив !!!"),

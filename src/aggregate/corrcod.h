@@ -1,16 +1,16 @@
 #pragma once
 
+#include <functional>
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
-#include <functional>
 
 #include "aggregate/summtree.h"
 
 namespace mirel::platform {
 class Progress;
 class Prompt;
-}
+} // namespace mirel::platform
 
 namespace mirel::aggregate {
 

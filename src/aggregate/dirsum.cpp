@@ -152,8 +152,8 @@ DirectorySum::Status DirectorySum::finish(const QList<int>& order, platform::Pro
                 if (taken.contains(member) || !latest.contains(member)) continue;
                 taken.insert(member);
                 for (const auto& [extension, matrix] : m_sums.at(size_t(latest.value(member))))
-                    parts.push_back(
-                        Part{(member + QLatin1Char('.') + extension).toLatin1(), extension, matrix});
+                    parts.push_back(Part{(member + QLatin1Char('.') + extension).toLatin1(),
+                                         extension, matrix});
             }
             // Members are added in folder order, as if every sum had been read from its file.
             std::stable_sort(parts.begin(), parts.end(),

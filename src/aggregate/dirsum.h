@@ -1,12 +1,12 @@
 #pragma once
 
+#include <functional>
+#include <map>
 #include <QByteArray>
 #include <QHash>
 #include <QList>
 #include <QSet>
 #include <QString>
-#include <functional>
-#include <map>
 #include <vector>
 
 #include "aggregate/summgroups.h"
@@ -59,8 +59,8 @@ private:
         SummMatrix matrix;
     };
     bool list();
-    bool add(int group, const QString& extension, const SummMatrix& matrix,
-             const QByteArray& name, platform::Prompt& prompt);
+    bool add(int group, const QString& extension, const SummMatrix& matrix, const QByteArray& name,
+             platform::Prompt& prompt);
 
     QString m_dir;
     QByteArray m_localDir;
@@ -68,12 +68,12 @@ private:
     Mode m_mode;
     bool m_listed = false;
     QList<QByteArray> m_names;
-    QHash<QByteArray, QList<int>> m_memberOf;  // code -> groups it is a member of
+    QHash<QByteArray, QList<int>> m_memberOf; // code -> groups it is a member of
     QSet<QByteArray> m_summaryCodes;
-    std::vector<char> m_deferred;              // groups completed by finish()
-    std::vector<std::vector<Part>> m_parts;    // their members read from files
+    std::vector<char> m_deferred;           // groups completed by finish()
+    std::vector<std::vector<Part>> m_parts; // their members read from files
     std::vector<std::map<QString, SummMatrix>> m_sums;
-    QHash<QString, SummMatrix> m_stored;       // "code.ext" -> stored summary (sum check)
+    QHash<QString, SummMatrix> m_stored; // "code.ext" -> stored summary (sum check)
     QString m_failedPath;
 };
 

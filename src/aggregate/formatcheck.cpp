@@ -55,7 +55,8 @@ Summation::Outcome Summation::formatDirectory(const PeriodDir& dir, RunState&) {
     const QString yy = dir.key.mid(4, 2);
     const QString mm = dir.key.mid(6, 2);
     const QString formCode = dir.key.right(3);
-    const QString year = (yy <= QLatin1String("80") ? QStringLiteral("20") : QStringLiteral("19")) + yy;
+    const QString year =
+        (yy <= QLatin1String("80") ? QStringLiteral("20") : QStringLiteral("19")) + yy;
     // FFF_In_AForm: the latest base period not later than the directory's period.
     bool catalogued = false;
     int entry = -1;
@@ -63,14 +64,14 @@ Summation::Outcome Summation::formatDirectory(const PeriodDir& dir, RunState&) {
         const reference::CatalogEntry& e = m_forms.at(i);
         if (e.formCode != formCode) continue;
         catalogued = true;
-        if (e.basePeriod <= year + mm &&
-            (entry < 0 || e.basePeriod > m_forms.at(entry).basePeriod))
+        if (e.basePeriod <= year + mm && (entry < 0 || e.basePeriod > m_forms.at(entry).basePeriod))
             entry = int(i);
     }
     if (entry < 0) {
-        node.text += catalogued
-                         ? QStringLiteral(" - форма некаталогизирована для данного отчетного периода !!!")
-                         : QStringLiteral(" - недействительное значение кода формы !!!");
+        node.text +=
+            catalogued
+                ? QStringLiteral(" - форма некаталогизирована для данного отчетного периода !!!")
+                : QStringLiteral(" - недействительное значение кода формы !!!");
         node.image = ImageMarked;
         return Outcome::Ok;
     }

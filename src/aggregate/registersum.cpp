@@ -1,7 +1,7 @@
 #include "aggregate/registersum.h"
 
-#include <QSet>
 #include <cerrno>
+#include <QSet>
 
 #include "aggregate/summgroups.h"
 #include "aggregate/summmatrix.h"
@@ -14,8 +14,8 @@ namespace mirel::aggregate {
 
 int sumRegister(const reference::Session& session, const QString& formCode, int sections,
                 platform::Prompt& prompt) {
-    const QString dir = platform::resolvePath(data::periodDataDir(
-        session.dir(core::DirDAT), session.year, session.month, formCode));
+    const QString dir = platform::resolvePath(
+        data::periodDataDir(session.dir(core::DirDAT), session.year, session.month, formCode));
     if (!platform::dirExists(dir)) {
         platform::showError(prompt, QStringLiteral("Нет данных !!!"));
         return -1;
@@ -47,7 +47,8 @@ int sumRegister(const reference::Session& session, const QString& formCode, int 
                 if (taken.contains(member)) continue;
                 taken.insert(member);
                 const QString name = member + QLatin1Char('.') + rr;
-                const int err = platform::readFileInto(localDir + platform::localPath(name), buffer);
+                const int err =
+                    platform::readFileInto(localDir + platform::localPath(name), buffer);
                 if (err == ENOENT || err == ENOTDIR || (err == 0 && buffer.size() <= 2)) continue;
                 progress.step(std::min(++read, files));
                 SummMatrix matrix;
@@ -73,16 +74,16 @@ int sumRegister(const reference::Session& session, const QString& formCode, int 
                 }
             } else if (platform::fileExists(path) && !platform::removeFile(path)) {
                 // An old sum whose members have no data any more goes.
-                platform::showError(prompt,
-                                    QStringLiteral("Ошибка при удалении суммарного региона !!!"),
-                                    path);
+                platform::showError(
+                    prompt, QStringLiteral("Ошибка при удалении суммарного региона !!!"), path);
                 return -1;
             }
             lastDone = QStringLiteral("раздел ") + rr + QStringLiteral(", группа ") + group.code;
             const bool last = s == sections && k + 1 == order.size();
             if (!last && progress.stopped()) {
                 platform::showInfo(prompt, platform::stoppedText(),
-                                   QStringLiteral("Последняя просуммированная группа : ") + lastDone);
+                                   QStringLiteral("Последняя просуммированная группа : ") +
+                                       lastDone);
                 return -1;
             }
         }

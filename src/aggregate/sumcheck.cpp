@@ -102,7 +102,8 @@ Summation::Outcome Summation::checkDirectory(const PeriodDir& dir, RunState& run
         if (sections.empty()) {
             TreeNode none;
             none.key = dir.key + group.code + QLatin1Char('_');
-            none.text = QStringLiteral(" - нет данных для суммирования - ") + regionText(group.code);
+            none.text =
+                QStringLiteral(" - нет данных для суммирования - ") + regionText(group.code);
             none.image = ImageMarked;
             none.kind = NodeKind::NoMembers;
             none.code = group.code;
@@ -163,11 +164,13 @@ bool Summation::Compare_Summ(const QString& path, const SummMatrix& sum, const S
         return false;
     };
     if (stored->rows != sum.rows)
-        return shapeError(QStringLiteral("Количество строк в матрице не совпадает с данными в базе !!!"),
-                          QStringLiteral(" - неверное количество строк !!!"));
+        return shapeError(
+            QStringLiteral("Количество строк в матрице не совпадает с данными в базе !!!"),
+            QStringLiteral(" - неверное количество строк !!!"));
     if (stored->columns != sum.columns)
-        return shapeError(QStringLiteral("Количество граф в матрице не совпадает с данными в базе !!!"),
-                          QStringLiteral(" - неверное количество граф !!!"));
+        return shapeError(
+            QStringLiteral("Количество граф в матрице не совпадает с данными в базе !!!"),
+            QStringLiteral(" - неверное количество граф !!!"));
     // Cells are compared as texts: a stored "5.0" is not the "5" of the sum.
     const qsizetype cells = qsizetype(sum.values.size());
     for (qsizetype i = 0; i < cells; ++i) {
@@ -184,7 +187,8 @@ bool Summation::Compare_Summ(const QString& path, const SummMatrix& sum, const S
 std::optional<DiffGrid> Summation::Tree_View_DblClick(const QString& key) {
     const int node = m_tree.find(key);
     if (node < 0 || m_tree.node(node).kind != NodeKind::WrongSum) {
-        platform::showError(m_prompt, QStringLiteral("Выберите раздел, где найдены неверные суммы."));
+        platform::showError(m_prompt,
+                            QStringLiteral("Выберите раздел, где найдены неверные суммы."));
         return std::nullopt;
     }
     const TreeNode& wrong = m_tree.node(node);
@@ -248,7 +252,8 @@ std::optional<DiffGrid> Summation::Tree_View_DblClick(const QString& key) {
         return std::nullopt;
     }
     for (int c = 1; c <= sum.columns; ++c)
-        grid.g_Format_String += QStringLiteral("|^  гр.") + QString::number(c) + QStringLiteral("   ");
+        grid.g_Format_String +=
+            QStringLiteral("|^  гр.") + QString::number(c) + QStringLiteral("   ");
     grid.g_Format_String += QLatin1Char(';');
     for (int r = 1; r <= sum.rows; ++r)
         grid.g_Format_String += QStringLiteral("|стр.") + QString::number(r);

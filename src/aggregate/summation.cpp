@@ -11,7 +11,6 @@
 namespace mirel::aggregate {
 namespace {
 
-
 QString sectionText(int section) {
     return QString::number(section).rightJustified(2, QLatin1Char('0'));
 }
@@ -29,8 +28,8 @@ void noData(platform::Prompt& prompt) {
 }
 
 void noDirectory(platform::Prompt& prompt) {
-    platform::showError(prompt,
-                        QStringLiteral("Не задан глобальный режим и не выделен отчетный период !!!"));
+    platform::showError(
+        prompt, QStringLiteral("Не задан глобальный режим и не выделен отчетный период !!!"));
 }
 
 } // namespace
@@ -65,8 +64,7 @@ bool Summation::readGroups() {
     SummGroups groups;
     reference::Regions regions;
     m_groupsRead = false;
-    if (F_A_Summ(groups, regions, m_place.programDir, m_place.shifDir, m_prompt) != 0)
-        return false;
+    if (F_A_Summ(groups, regions, m_place.programDir, m_place.shifDir, m_prompt) != 0) return false;
     m_groups = groups;
     m_regions = regions;
     m_order = summationOrder(m_groups, reverseWalk(m_groups), m_prompt);
@@ -329,9 +327,8 @@ bool Summation::writeGroup(const QString& dirKey, int group, const DirectorySum&
         for (int rr = 1; rr <= 99; ++rr) {
             const QString path = dir + code + QLatin1Char('.') + sectionText(rr);
             if (platform::fileExists(path) && !platform::removeFile(path)) {
-                platform::showError(m_prompt,
-                                    QStringLiteral("Ошибка при удалении суммарного региона !!!"),
-                                    path);
+                platform::showError(
+                    m_prompt, QStringLiteral("Ошибка при удалении суммарного региона !!!"), path);
                 return false;
             }
         }

@@ -1,10 +1,10 @@
 #pragma once
 
+#include <functional>
+#include <optional>
 #include <QHash>
 #include <QList>
 #include <QString>
-#include <functional>
-#include <optional>
 
 #include "aggregate/summgroups.h"
 #include "aggregate/summmatrix.h"

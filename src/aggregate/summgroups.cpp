@@ -45,8 +45,8 @@ int readSummGroups(const QString& path, SummGroups& groups, platform::Prompt& pr
             // The code names the summary files written into every period directory: only a
             // region code may do that.
             if (!isRegionCode(code)) {
-                platform::showError(prompt, code + QStringLiteral(" - недопустимый код суммирования !!!"),
-                                    path);
+                platform::showError(
+                    prompt, code + QStringLiteral(" - недопустимый код суммирования !!!"), path);
                 return -1;
             }
             read.append(SummGroup{code, {}, path});

@@ -211,7 +211,8 @@ void readFailure(ReadStatus status, const QString& path, platform::Prompt& promp
         text = QStringLiteral("При считывании данных обнаружен пустой файл !!!");
         break;
     case ReadStatus::Unequal:
-        text = QStringLiteral("При считывании данных обнаружено переменное число данных в строке !!!");
+        text =
+            QStringLiteral("При считывании данных обнаружено переменное число данных в строке !!!");
         break;
     case ReadStatus::RowOutside:
         text = QStringLiteral("При считывании данных обнаружен номер строки вне раздела !!!");

@@ -19,10 +19,10 @@ struct SummMatrix {
     int rows = 0;
     int columns = 0;
     std::vector<double> values;
-    bool summed = false;            // another matrix has been added
-    std::vector<char> added;        // when not empty: the cells added into (others keep texts)
-    QByteArray bytes;               // the file's bytes, when texts are kept
-    std::vector<qint32> textStart;  // per cell, -1 for "0"
+    bool summed = false;           // another matrix has been added
+    std::vector<char> added;       // when not empty: the cells added into (others keep texts)
+    QByteArray bytes;              // the file's bytes, when texts are kept
+    std::vector<qint32> textStart; // per cell, -1 for "0"
     std::vector<qint32> textLength;
 
     bool hasTexts() const { return !textStart.empty(); }

@@ -21,16 +21,16 @@ QStringList summImageFiles();
 
 // What a node stands for.
 enum class NodeKind {
-    Directory,   // a period data directory
-    NoData,      // "Нет данных"
-    NotSummed,   // "Данные не просуммированы"
-    Region,      // a summary region found in the directory
-    WrongSum,    // "раздел RR - неверная сумма !!!"
-    WrongShape,  // "раздел RR - неверное количество строк / граф !!!"
-    NoMembers,   // " - нет данных для суммирования - " + name
-    Section,     // a section of the format check
-    FileShape,   // a file of a wrong shape (format check)
-    Code,        // a region code seen by code replacement
+    Directory, // a period data directory
+    NoData,    // "Нет данных"
+    NotSummed, // "Данные не просуммированы"
+    Region,    // a summary region found in the directory
+    WrongSum,  // "раздел RR - неверная сумма !!!"
+    WrongShape, // "раздел RR - неверное количество строк / граф !!!"
+    NoMembers, // " - нет данных для суммирования - " + name
+    Section,   // a section of the format check
+    FileShape, // a file of a wrong shape (format check)
+    Code,      // a region code seen by code replacement
 };
 
 struct TreeNode {

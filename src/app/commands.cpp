@@ -25,6 +25,21 @@ const QList<Command>& commands()
         {QStringLiteral("control"), QStringLiteral("FFF COD [--section N]"),
          QStringLiteral("logical control of a section, or of the whole form (state marks written)"),
          cmdControl},
+        {QStringLiteral("sum"), QStringLiteral("[DAT_YYMM.FFF | --all] [--protect | --unprotect]"),
+         QStringLiteral("sum member regions into summary regions in one period directory or all, "
+                        "or protect them; prints the tree"),
+         cmdSum},
+        {QStringLiteral("check-sums"), QStringLiteral("[DAT_YYMM.FFF | --all]"),
+         QStringLiteral("compare stored sums with the sums of their members; prints the tree"),
+         cmdCheckSums},
+        {QStringLiteral("check-format"), QString(),
+         QStringLiteral("compare the shape of every section file with the form catalog; prints "
+                        "the tree"),
+         cmdCheckFormat},
+        {QStringLiteral("replace-codes"), QStringLiteral("[--yes]"),
+         QStringLiteral("replace region codes by SHIF/CORR_COD.TXT after an archive copy; without "
+                        "--yes only shows the plan"),
+         cmdReplaceCodes},
     };
     return table;
 }

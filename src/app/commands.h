@@ -55,5 +55,9 @@ int cmdCatalog(CommandContext& ctx);
 int cmdRegister(CommandContext& ctx);
 int cmdQuery(CommandContext& ctx);
 int cmdControl(CommandContext& ctx);
+int cmdSum(CommandContext& ctx);
+int cmdCheckSums(CommandContext& ctx);
+int cmdCheckFormat(CommandContext& ctx);
+int cmdReplaceCodes(CommandContext& ctx);
 
 } // namespace mirel::app

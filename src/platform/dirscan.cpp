@@ -1,9 +1,9 @@
 #include "platform/dirscan.h"
 
-#include <QFile>
 #include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
+#include <QFile>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -37,8 +37,8 @@ bool listFileNamesRaw(const QByteArray& localDir, QList<QByteArray>& names) {
 int readFileInto(const QByteArray& localFile, QByteArray& buffer) {
     const int fd = ::open(localFile.constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return errno;
-    if (buffer.capacity() < 65536) buffer.reserve(65536);
-    buffer.resize(buffer.capacity());
+    // Section files are small: one read into 64 KiB is the rule.
+    buffer.resize(65536);
     qsizetype done = 0;
     for (;;) {
         const ssize_t n = ::read(fd, buffer.data() + done, size_t(buffer.size() - done));

@@ -8,6 +8,7 @@
 #include <QTableWidget>
 #include <QTreeWidget>
 
+#include "ui/aggregatemenus.h"
 #include "ui/catalogview.h"
 #include "ui/dataloadingview.h"
 #include "ui/frm_mirel.h"
@@ -21,6 +22,7 @@ void Frm_mirel::createViews() {
     new QueryTree(*this);
     new DataLoadingView(*this);
     new CatalogView(*this);
+    new AggregateMenus(*this);
 }
 
 void Frm_mirel::enterView(View view) {
