@@ -46,7 +46,15 @@ int F_A_Cods(const QString& path, QStringList& oldCodes, QStringList& newCodes,
         listEmpty(prompt);
         return -1;
     }
-    for (QString line : core::Read_Lines_Upper(path, false, prompt)) {
+    return parseCodeList(core::Read_Lines_Upper(path, false, prompt), path, oldCodes, newCodes,
+                         prompt);
+}
+
+int parseCodeList(const QStringList& lines, const QString& path, QStringList& oldCodes,
+                  QStringList& newCodes, platform::Prompt& prompt) {
+    oldCodes.clear();
+    newCodes.clear();
+    for (QString line : lines) {
         core::Tabs_To_Spaces(line);
         line = core::Trim(line);
         const qsizetype blank = line.indexOf(QLatin1Char(' '));

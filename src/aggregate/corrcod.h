@@ -30,6 +30,9 @@ bool corrCodListReady(const QString& shifDir, platform::Prompt& prompt);
 // -1.
 int F_A_Cods(const QString& path, QStringList& oldCodes, QStringList& newCodes,
              platform::Prompt& prompt);
+// The same on the lines of the list as Read_Lines_Upper gives them (path for the messages).
+int parseCodeList(const QStringList& lines, const QString& path, QStringList& oldCodes,
+                  QStringList& newCodes, platform::Prompt& prompt);
 
 // The archive folder of a run at that moment: "Замена кодов-YYYYMMDD.H-M-S" (hour, minute and
 // second without leading zeros).

@@ -11,10 +11,6 @@
 namespace mirel::aggregate {
 namespace {
 
-QString sectionText(int section) {
-    return QString::number(section).rightJustified(2, QLatin1Char('0'));
-}
-
 bool isSectionExtension(const QString& extension) {
     return extension.size() == 2 && extension != QLatin1String("00");
 }
@@ -322,18 +318,6 @@ bool Summation::writeGroup(const QString& dirKey, int group, const DirectorySum&
     const QString code = m_groups.at(group).code;
     const QString dir = sums.path() + QLatin1Char('/');
     const std::map<QString, SummMatrix>& sections = sums.sums(group);
-    if (sections.empty()) {
-        // No member has data: the region has no sums in this period.
-        for (int rr = 1; rr <= 99; ++rr) {
-            const QString path = dir + code + QLatin1Char('.') + sectionText(rr);
-            if (platform::fileExists(path) && !platform::removeFile(path)) {
-                platform::showError(
-                    m_prompt, QStringLiteral("Ошибка при удалении суммарного региона !!!"), path);
-                return false;
-            }
-        }
-        return true;
-    }
     const QString formCode = dirKey.right(3);
     const QString yy = dirKey.mid(4, 2);
     const QString mm = dirKey.mid(6, 2);
@@ -343,6 +327,20 @@ bool Summation::writeGroup(const QString& dirKey, int group, const DirectorySum&
             QStringLiteral("PR_? "), summaryHeader(formCode, extension, yy, mm, code), matrix);
         if (!platform::writeFileAtomic(path, bytes)) {
             platform::showError(m_prompt, QStringLiteral("Ошибка при записи информации !!!"), path);
+            return false;
+        }
+    }
+    // A section that no member has data for has no sum: an old one would be read as the
+    // region's data by the groups that contain it.
+    const QByteArray prefix = code.toLatin1() + '.';
+    for (const QByteArray& name : sums.files()) {
+        if (!name.startsWith(prefix)) continue;
+        const QString section = QString::fromLatin1(name.mid(prefix.size()));
+        if (!isSectionExtension(section) || sections.count(section)) continue;
+        const QString path = dir + code + QLatin1Char('.') + section;
+        if (platform::fileExists(path) && !platform::removeFile(path)) {
+            platform::showError(m_prompt,
+                                QStringLiteral("Ошибка при удалении суммарного региона !!!"), path);
             return false;
         }
     }

@@ -29,7 +29,11 @@ bool namesSummFiles(const core::IniSections& cnf) {
 } // namespace
 
 int readSummGroups(const QString& path, SummGroups& groups, platform::Prompt& prompt) {
-    QString text = core::readText(path);
+    return parseSummGroups(core::readText(path), path, groups, prompt);
+}
+
+int parseSummGroups(QString text, const QString& path, SummGroups& groups,
+                    platform::Prompt& prompt) {
     core::Tabs_To_Spaces(text);
     if (!text.contains(QLatin1Char(':'))) {
         platform::showError(prompt, QStringLiteral("Не выделены регионы суммирования !!!"), path);

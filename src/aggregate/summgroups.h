@@ -32,6 +32,9 @@ using SummGroups = QList<SummGroup>;
 // "Не выделены регионы суммирования !!!" (title: the path) and -1; so does (with its own text)
 // a summary code that is not a region code of digits, as it would name the files written.
 int readSummGroups(const QString& path, SummGroups& groups, platform::Prompt& prompt);
+// The same on the text of a file (path for the messages and the groups).
+int parseSummGroups(QString text, const QString& path, SummGroups& groups,
+                    platform::Prompt& prompt);
 
 // F_A_Summ: reads the configuration of the workspace again, the summation files of its
 // "[MIREL_WIN]" lines beginning "SUM" (in the SHIF directory), the region classifier of its
