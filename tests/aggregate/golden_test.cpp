@@ -3,11 +3,11 @@
 // named), the tree as the commands print it, the messages in order and the result.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
-#include <memory>
 
 #include "aggregate/corrcod.h"
 #include "aggregate/summation.h"
@@ -136,8 +136,8 @@ TEST_P(GoldenCase, GivesItsFilesTreeAndMessages) {
 }
 
 QStringList cases() {
-    return QDir(QStringLiteral(AGGREGATE_CASES)).entryList(QDir::Dirs | QDir::NoDotAndDotDot,
-                                                         QDir::Name);
+    return QDir(QStringLiteral(AGGREGATE_CASES))
+        .entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
 }
 
 INSTANTIATE_TEST_SUITE_P(Aggregate, GoldenCase, ::testing::ValuesIn(cases()),

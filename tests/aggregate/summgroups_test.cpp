@@ -89,8 +89,7 @@ TEST(SummGroupsOrder, CyclesAreReported) {
               (QList<Message>{
                   {Icon::Error, "Регионы суммирования образуют цикл : 1100 -> 1100 !!!", "F"},
                   {Icon::Error,
-                   "Регионы суммирования образуют цикл : 1200 -> 1000 -> 1100 -> 1200 !!!",
-                   "F"}}));
+                   "Регионы суммирования образуют цикл : 1200 -> 1000 -> 1100 -> 1200 !!!", "F"}}));
 }
 
 TEST(SummGroupsFiles, F_A_SummReadsTheConfigurationAgain) {

@@ -70,14 +70,14 @@ TEST(SummReader, F_A_DDMessagesAndAMissingFile) {
     EXPECT_EQ(F_A_DD(m, ws.file("e.01"), p), -1);
     EXPECT_EQ(F_A_DD(m, ws.file("u.01"), p), -1);
     EXPECT_EQ(F_A_DD(m, ws.file("r.01"), p), -1);
-    EXPECT_EQ(p.messages,
-              (QList<Message>{
-                  {Icon::Error, "При считывании данных обнаружен пустой файл !!!", ws.file("e.01")},
-                  {Icon::Error,
-                   "При считывании данных обнаружено переменное число данных в строке !!!",
-                   ws.file("u.01")},
-                  {Icon::Error, "При считывании данных обнаружен номер строки вне раздела !!!",
-                   ws.file("r.01")}}));
+    EXPECT_EQ(
+        p.messages,
+        (QList<Message>{
+            {Icon::Error, "При считывании данных обнаружен пустой файл !!!", ws.file("e.01")},
+            {Icon::Error, "При считывании данных обнаружено переменное число данных в строке !!!",
+             ws.file("u.01")},
+            {Icon::Error, "При считывании данных обнаружен номер строки вне раздела !!!",
+             ws.file("r.01")}}));
 }
 
 TEST(SummNumbers, EveryAdditionIsRoundedAsItsText) {
