@@ -72,7 +72,7 @@ void AggregateMenus::Menu_CorrCod_Click() {
 void AggregateMenus::Cmd_Summ_Click() {
     MainControls& c = m_w.controls();
     if (m_w.view() != Frm_mirel::View::Load) return;
-    if (c.Cmd_Summ->text() != QLatin1String("Суммировать")) {
+    if (c.Cmd_Summ->text() != QStringLiteral("Суммировать")) {
         c.Cmd_Summ->setText(QStringLiteral("Суммировать"));
         c.Cmd_Summ->hide();
         c.Grid->show();
