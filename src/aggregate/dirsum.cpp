@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
+#include <thread>
 
 #include "platform/dirscan.h"
 #include "platform/fileio.h"
@@ -27,11 +29,44 @@ bool isDataFileName(const QByteArray& name, qsizetype& dot) {
 
 } // namespace
 
-DirectorySum::DirectorySum(const QString& dirPath, const SummGroups& groups, Mode mode)
+void DirectorySum::readFiles(const QByteArray& prefix, const QList<QByteArray>& names,
+                             qsizetype from, qsizetype to, std::vector<ParsedFile>& out) {
+    const auto range = [&](qsizetype a, qsizetype b) {
+        QByteArray path = prefix;
+        QByteArray buffer;
+        for (qsizetype i = a; i < b; ++i) {
+            ParsedFile& file = out[size_t(i - from)];
+            path.truncate(prefix.size());
+            path.append(names.at(i));
+            file.err = platform::readFileInto(path, buffer);
+            if (file.err != 0) continue;
+            file.status = parseSection(buffer, file.matrix, false);
+            // Kept for the texts of a file that starts a sum.
+            file.bytes.resize(buffer.size());
+            std::memcpy(file.bytes.data(), buffer.constData(), size_t(buffer.size()));
+        }
+    };
+    const qsizetype middle = from + (to - from) / 2;
+    if (std::thread::hardware_concurrency() < 2 || to - from < 64) {
+        range(from, to);
+        return;
+    }
+    std::thread other(range, middle, to);
+    range(from, middle);
+    other.join();
+}
+
+DirectorySum::DirectorySum(const QString& dirPath, const SummGroups& groups, Mode mode,
+                           const QList<QByteArray>* names)
     : m_dir(platform::resolvePath(dirPath))
     , m_localDir(platform::localPath(m_dir))
     , m_groups(groups)
     , m_mode(mode) {
+    if (names) {
+        m_names = *names;
+        std::sort(m_names.begin(), m_names.end());
+        m_listed = true;
+    }
     const size_t n = size_t(groups.size());
     m_sums.resize(n);
     m_parts.resize(n);
@@ -90,53 +125,76 @@ bool DirectorySum::add(int group, const QString& extension, const SummMatrix& ma
 DirectorySum::Status DirectorySum::read(platform::Prompt& prompt,
                                         const std::function<bool()>& step) {
     if (!list()) return Status::Ok; // a directory that went away holds nothing to add
-    QByteArray buffer;
-    SummMatrix matrix;
+    // Files are read and parsed in chunks by two threads (reading is most of the work), then
+    // taken one by one in folder order.
+    constexpr qsizetype Chunk = 1024;
+    std::vector<ParsedFile> chunk;
     const QByteArray prefix = m_localDir + '/';
-    for (const QByteArray& name : std::as_const(m_names)) {
-        const int err = platform::readFileInto(prefix + name, buffer);
-        // A file that went away in the middle of the run is passed over.
-        if (err == ENOENT) {
+    for (qsizetype base = 0; base < m_names.size(); base += Chunk) {
+        const qsizetype end = std::min(m_names.size(), base + Chunk);
+        chunk.resize(size_t(end - base));
+        readFiles(prefix, m_names, base, end, chunk);
+        for (qsizetype i = base; i < end; ++i) {
+            const Status status = take(m_names.at(i), chunk[size_t(i - base)], prompt);
+            if (status != Status::Ok) return status;
             if (step && !step()) return Status::Stopped;
-            continue;
         }
-        ReadStatus status = err == 0 ? ReadStatus::Ok : ReadStatus::Unreadable;
-        if (status == ReadStatus::Ok) status = parseSection(buffer, matrix, false);
-        if (status != ReadStatus::Ok) {
-            m_failedPath = m_dir + QLatin1Char('/') + QString::fromLatin1(name);
-            readFailure(status, m_failedPath, prompt);
-            return Status::Failed;
-        }
-        const qsizetype dot = name.indexOf('.');
-        const QByteArray code = name.left(dot);
-        const bool summary = m_summaryCodes.contains(code);
-        const auto of = m_memberOf.constFind(code);
-        const bool member = of != m_memberOf.constEnd();
-        const bool keepStored = summary && m_mode == Mode::Check;
-        if (member || keepStored) {
-            const QString extension = QString::fromLatin1(name.mid(dot + 1));
-            // What is kept beyond this file keeps its texts (a sum of one member is written
-            // with the member's own texts); adding into a sum needs the values only.
-            SummMatrix texted;
-            const auto withTexts = [&]() -> const SummMatrix& {
-                if (!texted.hasTexts()) parseSection(buffer, texted, true);
-                return texted;
-            };
-            if (keepStored) m_stored.insert(QString::fromLatin1(name), withTexts());
-            if (member && !(summary && m_mode == Mode::Summation)) {
-                for (int g : of.value()) {
-                    std::map<QString, SummMatrix>& sums = m_sums[size_t(g)];
-                    if (m_deferred[size_t(g)]) {
-                        m_parts[size_t(g)].push_back(Part{name, extension, withTexts()});
-                    } else if (sums.find(extension) == sums.end()) {
-                        sums.emplace(extension, withTexts());
-                    } else if (!add(g, extension, matrix, name, prompt)) {
-                        return Status::Failed;
-                    }
+    }
+    return Status::Ok;
+}
+
+DirectorySum::Status DirectorySum::take(const QByteArray& name, const ParsedFile& file,
+                                        platform::Prompt& prompt) {
+    // A file that went away in the middle of the run is passed over.
+    if (file.err == ENOENT) return Status::Ok;
+    ReadStatus status = file.err == 0 ? file.status : ReadStatus::Unreadable;
+    if (status != ReadStatus::Ok) {
+        m_failedPath = m_dir + QLatin1Char('/') + QString::fromLatin1(name);
+        readFailure(status, m_failedPath, prompt);
+        return Status::Failed;
+    }
+    const SummMatrix& matrix = file.matrix;
+    const QByteArray& buffer = file.bytes;
+    const qsizetype dot = name.indexOf('.');
+    const QByteArray code = QByteArray::fromRawData(name.constData(), dot);
+    const bool summary = m_summaryCodes.contains(code);
+    const auto of = m_memberOf.constFind(code);
+    const bool member = of != m_memberOf.constEnd();
+    const bool keepStored = summary && m_mode == Mode::Check;
+    if (member || keepStored) {
+        // Extensions repeat (a handful of sections): their texts are made once.
+        const QByteArray ext =
+            QByteArray::fromRawData(name.constData() + dot + 1, name.size() - dot - 1);
+        auto known = m_extensions.constFind(ext);
+        if (known == m_extensions.constEnd())
+            known = m_extensions.insert(QByteArray(ext), QString::fromLatin1(ext));
+        const QString& extension = known.value();
+        // What is kept beyond this file keeps its texts (a sum of one member is written
+        // with the member's own texts); adding into a sum needs the values only.
+        SummMatrix texted;
+        const auto withTexts = [&]() -> const SummMatrix& {
+            if (!texted.hasTexts()) parseSection(buffer, texted, true);
+            return texted;
+        };
+        if (keepStored) m_stored.insert(QString::fromLatin1(name), withTexts());
+        if (member && !(summary && m_mode == Mode::Summation)) {
+            for (int g : of.value()) {
+                std::map<QString, SummMatrix>& sums = m_sums[size_t(g)];
+                if (m_deferred[size_t(g)]) {
+                    m_parts[size_t(g)].push_back(Part{name, extension, withTexts()});
+                    continue;
+                }
+                const auto at = sums.find(extension);
+                if (at == sums.end()) {
+                    sums.emplace(extension, withTexts());
+                } else if (!addInto(at->second, matrix, Fit::SumShape)) {
+                    // A member smaller than the sum being built is outside the format.
+                    m_failedPath = m_dir + QLatin1Char('/') + QString::fromLatin1(name);
+                    readFailure(ReadStatus::Unequal, m_failedPath, prompt);
+                    return Status::Failed;
                 }
             }
         }
-        if (step && !step()) return Status::Stopped;
     }
     return Status::Ok;
 }

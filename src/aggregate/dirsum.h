@@ -32,7 +32,9 @@ public:
     enum class Mode { Summation, Check };
     enum class Status { Ok, Failed, Stopped };
 
-    DirectorySum(const QString& dirPath, const SummGroups& groups, Mode mode);
+    // names: the data file names of the directory when the caller has listed it already.
+    DirectorySum(const QString& dirPath, const SummGroups& groups, Mode mode,
+                 const QList<QByteArray>* names = nullptr);
 
     // The data files of the directory (for progress); read() lists them when not done yet.
     int fileCount();
@@ -58,6 +60,16 @@ private:
         QString extension;
         SummMatrix matrix;
     };
+    // A data file as read and parsed (values only) ahead of its turn.
+    struct ParsedFile {
+        int err = 0;
+        ReadStatus status = ReadStatus::Ok;
+        QByteArray bytes;
+        SummMatrix matrix;
+    };
+    static void readFiles(const QByteArray& prefix, const QList<QByteArray>& names, qsizetype from,
+                          qsizetype to, std::vector<ParsedFile>& out);
+    Status take(const QByteArray& name, const ParsedFile& file, platform::Prompt& prompt);
     bool list();
     bool add(int group, const QString& extension, const SummMatrix& matrix, const QByteArray& name,
              platform::Prompt& prompt);
@@ -73,7 +85,8 @@ private:
     std::vector<char> m_deferred;           // groups completed by finish()
     std::vector<std::vector<Part>> m_parts; // their members read from files
     std::vector<std::map<QString, SummMatrix>> m_sums;
-    QHash<QString, SummMatrix> m_stored; // "code.ext" -> stored summary (sum check)
+    QHash<QString, SummMatrix> m_stored;     // "code.ext" -> stored summary (sum check)
+    QHash<QByteArray, QString> m_extensions; // the extensions met, as texts
     QString m_failedPath;
 };
 

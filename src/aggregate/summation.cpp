@@ -64,6 +64,9 @@ bool Summation::readGroups() {
     m_groups = groups;
     m_regions = regions;
     m_order = summationOrder(m_groups, reverseWalk(m_groups), m_prompt);
+    m_summaryCodes.clear();
+    for (const SummGroup& g : m_groups)
+        m_summaryCodes.insert(g.code.toLatin1());
     m_groupsRead = true;
     return true;
 }
@@ -77,8 +80,29 @@ QString Summation::directoryKey(int node) const {
     return d < 0 ? QString() : m_tree.node(d).key;
 }
 
+DirListing Summation::listing(const QString& dirKey) const {
+    if (!m_keepListings) return listPeriodDir(dirPath(dirKey), m_summaryCodes);
+    auto it = m_listings.find(dirKey);
+    if (it == m_listings.end())
+        it = m_listings.insert(dirKey, listPeriodDir(dirPath(dirKey), m_summaryCodes));
+    return it.value();
+}
+
+// Keeps the listings for one summation run; the tree is built from them at its end.
+struct Summation::KeepListings {
+    Summation& s;
+    explicit KeepListings(Summation& summation)
+        : s(summation) {
+        s.m_keepListings = true;
+    }
+    ~KeepListings() {
+        s.m_keepListings = false;
+        s.m_listings.clear();
+    }
+};
+
 bool Summation::hasDataFiles(const QString& dirKey) const {
-    return !platform::listFiles(dirPath(dirKey)).isEmpty();
+    return listing(dirKey).anyFile;
 }
 
 QString Summation::regionText(const QString& code) const {
@@ -88,16 +112,9 @@ QString Summation::regionText(const QString& code) const {
 
 // A directory is protected when a summary file in it is read-only.
 bool Summation::isProtected(const QString& dirKey) const {
-    QSet<QString> codes;
-    for (const SummGroup& g : m_groups)
-        codes.insert(g.code);
-    const QString dir = dirPath(dirKey);
-    for (const QString& name : platform::listFiles(dir)) {
-        QString code, extension;
-        if (splitDataFileName(name, code, extension) && isSectionExtension(extension) &&
-            codes.contains(code) && platform::isReadOnly(dir + QLatin1Char('/') + name))
-            return true;
-    }
+    const QString dir = dirPath(dirKey) + QLatin1Char('/');
+    for (const auto& [code, section] : listing(dirKey).summaryFiles)
+        if (platform::isReadOnly(dir + code + QLatin1Char('.') + section)) return true;
     return false;
 }
 
@@ -116,9 +133,9 @@ void Summation::scanDirectory(const PeriodDir& dir) {
     top.dir = dir.key;
     const int node = m_tree.add(-1, top);
     if (node < 0) return;
-    const QString path = dirPath(dir.key);
-    const QStringList files = platform::listFiles(path);
-    if (files.isEmpty()) {
+    const QString path = dirPath(dir.key) + QLatin1Char('/');
+    const DirListing files = listing(dir.key);
+    if (!files.anyFile) {
         TreeNode empty;
         empty.key = dir.key + QStringLiteral("Нет данных");
         empty.text = QStringLiteral("Нет данных");
@@ -130,19 +147,12 @@ void Summation::scanDirectory(const PeriodDir& dir) {
     if (!m_withRegions || m_mode == SummMode::FormatCheck || !m_groupsRead) return;
 
     // Found_Summ for every summary code at once: which have section files, which read-only.
-    QSet<QString> codes;
-    for (const SummGroup& g : m_groups)
-        codes.insert(g.code);
     QHash<QString, bool> found; // code -> read-only
-    for (const QString& name : files) {
-        QString code, extension;
-        if (!splitDataFileName(name, code, extension) || !isSectionExtension(extension) ||
-            !codes.contains(code))
-            continue;
-        const bool readOnly = platform::isReadOnly(path + QLatin1Char('/') + name);
+    for (const auto& [code, section] : files.summaryFiles) {
+        const bool readOnly = platform::isReadOnly(path + code + QLatin1Char('.') + section);
         found[code] = found.value(code) || readOnly;
     }
-    bool any = false;
+    bool foundAny = false;
     bool protectedDir = false;
     for (const SummGroup& g : m_groups) {
         const auto it = found.constFind(g.code);
@@ -154,10 +164,10 @@ void Summation::scanDirectory(const PeriodDir& dir) {
         region.kind = NodeKind::Region;
         region.code = g.code;
         if (m_tree.add(node, region) < 0) continue;
-        any = true;
+        foundAny = true;
         protectedDir = protectedDir || it.value();
     }
-    if (!any) {
+    if (!foundAny) {
         TreeNode none;
         none.key = dir.key + QStringLiteral("Данные не просуммированы");
         none.text = QStringLiteral("Данные не просуммированы");
@@ -190,10 +200,8 @@ void Summation::restoreMarks() {
 
 int Summation::totalFiles(const QList<PeriodDir>& dirs) const {
     int total = 0;
-    for (const PeriodDir& d : dirs) {
-        DirectorySum count(dirPath(d.key), m_groups, DirectorySum::Mode::Check);
-        total += count.fileCount() + int(m_groups.size());
-    }
+    for (const PeriodDir& d : dirs)
+        total += listing(d.key).dataFiles + int(m_groups.size());
     return total;
 }
 
@@ -215,6 +223,7 @@ void Summation::stopped(const RunState& run) {
 // --- summation ---------------------------------------------------------------------------------
 
 int Summation::Summ_Dir(const QString& dirKey) {
+    const KeepListings keep(*this);
     if (dirKey.isEmpty() || !platform::dirExists(dirPath(dirKey))) {
         noDirectory(m_prompt);
         return -1;
@@ -248,6 +257,7 @@ int Summation::Summ_Dir(const QString& dirKey) {
 }
 
 int Summation::Summ_Global() {
+    const KeepListings keep(*this);
     if (!hasSubfolders(m_place.datDir)) {
         noData(m_prompt);
         return -1;
@@ -294,7 +304,8 @@ int Summation::Summ_Global() {
 
 Summation::Outcome Summation::sumDirectory(const PeriodDir& dir, RunState& run) {
     m_formatErrors.remove(dir.key);
-    DirectorySum sums(dirPath(dir.key), m_groups, DirectorySum::Mode::Summation);
+    const DirListing files = listing(dir.key);
+    DirectorySum sums(dirPath(dir.key), m_groups, DirectorySum::Mode::Summation, &files.dataNames);
     DirectorySum::Status status = sums.read(m_prompt, [&run] { return run.step(); });
     if (status == DirectorySum::Status::Ok) status = sums.finish(m_order, m_prompt);
     if (status == DirectorySum::Status::Stopped) return Outcome::Stopped;
@@ -329,6 +340,10 @@ bool Summation::writeGroup(const QString& dirKey, int group, const DirectorySum&
             platform::showError(m_prompt, QStringLiteral("Ошибка при записи информации !!!"), path);
             return false;
         }
+        if (m_keepListings && isSectionExtension(extension)) {
+            QList<QPair<QString, QString>>& summary = m_listings[dirKey].summaryFiles;
+            if (!summary.contains(qMakePair(code, extension))) summary.append({code, extension});
+        }
     }
     // A section that no member has data for has no sum: an old one would be read as the
     // region's data by the groups that contain it.
@@ -343,6 +358,7 @@ bool Summation::writeGroup(const QString& dirKey, int group, const DirectorySum&
                                 QStringLiteral("Ошибка при удалении суммарного региона !!!"), path);
             return false;
         }
+        if (m_keepListings) m_listings[dirKey].summaryFiles.removeAll(qMakePair(code, section));
     }
     return true;
 }

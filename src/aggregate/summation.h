@@ -4,6 +4,7 @@
 #include <optional>
 #include <QHash>
 #include <QList>
+#include <QSet>
 #include <QString>
 
 #include "aggregate/summgroups.h"
@@ -106,6 +107,7 @@ private:
     void restoreMarks();
     Outcome sumDirectory(const PeriodDir& dir, RunState& run);
     bool writeGroup(const QString& dirKey, int group, const DirectorySum& sums);
+    struct KeepListings;
     Outcome checkDirectory(const PeriodDir& dir, RunState& run);
     bool Compare_Summ(const QString& path, const SummMatrix& sum, const SummMatrix* stored,
                       int dirNode, int group, const QString& section);
@@ -113,6 +115,7 @@ private:
     void V_Format_RR(const PeriodDir& dir, int dirNode, const QString& section, int rows,
                      int columns, bool multi);
     int totalFiles(const QList<PeriodDir>& dirs) const;
+    DirListing listing(const QString& dirKey) const;
     void stopped(const RunState& run);
     QString regionText(const QString& code) const;
 
@@ -123,10 +126,15 @@ private:
     SummGroups m_groups;
     QList<int> m_order;
     reference::Regions m_regions;
+    QSet<QByteArray> m_summaryCodes;
     bool m_groupsRead = false;
     bool m_withRegions = true;
     SummTree m_tree;
     QHash<QString, QString> m_formatErrors; // directory key -> its marked text, kept on rebuilds
+    // During a summation run: the listings taken before it, kept up to date with what the run
+    // writes and deletes, so that a directory of thousands of files is listed once.
+    mutable QHash<QString, DirListing> m_listings;
+    bool m_keepListings = false;
 };
 
 // The text of a directory whose data could not be read for summation.

@@ -1,5 +1,6 @@
 #include "aggregate/summmatrix.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstring>
 
@@ -40,21 +41,73 @@ double slowValue(const char* begin, const char* end) {
     return data::cellValue(QString::fromLatin1(begin, end - begin));
 }
 
-// Reads the field at p (not a blank) up to its end; returns the value and leaves p after it.
-// Plain whole numbers of up to 15 digits, the bulk of all data, are read here directly.
-inline double fieldValue(const char*& p, const char* end) {
-    const char* field = p;
-    const bool negative = *p == '-';
-    if (negative) ++p;
-    const char* digits = p;
-    quint64 v = 0;
-    while (p < end && isDigitByte(*p))
-        v = v * 10 + quint64(*p++ - '0');
-    if ((p == end || isBlank(*p)) && p > digits && p - digits <= 15)
-        return negative ? -double(v) : double(v);
-    while (p < end && !isBlank(*p))
-        ++p;
-    return slowValue(field, p);
+// The data lines into the matrix (rows x columns, shape known). Lines end at a CR, an LF or the
+// end of the text; none of these is a digit or a blank, so the scans inside a line need no
+// bounds of their own (the text ends with the terminating zero every QByteArray has).
+template <bool Keep>
+ReadStatus parseRows(const char* begin, const char* end, int rows, qint64 columns, double* values,
+                     qint32* starts, qint32* lengths, bool& whole, double& bound) {
+    qsizetype longest = 0; // digits of the longest plain whole number
+    double largest = 0;    // magnitude of the largest other value
+    for (const char* p = begin; p < end;) {
+        const char* lineStart = p;
+        const char* nl = static_cast<const char*>(std::memchr(p, '\n', size_t(end - p)));
+        const char* lineEnd = nl ? nl : end;
+        p = nl ? nl + 1 : end;
+        if (lineEnd > lineStart && lineEnd[-1] == '\r') --lineEnd;
+        const char* q = lineStart;
+        while (isBlank(*q))
+            ++q;
+        if (q >= lineEnd || !isDigitByte(*q)) continue;
+        const char* f = q;
+        int row = 0;
+        while (isDigitByte(*q) && q - f < 9)
+            row = row * 10 + (*q++ - '0');
+        if (q != lineEnd && !isBlank(*q)) {
+            while (q < lineEnd && !isBlank(*q))
+                ++q;
+            row = rowOf(f, q);
+        }
+        if (row < 1 || row > rows) return ReadStatus::RowOutside;
+        // The values go straight into their row; a line of another length fails the file.
+        const size_t at = size_t(row - 1) * size_t(columns);
+        double* to = values + at;
+        qint64 count = 0;
+        for (;;) {
+            while (isBlank(*q))
+                ++q;
+            if (q >= lineEnd) break;
+            if (count == columns) return ReadStatus::Unequal;
+            const char* start = q;
+            const bool negative = *q == '-';
+            if (negative) ++q;
+            const char* digits = q;
+            quint64 v = 0;
+            while (isDigitByte(*q))
+                v = v * 10 + quint64(*q++ - '0');
+            // Plain whole numbers of up to 15 digits, the bulk of all data, are read here.
+            if ((q == lineEnd || isBlank(*q)) && q > digits && q - digits <= 15) {
+                to[count] = negative ? -double(v) : double(v);
+                longest = std::max<qsizetype>(longest, q - digits);
+            } else {
+                while (q < lineEnd && !isBlank(*q))
+                    ++q;
+                const double value = slowValue(start, q);
+                to[count] = value;
+                whole =
+                    whole && std::fabs(value) < 1e15 && value == double(static_cast<qint64>(value));
+                largest = std::max(largest, std::fabs(value));
+            }
+            if constexpr (Keep) {
+                starts[at + size_t(count)] = qint32(start - begin);
+                lengths[at + size_t(count)] = qint32(q - start);
+            }
+            ++count;
+        }
+        if (count != columns) return ReadStatus::Unequal;
+    }
+    bound = std::max(std::pow(10.0, double(longest)), largest + 1);
+    return ReadStatus::Ok;
 }
 
 // The last line that begins with a digit (after blanks): its first byte and its end.
@@ -79,6 +132,17 @@ bool lastDataLine(const char* begin, const char* end, const char*& start, const 
     }
 }
 
+// Whole numbers below 1E15 are their own 15-digit text (NaN fails the first test): a sum of
+// such numbers needs no rounding, and their text is their digits.
+inline bool isOwnText(double v) {
+    return std::fabs(v) < 1e15 && v == double(static_cast<qint64>(v));
+}
+
+QByteArray numberBytes(double v) {
+    if (isOwnText(v)) return QByteArray::number(static_cast<qint64>(v));
+    return platform::numberText(v).toLatin1();
+}
+
 } // namespace
 
 double SummMatrix::value(int row, int column) const {
@@ -88,10 +152,10 @@ double SummMatrix::value(int row, int column) const {
 
 QByteArray SummMatrix::cellBytes(qsizetype index) const {
     if (summed && (added.empty() || added[size_t(index)]))
-        return platform::numberText(values[size_t(index)]).toLatin1();
+        return numberBytes(values[size_t(index)]);
     if (!hasTexts() || textStart[size_t(index)] < 0) {
         if (hasTexts()) return QByteArrayLiteral("0");
-        return platform::numberText(values[size_t(index)]).toLatin1();
+        return numberBytes(values[size_t(index)]);
     }
     return bytes.mid(textStart[size_t(index)], textLength[size_t(index)]);
 }
@@ -107,7 +171,8 @@ ReadStatus parseSection(const QByteArray& bytes, SummMatrix& m, bool keep) {
     m.rows = m.columns = 0;
     m.summed = false;
     m.added.clear();
-    m.bytes = keep ? bytes : QByteArray();
+    // A kept copy is the file's own size, not the reader's buffer.
+    m.bytes = keep ? QByteArray(bytes.constData(), bytes.size()) : QByteArray();
     m.textStart.clear();
     m.textLength.clear();
     m.values.clear();
@@ -144,54 +209,12 @@ ReadStatus parseSection(const QByteArray& bytes, SummMatrix& m, bool keep) {
         m.textLength.assign(cells, 0);
     }
 
-    // One row's fields are read aside and taken only when the line proves whole.
-    thread_local std::vector<double> rowValues;
-    thread_local std::vector<qint32> rowStarts, rowLengths;
-    rowValues.resize(size_t(columns) + 1);
-    if (keep) {
-        rowStarts.resize(size_t(columns) + 1);
-        rowLengths.resize(size_t(columns) + 1);
-    }
-    for (const char* p = begin; p < end;) {
-        const char* lineStart = p;
-        const char* nl = static_cast<const char*>(std::memchr(p, '\n', size_t(end - p)));
-        const char* lineEnd = nl ? nl : end;
-        p = nl ? nl + 1 : end;
-        if (lineEnd > lineStart && lineEnd[-1] == '\r') --lineEnd;
-        const char* q = lineStart;
-        while (q < lineEnd && isBlank(*q))
-            ++q;
-        if (q >= lineEnd || !isDigitByte(*q)) continue;
-        const char* f = q;
-        while (q < lineEnd && !isBlank(*q))
-            ++q;
-        const int row = rowOf(f, q);
-        qint64 count = 0;
-        for (;;) {
-            while (q < lineEnd && isBlank(*q))
-                ++q;
-            if (q >= lineEnd) break;
-            if (count == columns) return ReadStatus::Unequal;
-            const char* start = q;
-            rowValues[size_t(count)] = fieldValue(q, lineEnd);
-            if (keep) {
-                rowStarts[size_t(count)] = qint32(start - begin);
-                rowLengths[size_t(count)] = qint32(q - start);
-            }
-            ++count;
-        }
-        if (count != columns) return ReadStatus::Unequal;
-        if (row < 1 || row > rows) return ReadStatus::RowOutside;
-        const size_t at = size_t(row - 1) * size_t(columns);
-        std::copy(rowValues.begin(), rowValues.begin() + columns, m.values.begin() + qsizetype(at));
-        if (keep) {
-            std::copy(rowStarts.begin(), rowStarts.begin() + columns,
-                      m.textStart.begin() + qsizetype(at));
-            std::copy(rowLengths.begin(), rowLengths.begin() + columns,
-                      m.textLength.begin() + qsizetype(at));
-        }
-    }
-    return ReadStatus::Ok;
+    m.whole = true;
+    if (keep)
+        return parseRows<true>(begin, end, rows, columns, m.values.data(), m.textStart.data(),
+                               m.textLength.data(), m.whole, m.bound);
+    return parseRows<false>(begin, end, rows, columns, m.values.data(), nullptr, nullptr, m.whole,
+                            m.bound);
 }
 
 void keepTexts(SummMatrix& matrix) {
@@ -241,8 +264,7 @@ int F_A_DD(SummMatrix& matrix, const QString& path, platform::Prompt& prompt) {
 
 double addNumbers(double a, double b) {
     const double s = a + b;
-    // Whole numbers below 1E15 are their own 15-digit text; NaN fails the first test.
-    if (s == std::trunc(s) && std::fabs(s) < 1e15) return s;
+    if (isOwnText(s)) return s;
     return core::Val(platform::numberText(s));
 }
 
@@ -256,16 +278,27 @@ bool addInto(SummMatrix& sum, const SummMatrix& member, Fit fit) {
         rows = member.rows;
         columns = member.columns;
     }
-    const bool whole = rows == sum.rows && columns == sum.columns;
-    if (!whole && sum.added.empty()) sum.added.assign(sum.values.size(), sum.summed ? 1 : 0);
+    const bool all = rows == sum.rows && columns == sum.columns;
+    if (!all && sum.added.empty()) sum.added.assign(sum.values.size(), sum.summed ? 1 : 0);
+    // Whole numbers whose sums stay below 1E15 add up exactly, with no rounding to check.
+    const bool plain = sum.whole && member.whole && sum.bound + member.bound < 1e15;
     for (int r = 0; r < rows; ++r) {
         double* to = sum.values.data() + size_t(r) * size_t(sum.columns);
         const double* from = member.values.data() + size_t(r) * size_t(member.columns);
-        for (int c = 0; c < columns; ++c)
-            to[c] = addNumbers(to[c], from[c]);
+        if (plain) {
+            for (int c = 0; c < columns; ++c)
+                to[c] += from[c];
+        } else {
+            for (int c = 0; c < columns; ++c) {
+                const double v = to[c] + from[c];
+                to[c] = isOwnText(v) ? v : addNumbers(to[c], from[c]);
+            }
+        }
         if (!sum.added.empty())
             std::fill_n(sum.added.begin() + qsizetype(r) * sum.columns, columns, char(1));
     }
+    sum.whole = plain;
+    sum.bound += member.bound;
     sum.summed = true;
     return true;
 }
@@ -284,11 +317,25 @@ QByteArray summaryFileBytes(const QString& stateLine, const QString& header,
     out += "\r\n";
     out += platform::encode1251(header);
     out += "\r\n";
+    char digits[32];
+    const auto appendNumber = [&](qint64 n) {
+        const auto end = std::to_chars(digits, digits + sizeof digits, n).ptr;
+        out.append(digits, end - digits);
+    };
     for (int r = 0; r < matrix.rows; ++r) {
-        out += QByteArray::number(r + 1);
+        appendNumber(r + 1);
         for (int c = 0; c < matrix.columns; ++c) {
+            const qsizetype i = qsizetype(r) * matrix.columns + c;
             out += ' ';
-            out += matrix.cellBytes(qsizetype(r) * matrix.columns + c);
+            const double v = matrix.values[size_t(i)];
+            const bool sum = matrix.summed && (matrix.added.empty() || matrix.added[size_t(i)]);
+            if (sum && isOwnText(v))
+                appendNumber(static_cast<qint64>(v));
+            else if (!sum && matrix.hasTexts() && matrix.textStart[size_t(i)] >= 0)
+                out.append(matrix.bytes.constData() + matrix.textStart[size_t(i)],
+                           matrix.textLength[size_t(i)]);
+            else
+                out += matrix.cellBytes(i);
         }
         out += "\r\n";
     }

@@ -19,7 +19,11 @@ struct SummMatrix {
     int rows = 0;
     int columns = 0;
     std::vector<double> values;
-    bool summed = false;           // another matrix has been added
+    bool summed = false; // another matrix has been added
+    // Every value is a whole number below bound in magnitude (then sums below 1E15 need no
+    // rounding); set by the reader, kept up by addInto.
+    bool whole = true;
+    double bound = 0;
     std::vector<char> added;       // when not empty: the cells added into (others keep texts)
     QByteArray bytes;              // the file's bytes, when texts are kept
     std::vector<qint32> textStart; // per cell, -1 for "0"

@@ -1,6 +1,7 @@
 #include "aggregate/summtree.h"
 
 #include "core/text.h"
+#include "platform/dirscan.h"
 #include "platform/fileio.h"
 
 namespace mirel::aggregate {
@@ -108,6 +109,32 @@ QList<PeriodDir> periodDirs(const QString& datDir) {
 
 bool hasSubfolders(const QString& datDir) {
     return !platform::listDirs(datDir).isEmpty();
+}
+
+DirListing listPeriodDir(const QString& dir, const QSet<QByteArray>& summaryCodes) {
+    QList<QByteArray> raw;
+    platform::listFileNamesRaw(platform::localPath(platform::resolvePath(dir)), raw);
+    DirListing listing;
+    listing.anyFile = !raw.isEmpty();
+    const auto digits = [](const char* p, const char* e) {
+        if (p == e) return false;
+        for (; p < e; ++p)
+            if (*p < '0' || *p > '9') return false;
+        return true;
+    };
+    for (const QByteArray& name : std::as_const(raw)) {
+        const qsizetype dot = name.indexOf('.');
+        const char* b = name.constData();
+        if (dot <= 0 || !digits(b, b + dot) || !digits(b + dot + 1, b + name.size())) continue;
+        ++listing.dataFiles;
+        listing.dataNames.append(name);
+        if (name.size() - dot - 1 != 2 || name.endsWith(".00")) continue;
+        const QByteArray code = name.left(dot);
+        if (summaryCodes.contains(code))
+            listing.summaryFiles.append(
+                {QString::fromLatin1(code), QString::fromLatin1(name.mid(dot + 1))});
+    }
+    return listing;
 }
 
 bool splitDataFileName(const QString& name, QString& code, QString& extension) {

@@ -2,6 +2,8 @@
 
 #include <QHash>
 #include <QList>
+#include <QPair>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -82,6 +84,16 @@ struct PeriodDir {
 QList<PeriodDir> periodDirs(const QString& datDir);
 // True when the data directory has at least one sub-folder.
 bool hasSubfolders(const QString& datDir);
+// What one pass over the names of a period directory tells (it may hold tens of thousands of
+// files): whether it holds any file, how many data files (code + "." + extension, both all
+// digits), and which section files (code + "." + "01".."99") the given summary codes have.
+struct DirListing {
+    bool anyFile = false;
+    int dataFiles = 0;
+    QList<QByteArray> dataNames;                 // the data files' names, in no particular order
+    QList<QPair<QString, QString>> summaryFiles; // (code, section)
+};
+DirListing listPeriodDir(const QString& dir, const QSet<QByteArray>& summaryCodes = {});
 // A data file name of the kind code + "." + extension, both parts all digits; sets them.
 bool splitDataFileName(const QString& name, QString& code, QString& extension);
 
