@@ -27,6 +27,8 @@ Form_CorrCod::Form_CorrCod(const QString& programDir, const QString& datDir, con
     auto* row = new QHBoxLayout;
     row->addWidget(Cmd_Start);
     row->addWidget(Progress_Bar, 1);
+    row->addStretch(0);
+    Cmd_Start->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(Tree_Cods, 1);
     layout->addLayout(row);
