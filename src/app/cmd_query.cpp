@@ -7,8 +7,6 @@
 #include "query/runquery.h"
 
 namespace mirel::app {
-namespace {
-
 // A query named relative to the query folder is found there as well.
 QString queryPathOf(const QString& given, const reference::Session& session) {
     if (QFileInfo::exists(given) || QFileInfo(given).isAbsolute())
@@ -17,8 +15,6 @@ QString queryPathOf(const QString& given, const reference::Session& session) {
     return platform::pathExists(inFolder) ? platform::resolvePath(inFolder)
                                           : QFileInfo(given).absoluteFilePath();
 }
-
-} // namespace
 
 // Computes a query or batch list. Prints the result matrix (label, code, query columns, tab
 // separated), or writes the page the window would show to --html FILE; a batch list prints

@@ -22,9 +22,16 @@ const QList<Command>& commands()
         {QStringLiteral("query"), QStringLiteral("PATH [--region COD] [--html FILE]"),
          QStringLiteral("compute a query or batch list; print the table or write its page"),
          cmdQuery},
-        {QStringLiteral("control"), QStringLiteral("FFF COD [--section N]"),
-         QStringLiteral("logical control of a section, or of the whole form (state marks written)"),
+        {QStringLiteral("control"), QStringLiteral("FFF (COD [--section N] | --all)"),
+         QStringLiteral("logical control of a section, of the whole form (state marks written), "
+                        "or of the whole form for every region that has sent it"),
          cmdControl},
+        {QStringLiteral("import-excel"), QStringLiteral("[FFF] [--control]"),
+         QStringLiteral("list, check and convert the workbooks of the Excel import folder"),
+         cmdImportExcel},
+        {QStringLiteral("map"), QStringLiteral("QUERY --column N --name NAME [--png FILE]"),
+         QStringLiteral("prepare the map of a query column in the MAP folder and draw it"), cmdMap,
+         true},
         {QStringLiteral("sum"), QStringLiteral("[DAT_YYMM.FFF | --all] [--protect | --unprotect]"),
          QStringLiteral("sum member regions into summary regions in one period directory or all, "
                         "or protect them; prints the tree"),

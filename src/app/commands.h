@@ -36,6 +36,7 @@ struct Command {
     QString synopsis;
     QString summary;
     int (*run)(CommandContext&);
+    bool drawsPictures = false; // needs fonts and images: runs on the offscreen platform
 };
 
 const QList<Command>& commands();
@@ -44,6 +45,9 @@ const QList<Command>& commands();
 // classifier, period), then the --period override. False when start-up failed (its message
 // was shown).
 bool startSession(CommandContext& ctx, reference::Session& session);
+
+// A query named on the command line: a path, or a name inside the query folder.
+QString queryPathOf(const QString& given, const reference::Session& session);
 
 // Prints "usage: mirel NAME SYNOPSIS" to stderr and returns 2.
 int usage(const Command& command);
@@ -55,6 +59,8 @@ int cmdCatalog(CommandContext& ctx);
 int cmdRegister(CommandContext& ctx);
 int cmdQuery(CommandContext& ctx);
 int cmdControl(CommandContext& ctx);
+int cmdImportExcel(CommandContext& ctx);
+int cmdMap(CommandContext& ctx);
 int cmdSum(CommandContext& ctx);
 int cmdCheckSums(CommandContext& ctx);
 int cmdCheckFormat(CommandContext& ctx);

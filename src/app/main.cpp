@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
+#include <QGuiApplication>
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <QTextStream>
@@ -113,7 +114,6 @@ int main(int argc, char** argv)
         return ui::runWorkstation(workspace);
     }
 
-    QCoreApplication app(argc, argv);
     const app::Command* command = nullptr;
     for (const app::Command& c : app::commands())
         if (c.name == commandName)
@@ -122,6 +122,20 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "mirel: unknown command '%s' (see mirel --help)\n",
                      commandName.toUtf8().constData());
         return 2;
+    }
+    // A command that draws needs fonts, never a display: it opens no window.
+    std::unique_ptr<QCoreApplication> application;
+    if (command->drawsPictures) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        // The platform's own notes (a missing runtime folder, font fallbacks) are not messages
+        // of the command: stderr carries only those.
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+            if (type == QtCriticalMsg || type == QtFatalMsg)
+                std::fprintf(stderr, "mirel: %s\n", text.toUtf8().constData());
+        });
+        application = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        application = std::make_unique<QCoreApplication>(argc, argv);
     }
     const QString workspace = chooseWorkspace(workspaceOption, QCoreApplication::applicationDirPath());
     if (!QFileInfo(workspace).isDir())

@@ -125,10 +125,9 @@ QString resolvePath(const QString& path)
             current = exact;
             continue;
         }
-        // A name without letters has no other spelling: nothing to look for in the folder.
-        if (std::none_of(part.cbegin(), part.cend(), [](QChar c) { return c.isLetter(); }))
-            return join(current, parts.mid(i).join(QLatin1Char('/')));
-        const QString match = findInFolder(current, part);
+        // A name without letters ("1401.01") has no other spelling: nothing to look for.
+        const QString match =
+            part.toUpper() == part.toLower() ? QString() : findInFolder(current, part);
         if (match.isEmpty())
             return join(current, parts.mid(i).join(QLatin1Char('/'))); // rest kept as written
         current = join(current, match);

@@ -141,7 +141,8 @@ int runQuery(const QString& path, reference::Session& session, platform::Prompt&
     result.hasTable = true;
     result.map = table->layout.isEmpty() && table->regionCode.isEmpty() &&
                  path.toUpper().contains(QStringLiteral("КАРТА"));
-    if (!htmlChosen(session, html)) return 0;
+    // A map query is drawn as a map, never written as a page.
+    if (result.map || !htmlChosen(session, html)) return 0;
     const bool withTemplate = platform::fileExists(templatePath(path));
     const QString page = queryPage(path, *table, session, options.selector, prompt);
     const QString target =

@@ -130,8 +130,9 @@ TEST(MainWindow, OpensWithItsMenusControlsAndPeriodFields) {
     EXPECT_EQ(
         enabledItems(w),
         (QStringList{"mnu_pasp_calc", "mnu_pasp_open", "mnu_pasp_app", "mnu_pasp_ren",
-                     "mnu_pasp_del", "mnu_rr_app", "mnu_rr_del", "mnu_rr_ren", "Menu_YYYYMM",
-                     "Menu_VFormat", "menu_FFF_cod", "menu_FFF_per", "menu_VV_All", "mnu_exit"}));
+                     "mnu_pasp_del", "mnu_rr_app", "mnu_rr_del", "mnu_rr_ren", "menu_XLS",
+                     "Menu_YYYYMM", "Menu_VFormat", "menu_FFF_cod", "menu_FFF_per", "menu_VV_All",
+                     "mnu_exit"}));
     EXPECT_EQ(visibleBarItems(w), (QStringList{"mnu_pasp", "mnu_dir", "menu_Import", "Memu_Serv",
                                                "menu_FFF", "menu_VV_All", "mnu_exit"}));
     EXPECT_EQ(w.findChild<QMenu*>("Memu_Serv"), c.Memu_Serv);
@@ -273,8 +274,8 @@ TEST(MainWindow, SummationAndCodeReplacementFollowTheirFilesOnceTheirWindowsExis
                 (QList<Message>{{Icon::Error, "Отсутствует файл суммирования !!!", "SUMM1.TXT"}}));
         }
         // A view switching items never enables one whose window does not exist.
-        w.setItemEnabled(c.menu_XLS, true);
-        EXPECT_FALSE(c.menu_XLS->isEnabled());
+        w.setItemEnabled(c.mnu_Otchet, true);
+        EXPECT_FALSE(c.mnu_Otchet->isEnabled());
         w.setItemEnabled(c.Menu_YYYYMM, false);
         EXPECT_FALSE(c.Menu_YYYYMM->isEnabled());
     }
