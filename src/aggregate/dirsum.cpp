@@ -41,9 +41,6 @@ void DirectorySum::readFiles(const QByteArray& prefix, const QList<QByteArray>& 
             file.err = platform::readFileInto(path, buffer);
             if (file.err != 0) continue;
             file.status = parseSection(buffer, file.matrix, false);
-            // Kept for the texts of a file that starts a sum.
-            file.bytes.resize(buffer.size());
-            std::memcpy(file.bytes.data(), buffer.constData(), size_t(buffer.size()));
         }
     };
     const qsizetype middle = from + (to - from) / 2;
@@ -154,7 +151,6 @@ DirectorySum::Status DirectorySum::take(const QByteArray& name, const ParsedFile
         return Status::Failed;
     }
     const SummMatrix& matrix = file.matrix;
-    const QByteArray& buffer = file.bytes;
     const qsizetype dot = name.indexOf('.');
     const QByteArray code = QByteArray::fromRawData(name.constData(), dot);
     const bool summary = m_summaryCodes.contains(code);
@@ -171,9 +167,17 @@ DirectorySum::Status DirectorySum::take(const QByteArray& name, const ParsedFile
         const QString& extension = known.value();
         // What is kept beyond this file keeps its texts (a sum of one member is written
         // with the member's own texts); adding into a sum needs the values only.
+        // The few files that are kept are read again with their texts (the file as read
+        // then is the one kept, values and texts alike).
         SummMatrix texted;
+        bool read = false;
         const auto withTexts = [&]() -> const SummMatrix& {
-            if (!texted.hasTexts()) parseSection(buffer, texted, true);
+            if (read) return texted;
+            read = true;
+            QByteArray bytes;
+            if (platform::readFileInto(m_localDir + '/' + name, bytes) != 0 ||
+                parseSection(bytes, texted, true) != ReadStatus::Ok)
+                texted = matrix;
             return texted;
         };
         if (keepStored) m_stored.insert(QString::fromLatin1(name), withTexts());

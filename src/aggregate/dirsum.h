@@ -64,7 +64,6 @@ private:
     struct ParsedFile {
         int err = 0;
         ReadStatus status = ReadStatus::Ok;
-        QByteArray bytes;
         SummMatrix matrix;
     };
     static void readFiles(const QByteArray& prefix, const QList<QByteArray>& names, qsizetype from,

@@ -67,7 +67,7 @@ int sumRegister(const reference::Session& session, const QString& formCode, int 
             if (any) {
                 const QByteArray bytes = summaryFileBytes(
                     QStringLiteral("PR_?"), summaryHeader(formCode, rr, yy, mm, group.code), sum);
-                if (!platform::writeFileAtomic(path, bytes)) {
+                if (!writeSummaryFile(path, bytes)) {
                     platform::showError(prompt, QStringLiteral("Ошибка при записи информации !!!"),
                                         path);
                     return -1;

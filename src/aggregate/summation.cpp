@@ -336,7 +336,7 @@ bool Summation::writeGroup(const QString& dirKey, int group, const DirectorySum&
         const QString path = dir + code + QLatin1Char('.') + extension;
         const QByteArray bytes = summaryFileBytes(
             QStringLiteral("PR_? "), summaryHeader(formCode, extension, yy, mm, code), matrix);
-        if (!platform::writeFileAtomic(path, bytes)) {
+        if (!writeSummaryFile(path, bytes)) {
             platform::showError(m_prompt, QStringLiteral("Ошибка при записи информации !!!"), path);
             return false;
         }

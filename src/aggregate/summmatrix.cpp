@@ -342,4 +342,11 @@ QByteArray summaryFileBytes(const QString& stateLine, const QString& header,
     return out;
 }
 
+bool writeSummaryFile(const QString& path, const QByteArray& bytes) {
+    QByteArray existing;
+    if (platform::readFileInto(platform::localPath(path), existing) == 0 && existing == bytes)
+        return true;
+    return platform::writeFileAtomic(path, bytes);
+}
+
 } // namespace mirel::aggregate

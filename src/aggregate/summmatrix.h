@@ -93,4 +93,8 @@ QString summaryHeader(const QString& formCode, const QString& section, const QSt
 QByteArray summaryFileBytes(const QString& stateLine, const QString& header,
                             const SummMatrix& matrix);
 
+// Writes a summary file whole (atomically; a read-only file is refused), unless it holds these
+// bytes already: a sum that has not changed is left as it is. False when the write failed.
+bool writeSummaryFile(const QString& path, const QByteArray& bytes);
+
 } // namespace mirel::aggregate

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QFile>
+#include <QFileInfo>
+
 #include "aggregate/summation.h"
 #include "fixture.h"
 #include "platform/fileio.h"
@@ -157,4 +160,27 @@ TEST(SummationWindow, WithoutPicturesTheTreeHasNoRegionNodes) {
     Summation s(placeOf(ws), SummMode::Summation, NoForms, p);
     ASSERT_TRUE(s.open(false));
     EXPECT_EQ(s.tree().lines(), (QStringList{"DAT_2512.101"}));
+}
+
+TEST(SummationWindow, AnUnchangedSumIsNotWrittenAgain) {
+    TempWorkspace ws;
+    mirel::test::writeSummWorkspace(ws);
+    ws.write("DAT/DAT_2512.101/1101.01", "1 1\n");
+    ws.write("DAT/DAT_2512.101/1102.01", "1 2\n");
+    RecorderPrompt p;
+    Summation s(placeOf(ws), SummMode::Summation, NoForms, p);
+    ASSERT_TRUE(s.open());
+    ASSERT_EQ(s.Summ_Dir("DAT_2512.101"), 0);
+    const QString sum = ws.file("DAT/DAT_2512.101/1100.01");
+    const QDateTime old(QDate(2020, 1, 1), QTime(0, 0));
+    {
+        QFile f(sum);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(f.setFileTime(old, QFileDevice::FileModificationTime));
+    }
+    ASSERT_EQ(s.Summ_Dir("DAT_2512.101"), 0);
+    EXPECT_EQ(QFileInfo(sum).lastModified(), old);
+    ws.write("DAT/DAT_2512.101/1102.01", "1 5\n");
+    ASSERT_EQ(s.Summ_Dir("DAT_2512.101"), 0);
+    EXPECT_EQ(ws.read("DAT/DAT_2512.101/1100.01"), "PR_? \r\n! 0000 101 01 25 12 1100\r\n1 6\r\n");
 }
