@@ -6,13 +6,14 @@
 
 #include "aggregate/corrcod.h"
 #include "aggregate/registersum.h"
+#include "ui/dataloadingview.h"
 #include "ui/form_corrcod.h"
 #include "ui/form_summ.h"
 #include "ui/frm_mirel.h"
 
 namespace mirel::ui {
 
-AggregateMenus::AggregateMenus(Frm_mirel& window)
+AggregateMenus::AggregateMenus(Frm_mirel& window, DataLoadingView& loading)
     : QObject(&window)
     , m_w(window) {
     MainControls& c = m_w.controls();
@@ -20,7 +21,8 @@ AggregateMenus::AggregateMenus(Frm_mirel& window)
     m_w.connectAction(c.Menu_VSumm, [this] { Menu_VSumm_Click(); });
     m_w.connectAction(c.Menu_VFormat, [this] { Menu_VFormat_Click(); });
     m_w.connectAction(c.Menu_CorrCod, [this] { Menu_CorrCod_Click(); });
-    connect(c.Cmd_Summ, &QPushButton::clicked, this, [this] { Cmd_Summ_Click(); });
+    // The register's button calls back here; the view enables it once an action is set.
+    loading.setSummAction([this] { Cmd_Summ_Click(); });
 }
 
 void AggregateMenus::Menu_Summ_Click() {

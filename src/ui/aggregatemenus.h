@@ -5,6 +5,7 @@
 namespace mirel::ui {
 
 class Frm_mirel;
+class DataLoadingView;
 
 // The main window's way to summation, the checks and code replacement: the "Сервис" items
 // "Суммирование", "Проверка сумм", "Форматный контроль" (the summation window in its three
@@ -14,7 +15,7 @@ class Frm_mirel;
 class AggregateMenus : public QObject {
     Q_OBJECT
 public:
-    explicit AggregateMenus(Frm_mirel& window);
+    AggregateMenus(Frm_mirel& window, DataLoadingView& loading);
 
     void Menu_Summ_Click();
     void Menu_VSumm_Click();

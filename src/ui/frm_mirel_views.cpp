@@ -12,6 +12,7 @@
 #include "ui/catalogview.h"
 #include "ui/dataloadingview.h"
 #include "ui/frm_mirel.h"
+#include "ui/helpview.h"
 #include "ui/importview.h"
 #include "ui/mapview.h"
 #include "ui/querytree.h"
@@ -22,11 +23,12 @@ namespace mirel::ui {
 // exist; they are children of the window and connect their menu items with connectAction().
 void Frm_mirel::createViews() {
     new QueryTree(*this);
-    new DataLoadingView(*this);
+    auto* loading = new DataLoadingView(*this);
     new CatalogView(*this);
     new ImportView(*this);
     new MapView(*this);
-    new AggregateMenus(*this);
+    new AggregateMenus(*this, *loading);
+    new HelpView(*this);
 }
 
 void Frm_mirel::enterView(View view) {
