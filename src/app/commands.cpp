@@ -49,6 +49,21 @@ const QList<Command>& commands()
         {QStringLiteral("map"), QStringLiteral("QUERY --column N --name NAME [--png FILE]"),
          QStringLiteral("prepare the map of a query column in the MAP folder and draw it"), cmdMap,
          true},
+        {QStringLiteral("sum"), QStringLiteral("[DAT_YYMM.FFF | --all] [--protect | --unprotect]"),
+         QStringLiteral("sum member regions into summary regions in one period directory or all, "
+                        "or protect them; prints the tree"),
+         cmdSum},
+        {QStringLiteral("check-sums"), QStringLiteral("[DAT_YYMM.FFF | --all]"),
+         QStringLiteral("compare stored sums with the sums of their members; prints the tree"),
+         cmdCheckSums},
+        {QStringLiteral("check-format"), QString(),
+         QStringLiteral("compare the shape of every section file with the form catalog; prints "
+                        "the tree"),
+         cmdCheckFormat},
+        {QStringLiteral("replace-codes"), QStringLiteral("[--yes]"),
+         QStringLiteral("replace region codes by SHIF/CORR_COD.TXT after an archive copy; without "
+                        "--yes only shows the plan"),
+         cmdReplaceCodes},
     };
     return table;
 }

@@ -68,5 +68,9 @@ int cmdMail(CommandContext& ctx);
 int cmdSummaryReport(CommandContext& ctx);
 int cmdImportExcel(CommandContext& ctx);
 int cmdMap(CommandContext& ctx);
+int cmdSum(CommandContext& ctx);
+int cmdCheckSums(CommandContext& ctx);
+int cmdCheckFormat(CommandContext& ctx);
+int cmdReplaceCodes(CommandContext& ctx);
 
 } // namespace mirel::app

@@ -8,6 +8,7 @@
 #include <QTableWidget>
 #include <QTreeWidget>
 
+#include "ui/aggregatemenus.h"
 #include "ui/catalogview.h"
 #include "ui/dataloadingview.h"
 #include "ui/entrywindows.h"
@@ -28,6 +29,7 @@ void Frm_mirel::createViews() {
     new CatalogView(*this);
     new ImportView(*this);
     new MapView(*this);
+    new AggregateMenus(*this, *loading);
     new HelpView(*this);
 }
 
