@@ -28,6 +28,12 @@ const QList<Command>& commands()
         {QStringLiteral("map"), QStringLiteral("QUERY --column N --name NAME [--png FILE]"),
          QStringLiteral("prepare the map of a query column in the MAP folder and draw it"), cmdMap,
          true},
+        {QStringLiteral("reports"), QString(),
+         QStringLiteral("print the reports tree: forms, their periods and the regions with data"),
+         cmdReports},
+        {QStringLiteral("report-pages"), QStringLiteral("FFF YYMM COD"),
+         QStringLiteral("fill the form's HTML templates with a region's data; print the pages"),
+         cmdReportPages},
     };
     return table;
 }

@@ -60,5 +60,7 @@ int cmdRegister(CommandContext& ctx);
 int cmdQuery(CommandContext& ctx);
 int cmdControl(CommandContext& ctx);
 int cmdMap(CommandContext& ctx);
+int cmdReports(CommandContext& ctx);
+int cmdReportPages(CommandContext& ctx);
 
 } // namespace mirel::app

@@ -10,6 +10,7 @@
 
 #include "ui/catalogview.h"
 #include "ui/dataloadingview.h"
+#include "ui/form_treedd.h"
 #include "ui/frm_mirel.h"
 #include "ui/mapview.h"
 #include "ui/querytree.h"
@@ -23,6 +24,7 @@ void Frm_mirel::createViews() {
     new DataLoadingView(*this);
     new CatalogView(*this);
     new MapView(*this);
+    new ReportsView(*this);
 }
 
 void Frm_mirel::enterView(View view) {
