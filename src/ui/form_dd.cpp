@@ -15,9 +15,10 @@
 namespace mirel::ui {
 
 Form_DD::Form_DD(platform::Prompt& prompt, QWidget* parent)
-    : QWidget(parent, Qt::Window)
+    : QDialog(parent)
     , m_prompt(prompt) {
     setObjectName(QStringLiteral("Form_DD"));
+    setWindowFlags(Qt::Dialog | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
     SS_Tab = new QTabBar(this);
     SS_Tab->setObjectName(QStringLiteral("SS_Tab"));
     SS_Tab->setExpanding(false);
@@ -224,7 +225,7 @@ bool Form_DD::eventFilter(QObject* watched, QEvent* event) {
         auto* key = static_cast<QKeyEvent*>(event);
         if (editorKey(key->key(), key->modifiers())) return true;
     }
-    return QWidget::eventFilter(watched, event);
+    return QDialog::eventFilter(watched, event);
 }
 
 void Form_DD::closeEvent(QCloseEvent* event) {
@@ -240,7 +241,7 @@ void Form_DD::closeEvent(QCloseEvent* event) {
 }
 
 void Form_DD::resizeEvent(QResizeEvent* event) {
-    QWidget::resizeEvent(event);
+    QDialog::resizeEvent(event);
     placeEditor();
 }
 

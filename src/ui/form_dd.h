@@ -1,7 +1,7 @@
 #pragma once
 
+#include <QDialog>
 #include <QList>
-#include <QWidget>
 
 #include "data/reports.h"
 
@@ -22,7 +22,7 @@ namespace mirel::ui {
 // (Shift with Left or Right to the first or last column) writing the text first, F2 writes the
 // section on screen. Edits of every section are kept while the window is open; closing with
 // edits not written asks first.
-class Form_DD : public QWidget {
+class Form_DD : public QDialog {
     Q_OBJECT
 public:
     Form_DD(platform::Prompt& prompt, QWidget* parent = nullptr);
@@ -41,6 +41,9 @@ public:
     bool saveSection();
     // The section's grid as edited (tab index).
     const data::DisplayGrid& grid(int index) const { return m_grids.at(index); }
+
+    // Esc outside the editor closes the window as its close box does.
+    void reject() override { close(); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

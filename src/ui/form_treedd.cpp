@@ -46,10 +46,11 @@ data::ReportNode::Kind kindOf(const QTreeWidgetItem* item) {
 
 Form_TreeDD::Form_TreeDD(const reference::Session& session, platform::Prompt& prompt,
                          platform::Browser& browser, QWidget* parent)
-    : QWidget(parent, Qt::Window)
+    : QDialog(parent)
     , m_session(session)
     , m_browser(browser) {
     setObjectName(QStringLiteral("Form_TreeDD"));
+    setWindowFlags(Qt::Dialog | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
     setWindowTitle(QStringLiteral("Отчеты."));
     TreeView = new QTreeWidget(this);
     TreeView->setObjectName(QStringLiteral("TreeView"));
@@ -85,10 +86,15 @@ Form_TreeDD::~Form_TreeDD() = default;
 
 bool Form_TreeDD::Form_Load() {
     if (!data::loadReportsBase(m_session, m_base, *m_prompt)) return false;
+    // The whole screen, with the window's frame on it.
     if (QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen())
         setGeometry(screen->availableGeometry());
+    setWindowState(Qt::WindowMaximized);
     TreeView->clear();
     addNodes(nullptr, data::reportsTree(m_base, *m_prompt));
+    // The forms open with their periods in view; a period lists its regions when clicked.
+    for (int i = 0; i < TreeView->topLevelItemCount(); ++i)
+        TreeView->topLevelItem(i)->setExpanded(true);
     return true;
 }
 
@@ -153,6 +159,7 @@ void Form_TreeDD::showRegion(const data::ReportFolder& folder, const QString& re
     display->setWindowModality(Qt::ApplicationModal);
     display->setWindowTitle(report.caption(m_base.regions));
     display->setGeometry(geometry());
+    display->setWindowState(windowState());
     m_display = display;
     display->Form_DD_Show(report, m_base.forms, m_base.datDir);
 }
@@ -166,7 +173,7 @@ bool Form_TreeDD::eventFilter(QObject* watched, QEvent* event) {
             return true;
         }
     }
-    return QWidget::eventFilter(watched, event);
+    return QDialog::eventFilter(watched, event);
 }
 
 ReportsView::ReportsView(Frm_mirel& window)

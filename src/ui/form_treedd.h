@@ -1,9 +1,9 @@
 #pragma once
 
 #include <memory>
+#include <QDialog>
 #include <QObject>
 #include <QPointer>
-#include <QWidget>
 
 #include "data/reports.h"
 #include "platform/prompt.h"
@@ -27,7 +27,7 @@ class WindowPrompt;
 // period lists its regions (once); a click on a region reads its sections, offers to write the
 // form's HTML templates filled with them ("Записать в HTML ?"), opens the first page in the
 // browser and shows the data in the display window Form_DD over this one.
-class Form_TreeDD : public QWidget {
+class Form_TreeDD : public QDialog {
     Q_OBJECT
 public:
     Form_TreeDD(const reference::Session& session, platform::Prompt& prompt,
