@@ -1,6 +1,8 @@
 #include "data/reports.h"
 
 #include <algorithm>
+#include <QDirIterator>
+#include <QHash>
 #include <QMap>
 #include <QSet>
 
@@ -28,9 +30,24 @@ QString folderPath(const ReportsBase& base, const ReportFolder& folder) {
     return base.datDir + QLatin1Char('/') + folder.name;
 }
 
+// Calls f with the name of every file of a folder, in no order, until f returns false. A data
+// folder holds thousands of files: they are neither sorted nor looked at beyond their names.
+template <typename F>
+void forEachFile(const QString& folderPath, F f) {
+    QDirIterator it(platform::resolvePath(folderPath), QDir::Files | QDir::Hidden | QDir::System);
+    while (it.hasNext()) {
+        it.next();
+        if (!f(it.fileName())) return;
+    }
+}
+
 bool hasRegionData(const QString& folderPath) {
-    const QStringList files = platform::listFiles(folderPath);
-    return std::any_of(files.begin(), files.end(), isRegionDataFile);
+    bool found = false;
+    forEachFile(folderPath, [&](const QString& name) {
+        found = isRegionDataFile(name);
+        return !found;
+    });
+    return found;
 }
 
 // The part of a region data file name before its last "." (empty when the name is not one).
@@ -50,7 +67,9 @@ QList<ReportNode> periodTree(const ReportsBase& base, bool withRegions, platform
         prompt.message(NoDataMessage, platform::Icon::Information);
         return forms;
     }
-    for (const ReportFolder& folder : folders) {
+    platform::Progress progress(prompt, int(folders.size()));
+    for (qsizetype i = 0; i < folders.size(); ++i) {
+        const ReportFolder& folder = folders.at(i);
         if (forms.isEmpty() || forms.last().folder.formCode != folder.formCode) {
             ReportNode form;
             form.kind = ReportNode::Kind::Form;
@@ -76,6 +95,10 @@ QList<ReportNode> periodTree(const ReportsBase& base, bool withRegions, platform
             period.children = regionNodes(base, folder, prompt);
         }
         forms.last().children.append(period);
+        if (!progress.step(int(i + 1))) {
+            prompt.message(platform::stoppedText(), platform::Icon::Information);
+            break;
+        }
     }
     return forms;
 }
@@ -126,32 +149,38 @@ bool isRegionDataFile(const QString& fileName) {
 QStringList regionsWithData(const QString& folderPath) {
     QSet<QString> seen;
     QStringList codes;
-    for (const QString& name : platform::listFiles(folderPath)) {
+    forEachFile(folderPath, [&](const QString& name) {
         const QString code = regionOf(name);
-        if (code.isEmpty() || seen.contains(code)) continue;
-        seen.insert(code);
-        codes.append(code);
-    }
+        if (!code.isEmpty() && !seen.contains(code)) {
+            seen.insert(code);
+            codes.append(code);
+        }
+        return true;
+    });
     std::sort(codes.begin(), codes.end());
     return codes;
 }
 
 QList<int> regionSections(const QString& folderPath, const QString& regionCode) {
     QList<int> sections;
-    for (const QString& name : platform::listFiles(folderPath)) {
-        if (regionOf(name) != regionCode) continue;
+    forEachFile(folderPath, [&](const QString& name) {
+        if (regionOf(name) != regionCode) return true;
         bool ok = false;
         const int section = name.mid(name.lastIndexOf(QLatin1Char('.')) + 1).toInt(&ok);
         // Section numbers are two digits; longer suffixes are not sections of a form.
         if (ok && section >= 1 && section <= 99 && !sections.contains(section))
             sections.append(section);
-    }
+        return true;
+    });
     std::sort(sections.begin(), sections.end());
     return sections;
 }
 
 QString regionText(const reference::Regions& regions, const QString& code) {
-    const QString name = reference::regionName(regions, code);
+    return regionText(code, reference::regionName(regions, code));
+}
+
+QString regionText(const QString& code, const QString& name) {
     return name.isEmpty() ? code : code + QStringLiteral(" - ") + name;
 }
 
@@ -187,11 +216,16 @@ QList<ReportNode> fullReportsTree(const ReportsBase& base, platform::Prompt& pro
 
 QList<ReportNode> regionNodes(const ReportsBase& base, const ReportFolder& folder,
                               platform::Prompt& prompt) {
+    // Names by code, the first line of a code winning as in every lookup of the classifier.
+    QHash<QString, QString> names;
+    names.reserve(base.regions.size());
+    for (const auto& region : base.regions)
+        if (region && !names.contains(region->code)) names.insert(region->code, region->name);
     QList<ReportNode> nodes;
     for (const QString& code : regionsWithData(folderPath(base, folder))) {
         ReportNode node;
         node.kind = ReportNode::Kind::Region;
-        node.text = regionText(base.regions, code);
+        node.text = regionText(code, names.value(code));
         node.key = periodKey(folder) + QLatin1Char('_') + code;
         node.folder = folder;
         node.regionCode = code;

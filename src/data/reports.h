@@ -55,6 +55,7 @@ QList<int> regionSections(const QString& folderPath, const QString& regionCode);
 
 // Region text of the tree: code + " - " + name, or the code alone when the classifier lacks it.
 QString regionText(const reference::Regions& regions, const QString& code);
+QString regionText(const QString& code, const QString& name);
 
 // One node of the tree. Keys: "F" + FFF for a form, "D" + FFF + "_" + YYMM for a period,
 // the period key + "_" + code for a region, "no_" + the period key for "Нет данных".
@@ -88,6 +89,8 @@ bool loadReportsBase(const reference::Session& session, ReportsBase& base,
 // The form and period nodes; a period folder without any region data gets the single child
 // "Нет данных". Region nodes are not listed (see regionNodes). A missing data directory gives
 // "Отсутствует директорий " + path, no folder at all "Нет данных !!!"; both an empty list.
+// Progress goes through the prompt, one step per folder; a stop asked for ends the tree there
+// (platform::stoppedText()).
 QList<ReportNode> reportsTree(const ReportsBase& base, platform::Prompt& prompt);
 // The region nodes of a period folder, sorted by their text; "Нет данных !!!" when none.
 QList<ReportNode> regionNodes(const ReportsBase& base, const ReportFolder& folder,
