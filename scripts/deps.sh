@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(g++ cmake make pkg-config qt6-base-dev libfreexl-dev googletest libgtest-dev
-          libbenchmark-dev xdg-utils fonts-dejavu-core)
+          libbenchmark-dev xdg-utils fonts-dejavu-core libquazip1-qt6-dev)
 
 missing=()
 for p in "${packages[@]}"; do

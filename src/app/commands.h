@@ -59,6 +59,7 @@ int cmdCatalog(CommandContext& ctx);
 int cmdRegister(CommandContext& ctx);
 int cmdQuery(CommandContext& ctx);
 int cmdControl(CommandContext& ctx);
+int cmdImportExcel(CommandContext& ctx);
 int cmdMap(CommandContext& ctx);
 int cmdReports(CommandContext& ctx);
 int cmdReportPages(CommandContext& ctx);

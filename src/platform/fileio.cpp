@@ -125,7 +125,9 @@ QString resolvePath(const QString& path)
             current = exact;
             continue;
         }
-        const QString match = findInFolder(current, part);
+        // A name without letters ("1401.01") has no other spelling: nothing to look for.
+        const QString match =
+            part.toUpper() == part.toLower() ? QString() : findInFolder(current, part);
         if (match.isEmpty())
             return join(current, parts.mid(i).join(QLatin1Char('/'))); // rest kept as written
         current = join(current, match);

@@ -1,19 +1,24 @@
 #include "ui/dataloadingview.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDateTime>
 #include <QGroupBox>
+#include <QHash>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
 #include <QTableWidget>
 #include <QTreeWidget>
 
+#include "control/allregions.h"
 #include "core/text.h"
 #include "ui/frm_mirel.h"
 
@@ -32,6 +37,68 @@ bool typesCharacter(const QKeyEvent* key) {
     return !text.isEmpty() && text.at(0).isPrint() &&
            !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
 }
+
+// The prompt of a long run of the view: the window's own, and the Escape key asks the run to
+// stop. While it lives, every other input to the program is held back, so that nothing else
+// can start in the middle of the run.
+class EscapeStops : public QObject, public platform::Prompt {
+public:
+    explicit EscapeStops(platform::Prompt& inner)
+        : m_inner(inner) {
+        qApp->installEventFilter(this);
+    }
+    ~EscapeStops() override { qApp->removeEventFilter(this); }
+
+    void message(const QString& text, platform::Icon icon = platform::Icon::None,
+                 const QString& title = QString()) override {
+        // A message box of its own is answered by the person: let input through meanwhile.
+        qApp->removeEventFilter(this);
+        m_inner.message(text, icon, title);
+        qApp->installEventFilter(this);
+    }
+    bool askYesNo(const QString& text, const QString& title = QString()) override {
+        return m_inner.askYesNo(text, title);
+    }
+    bool askOkCancel(const QString& text, const QString& title = QString()) override {
+        return m_inner.askOkCancel(text, title);
+    }
+    std::optional<QString> inputBox(const QString& text, const QString& title,
+                                    const QString& proposal) override {
+        return m_inner.inputBox(text, title, proposal);
+    }
+    void progressStart(int maximum) override { m_inner.progressStart(maximum); }
+    void progressValue(int value) override { m_inner.progressValue(value); }
+    void progressEnd() override { m_inner.progressEnd(); }
+    void status(const QString& text) override { m_inner.status(text); }
+    bool stopRequested() override {
+        QCoreApplication::processEvents();
+        return m_escape || m_inner.stopRequested();
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        switch (event->type()) {
+        case QEvent::KeyPress:
+            if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) m_escape = true;
+            return true;
+        case QEvent::KeyRelease:
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::Wheel:
+        case QEvent::ContextMenu:
+        case QEvent::Shortcut:
+        case QEvent::ShortcutOverride:
+            return true;
+        default:
+            return QObject::eventFilter(watched, event);
+        }
+    }
+
+private:
+    platform::Prompt& m_inner;
+    bool m_escape = false;
+};
 
 } // namespace
 
@@ -55,6 +122,49 @@ DataLoadingView::DataLoadingView(Frm_mirel& window)
         connect(c.Txt_Date[i], &QLineEdit::returnPressed, this, [this, i] { periodEntered(i); });
     connect(c.Grid, &QTableWidget::cellDoubleClicked, this, [this] { VVOD_Region(); });
     c.Grid->installEventFilter(this);
+
+    m_registerMenu = new QMenu(&m_w);
+    m_registerMenu->setObjectName(QStringLiteral("menu_Register"));
+    QMenu* control = m_registerMenu->addMenu(QStringLiteral("Логический контроль"));
+    control->setObjectName(QStringLiteral("menu_Log"));
+    QAction* all = control->addAction(QStringLiteral("Все регионы"));
+    all->setObjectName(QStringLiteral("menu_Log_All"));
+    connect(all, &QAction::triggered, this, [this] { controlAllRegions(); });
+    c.Grid->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(c.Grid, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+        if (m_w.view() != Frm_mirel::View::Load || !m_register) return;
+        m_registerMenu->popup(m_w.controls().Grid->viewport()->mapToGlobal(pos));
+    });
+}
+
+void DataLoadingView::controlAllRegions() {
+    if (m_w.view() != Frm_mirel::View::Load || !m_register) return;
+    reference::Session& session = m_w.session();
+    const control::ControlTarget target{session.dir(core::DirDAT),
+                                        session.dir(core::DirFORM),
+                                        m_register->formCode,
+                                        1,
+                                        session.year,
+                                        session.month,
+                                        {}};
+    control::AllRegionsRun run;
+    {
+        EscapeStops prompt(m_w.prompt());
+        run = control::controlAllRegions(session.forms, target, session.regions, m_registerName,
+                                         QDateTime::currentDateTime(), prompt, m_w.browser());
+    }
+    // The register shows what the files hold now.
+    QHash<QString, int> rowOf;
+    for (int r = 0; r < m_register->rows.size(); ++r)
+        if (!m_register->rows.at(r).code.isEmpty()) rowOf.insert(m_register->rows.at(r).code, r);
+    for (const control::RegionRun& region : run.regions) {
+        const int row = rowOf.value(region.code, -1);
+        if (row < 0 || m_register->missingOnly) continue;
+        const QStringList marks =
+            data::registerMarks(session, m_register->formCode, region.code, m_register->sections);
+        m_register->rows[row].marks = marks;
+        setRowMarks(row, marks);
+    }
 }
 
 void DataLoadingView::open() {

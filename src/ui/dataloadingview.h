@@ -6,6 +6,8 @@
 
 #include "data/loadview.h"
 
+class QMenu;
+
 namespace mirel::ui {
 
 class Frm_mirel;
@@ -18,7 +20,8 @@ class Frm_mirel;
 // Enter or a choice in the form selector and a change of the option "Все" / "Отсутствующие"
 // fill it. Enter in a period field rebuilds the view for the period in the fields. A double
 // click or a key in the register asks for data entry of the row's region (entryRequested) and
-// reads the row's marks again afterwards.
+// reads the row's marks again afterwards. The register's context menu runs logical control of
+// every region.
 class DataLoadingView : public QObject {
     Q_OBJECT
 public:
@@ -33,6 +36,12 @@ public:
     void Cmd_Load_DD();
     // VVOD_Region: data entry for the region of the register's current row.
     void VVOD_Region();
+    // "Логический контроль" -> "Все регионы" of the register's context menu: the whole-form run
+    // of every region that has sent the register's form; the summary page is opened and the
+    // marks of the regions checked are read again. Escape stops it between two regions.
+    void controlAllRegions();
+    // The register's context menu (shown over the register only).
+    QMenu* registerMenu() const { return m_registerMenu; }
 
 Q_SIGNALS:
     // Data entry opens (modally) for the window's g_Caption_VV; the register's row is read
@@ -57,6 +66,7 @@ private:
     QStringList m_forms;                      // the form selector's list
     std::optional<data::Register> m_register; // the register shown, if any
     QString m_registerName;                   // its entry of the form selector
+    QMenu* m_registerMenu = nullptr;
 };
 
 } // namespace mirel::ui

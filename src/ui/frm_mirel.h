@@ -129,7 +129,7 @@ public:
 
     // The views of the client area. The query view is the window's own; the data-loading view
     // and the catalog view replace it until "Выход" on Cmd_calc.
-    enum class View { Query, Load, Catalog };
+    enum class View { Query, Load, Catalog, Import };
     View view() const { return m_view; }
     // Puts a view in place of the query view: hides the region selector, "Записать HTML" and
     // "Карта", disables the menus that the view locks and captions Cmd_calc "Выход" (across the

@@ -12,6 +12,7 @@
 #include "ui/dataloadingview.h"
 #include "ui/form_treedd.h"
 #include "ui/frm_mirel.h"
+#include "ui/importview.h"
 #include "ui/mapview.h"
 #include "ui/querytree.h"
 
@@ -23,6 +24,7 @@ void Frm_mirel::createViews() {
     new QueryTree(*this);
     new DataLoadingView(*this);
     new CatalogView(*this);
+    new ImportView(*this);
     new MapView(*this);
     new ReportsView(*this);
 }
@@ -36,12 +38,13 @@ void Frm_mirel::enterView(View view) {
     c.Cmd_Map->hide();
 
     // Both views lock the query menus, the reports, data entry and "Выход"; the data-loading
-    // view also the catalog and the period dialog, whose changes it would not follow.
+    // view and the import modes also the catalog and the period dialog, whose changes they
+    // would not follow.
     for (QMenu* menu : {c.mnu_pasp, c.mnu_dir, c.menu_Import})
         menu->menuAction()->setEnabled(false);
     for (QAction* item : {c.mnu_Otchet, c.mnu_exit, c.mnu_VV, c.menu_VV_All})
         setItemEnabled(item, false);
-    if (view == View::Load) {
+    if (view == View::Load || view == View::Import) {
         c.menu_FFF->menuAction()->setEnabled(false);
         setItemEnabled(c.Menu_YYYYMM, false);
     }

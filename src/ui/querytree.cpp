@@ -146,14 +146,21 @@ Form1& QueryTree::editor() {
 
 void QueryTree::loadPictures() {
     m_picturesRead = true;
+    QString failed;
+    m_pictures = readTreePictures(m_window.session().programDir, &failed);
+    if (!failed.isEmpty()) // the tree goes without pictures
+        prompt().message(QStringLiteral("Ошибка при загрузке :") + core::CRLF + failed);
+}
+
+QList<QIcon> readTreePictures(const QString& programDir, QString* failed) {
     QList<QIcon> pictures;
     for (const QString& name : TreePictureNames) {
-        const QString path = m_window.session().programDir + QLatin1Char('/') + name;
+        const QString path = programDir + QLatin1Char('/') + name;
         QImageReader reader(platform::resolvePath(path));
         QImage image = reader.read();
         if (image.isNull()) {
-            prompt().message(QStringLiteral("Ошибка при загрузке :") + core::CRLF + path);
-            return; // the tree goes without pictures
+            if (failed) *failed = path;
+            return {};
         }
         QPixmap pixmap = QPixmap::fromImage(image);
         // Pictures without transparency are masked by the colour of their top left pixel.
@@ -161,7 +168,7 @@ void QueryTree::loadPictures() {
             pixmap.setMask(pixmap.createMaskFromColor(image.pixelColor(0, 0)));
         pictures.append(QIcon(pixmap));
     }
-    m_pictures = pictures;
+    return pictures;
 }
 
 void QueryTree::setPicture(QTreeWidgetItem* item, int picture) const {

@@ -30,6 +30,9 @@ class ResultGrid;
 inline const QStringList TreePictureNames{QStringLiteral("NEW.Bmp"), QStringLiteral("CLSDFOLD.ICO"),
                                           QStringLiteral("note01.ICO"),
                                           QStringLiteral("W95mbx01.ico")};
+// The pictures of the trees, read from the program folder (image list entries 1 to 4); empty,
+// with the path that could not be read in failed, when one is missing.
+QList<QIcon> readTreePictures(const QString& programDir, QString* failed = nullptr);
 enum TreePicture { PictureQuery = 1, PictureSection = 2, PictureTemplate = 3, PictureBatch = 4 };
 
 // Data of a node: its key (upper-cased path for the root and the sections, the path for a

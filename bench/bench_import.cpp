@@ -1,0 +1,167 @@
+// Speed of the Excel import: 100 workbooks of 3 worksheets, 200 referenced cells each,
+// converted with logical control (sections written, marks set, log kept, workbooks archived),
+// against the floor of FreeXL alone opening the same workbooks and reading the same cells.
+#include <benchmark/benchmark.h>
+
+#include "benchsupport.h"
+
+#include <freexl.h>
+#include <QDate>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "exchange/excelconvert.h"
+#include "exchange/excelnames.h"
+#include "platform/codec.h"
+#include "reference/session.h"
+
+using namespace mirel;
+
+namespace {
+
+constexpr int Workbooks = 100;
+constexpr int Sheets = 3;
+constexpr int Rows = 20;
+constexpr int Columns = 10;
+
+void writeText(const QString& path, const QString& text) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    f.open(QIODevice::WriteOnly);
+    QString crlf = text;
+    crlf.replace("\n", "\r\n");
+    f.write(platform::encode1251(crlf));
+}
+
+// A workspace (in memory when /dev/shm exists, so that the disk's flushes do not hide the
+// program's own time) with form 101 of three sections of Rows x Columns, rules for each, the
+// settings of three worksheets and Workbooks regions.
+struct Setup {
+    QTemporaryDir dir{QDir("/dev/shm").exists() ? "/dev/shm/mirel-bench-XXXXXX"
+                                                : QDir::tempPath() + "/mirel-bench-XXXXXX"};
+    reference::Session session;
+    QString folder;
+    QByteArray workbook;
+    QStringList paths;
+
+    Setup() {
+        const QString ws = dir.path();
+        writeText(ws + "/MIREL_WIN.INI", "Мирель\n[MIREL_WIN]\n  YYYY= 2005\n  MM= 6\n");
+        QString shif = "Код Наименование\n";
+        for (int r = 0; r < Workbooks; ++r)
+            shif += QString::number(1401 + r) + " Район " + QString::number(r + 1) + "\n";
+        writeText(ws + "/SHIF/shif.txt", shif);
+        writeText(ws + "/FORM/2005_01.101/101_0501.TXT", "Форма 101\nN_PERIOD 12\n");
+        for (int s = 1; s <= Sheets; ++s) {
+            QString structure = "Показатель";
+            for (int c = 1; c <= Columns; ++c)
+                structure += ";" + QString::number(c);
+            structure += ";\n";
+            QString settings;
+            for (int r = 1; r <= Rows; ++r) {
+                structure += QString::number(r) + "\n";
+                for (int c = 0; c < Columns; ++c)
+                    settings += QString(QChar('C' + c)) + QString::number(4 + r) + "  ";
+                settings += "\n";
+            }
+            const QString prefix = ws + "/FORM/2005_01.101/101_";
+            writeText(prefix + "0501." + QString::number(s) + "S", structure);
+            writeText(prefix + "CNV." + QString::number(s), settings);
+            writeText(prefix + "0501.0" + QString::number(s) + ".LOG",
+                      "// Итог не меньше строк\nG=1-" + QString::number(Columns) +
+                          "\n1\\20\\G>=1\\1\\G\n\n// Первая графа\nS=1-" + QString::number(Rows) +
+                          "\n1\\S\\1>0\n");
+        }
+        session.programDir = ws;
+        bench::QuietPrompt prompt;
+        reference::F_Global(session, QDate(2005, 7, 1), prompt);
+        folder = exchange::importFolder(session);
+        QDir().mkpath(folder);
+        QFile source(QStringLiteral(MIREL_BENCH_DATA "/bench.xls"));
+        source.open(QIODevice::ReadOnly);
+        workbook = source.readAll();
+        for (int r = 0; r < Workbooks; ++r)
+            paths << folder + "/" + QString::number(1401 + r) + "_101_0506.xls";
+    }
+
+    // The workbooks back in the folder, the archive and the data gone.
+    void refill() {
+        QDir(folder + "/АРХИВ").removeRecursively();
+        QDir(session.dir(core::DirDAT)).removeRecursively();
+        QDir().mkpath(session.dir(core::DirDAT));
+        for (const QString& path : paths) {
+            QFile f(path);
+            f.open(QIODevice::WriteOnly);
+            f.write(workbook);
+        }
+    }
+};
+
+// FreeXL alone: open each workbook, read the same cells, close.
+double floorSeconds(const QStringList& paths) {
+    QElapsedTimer timer;
+    timer.start();
+    double sum = 0;
+    for (const QString& path : paths) {
+        const void* handle = nullptr;
+        if (freexl_open(path.toLocal8Bit().constData(), &handle) != FREEXL_OK) continue;
+        for (int s = 0; s < Sheets; ++s) {
+            freexl_select_active_worksheet(handle, quint16(s));
+            for (int r = 0; r < Rows; ++r)
+                for (int c = 0; c < Columns; ++c) {
+                    FreeXL_CellValue v;
+                    if (freexl_get_cell_value(handle, quint32(4 + r), quint16(2 + c), &v) ==
+                            FREEXL_OK &&
+                        v.type == FREEXL_CELL_DOUBLE)
+                        sum += v.value.double_value;
+                }
+        }
+        freexl_close(handle);
+    }
+    benchmark::DoNotOptimize(sum);
+    return timer.nsecsElapsed() / 1e9;
+}
+
+void BM_FreeXLFloor(benchmark::State& state) {
+    Setup s;
+    s.refill();
+    for (auto _ : state)
+        floorSeconds(s.paths);
+    state.SetItemsProcessed(state.iterations() * Workbooks);
+}
+BENCHMARK(BM_FreeXLFloor)->Unit(benchmark::kMillisecond);
+
+// The whole-form conversion with control; the counter "ratio" is its time over the floor
+// measured in the same run (the best of five).
+void BM_ConvertWithControl(benchmark::State& state) {
+    Setup s;
+    s.refill();
+    double floor = 1e9;
+    for (int i = 0; i < 5; ++i)
+        floor = std::min(floor, floorSeconds(s.paths));
+    double total = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        s.refill();
+        bench::QuietPrompt prompt;
+        bench::NoBrowser browser;
+        const exchange::ImportJob job{s.session, "2005", "6", true};
+        state.ResumeTiming();
+        QElapsedTimer timer;
+        timer.start();
+        const exchange::FormOutcome out =
+            exchange::Cnv_XLS_All(job, "101", s.paths, prompt, browser);
+        total += timer.nsecsElapsed() / 1e9;
+        if (out.workbooks.size() != Workbooks || !out.workbooks.last().archived)
+            state.SkipWithError("a workbook was not converted");
+    }
+    state.counters["floor_ms"] = floor * 1000;
+    state.counters["ratio"] = total / double(state.iterations()) / floor;
+    state.SetItemsProcessed(state.iterations() * Workbooks);
+}
+BENCHMARK(BM_ConvertWithControl)->Unit(benchmark::kMillisecond);
+
+} // namespace
+BENCHMARK_MAIN();

@@ -1,0 +1,369 @@
+#include "exchange/excelconvert.h"
+
+#include <QFileInfo>
+
+#include "control/logcontrol.h"
+#include "control/target.h"
+#include "core/files.h"
+#include "core/periods.h"
+#include "core/text.h"
+#include "data/sectionfile.h"
+#include "exchange/excelnames.h"
+#include "platform/evaluator.h"
+#include "platform/fileio.h"
+#include "platform/prompt.h"
+#include "platform/spreadsheet.h"
+
+namespace mirel::exchange {
+namespace {
+
+// Blanks of a cell's text: the space and the no-break spaces an office puts between thousands.
+bool isBlank(QChar c) {
+    return c == QLatin1Char(' ') || c == QChar(0x00A0) || c == QChar(0x202F);
+}
+
+QString withoutBlanks(const QString& text) {
+    QString out;
+    out.reserve(text.size());
+    for (QChar c : text)
+        if (!isBlank(c)) out.append(c);
+    return out;
+}
+
+QString trimBlanks(const QString& text) {
+    qsizetype begin = 0, end = text.size();
+    while (begin < end && isBlank(text.at(begin)))
+        ++begin;
+    while (end > begin && isBlank(text.at(end - 1)))
+        --end;
+    return text.mid(begin, end - begin);
+}
+
+// Whether a number text (as cellNumber writes it) stands for zero: no digit but 0 before an
+// exponent.
+bool isZeroText(const QString& number) {
+    for (QChar c : number) {
+        if (c == QLatin1Char('E') || c == QLatin1Char('e')) break;
+        if (c >= QLatin1Char('1') && c <= QLatin1Char('9')) return false;
+    }
+    return true;
+}
+
+// One section read from the workbook, ready to be written.
+struct StagedSection {
+    int section = 0;
+    bool empty = false; // an empty block: the number is taken, nothing is written
+    QList<data::DataRow> rows;
+    data::SectionMatrix matrix;
+    bool allZero = true;
+};
+
+const QString WriteError = QStringLiteral("Ошибка при записи информации !!!");
+
+// Reads every cell the settings name. False after the message of the first that fails.
+bool readSections(const CnvSettings& settings, platform::Workbook& book, const QString& path,
+                  QList<StagedSection>& staged, platform::Prompt& prompt) {
+    auto fail = [&](const QString& reason, const QString& reference) {
+        prompt.message(cellErrorText(reason, reference), platform::Icon::None,
+                       platform::nativePath(path));
+        return false;
+    };
+    int counter = 1;
+    for (int f = 0; f < settings.files.size(); ++f) {
+        const int sheetNumber = settings.sheetNumber(f);
+        const platform::Worksheet* sheet = book.sheet(sheetNumber);
+        for (const CnvBlock& block : settings.files.at(f)) {
+            StagedSection s;
+            s.section = counter++;
+            if (block.isEmpty()) {
+                s.empty = true;
+                staged.append(s);
+                continue;
+            }
+            if (!sheet) return fail(platform::noSheetText(sheetNumber), block.first().first());
+            const qsizetype columns = block.first().size();
+            s.matrix.rows = int(block.size());
+            s.matrix.columns = int(columns);
+            for (qsizetype i = 0; i < block.size(); ++i) {
+                const CnvLine& line = block.at(i);
+                data::DataRow row{QString::number(i + 1), {}};
+                for (qsizetype j = 0; j < columns; ++j) {
+                    if (j >= line.size())
+                        return fail(QStringLiteral("В строке ") + QString::number(i + 1) +
+                                        QStringLiteral(" блока ссылок меньше, чем в первой"),
+                                    QString());
+                    QString text;
+                    if (!sheet->cell(line.at(j), text))
+                        return fail(platform::BadCellReference, line.at(j));
+                    const QString number = cellNumber(text);
+                    if (s.allZero && !isZeroText(number)) s.allZero = false;
+                    row.values.append(number);
+                }
+                s.matrix.cells.append(row.values);
+                s.rows.append(row);
+            }
+            staged.append(s);
+        }
+    }
+    return true;
+}
+
+// Writes the staged sections of one workbook, each with logical control when asked.
+bool writeSections(const ImportJob& job, const QString& formCode, const QString& cod,
+                   const QList<StagedSection>& staged, ImportLog* log, ImportObserver* observer,
+                   WorkbookOutcome& outcome, platform::Prompt& prompt) {
+    const reference::Session& session = job.session;
+    const QString datDir = session.dir(core::DirDAT);
+    const QString dir = data::periodDataDir(datDir, job.year, job.month, formCode);
+    if ((!platform::dirExists(datDir) && !platform::makeDir(datDir)) ||
+        (!platform::dirExists(dir) && !platform::makeDir(dir))) {
+        platform::showError(prompt, WriteError, platform::nativePath(dir));
+        return false;
+    }
+    // A protected section stops the workbook before anything of it is written. Section file
+    // names are digits: in the folder as it is spelled on disk no other case can exist.
+    const QString resolvedDir = platform::resolvePath(dir);
+    for (const StagedSection& s : staged) {
+        const QString path = resolvedDir + QLatin1Char('/') + data::sectionFileName(cod, s.section);
+        const QFileInfo info(path);
+        if (!s.empty && info.exists() && !(info.permissions() & QFileDevice::WriteOwner)) {
+            platform::showError(
+                prompt, QStringLiteral("Файл данных защищен от записи, книга не загружена !!!"),
+                platform::nativePath(path));
+            return false;
+        }
+    }
+    for (const StagedSection& s : staged) {
+        if (s.empty) continue;
+        const QString rr = data::sectionNumber(s.section);
+        if (observer) observer->sectionWriting(cod, formCode, rr);
+        QString mark = QStringLiteral("? ");
+        bool stopped = false;
+        if (job.control && log) {
+            log->add(sectionRow(s.section));
+            const control::ControlTarget target{
+                datDir, session.dir(core::DirFORM), formCode, s.section, job.year, job.month, cod};
+            const control::MatrixCells cells(s.matrix);
+            const control::ControlRun run =
+                control::LogRR(session.forms, target, cells, true, prompt);
+            for (const control::MissingSection& m : run.missing)
+                log->add(missingRow(m.formCode, m.section, m.year, m.month));
+            if (run.checked()) {
+                for (const QString& finding : run.findings)
+                    log->add(logRow(finding));
+                mark = control::controlMark(!run.findings.isEmpty(), s.allZero ? 0.0 : 1.0).mid(3);
+            }
+            stopped = run.stopped();
+        }
+        const QString path = resolvedDir + QLatin1Char('/') + data::sectionFileName(cod, s.section);
+        const QString text =
+            data::sectionFileText(job.year, job.month, formCode, cod, s.section, s.rows, mark);
+        if (core::Write_Text_File(path, text, prompt) != 0) return false;
+        outcome.sectionFiles.append(path);
+        if (stopped) return false; // the rules' message has been shown
+    }
+    return true;
+}
+
+QString openFailureText(const QString& path, const QString& reason) {
+    return QStringLiteral("Ошибка при открытии книги Excel -> ") + platform::nativePath(path) +
+           core::CRLF + reason;
+}
+
+// One workbook from opening to its written sections (archiving is the caller's).
+bool convertWorkbook(const ImportJob& job, const QString& formCode, const CnvSettings& settings,
+                     WorkbookOutcome& outcome, ImportLog* log, ImportObserver* observer,
+                     platform::Prompt& prompt) {
+    const QString name = platform::nameOf(outcome.path);
+    const int slot =
+        regionOfName(job.session.regions, name.left(name.indexOf(QLatin1Char('_'))), outcome.cod);
+    if (slot < 0) {
+        platform::showError(prompt, QStringLiteral("Ошибка конвертирования !!!"),
+                            platform::nativePath(outcome.path));
+        return false;
+    }
+    outcome.stem =
+        data::periodDataDir(job.session.dir(core::DirDAT), job.year, job.month, formCode) +
+        QLatin1Char('/') + outcome.cod;
+    if (job.control && log) log->add(regionRows(outcome.cod, job.session.regions.at(slot)->name));
+
+    QString reason;
+    const std::unique_ptr<platform::Workbook> book =
+        platform::Workbook::open(outcome.path, &reason);
+    if (!book) {
+        platform::showError(prompt, openFailureText(outcome.path, reason));
+        return false;
+    }
+    QList<StagedSection> staged;
+    if (!readSections(settings, *book, outcome.path, staged, prompt)) return false;
+    outcome.nextSection = int(staged.size()) + 1;
+    if (!writeSections(job, formCode, outcome.cod, staged, log, observer, outcome, prompt))
+        return false;
+    outcome.converted = true;
+    return true;
+}
+
+void showLog(const ImportLog& log, platform::Prompt& prompt, platform::Browser& browser) {
+    if (!browser.open(log.path()))
+        platform::showInfo(prompt, QStringLiteral("Журнал загрузки записан : ") +
+                                       platform::nativePath(log.path()));
+}
+
+} // namespace
+
+QString cellErrorText(const QString& reason, const QString& reference) {
+    return QStringLiteral("Ошибка при конвертировании -> ") + core::CRLF + reason + core::CRLF +
+           QStringLiteral("ссылка на ячейку -> ") + reference;
+}
+
+QString Mod_DD_XLS(const QString& text) {
+    QString t = withoutBlanks(text);
+    if (t.isEmpty()) return QStringLiteral("0");
+    QString sign;
+    if (t.startsWith(QLatin1Char('-'))) {
+        sign = QStringLiteral("-");
+        t.remove(0, 1);
+        if (t.isEmpty()) return QStringLiteral("0");
+    }
+    QString result;
+    for (qsizetype i = 0; i < t.size(); ++i) {
+        const QChar c = t.at(i);
+        if (core::isDigit(c)) {
+            result.append(c);
+        } else if ((c == QLatin1Char('.') || c == QLatin1Char(',')) && i + 1 < t.size() &&
+                   core::isDigit(t.at(i + 1))) {
+            result.append(QLatin1Char('.'));
+        } else {
+            break;
+        }
+    }
+    const qsizetype last = result.lastIndexOf(QLatin1Char('.'));
+    if (last >= 0) {
+        const QString whole = result.left(last);
+        result = QString(whole).remove(QLatin1Char('.')) + result.mid(last);
+    }
+    if (result.isEmpty()) return QStringLiteral("0");
+    return sign + result;
+}
+
+QString cellNumber(const QString& text) {
+    const QString t = trimBlanks(text);
+    if (t.isEmpty()) return QStringLiteral("0");
+    if (core::IsNumeric(t)) {
+        const QString compact = withoutBlanks(t);
+        const qsizetype comma = compact.indexOf(QLatin1Char(','));
+        if (comma >= 0) {
+            const QString before = compact.left(comma);
+            const QString after = compact.mid(comma + 1);
+            if (core::IsNumeric(before) && core::IsNumeric(after))
+                return before + QLatin1Char('.') + after;
+            return QStringLiteral("0");
+        }
+        // The whole text is one number here: read it at once (Val looks for the longest one).
+        bool ok = false;
+        const double value = compact.toDouble(&ok);
+        return platform::numberText(ok ? value : core::Val(compact));
+    }
+    return Mod_DD_XLS(t);
+}
+
+QString Copy_XLS_Arch(const QString& path, const QString& formCode, const QString& year,
+                      const QString& month, platform::Prompt& prompt) {
+    QString dir = platform::parentOf(path);
+    for (const QString& level :
+         {QStringLiteral("АРХИВ"), core::formFolderPeriod(year, month), formCode}) {
+        dir += QLatin1Char('/') + level;
+        if (!platform::dirExists(dir) && !platform::makeDir(dir)) {
+            platform::showError(prompt, WriteError, platform::nativePath(dir));
+            return QString();
+        }
+    }
+    const QString name = platform::nameOf(path);
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    const QString stem = dot < 0 ? name : name.left(dot);
+    const QString ext = dot < 0 ? QString() : name.mid(dot);
+    for (int n = 0; n < 1000; ++n) {
+        const QString target = dir + QLatin1Char('/') + stem +
+                               (n == 0 ? QString() : QLatin1Char('_') + QString::number(n)) + ext;
+        // The move itself refuses a name that is taken: only then is the next one tried.
+        if (platform::movePath(path, target)) return target;
+        if (platform::pathExists(target)) continue;
+        if (platform::copyFile(path, target) && platform::removeFile(path)) return target;
+        platform::showError(prompt, WriteError, platform::nativePath(target));
+        return QString();
+    }
+    platform::showError(prompt, WriteError, platform::nativePath(dir));
+    return QString();
+}
+
+WorkbookOutcome Cnv_Xls_(const ImportJob& job, const QString& formCode, const QString& path,
+                         platform::Prompt& prompt, platform::Browser& browser,
+                         ImportObserver* observer) {
+    WorkbookOutcome outcome;
+    outcome.path = path;
+    CnvSettings settings;
+    if (!F_A_Cnv_XLS(job.session.dir(core::DirFORM), job.session.forms,
+                     core::periodCode(job.year, job.month), formCode, settings, prompt))
+        return outcome;
+    ImportLog log;
+    if (job.control &&
+        !log.open(job.session.programDir, job.year, job.month, formCode, job.now, prompt))
+        return outcome;
+    const bool converted =
+        convertWorkbook(job, formCode, settings, outcome, &log, observer, prompt);
+    if (job.control) log.flush(prompt);
+    if (!converted) return outcome;
+    platform::showInfo(prompt,
+                       QStringLiteral("Информация загружена !!!") + core::CRLF + core::CRLF +
+                           platform::nativePath(path),
+                       platform::nativePath(outcome.stem) + QLatin1Char('.') +
+                           data::sectionNumber(outcome.nextSection));
+    const QString archived = Copy_XLS_Arch(path, formCode, job.year, job.month, prompt);
+    outcome.archived = !archived.isEmpty();
+    if (outcome.archived && observer) observer->workbookArchived(path);
+    if (job.control) showLog(log, prompt, browser);
+    return outcome;
+}
+
+FormOutcome Cnv_XLS_All(const ImportJob& job, const QString& formCode, const QStringList& workbooks,
+                        platform::Prompt& prompt, platform::Browser& browser,
+                        ImportObserver* observer) {
+    FormOutcome outcome;
+    ImportLog log;
+    if (job.control)
+        log.open(job.session.programDir, job.year, job.month, formCode, job.now, prompt);
+    CnvSettings settings;
+    outcome.settingsLoaded =
+        F_A_Cnv_XLS(job.session.dir(core::DirFORM), job.session.forms,
+                    core::periodCode(job.year, job.month), formCode, settings, prompt);
+    if (outcome.settingsLoaded) {
+        platform::Progress progress(prompt, int(workbooks.size()));
+        for (int i = 0; i < workbooks.size(); ++i) {
+            WorkbookOutcome w;
+            w.path = workbooks.at(i);
+            if (observer) observer->workbookStarted(w.path);
+            if (convertWorkbook(job, formCode, settings, w, &log, observer, prompt)) {
+                w.archived =
+                    !Copy_XLS_Arch(w.path, formCode, job.year, job.month, prompt).isEmpty();
+                if (w.archived && observer) observer->workbookArchived(w.path);
+            }
+            if (log.isOpen()) log.flush(prompt);
+            outcome.workbooks.append(w);
+            if (!progress.step(i + 1) && i + 1 < workbooks.size()) {
+                outcome.stopped = true;
+                break;
+            }
+        }
+    }
+    if (log.isOpen()) {
+        outcome.logPath = log.path();
+        if (outcome.settingsLoaded && !outcome.stopped) showLog(log, prompt, browser);
+    }
+    if (outcome.stopped)
+        platform::showInfo(prompt, platform::stoppedText());
+    else
+        platform::showInfo(prompt, QStringLiteral("Загрузка завершена !!!"));
+    return outcome;
+}
+
+} // namespace mirel::exchange

@@ -1,0 +1,436 @@
+// .xls workbooks: FreeXL for the cells, and a small reader of the compound file and its BIFF
+// records for what FreeXL leaves out: the stored results of formulas.
+
+#include <cstring>
+#include <freexl.h>
+#include <QList>
+#include <QSet>
+
+#include "platform/codec.h"
+#include "platform/evaluator.h"
+#include "platform/spreadsheet_p.h"
+
+namespace mirel::platform::sheets {
+namespace {
+
+quint16 u16(const QByteArray& b, qsizetype at) {
+    if (at < 0 || at + 2 > b.size()) return 0;
+    return quint16(quint8(b[at]) | (quint8(b[at + 1]) << 8));
+}
+quint32 u32(const QByteArray& b, qsizetype at) {
+    if (at < 0 || at + 4 > b.size()) return 0;
+    return quint32(u16(b, at)) | (quint32(u16(b, at + 2)) << 16);
+}
+
+constexpr quint32 EndOfChain = 0xFFFFFFFE;
+
+// The streams of a compound file, read with every index checked against the file.
+class CompoundFile {
+public:
+    // With directoryOnly the streams are not made ready: only the directory is read.
+    explicit CompoundFile(const QByteArray& file, bool directoryOnly = false)
+        : m_file(file) {
+        if (file.size() < 512) return;
+        const int shift = u16(file, 0x1E);
+        if (shift != 9 && shift != 12) return;
+        m_sector = qsizetype(1) << shift;
+        const int miniShift = u16(file, 0x20);
+        if (miniShift != 6) return;
+        m_miniCutoff = u32(file, 0x38);
+
+        // The sectors of the allocation table: 109 in the header, the rest in a chain.
+        QList<quint32> fatSectors;
+        for (int i = 0; i < 109; ++i) {
+            const quint32 s = u32(file, 0x4C + i * 4);
+            if (s < EndOfChain - 2) fatSectors.append(s);
+        }
+        quint32 difat = u32(file, 0x44);
+        QSet<quint32> seen;
+        while (difat < EndOfChain - 2 && !seen.contains(difat) && sectorValid(difat)) {
+            seen.insert(difat);
+            const qsizetype at = offset(difat);
+            const int entries = int(m_sector / 4) - 1;
+            for (int i = 0; i < entries; ++i) {
+                const quint32 s = u32(file, at + i * 4);
+                if (s < EndOfChain - 2) fatSectors.append(s);
+            }
+            difat = u32(file, at + entries * 4);
+        }
+        for (quint32 s : fatSectors) {
+            if (!sectorValid(s)) continue;
+            const qsizetype at = offset(s);
+            for (qsizetype i = 0; i < m_sector / 4; ++i)
+                m_fat.append(u32(file, at + i * 4));
+        }
+        // Directory entries.
+        const QByteArray dir = chain(u32(file, 0x30), -1);
+        for (qsizetype at = 0; at + 128 <= dir.size(); at += 128) {
+            Entry e;
+            if (u16(dir, at + 0x40) > 64) m_namesValid = false;
+            const int nameBytes = std::min<int>(u16(dir, at + 0x40), 64);
+            for (int i = 0; i + 1 < nameBytes - 1; i += 2)
+                e.name.append(QChar(u16(dir, at + i)));
+            e.type = quint8(dir[at + 0x42]);
+            e.start = u32(dir, at + 0x74);
+            e.size = u32(dir, at + 0x78);
+            m_entries.append(e);
+        }
+        if (directoryOnly) return;
+        if (!m_entries.isEmpty() && m_entries.first().type == 5) {
+            m_miniStream = chain(m_entries.first().start, m_entries.first().size);
+            const QByteArray miniFat = chain(u32(file, 0x3C), -1);
+            for (qsizetype i = 0; i + 4 <= miniFat.size(); i += 4)
+                m_miniFat.append(u32(miniFat, i));
+        }
+    }
+
+    bool hasStream(const QString& name) const { return find(name) >= 0; }
+    // False when a directory entry claims a name longer than its 64 bytes (FreeXL would read
+    // past it).
+    bool namesValid() const { return m_namesValid; }
+
+    QByteArray stream(const QString& name) const {
+        const int i = find(name);
+        if (i < 0) return {};
+        const Entry& e = m_entries.at(i);
+        if (e.size < m_miniCutoff) return miniChain(e.start, e.size);
+        return chain(e.start, e.size);
+    }
+
+private:
+    struct Entry {
+        QString name;
+        int type = 0;
+        quint32 start = 0;
+        quint32 size = 0;
+    };
+
+    int find(const QString& name) const {
+        for (int i = 0; i < m_entries.size(); ++i)
+            if (m_entries.at(i).type == 2 &&
+                m_entries.at(i).name.compare(name, Qt::CaseInsensitive) == 0)
+                return i;
+        return -1;
+    }
+    qsizetype offset(quint32 sector) const { return (qsizetype(sector) + 1) * m_sector; }
+    bool sectorValid(quint32 sector) const {
+        return m_sector > 0 && offset(sector) + m_sector <= m_file.size();
+    }
+    // The bytes of a chain of sectors, cut to size (the whole chain when size is negative).
+    QByteArray chain(quint32 start, qint64 size) const {
+        QByteArray out;
+        quint32 s = start;
+        for (qsizetype steps = 0; s < EndOfChain - 2 && steps <= m_fat.size(); ++steps) {
+            if (!sectorValid(s)) break;
+            out.append(m_file.constData() + offset(s), m_sector);
+            if (size >= 0 && out.size() >= size) break;
+            if (s >= quint32(m_fat.size())) break;
+            s = m_fat.at(s);
+        }
+        if (size >= 0 && out.size() > size) out.truncate(size);
+        return out;
+    }
+    QByteArray miniChain(quint32 start, qint64 size) const {
+        QByteArray out;
+        quint32 s = start;
+        for (qsizetype steps = 0; s < EndOfChain - 2 && steps <= m_miniFat.size(); ++steps) {
+            const qsizetype at = qsizetype(s) * 64;
+            if (at + 64 > m_miniStream.size()) break;
+            out.append(m_miniStream.constData() + at, 64);
+            if (out.size() >= size) break;
+            if (s >= quint32(m_miniFat.size())) break;
+            s = m_miniFat.at(s);
+        }
+        if (out.size() > size) out.truncate(size);
+        return out;
+    }
+
+    const QByteArray& m_file;
+    qsizetype m_sector = 0;
+    quint32 m_miniCutoff = 4096;
+    QList<quint32> m_fat;
+    QList<quint32> m_miniFat;
+    QByteArray m_miniStream;
+    QList<Entry> m_entries;
+    bool m_namesValid = true;
+};
+
+QString errorText(int code) {
+    switch (code) {
+    case 0x00:
+        return QStringLiteral("#NULL!");
+    case 0x07:
+        return QStringLiteral("#DIV/0!");
+    case 0x0F:
+        return QStringLiteral("#VALUE!");
+    case 0x17:
+        return QStringLiteral("#REF!");
+    case 0x1D:
+        return QStringLiteral("#NAME?");
+    case 0x24:
+        return QStringLiteral("#NUM!");
+    default:
+        return QStringLiteral("#N/A");
+    }
+}
+
+// One BIFF record of the workbook stream.
+struct Record {
+    quint16 id = 0;
+    QByteArray data;
+    qsizetype next = 0; // offset of the record after it
+};
+
+bool readRecord(const QByteArray& stream, qsizetype at, Record& r) {
+    if (at < 0 || at + 4 > stream.size()) return false;
+    r.id = u16(stream, at);
+    const quint16 length = u16(stream, at + 2);
+    if (at + 4 + length > stream.size()) return false;
+    r.data = QByteArray::fromRawData(stream.constData() + at + 4, length);
+    r.next = at + 4 + length;
+    return true;
+}
+
+// The text of a STRING record (the result of a text formula), continued in CONTINUE records.
+QString stringRecord(const QByteArray& stream, const Record& first, bool biff8) {
+    const int count = u16(first.data, 0);
+    if (!biff8) {
+        return decode1251(first.data.mid(2, count));
+    }
+    QString text;
+    Record r = first;
+    qsizetype at = 2;
+    bool wide = at < r.data.size() && (quint8(r.data[at]) & 1) != 0;
+    ++at;
+    while (text.size() < count) {
+        if (at >= r.data.size()) {
+            Record cont;
+            if (!readRecord(stream, r.next, cont) || cont.id != 0x003C) break;
+            r = cont;
+            wide = !r.data.isEmpty() && (quint8(r.data[0]) & 1) != 0;
+            at = 1;
+            continue;
+        }
+        if (wide) {
+            if (at + 2 > r.data.size()) break;
+            text.append(QChar(u16(r.data, at)));
+            at += 2;
+        } else {
+            text.append(QChar(quint8(r.data[at])));
+            ++at;
+        }
+    }
+    return text;
+}
+
+} // namespace
+
+// Whether the workbook stream says it is encrypted (a FILEPASS record among the globals).
+static bool hasFilePass(const QByteArray& file) {
+    const CompoundFile compound(file);
+    QByteArray stream = compound.stream(QStringLiteral("Workbook"));
+    if (stream.isEmpty()) stream = compound.stream(QStringLiteral("Book"));
+    Record r;
+    for (qsizetype at = 0; readRecord(stream, at, r); at = r.next) {
+        if (r.id == 0x002F) return true;
+        if (r.id == 0x000A) break;
+    }
+    return false;
+}
+
+bool isEncryptedPackage(const QByteArray& file) {
+    return CompoundFile(file).hasStream(QStringLiteral("EncryptedPackage"));
+}
+
+void XlsFormulas::read(const QByteArray& file) {
+    m_cells.clear();
+    const CompoundFile compound(file);
+    QByteArray stream = compound.stream(QStringLiteral("Workbook"));
+    if (stream.isEmpty()) stream = compound.stream(QStringLiteral("Book"));
+    Record r;
+    if (!readRecord(stream, 0, r) || (r.id != 0x0809 && r.id != 0x0409)) return;
+    const bool biff8 = u16(r.data, 0) == 0x0600;
+
+    // The globals: where each worksheet's records begin (chart sheets and macro sheets are
+    // not worksheets and take no number).
+    QList<qsizetype> sheetStarts;
+    for (qsizetype at = r.next; readRecord(stream, at, r); at = r.next) {
+        if (r.id == 0x000A) break;
+        if (r.id == 0x0085 && r.data.size() >= 6 && quint8(r.data[5]) == 0)
+            sheetStarts.append(qsizetype(u32(r.data, 0)));
+    }
+    for (int sheet = 0; sheet < sheetStarts.size(); ++sheet) {
+        qsizetype at = sheetStarts.at(sheet);
+        if (!readRecord(stream, at, r) || r.id != 0x0809) continue;
+        int pendingRow = -1, pendingColumn = -1;
+        for (at = r.next; readRecord(stream, at, r); at = r.next) {
+            if (r.id == 0x000A || r.id == 0x0809) break;
+            if (r.id == 0x0207 && pendingRow >= 0) {
+                m_cells.insert(cellKey(sheet, pendingRow, pendingColumn),
+                               stringRecord(stream, r, biff8));
+                pendingRow = -1;
+                continue;
+            }
+            if (r.id != 0x0006 || r.data.size() < 14) continue;
+            pendingRow = -1;
+            const int row = u16(r.data, 0);
+            const int column = u16(r.data, 2);
+            const QByteArray result = r.data.mid(6, 8);
+            QString text;
+            if (u16(result, 6) == 0xFFFF) {
+                switch (quint8(result[0])) {
+                case 0: // the text follows in a STRING record
+                    pendingRow = row;
+                    pendingColumn = column;
+                    continue;
+                case 1:
+                    text = QString::number(quint8(result[2]) ? 1 : 0);
+                    break;
+                case 2:
+                    text = errorText(quint8(result[2]));
+                    break;
+                default:
+                    break; // an empty text
+                }
+            } else {
+                double value = 0;
+                std::memcpy(&value, result.constData(), sizeof value);
+                text = numberText(value);
+            }
+            m_cells.insert(cellKey(sheet, row, column), text);
+        }
+    }
+}
+
+bool XlsFormulas::find(int sheet, int row, int column, QString& text) const {
+    const auto it = m_cells.constFind(cellKey(sheet, row, column));
+    if (it == m_cells.constEnd()) return false;
+    text = *it;
+    return true;
+}
+
+namespace {
+
+class XlsBook;
+
+class XlsSheet : public Worksheet {
+public:
+    XlsSheet(XlsBook& book, int index)
+        : m_book(book)
+        , m_index(index) {}
+    QString cellText(int row, int column) const override;
+
+private:
+    XlsBook& m_book;
+    int m_index;
+};
+
+class XlsBook : public Workbook {
+public:
+    XlsBook(const void* handle, const QByteArray& bytes, int count)
+        : m_handle(handle)
+        , m_bytes(bytes) {
+        for (int i = 0; i < count; ++i)
+            m_sheets.push_back(std::make_unique<XlsSheet>(*this, i));
+    }
+    ~XlsBook() override { freexl_close(m_handle); }
+
+    int sheetCount() const override { return int(m_sheets.size()); }
+    const Worksheet* sheet(int number) override {
+        if (number < 1 || number > sheetCount()) return nullptr;
+        return m_sheets.at(size_t(number - 1)).get();
+    }
+
+    QString cellText(int index, int row, int column) {
+        if (m_active != index) {
+            if (freexl_select_active_worksheet(m_handle, quint16(index)) != FREEXL_OK)
+                return QString();
+            m_active = index;
+        }
+        FreeXL_CellValue value;
+        if (row >= 0 && column >= 0 && column <= 0xFFFF &&
+            freexl_get_cell_value(m_handle, quint32(row), quint16(column), &value) == FREEXL_OK) {
+            switch (value.type) {
+            case FREEXL_CELL_INT:
+                return QString::number(value.value.int_value);
+            case FREEXL_CELL_DOUBLE:
+                return numberText(value.value.double_value);
+            case FREEXL_CELL_TEXT:
+            case FREEXL_CELL_SST_TEXT:
+                return QString::fromUtf8(value.value.text_value);
+            case FREEXL_CELL_DATE:
+            case FREEXL_CELL_DATETIME:
+            case FREEXL_CELL_TIME:
+                return dateText(value.type, value.value.text_value);
+            default:
+                break;
+            }
+        }
+        // FreeXL gives formula cells as empty: their stored result is read from the file.
+        if (!m_formulasRead) {
+            m_formulas.read(m_bytes);
+            m_formulasRead = true;
+        }
+        QString text;
+        m_formulas.find(index, row, column, text);
+        return text;
+    }
+
+private:
+    static QString dateText(int type, const char* text) {
+        const QString t = QString::fromUtf8(text);
+        if (type == FREEXL_CELL_TIME)
+            return dateTimeText(QDate(1899, 12, 30),
+                                QTime::fromString(t, QStringLiteral("HH:mm:ss")));
+        const QDate date = QDate::fromString(t.left(10), QStringLiteral("yyyy-MM-dd"));
+        const QTime time = type == FREEXL_CELL_DATETIME
+                               ? QTime::fromString(t.mid(11, 8), QStringLiteral("HH:mm:ss"))
+                               : QTime(0, 0);
+        if (!date.isValid()) return t;
+        return dateTimeText(date, time.isValid() ? time : QTime(0, 0));
+    }
+
+    const void* m_handle;
+    QByteArray m_bytes;
+    std::vector<std::unique_ptr<XlsSheet>> m_sheets;
+    int m_active = -1;
+    XlsFormulas m_formulas;
+    bool m_formulasRead = false;
+};
+
+QString XlsSheet::cellText(int row, int column) const {
+    return m_book.cellText(m_index, row, column);
+}
+
+} // namespace
+
+std::unique_ptr<Workbook> openXls(const QString& path, const QByteArray& bytes, QString* error) {
+    auto fail = [error](const QString& reason) -> std::unique_ptr<Workbook> {
+        if (error) *error = reason;
+        return nullptr;
+    };
+    if (!CompoundFile(bytes, true).namesValid()) return fail(DamagedWorkbook);
+    const void* handle = nullptr;
+    const int status = freexl_open(path.toLocal8Bit().constData(), &handle);
+    if (status != FREEXL_OK) {
+        if (handle) freexl_close(handle);
+        if (status == FREEXL_FILE_NOT_FOUND) return fail(NoWorkbookFile);
+        if (hasFilePass(bytes)) return fail(ProtectedWorkbook);
+        if (status == FREEXL_BIFF_WORKBOOK_NOT_FOUND) return fail(NotAWorkbook);
+        return fail(DamagedWorkbook);
+    }
+    unsigned int password = FREEXL_BIFF_PLAIN;
+    unsigned int count = 0;
+    if (freexl_get_info(handle, FREEXL_BIFF_PASSWORD, &password) != FREEXL_OK ||
+        freexl_get_info(handle, FREEXL_BIFF_SHEET_COUNT, &count) != FREEXL_OK) {
+        freexl_close(handle);
+        return fail(hasFilePass(bytes) ? ProtectedWorkbook : DamagedWorkbook);
+    }
+    if (password == FREEXL_BIFF_OBFUSCATED) {
+        freexl_close(handle);
+        return fail(ProtectedWorkbook);
+    }
+    return std::make_unique<XlsBook>(handle, bytes, int(std::min(count, 0xFFFFu)));
+}
+
+} // namespace mirel::platform::sheets

@@ -1,0 +1,192 @@
+#include "ui/importview.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableWidget>
+#include <QTreeWidget>
+
+#include "core/text.h"
+#include "exchange/excelconvert.h"
+#include "platform/fileio.h"
+#include "platform/prompt.h"
+#include "ui/frm_mirel.h"
+#include "ui/querytree.h"
+
+namespace mirel::ui {
+namespace {
+
+const QString LogCaption = QStringLiteral("Логический контроль");
+
+// Shows a conversion in the window as it goes: the section being written in the caption of
+// Option_Log, the workbook being converted selected, a converted one marked "Загружен - ".
+class TreeObserver : public exchange::ImportObserver {
+public:
+    TreeObserver(QTreeWidget* tree, QCheckBox* option)
+        : m_tree(tree)
+        , m_option(option) {}
+    void sectionWriting(const QString& cod, const QString& formCode, const QString& rr) override {
+        m_option->setText(cod + QStringLiteral(" -> ") + formCode + QLatin1Char(' ') + rr);
+    }
+    void workbookStarted(const QString& path) override {
+        if (QTreeWidgetItem* item = find(path)) m_tree->setCurrentItem(item);
+    }
+    void workbookArchived(const QString& path) override {
+        if (QTreeWidgetItem* item = find(path))
+            item->setText(0, exchange::LoadedPrefix + item->text(0));
+    }
+
+private:
+    QTreeWidgetItem* find(const QString& path) const {
+        for (QTreeWidgetItemIterator it(m_tree); *it; ++it)
+            if ((*it)->data(0, ImportView::KeyRole).toString() == path) return *it;
+        return nullptr;
+    }
+    QTreeWidget* m_tree;
+    QCheckBox* m_option;
+};
+
+bool typesCharacter(const QKeyEvent* key) {
+    if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) return true;
+    const QString text = key->text();
+    return !text.isEmpty() && text.at(0).isPrint() &&
+           !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+}
+
+} // namespace
+
+ImportView::ImportView(Frm_mirel& window)
+    : QObject(&window)
+    , m_w(window) {
+    MainControls& c = m_w.controls();
+    m_w.connectAction(c.menu_XLS, [this] { menu_XLS_Click(); });
+    connect(c.Cmd_Import, &QPushButton::clicked, this, [this] { Cmd_Import_Click(); });
+    connect(c.Tree_Pasp, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) {
+        if (m_mode == Mode::Excel) Cnv_Xls(item);
+    });
+    c.Tree_Pasp->installEventFilter(this);
+    connect(&window, &Frm_mirel::queryViewRequested, this, [this] { left(); });
+}
+
+void ImportView::Mod_Ctrl_Imp() {
+    MainControls& c = m_w.controls();
+    m_w.enterView(Frm_mirel::View::Import);
+    c.Grid->hide();
+    c.Option_VV->setText(QStringLiteral("Ввод"));
+    c.Option_Corr->setText(QStringLiteral("Коррекция"));
+    c.Cmd_Import->show();
+    c.Frame_Import->show();
+    c.Tree_Pasp->show();
+}
+
+void ImportView::Mod_Ctrl_XLS() {
+    MainControls& c = m_w.controls();
+    Mod_Ctrl_Imp();
+    m_mode = Mode::Excel;
+    c.Frame_Import->hide();
+    c.Option_Log->setText(LogCaption);
+    c.Option_Log->show();
+}
+
+void ImportView::left() {
+    MainControls& c = m_w.controls();
+    m_mode = Mode::None;
+    c.Option_Log->hide();
+    c.Option_Log->setText(LogCaption);
+}
+
+void ImportView::menu_XLS_Click() {
+    const reference::Session& session = m_w.session();
+    const QString year = core::Trim(session.year);
+    const QString month = core::Trim(session.month);
+    const exchange::Listing listing =
+        exchange::listImportFolder(session, year, month, m_w.prompt());
+    if (listing.status == exchange::Listing::Status::NoFiles) return;
+    Mod_Ctrl_XLS();
+    if (listing.status == exchange::Listing::Status::NoneForPeriod) {
+        m_w.leaveView();
+        return;
+    }
+    m_year = year;
+    m_month = month;
+    showNodes(listing.nodes);
+}
+
+void ImportView::showNodes(const QList<exchange::ImportNode>& nodes) {
+    QTreeWidget* tree = m_w.controls().Tree_Pasp;
+    // The tree's pictures; without them the nodes go without (the query tree has said so).
+    if (m_pictures.isEmpty()) m_pictures = readTreePictures(m_w.session().programDir);
+    tree->clear();
+    for (const exchange::ImportNode& node : nodes) {
+        QTreeWidgetItem* item = makeNode(node);
+        for (const exchange::ImportNode& child : node.children)
+            item->addChild(makeNode(child));
+        tree->addTopLevelItem(item);
+    }
+    tree->expandAll();
+    if (tree->topLevelItemCount() > 0) tree->setCurrentItem(tree->topLevelItem(0));
+}
+
+QTreeWidgetItem* ImportView::makeNode(const exchange::ImportNode& node) const {
+    auto* item = new QTreeWidgetItem(QStringList{node.text});
+    item->setData(0, KeyRole, node.key);
+    item->setData(0, PictureRole, node.picture);
+    if (node.picture >= 1 && node.picture <= m_pictures.size())
+        item->setIcon(0, m_pictures.at(node.picture - 1));
+    return item;
+}
+
+void ImportView::Cmd_Import_Click() {
+    if (m_mode != Mode::Excel) return;
+    QTreeWidgetItem* node = m_w.controls().Tree_Pasp->currentItem();
+    if (!node) {
+        platform::showInfo(m_w.prompt(), QStringLiteral("Не выбран файл для загрузки данных !!!"),
+                           QStringLiteral("ВНИМАНИЕ !!!"));
+        return;
+    }
+    Cnv_Xls(node);
+}
+
+void ImportView::Cnv_Xls(QTreeWidgetItem* node) {
+    if (!node || m_mode != Mode::Excel) return;
+    MainControls& c = m_w.controls();
+    platform::Prompt& prompt = m_w.prompt();
+    const QString key = node->data(0, KeyRole).toString();
+    const exchange::ImportJob job{m_w.session(), m_year, m_month, c.Option_Log->isChecked()};
+    TreeObserver observer(c.Tree_Pasp, c.Option_Log);
+    if (platform::fileExists(key)) {
+        if (node->data(0, PictureRole).toInt() == exchange::PictureRejected) {
+            platform::showError(prompt, QStringLiteral("Ошибка конвертирования !!!"));
+        } else if (exchange::isWorkbookName(platform::nameOf(key).toLower()) && node->parent()) {
+            exchange::Cnv_Xls_(job, node->parent()->text(0), key, prompt, m_w.browser(), &observer);
+        } else {
+            platform::showError(prompt, QStringLiteral("Зто не файл Excel !!!"));
+        }
+    } else if (node->text(0).size() != 3) {
+        platform::showError(prompt,
+                            QStringLiteral("Нет файлов для заданного отчетного периода !!!"));
+    } else {
+        // Workbooks converted before are in the archive now: only those still waiting go.
+        QStringList paths;
+        for (int i = 0; i < node->childCount(); ++i) {
+            const QString path = node->child(i)->data(0, KeyRole).toString();
+            if (platform::fileExists(path)) paths.append(path);
+        }
+        exchange::Cnv_XLS_All(job, node->text(0), paths, prompt, m_w.browser(), &observer);
+    }
+    c.Option_Log->setText(LogCaption);
+}
+
+bool ImportView::eventFilter(QObject* watched, QEvent* event) {
+    if (m_mode == Mode::Excel && watched == m_w.controls().Tree_Pasp &&
+        event->type() == QEvent::KeyPress && typesCharacter(static_cast<QKeyEvent*>(event))) {
+        Cnv_Xls(m_w.controls().Tree_Pasp->currentItem());
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+} // namespace mirel::ui

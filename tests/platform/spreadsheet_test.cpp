@@ -1,0 +1,141 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+
+#include "platform/spreadsheet.h"
+#include "workspace.h"
+
+using namespace mirel;
+using platform::Workbook;
+
+namespace {
+
+const QString Data = QStringLiteral(MIREL_TEST_DATA "/exchange/");
+
+QStringList sheetTexts(Workbook& book, int number, int rows, int columns) {
+    QStringList out;
+    const platform::Worksheet* sheet = book.sheet(number);
+    if (!sheet) return out;
+    for (int r = 0; r < rows; ++r) {
+        QStringList row;
+        for (int c = 0; c < columns; ++c)
+            row.append(sheet->cellText(r, c));
+        out.append(row.join(QLatin1Char('|')));
+    }
+    return out;
+}
+
+} // namespace
+
+// The same workbook written by three programs reads the same, cell for cell: numbers without
+// binary noise, dates as the office shows them, formulas by their stored results.
+TEST(Spreadsheet, ThreeFormatsReadAlike) {
+    const QStringList expected{
+        QStringLiteral("Значения|||||"),
+        QStringLiteral("||0.1|1234567.891|1 234,5|12.345,6 руб."),
+        QStringLiteral("||-|шт||-42"),
+        QStringLiteral("||0.3|05.06.2005|1E+20|0.15"),
+        QStringLiteral("||42|  7,25 |0|-1.2345E-05"),
+    };
+    for (const char* ext : {"xls", "xlsx", "ods"}) {
+        SCOPED_TRACE(ext);
+        QString error;
+        auto book = Workbook::open(Data + QStringLiteral("values.") + QLatin1String(ext), &error);
+        ASSERT_TRUE(book) << error.toStdString();
+        EXPECT_EQ(book->sheetCount(), 2);
+        EXPECT_EQ(sheetTexts(*book, 1, 5, 6), expected);
+        QString text;
+        ASSERT_TRUE(book->sheet(2)->cell(QStringLiteral("$B$11"), text));
+        EXPECT_EQ(text, QStringLiteral("10"));
+        ASSERT_TRUE(book->sheet(2)->cell(QStringLiteral("c11"), text));
+        EXPECT_EQ(text, QStringLiteral("итого 13,0"));
+        ASSERT_TRUE(book->sheet(2)->cell(QStringLiteral("XFD1048576"), text));
+        EXPECT_EQ(text, QString());
+        EXPECT_EQ(book->sheet(0), nullptr);
+        EXPECT_EQ(book->sheet(3), nullptr);
+    }
+}
+
+// A file that cannot be read as a workbook gives the reason the person is told.
+TEST(Spreadsheet, UnreadableFilesSayWhy) {
+    const struct {
+        const char* file;
+        QString reason;
+    } cases[] = {
+        {"missing.xls", platform::NoWorkbookFile},
+        {"notworkbook.xls", platform::NotAWorkbook},
+        {"corrupt.xls", platform::DamagedWorkbook},
+        {"corrupt.xlsx", platform::DamagedWorkbook},
+        {"protected.xls", platform::ProtectedWorkbook},
+        {"protected.ods", platform::ProtectedWorkbook},
+        // Found by fuzzing: a directory entry claiming a name longer than its field made
+        // FreeXL read past a buffer.
+        {"fuzz/longname.xls", platform::DamagedWorkbook},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        QString error;
+        EXPECT_EQ(Workbook::open(Data + QLatin1String(c.file), &error), nullptr);
+        EXPECT_EQ(error, c.reason);
+    }
+}
+
+// The kind of a workbook is told by its content: an .xlsx sent under an .xls name still reads,
+// and so do the bytes of an .xls handed over without a file.
+TEST(Spreadsheet, KindFromContent) {
+    test::TempWorkspace ws;
+    ASSERT_TRUE(
+        QFile::copy(Data + QStringLiteral("values.xlsx"), ws.file(QStringLiteral("renamed.xls"))));
+    auto book = Workbook::open(ws.file(QStringLiteral("renamed.xls")));
+    ASSERT_TRUE(book);
+    EXPECT_EQ(book->sheet(1)->cellText(1, 2), QStringLiteral("0.1"));
+
+    QFile xls(Data + QStringLiteral("values.xls"));
+    ASSERT_TRUE(xls.open(QIODevice::ReadOnly));
+    auto fromBytes = Workbook::fromBytes(xls.readAll());
+    ASSERT_TRUE(fromBytes);
+    EXPECT_EQ(fromBytes->sheet(1)->cellText(3, 2), QStringLiteral("0.3"));
+}
+
+TEST(Spreadsheet, A1References) {
+    const struct {
+        const char* text;
+        bool ok;
+        int row;
+        int column;
+    } cases[] = {
+        {"A1", true, 0, 0},
+        {"c12", true, 11, 2},
+        {"$C$12", true, 11, 2},
+        {"AA3", true, 2, 26},
+        {"XFD1048576", true, 1048575, 16383},
+        {"XFE1", false, 0, 0},
+        {"A1048577", false, 0, 0},
+        {"A0", false, 0, 0},
+        {"", false, 0, 0},
+        {"12", false, 0, 0},
+        {"C", false, 0, 0},
+        {"C12 ", false, 0, 0},
+        {"C1:C2", false, 0, 0},
+        {"Ж5", false, 0, 0},
+        {"ABCD1", false, 0, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        platform::CellPos pos;
+        EXPECT_EQ(platform::parseA1(QString::fromUtf8(c.text), pos), c.ok);
+        if (c.ok) {
+            EXPECT_EQ(pos.row, c.row);
+            EXPECT_EQ(pos.column, c.column);
+        }
+    }
+}
+
+TEST(Spreadsheet, DatesAsTheOfficeWritesThem) {
+    EXPECT_EQ(platform::serialDateText(38508, false), QStringLiteral("05.06.2005"));
+    EXPECT_EQ(platform::serialDateText(38508.4375, false), QStringLiteral("05.06.2005 10:30:00"));
+    EXPECT_EQ(platform::serialDateText(0.5, false), QStringLiteral("12:00:00"));
+    EXPECT_EQ(platform::serialDateText(59, false), QStringLiteral("28.02.1900"));
+    EXPECT_EQ(platform::serialDateText(61, false), QStringLiteral("01.03.1900"));
+    EXPECT_EQ(platform::serialDateText(0, true), QStringLiteral("01.01.1904"));
+}
