@@ -165,10 +165,10 @@ QList<int> regionSections(const QString& folderPath, const QString& regionCode) 
     QList<int> sections;
     forEachFile(folderPath, [&](const QString& name) {
         if (regionOf(name) != regionCode) return true;
-        bool ok = false;
-        const int section = name.mid(name.lastIndexOf(QLatin1Char('.')) + 1).toInt(&ok);
-        // Section numbers are two digits; longer suffixes are not sections of a form.
-        if (ok && section >= 1 && section <= 99 && !sections.contains(section))
+        // Section files end in two digits (1100.03); other suffixes are no section of a form.
+        const QString suffix = name.mid(name.lastIndexOf(QLatin1Char('.')) + 1);
+        const int section = suffix.toInt();
+        if (suffix.size() == 2 && section >= 1 && !sections.contains(section))
             sections.append(section);
         return true;
     });

@@ -240,6 +240,15 @@ void Form_DD::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
+// F2 writes the section also while the tabs or the grid have the focus.
+void Form_DD::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_F2 && event->modifiers() == Qt::NoModifier) {
+        saveSection();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
 void Form_DD::resizeEvent(QResizeEvent* event) {
     QDialog::resizeEvent(event);
     placeEditor();

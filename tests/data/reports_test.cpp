@@ -190,6 +190,8 @@ TEST(RegionReport, UncataloguedFormsShowTheRegionsFiles) {
     r.data("DAT_0112.777/1200.01", "1 1\n");
     r.data("DAT_0112.777/1200.04", "2 1 1\n");
     r.data("DAT_0112.777/1201.02", "1 1\n");
+    r.data("DAT_0112.777/1200.5", "1 1\n"); // no section file name
+    r.data("DAT_0112.777/1200.100", "1 1\n");
     r.data("DAT_0012.101/1200.02", "1 1\n"); // December 2000: before the first version
     const ReportsBase base = r.base();
     RegionReport report =

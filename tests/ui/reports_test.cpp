@@ -44,7 +44,8 @@ struct ReportsFixture {
         mirel::test::writeStartableWorkspace(ws, "Тест\n[MIREL_WIN]\nYYYY= 2001\nMM= 12\nОТЧЕТ\n");
         ws.write("FORM/2001_01.101/101_0101.2S", "Н;1;2;\n1\n");
         ws.write("FORM/2001_01.101/101_0101.3S", "Н;1;2;3;\n1\n2\n3\n");
-        ws.write("FORM/2001_01.101/Справка.HTM", "<p><i>name_region</i> <i>mm</i>.<i>gg</i>: <b>2\\1\\2</b></p>\n");
+        ws.write("FORM/2001_01.101/Справка.HTM",
+                 "<p><i>name_region</i> <i>mm</i>.<i>gg</i>: <b>2\\1\\2</b></p>\n");
         ws.write("DAT/DAT_0112.101/1100.01", "PR_++\n! 0000 101 01 01 12 1100\n1 1 2\n2 3 4\n");
         ws.write("DAT/DAT_0112.101/1100.02", "PR_?\n! 0000 101 02 01 12 1100\n1 5 6\n");
         ws.write("DAT/DAT_0112.101/1100.03", "PR_?\n! 0000 101 03 01 12 1100\n1 7 8 9\n");
@@ -134,8 +135,8 @@ TEST(ReportsTreeWindow, PeriodsRegionsPagesAndTheDisplayWindow) {
     EXPECT_EQ(f.prompt().messages,
               (QList<Message>{{Icon::Information, "Записано :\r\n" + page, ""}}));
     EXPECT_EQ(f.lw->browser.opened, QStringList{page});
-    EXPECT_TRUE(
-        f.ws.read("101_0112_1100_Справка.HTM").endsWith("<p><i>Область</i> <i>12</i>.<i>2001</i>: <b>6</b></p>\r\n"));
+    EXPECT_TRUE(f.ws.read("101_0112_1100_Справка.HTM")
+                    .endsWith("<p><i>Область</i> <i>12</i>.<i>2001</i>: <b>6</b></p>\r\n"));
 
     Form_DD* dd = tree->displayWindow();
     ASSERT_NE(dd, nullptr);
@@ -244,6 +245,10 @@ TEST(DisplayWindow, EditingKeysAndF2OnSection3) {
               cp1251("PR_?\r\n! 0000 101 03 01 12 1100\r\n1 12 1000 9\r\n2 4 0 0\r\n3 0 0 0\r\n"));
     EXPECT_EQ(f.prompt().messages, (QList<Message>{{Icon::Information, "Записано !!!", ""}}));
     EXPECT_TRUE(dd->isVisible());
+    // Also with the focus on the tabs.
+    f.prompt().clear();
+    QTest::keyClick(dd->SS_Tab, Qt::Key_F2);
+    EXPECT_EQ(f.prompt().texts(), QStringList{"Записано !!!"});
 }
 
 TEST(DisplayWindow, ProtectedFilesAndUnsavedEdits) {
