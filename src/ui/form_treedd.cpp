@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QScreen>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -14,6 +15,7 @@
 #include "reference/session.h"
 #include "ui/form_dd.h"
 #include "ui/frm_mirel.h"
+#include "ui/messageboxprompt.h"
 #include "ui/windowprompt.h"
 
 namespace mirel::ui {
@@ -60,7 +62,10 @@ Form_TreeDD::Form_TreeDD(const reference::Session& session, platform::Prompt& pr
     Progress_Bar = new QProgressBar(this);
     Progress_Bar->setObjectName(QStringLiteral("Progress_Bar"));
     Progress_Bar->hide();
-    m_prompt = std::make_unique<WindowPrompt>(prompt, Progress_Bar, Lbl_Info);
+    Cmd_Stop = new QPushButton(QStringLiteral("Прервать"), this);
+    Cmd_Stop->setObjectName(QStringLiteral("Cmd_Stop"));
+    Cmd_Stop->setToolTip(QStringLiteral("Остановить выполнение (Esc)"));
+    m_prompt = std::make_unique<WindowPrompt>(prompt, this, Progress_Bar, Lbl_Info, Cmd_Stop);
 
     // The tree takes all but two heights of the progress bar at the bottom.
     auto* layout = new QVBoxLayout(this);
@@ -71,6 +76,7 @@ Form_TreeDD::Form_TreeDD(const reference::Session& session, platform::Prompt& pr
     row->setContentsMargins(0, 0, 0, 0);
     row->addWidget(Lbl_Info);
     row->addWidget(Progress_Bar, 1);
+    row->addWidget(Cmd_Stop);
     layout->addWidget(bottom);
 
     connect(TreeView, &QTreeWidget::itemClicked, this,
@@ -147,10 +153,7 @@ void Form_TreeDD::showRegion(const data::ReportFolder& folder, const QString& re
         if (!written.pages.isEmpty()) {
             prompt.message(data::writtenPagesText(written.pages), platform::Icon::Information);
             if (written.complete && !m_browser.open(written.pages.first()))
-                prompt.message(QStringLiteral("Нет программы для просмотра страницы. Страница "
-                                              "записана : ") +
-                                   written.pages.first(),
-                               platform::Icon::Warning);
+                prompt.message(pageNotShownText(written.pages.first()), platform::Icon::Warning);
         }
     }
     if (m_display) m_display->close();

@@ -11,6 +11,7 @@
 
 class QLabel;
 class QProgressBar;
+class QPushButton;
 class QTreeWidget;
 class QTreeWidgetItem;
 
@@ -41,6 +42,7 @@ public:
     QTreeWidget* TreeView = nullptr;
     QProgressBar* Progress_Bar = nullptr;
     QLabel* Lbl_Info = nullptr;
+    QPushButton* Cmd_Stop = nullptr; // "Прервать", shown while a long run goes
 
     // The click on a node: a period without children lists its regions, a region shows its data.
     void nodeClicked(QTreeWidgetItem* item);

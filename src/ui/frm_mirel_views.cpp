@@ -12,6 +12,7 @@
 #include "ui/dataloadingview.h"
 #include "ui/form_treedd.h"
 #include "ui/frm_mirel.h"
+#include "ui/helpview.h"
 #include "ui/importview.h"
 #include "ui/mapview.h"
 #include "ui/querytree.h"
@@ -27,6 +28,7 @@ void Frm_mirel::createViews() {
     new ImportView(*this);
     new MapView(*this);
     new ReportsView(*this);
+    new HelpView(*this);
 }
 
 void Frm_mirel::enterView(View view) {

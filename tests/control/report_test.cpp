@@ -5,6 +5,7 @@
 
 #include "control/formcontrol.h"
 #include "control/report.h"
+#include "core/html.h"
 #include "fixture.h"
 #include "platform/codec.h"
 #include "platform/fileio.h"
@@ -22,7 +23,8 @@ namespace {
 
 const QDateTime Clock(QDate(2026, 12, 7), QTime(9, 5, 3));
 
-const QString Head = "<html>\r\n<head>\r\n<title>\r\nОтчет\r\n</title>\r\n</head>\r\n"
+const QString Head = "<html>\r\n<head><meta http-equiv=\"Content-Type\" content=\"text/html; "
+                     "charset=windows-1251\">\r\n<title>\r\nОтчет\r\n</title>\r\n</head>\r\n"
                      "<body bgcolor='white'>\r\n<font face='Arial, Helvetica'>\r\n"
                      "<p aline= center><b>Логический контроль. ( 7 декабря 2026 г. 9.5.3 )</b><br>"
                      "\r\n</font>\r\n<hr>\r\n<center>\r\n<font face='Courier New, Courier'>\r\n"
@@ -72,7 +74,8 @@ TEST(Report, HeadRowsAndTailBytes) {
     EXPECT_EQ(reportStamp(Clock), "7 декабря 2026 г. 9.5.3 )");
     EXPECT_EQ(reportStamp(QDateTime(QDate(2025, 5, 31), QTime(23, 59, 0))),
               "31 мая 2025 г. 23.59.0 )");
-    EXPECT_EQ(Head_HTM(ReportTitle, "101 01 2005 03 1401", Clock),
+    // The written page gets its code-page declaration when it is written.
+    EXPECT_EQ(mirel::core::withCharset(Head_HTM(ReportTitle, "101 01 2005 03 1401", Clock)),
               Head + "<tr>\r\n<td><b>101 01 2005 03 1401</b></td></tr>\r\n");
     EXPECT_EQ(Tail_HTM(), Tail);
     EXPECT_EQ(reportRows({"НЕПОЛНЫЙ Контроль", "", "// Блок а", "",
