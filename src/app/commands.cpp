@@ -64,6 +64,12 @@ const QList<Command>& commands()
          QStringLiteral("replace region codes by SHIF/CORR_COD.TXT after an archive copy; without "
                         "--yes only shows the plan"),
          cmdReplaceCodes},
+        {QStringLiteral("reports"), QString(),
+         QStringLiteral("print the reports tree: forms, their periods and the regions with data"),
+         cmdReports},
+        {QStringLiteral("report-pages"), QStringLiteral("FFF YYMM COD"),
+         QStringLiteral("fill the form's HTML templates with a region's data; print the pages"),
+         cmdReportPages},
     };
     return table;
 }

@@ -72,5 +72,7 @@ int cmdSum(CommandContext& ctx);
 int cmdCheckSums(CommandContext& ctx);
 int cmdCheckFormat(CommandContext& ctx);
 int cmdReplaceCodes(CommandContext& ctx);
+int cmdReports(CommandContext& ctx);
+int cmdReportPages(CommandContext& ctx);
 
 } // namespace mirel::app

@@ -12,6 +12,7 @@
 #include "ui/catalogview.h"
 #include "ui/dataloadingview.h"
 #include "ui/entrywindows.h"
+#include "ui/form_treedd.h"
 #include "ui/frm_mirel.h"
 #include "ui/helpview.h"
 #include "ui/importview.h"
@@ -30,6 +31,7 @@ void Frm_mirel::createViews() {
     new ImportView(*this);
     new MapView(*this);
     new AggregateMenus(*this, *loading);
+    new ReportsView(*this);
     new HelpView(*this);
 }
 

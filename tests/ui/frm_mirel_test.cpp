@@ -274,8 +274,8 @@ TEST(MainWindow, SummationAndCodeReplacementFollowTheirFilesOnceTheirWindowsExis
                 (QList<Message>{{Icon::Error, "Отсутствует файл суммирования !!!", "SUMM1.TXT"}}));
         }
         // A view switching items never enables one whose window does not exist.
-        w.setItemEnabled(c.mnu_Otchet, true);
-        EXPECT_FALSE(c.mnu_Otchet->isEnabled());
+        w.setItemEnabled(c.mnu_VV, true);
+        EXPECT_FALSE(c.mnu_VV->isEnabled());
         w.setItemEnabled(c.Menu_YYYYMM, false);
         EXPECT_FALSE(c.Menu_YYYYMM->isEnabled());
     }
