@@ -164,10 +164,6 @@ TEST(Desktop, TheRegisterShowsItsCodesWholeWithoutEmptyRowsAndGreysWhatIsNotBuil
     EXPECT_TRUE(c.Cmd_Summ->isEnabled());
     QTest::mouseClick(c.Cmd_Summ, Qt::LeftButton);
     EXPECT_EQ(summed, 1);
-    g->setCurrentCell(2, 0);
-    QTest::keyClick(g, Qt::Key_Return);
-    EXPECT_TRUE(loaded->prompt.messages.isEmpty());
-    EXPECT_EQ(w.g_Caption_VV, "");
 
     // A period without any data file says so, as a warning in the strip.
     c.Txt_Date[0]->setText("2030");
