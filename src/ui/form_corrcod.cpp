@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <QTreeWidget>
 
-#include "ui/dialogprompt.h"
+#include "ui/windowprompt.h"
 
 namespace mirel::ui {
 
@@ -34,7 +34,7 @@ Form_CorrCod::Form_CorrCod(const QString& programDir, const QString& datDir, con
     layout->addLayout(row);
     resize(480, 520);
 
-    m_prompt = std::make_unique<DialogPrompt>(prompt, this, Progress_Bar);
+    m_prompt = std::make_unique<WindowPrompt>(prompt, this, Progress_Bar, nullptr, nullptr);
     m_replacement =
         std::make_unique<aggregate::CodeReplacement>(programDir, datDir, shifDir, *m_prompt);
     m_replacement->onDirectory = [this](const QString& key) {

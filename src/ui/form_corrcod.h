@@ -11,7 +11,7 @@ class QTreeWidget;
 
 namespace mirel::ui {
 
-class DialogPrompt;
+class WindowPrompt;
 
 // The code replacement window ("Замена кодов."): the period data directories, and "Старт",
 // which archives them and replaces the region codes of CORR_COD.TXT (aggregate::CodeReplacement).
@@ -34,7 +34,7 @@ public:
 private:
     void showTree();
 
-    std::unique_ptr<DialogPrompt> m_prompt;
+    std::unique_ptr<WindowPrompt> m_prompt;
     std::unique_ptr<aggregate::CodeReplacement> m_replacement;
 };
 

@@ -13,7 +13,7 @@
 
 #include "core/text.h"
 #include "platform/fileio.h"
-#include "ui/dialogprompt.h"
+#include "ui/windowprompt.h"
 #include "ui/form_vsumm.h"
 
 namespace mirel::ui {
@@ -89,7 +89,7 @@ Form_Summ::Form_Summ(const aggregate::SummPlace& place, aggregate::SummMode mode
     layout->addWidget(Progress_Bar);
     resize(640, 520);
 
-    m_prompt = std::make_unique<DialogPrompt>(prompt, this, Progress_Bar);
+    m_prompt = std::make_unique<WindowPrompt>(prompt, this, Progress_Bar, nullptr, nullptr);
     m_summation = std::make_unique<aggregate::Summation>(place, mode, forms, *m_prompt);
     // A run shows the directory it works on: its node selected, its name on the button.
     m_summation->onDirectory = [this](const QString& key) {

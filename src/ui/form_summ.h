@@ -16,7 +16,7 @@ class QTreeWidgetItem;
 
 namespace mirel::ui {
 
-class DialogPrompt;
+class WindowPrompt;
 
 // The summation window in its three modes: summation ("Суммирование данных."), the sum check
 // ("Проверка сумм.") and the format check ("Форматный контроль данных."). The tree shows the
@@ -59,7 +59,7 @@ private:
     void showTree();
     QString selectedKey() const;
 
-    std::unique_ptr<DialogPrompt> m_prompt;
+    std::unique_ptr<WindowPrompt> m_prompt;
     std::unique_ptr<aggregate::Summation> m_summation;
     aggregate::SummMode m_mode;
     QString m_programDir;

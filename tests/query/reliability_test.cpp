@@ -153,7 +153,8 @@ TEST(BatchPage, AnErrorAfterSomeQueriesLeavesTheirPartOnDisk) {
     EXPECT_EQ(f.prompt.messages, (QList<Message>{{Icon::Error, "Ошибка !!! Не выделен <body",
                                                   f.ws.file("ЗАПРОСЫ/Пакет.HTM")}}));
     EXPECT_TRUE(f.ws.readBytes("ЗАПРОСЫ/Пакет.HTM") ==
-                cp1251("<html><body>A: >5<<span><br clear=all "
+                cp1251("<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; "
+                       "charset=windows-1251\"></head><body>A: >5<<span><br clear=all "
                        "style='page-break-before:always'></span>"));
 }
 
