@@ -60,6 +60,7 @@ int cmdRegister(CommandContext& ctx);
 int cmdQuery(CommandContext& ctx);
 int cmdControl(CommandContext& ctx);
 int cmdImportExcel(CommandContext& ctx);
+int cmdImportTransfer(CommandContext& ctx);
 int cmdMap(CommandContext& ctx);
 
 } // namespace mirel::app

@@ -5,10 +5,12 @@
 #include <QGroupBox>
 #include <QMenu>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTest>
 #include <QTreeWidget>
 
 #include "ui/frm_mirel.h"
+#include "ui/importview.h"
 #include "viewtest.h"
 
 using mirel::test::loadWindow;
@@ -117,4 +119,83 @@ TEST(ImportView, NoWorkbookForThePeriod) {
                                "Отчетный период= 0205"}}));
     EXPECT_EQ(loaded->window->view(), Frm_mirel::View::Query);
     EXPECT_FALSE(loaded->window->controls().Option_Log->isVisible());
+}
+
+// The demo's transfer entry of "Загрузка данных": the files it offers (not the letter beside
+// them), "Загрузить" without a choice, a load in "Коррекция" that replaces a stored section, and
+// after "Выход" and a new listing ("Ввод" again) a load that refuses a stored section and a
+// duplicate; the tree shows what was loaded and "Загрузить" waits for a new listing.
+TEST(ImportView, TransferFiles) {
+    TempWorkspace ws;
+    ws.copyTree(QStringLiteral(MIREL_DEMO_DIR));
+    auto loaded = loadWindow(ws, QDate(2026, 1, 15));
+    ASSERT_TRUE(loaded->window);
+    Frm_mirel& w = *loaded->window;
+    mirel::ui::MainControls& c = w.controls();
+    ASSERT_EQ(c.menu_Imp_Dir.size(), 1);
+    EXPECT_EQ(c.menu_Imp_Dir[0]->text(), "ПЕРЕДАЧА ИЗ РАЙОНОВ -> ИМПОРТ");
+    c.menu_Imp_Dir[0]->trigger();
+
+    EXPECT_EQ(w.view(), Frm_mirel::View::Import);
+    EXPECT_EQ(c.Cmd_calc->text(), "Выход");
+    EXPECT_TRUE(c.Frame_Import->isVisible());
+    EXPECT_EQ(c.Option_VV->text(), "Ввод");
+    EXPECT_EQ(c.Option_Corr->text(), "Коррекция");
+    EXPECT_TRUE(c.Option_VV->isChecked());
+    EXPECT_FALSE(c.Option_Log->isVisible());
+    EXPECT_FALSE(c.menu_Import->menuAction()->isEnabled());
+    EXPECT_EQ(treeLines(c.Tree_Pasp), (QStringList{"ПЕРЕДАЧА_2512.TXT", "ЮГ.620"}));
+
+    QTest::mouseClick(c.Cmd_Import, Qt::LeftButton);
+    EXPECT_EQ(loaded->prompt.messages,
+              (QList<Message>{
+                  {Icon::Information, "Не выбран файл для загрузки данных !!!", "ВНИМАНИЕ !!!"}}));
+    loaded->prompt.clear();
+    c.Tree_Pasp->setCurrentItem(node(c.Tree_Pasp, "ЮГ.620"));
+    QTest::mouseClick(c.Option_Corr, Qt::LeftButton);
+    QTest::mouseClick(c.Cmd_Import, Qt::LeftButton);
+    EXPECT_EQ(loaded->prompt.texts(), QStringList{"Загрузка завершена!!!"});
+    EXPECT_EQ(treeLines(c.Tree_Pasp),
+              (QStringList{"2512", "  форма 620", "    1303 - Ольховский район", "      раздел 01",
+                           "    1305 - Солнечный район", "      раздел 01"}));
+    EXPECT_TRUE(ws.read("DAT/DAT_2512.620/1305.01").startsWith("PR_?\r\n"));
+    EXPECT_FALSE(c.Cmd_Import->isEnabled());
+
+    QTest::mouseClick(c.Cmd_calc, Qt::LeftButton);
+    EXPECT_EQ(w.view(), Frm_mirel::View::Query);
+    EXPECT_FALSE(c.Frame_Import->isVisible());
+    loaded->prompt.clear();
+    c.menu_Imp_Dir[0]->trigger();
+    EXPECT_TRUE(c.Option_VV->isChecked());
+    EXPECT_TRUE(c.Cmd_Import->isEnabled());
+    c.Tree_Pasp->setCurrentItem(node(c.Tree_Pasp, "ПЕРЕДАЧА_2512.TXT"));
+    QTest::mouseClick(c.Cmd_Import, Qt::LeftButton);
+    EXPECT_EQ(loaded->prompt.texts(),
+              (QStringList{"Попытка повторного ввода уже загруженных данных !!!",
+                           "Загрузка завершена!!!"}));
+    const QStringList lines = treeLines(c.Tree_Pasp);
+    ASSERT_EQ(lines.size(), 12);
+    EXPECT_EQ(lines.mid(5, 2), (QStringList{"    1101 - Березовский район",
+                                            "      раздел 01 - ОШИБКА !!! - повторный ввод"}));
+    QTreeWidgetItem* refused = node(c.Tree_Pasp, "раздел 01 - ОШИБКА !!! - повторный ввод");
+    ASSERT_TRUE(refused);
+    EXPECT_EQ(refused->data(0, mirel::ui::ImportView::PictureRole).toInt(), 4);
+    EXPECT_TRUE(refused->parent()->isExpanded());
+    QTest::mouseClick(c.Cmd_calc, Qt::LeftButton);
+    EXPECT_EQ(w.view(), Frm_mirel::View::Query);
+}
+
+// An entry whose folder is missing: the message, and the window stays in its query view.
+TEST(ImportView, TransferFolderMissing) {
+    TempWorkspace ws;
+    mirel::test::writeStartableWorkspace(
+        ws, "Тест\n[MIREL_WIN]\nYYYY= 2002\nMM= 5\n[DIR_IMPORT]\nИз районов -> НЕТ\n");
+    auto loaded = loadWindow(ws, QDate(2026, 1, 15));
+    ASSERT_TRUE(loaded->window);
+    loaded->prompt.clear();
+    loaded->window->controls().menu_Imp_Dir.at(0)->trigger();
+    EXPECT_EQ(
+        loaded->prompt.messages,
+        (QList<Message>{{Icon::Error, "Не доступен директорий загрузки !!!", ws.file("НЕТ")}}));
+    EXPECT_EQ(loaded->window->view(), Frm_mirel::View::Query);
 }
