@@ -55,7 +55,7 @@ HeaderProblem parseHeader(const QString& header, TransferMatrix& m) {
     return HeaderProblem::None;
 }
 
-bool isBlankLine(const QString& line) {
+bool isBlankLine(QStringView line) {
     for (QChar c : line)
         if (c != Blank) return false;
     return true;
@@ -75,17 +75,12 @@ void splitPiece(const QString& piece, TransferMatrix& m) {
         start = end + 1;
     }
     m.header = lines.isEmpty() ? QString() : core::Trim(lines.first().toString());
+    // Empty lines at the end go, and so does the state line of the next file of a
+    // concatenation: it belongs to that file, not here.
     qsizetype last = lines.size() - 1;
-    const auto dropBlankTail = [&] {
-        while (last >= 1 && isBlankLine(lines.at(last).toString()))
-            --last;
-    };
-    dropBlankTail();
-    // The state line of the next file of a concatenation belongs to that file, not here.
-    if (last >= 1 && core::Trim(lines.at(last).toString()).startsWith(QLatin1String("PR_"))) {
+    while (last >= 1 && (isBlankLine(lines.at(last)) ||
+                         core::Trim(lines.at(last).toString()).startsWith(QLatin1String("PR_"))))
         --last;
-        dropBlankTail();
-    }
     m.body.clear();
     for (qsizetype i = 1; i <= last; ++i) {
         m.body += lines.at(i);

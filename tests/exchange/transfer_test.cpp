@@ -74,14 +74,16 @@ TEST(TransferReader, HeaderFormsPaddingAndLineCleaning) {
 }
 
 // Section data files put one after another: every state line belongs to the next file, so
-// none ends up in a body; empty lines at the end go too.
+// none ends up in a body (two of them neither); empty lines at the end go too.
 TEST(TransferReader, ConcatenatedSectionFiles) {
     const QList<exchange::TransferMatrix> m =
         readAll("PR_++\r\n! 0000 101 01 05 06 1401\r\n1 1 2 3 4\r\n\r\nPR_?\r\n\r\n"
-                "! 0000 101 02 05 06 1401\r\n1 5 6\r\n2 7 8\r\n\r\n");
-    ASSERT_EQ(m.size(), 2);
+                "! 0000 101 02 05 06 1401\r\n1 5 6\r\nPR_\r\n2 7 8\r\nPR_?\r\n  \r\n PR_0\r\n"
+                "! 0000 101 02 05 06 1402\r\nPR_?\r\n");
+    ASSERT_EQ(m.size(), 3);
     EXPECT_EQ(m[0].body, "1 1 2 3 4\r\n");
-    EXPECT_EQ(m[1].body, "1 5 6\r\n2 7 8\r\n");
+    EXPECT_EQ(m[1].body, "1 5 6\r\nPR_\r\n2 7 8\r\n");
+    EXPECT_EQ(m[2].body, "");
 }
 
 // Only pieces that begin with a digit are matrices; the text before the first mark is one
