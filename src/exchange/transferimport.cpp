@@ -184,6 +184,8 @@ namespace {
 // One load of one file: the tree, the keys of what the file has given so far (a_Keys), and the
 // counts of the outcome.
 class TransferLoad {
+    using Level = TransferNode::Level;
+
 public:
     TransferLoad(const reference::Session& session, TransferMode mode, platform::Prompt& prompt,
                  TransferObserver* observer, TransferOutcome& outcome)
@@ -205,7 +207,7 @@ public:
         const QString region = form + QLatin1Char('\\') + m.cod;
         const QString section = region + QLatin1Char('.') + m.rr;
         if (!m_keys.contains(period)) {
-            addNode(period, period, -1);
+            addNode(period, period, -1, Level::Period);
             return Imp_Name_Reg(m, period, form, region, section);
         }
         if (!m_keys.contains(form) || !m_keys.contains(region))
@@ -228,12 +230,12 @@ private:
         if (!m_keys.contains(form)) {
             // A folder that cannot be made shows as the write error of the section.
             if (!platform::dirExists(dir)) platform::makeDir(dir);
-            addNode(form, QStringLiteral("форма ") + m.fff, m_index.value(period));
+            addNode(form, QStringLiteral("форма ") + m.fff, m_index.value(period), Level::Form);
         }
         if (!m_keys.contains(region)) {
             const QString name = reference::regionName(m_session.regions, m.cod);
             addNode(region, name.isEmpty() ? m.cod : m.cod + QStringLiteral(" - ") + name,
-                    m_index.value(form));
+                    m_index.value(form), Level::Region);
         }
         return Import_WriteRR(m, region, section);
     }
@@ -248,7 +250,7 @@ private:
             addNode(section,
                     QStringLiteral("раздел ") + m.rr +
                         QStringLiteral(" - ОШИБКА !!! - повторный ввод"),
-                    m_index.value(region), PictureTransferError);
+                    m_index.value(region), Level::Section, PictureTransferError);
             status = -1;
         } else {
             status = Import_Memo_Write(m, path, region, section);
@@ -263,20 +265,20 @@ private:
         if (core::Write_Text_File(path, m.content(), m_prompt) != 0) {
             ++m_out.writeFailures;
             addNode(section, text + QStringLiteral(" - ОШИБКА ЗАПИСИ !!!"), m_index.value(region),
-                    PictureTransferError);
+                    Level::Section, PictureTransferError);
             return -1;
         }
         ++m_out.written;
-        addNode(section, text, m_index.value(region), PictureTransferFile);
+        addNode(section, text, m_index.value(region), Level::Section, PictureTransferFile);
         return 0;
     }
 
     // Adds a node and remembers its key (Add_A_Keys).
-    void addNode(const QString& key, const QString& text, int parent,
+    void addNode(const QString& key, const QString& text, int parent, Level level,
                  int picture = PictureTransferNode) {
         m_keys.insert(key);
         m_index.insert(key, int(m_out.nodes.size()));
-        m_out.nodes.append(TransferNode{key, text, picture, parent});
+        m_out.nodes.append(TransferNode{key, text, picture, parent, level});
         if (m_observer) m_observer->nodeAdded(m_out.nodes, int(m_out.nodes.size()) - 1);
     }
 
@@ -322,12 +324,14 @@ TransferOutcome loadTransferFile(const reference::Session& session, const QStrin
         load.F__Import(matrix);
         if (!progress.step(done) && done < reader.count()) {
             progress.finish();
+            if (observer) observer->loadFinished();
             outcome.status = TransferOutcome::Status::Stopped;
             platform::showInfo(prompt, platform::stoppedText());
             return outcome;
         }
     }
     progress.finish();
+    if (observer) observer->loadFinished();
     outcome.status = TransferOutcome::Status::Loaded;
     platform::showInfo(prompt, QStringLiteral("Загрузка завершена!!!"));
     return outcome;

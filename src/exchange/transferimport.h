@@ -89,10 +89,12 @@ inline constexpr int PictureTransferError = 4;
 // → section ("раздел RR", with the error texts of a refused or failed section). Nodes are kept
 // in the order they were added; parent is the index of the parent node, -1 for a period.
 struct TransferNode {
+    enum class Level { Period, Form, Region, Section };
     QString key;
     QString text;
     int picture = PictureTransferNode;
     int parent = -1;
+    Level level = Level::Period;
 };
 
 // Hears of a load as it goes, so that the window can show it.
@@ -105,6 +107,8 @@ public:
     virtual void nodeAdded(const QList<TransferNode>& nodes, int index) {
         (void)nodes, (void)index;
     }
+    // The last matrix is done, or the person stopped the load; the closing message follows.
+    virtual void loadFinished() {}
 };
 
 // The outcome of loading one file.

@@ -51,7 +51,8 @@ private:
 };
 
 // Shows a transfer load as it goes: the tree cleared when the load begins, each node added
-// under its parent, the parents open; "Загрузить" is off once the tree no longer lists files.
+// under its parent, every node open at the end and the last one shown; "Загрузить" is off once
+// the tree no longer lists files.
 class TransferTree : public exchange::TransferObserver {
 public:
     TransferTree(QTreeWidget* tree, QPushButton* load,
@@ -71,10 +72,18 @@ public:
             m_tree->addTopLevelItem(item);
         else
             m_items.at(node.parent)->addChild(item);
-        if (node.picture == exchange::PictureTransferNode) item->setExpanded(true);
+        // Periods and forms open as they come, regions at the end of the load: every
+        // open node makes each relayout of the tree during the load longer.
+        if (node.level == exchange::TransferNode::Level::Period ||
+            node.level == exchange::TransferNode::Level::Form)
+            item->setExpanded(true);
         m_items.append(item);
     }
-    QTreeWidgetItem* last() const { return m_items.isEmpty() ? nullptr : m_items.last(); }
+    // Opens every node and shows the last one.
+    void loadFinished() override {
+        m_tree->expandAll();
+        if (!m_items.isEmpty()) m_tree->scrollToItem(m_items.last());
+    }
 
 private:
     QTreeWidget* m_tree;
@@ -228,7 +237,6 @@ void ImportView::loadTransfer(QTreeWidgetItem* node) {
         return makeItem(n.key, n.text, n.picture);
     });
     exchange::loadTransferFile(m_w.session(), path, mode, m_w.prompt(), &tree);
-    if (QTreeWidgetItem* last = tree.last()) c.Tree_Pasp->scrollToItem(last);
 }
 
 void ImportView::Cnv_Xls(QTreeWidgetItem* node) {
