@@ -4,7 +4,8 @@
 set -euo pipefail
 
 packages=(g++ cmake make pkg-config qt6-base-dev libfreexl-dev googletest libgtest-dev
-          libbenchmark-dev xdg-utils fonts-dejavu-core libquazip1-qt6-dev)
+          libbenchmark-dev xdg-utils fonts-dejavu-core libquazip1-qt6-dev
+          qt6-translations-l10n)
 
 missing=()
 for p in "${packages[@]}"; do

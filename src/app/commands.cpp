@@ -22,8 +22,9 @@ const QList<Command>& commands()
         {QStringLiteral("query"), QStringLiteral("PATH [--region COD] [--html FILE]"),
          QStringLiteral("compute a query or batch list; print the table or write its page"),
          cmdQuery},
-        {QStringLiteral("control"), QStringLiteral("FFF COD [--section N]"),
-         QStringLiteral("logical control of a section, or of the whole form (state marks written)"),
+        {QStringLiteral("control"), QStringLiteral("FFF (COD [--section N] | --all)"),
+         QStringLiteral("logical control of a section, of the whole form (state marks written), "
+                        "or of the whole form for every region that has sent it"),
          cmdControl},
         {QStringLiteral("import-excel"), QStringLiteral("[FFF] [--control]"),
          QStringLiteral("list, check and convert the workbooks of the Excel import folder"),

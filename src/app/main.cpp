@@ -49,6 +49,17 @@ QString chooseWorkspace(const QString& option, const QString& programDir)
     return data;
 }
 
+// A window system a person looks at, to show a box on (QApplication ends the program without
+// one; nobody sees the offscreen and minimal platforms).
+bool hasDisplay()
+{
+    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    if (platform.startsWith("offscreen") || platform.startsWith("minimal"))
+        return false;
+    return !qEnvironmentVariableIsEmpty("DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") || !platform.isEmpty();
+}
+
 int fail(const char* text)
 {
     std::fprintf(stderr, "mirel: %s\n", text);
@@ -100,9 +111,17 @@ int main(int argc, char** argv)
         if (!period.isEmpty() || yes)
             return fail("--period and --yes belong to the commands; the window takes its period "
                         "from MIREL_WIN.INI (see mirel --help)");
-        // Checked before the display is opened: a mistyped folder needs no window system.
-        if (!workspaceOption.isEmpty() && !QFileInfo(workspaceOption).isDir())
-            return fail("the workspace folder does not exist");
+        // Checked before the display is opened: a mistyped folder needs no window system. A
+        // program started from a desktop launcher has no terminal: a box tells as well.
+        if (!workspaceOption.isEmpty() && !QFileInfo(workspaceOption).isDir()) {
+            const int status = fail("the workspace folder does not exist");
+            if (hasDisplay()) {
+                QApplication app(argc, argv);
+                ui::showStartupFailure(QStringLiteral("Папка рабочего места не найдена:\n") +
+                                       QDir::cleanPath(QDir(workspaceOption).absolutePath()));
+            }
+            return status;
+        }
         QApplication app(argc, argv);
         const QString programDir = QCoreApplication::applicationDirPath();
         const QString workspace = chooseWorkspace(workspaceOption, programDir);

@@ -2,6 +2,8 @@
 
 #include "control/report.h"
 #include "core/periods.h"
+#include "core/text.h"
+#include "platform/codec.h"
 #include "platform/fileio.h"
 #include "platform/prompt.h"
 
@@ -33,26 +35,112 @@ StoredForm::StoredForm(const data::DataKey& key, const reference::CatalogEntry& 
     , m_entry(entry)
     , m_prompt(prompt) {}
 
+namespace {
+
+// True when the text has a line that the readers take for a data line: after blanks and tabs,
+// a digit at the start of a line (lines end at LF).
+bool hasDataLine(const QString& text) {
+    bool lineStart = true;
+    for (QChar c : text) {
+        if (c == QLatin1Char('\n')) {
+            lineStart = true;
+        } else if (lineStart && core::isDigit(c)) {
+            return true;
+        } else if (c != QLatin1Char(' ') && c != QLatin1Char('\t')) {
+            lineStart = false;
+        }
+    }
+    return false;
+}
+
+void unreadable(platform::Prompt& prompt, const QString& path, const QString& detail) {
+    prompt.message(QStringLiteral("Ошибка в формате данных !!!") + core::CRLF + detail,
+                   platform::Icon::Error, path);
+}
+
+} // namespace
+
 const SectionCells* StoredForm::load(int section) {
     if (section < 1 || section > m_entry.sections.size()) return nullptr;
     m_cells.reset();
+    m_bytes.clear();
     m_grid = data::SectionGrid::fromStructure(section, m_entry.sections.at(section - 1));
-    if (data::Load_DD(m_grid, m_key.path(section), false, m_prompt) != 0) return nullptr;
+    const QString path = m_key.path(section);
+    std::optional<QByteArray> bytes = platform::readFileBytes(path);
+    if (!bytes && platform::fileExists(path)) {
+        unreadable(m_prompt, path, QStringLiteral("Файл не читается"));
+        return nullptr;
+    }
+    if (bytes && !bytes->isEmpty()) {
+        const QString text = platform::decode1251(*bytes);
+        // Data that cannot be read must not pass for an empty section: its mark would say so.
+        if (!hasDataLine(text)) {
+            unreadable(m_prompt, path, QStringLiteral("В файле нет ни одной строки данных"));
+            return nullptr;
+        }
+        if (data::Load_DD_Text(m_grid, text, path, false, m_prompt) != 0) return nullptr;
+        m_bytes = *bytes;
+    }
     m_cells = std::make_unique<GridCells>(m_grid);
     return m_cells.get();
 }
 
 bool StoredForm::save(int section, const QString& mark) {
+    m_marked.remove(section);
     if (!m_cells || m_grid.section() != section) return false;
-    // Stored reports only get their mark: a section the region has not sent stays absent, so
-    // that the register does not show it as submitted.
-    if (!platform::fileExists(m_key.path(section))) return true;
-    return !data::VV_Save(m_grid, m_key, mark, m_prompt).isEmpty();
+    // A section the region has not sent stays absent, so that the register does not show it as
+    // submitted.
+    if (m_bytes.isEmpty()) return true;
+    const QByteArray updated = withStateLine(m_bytes, mark);
+    if (updated == m_bytes) {
+        m_marked.insert(section);
+        return true;
+    }
+    const QString path = m_key.path(section);
+    if (!platform::writeFileAtomic(path, updated)) {
+        m_prompt.message(QStringLiteral("Ошибка при записи информации !!!"), platform::Icon::Error,
+                         path);
+        return false;
+    }
+    m_bytes = updated;
+    m_marked.insert(section);
+    return true;
 }
 
-FormControl controlForm(const reference::FormCatalog& catalog, const ControlTarget& target,
-                        FormSections& sections, const QString& caption, const QDateTime& now,
-                        platform::Prompt& prompt, platform::Browser& browser) {
+QByteArray withStateLine(const QByteArray& bytes, const QString& mark) {
+    const QString m = core::Trim(mark);
+    const QByteArray state =
+        platform::encode1251(m.startsWith(QLatin1String("PR_")) ? m : QStringLiteral("PR_") + m);
+    const qsizetype lf = bytes.indexOf('\n');
+    QByteArray first = lf < 0 ? bytes : bytes.left(lf);
+    QByteArray end = "\r\n";
+    if (lf >= 0) {
+        end = "\n";
+        if (first.endsWith('\r')) {
+            first.chop(1);
+            end = "\r\n";
+        }
+    }
+    qsizetype blanks = 0;
+    while (blanks < first.size() && first.at(blanks) == ' ')
+        ++blanks;
+    if (first.mid(blanks).startsWith("PR_"))
+        return state + end + (lf < 0 ? QByteArray() : bytes.mid(lf + 1));
+    return state + end + bytes;
+}
+
+FormRules readFormRules(const QString& formDir, const QString& formCode, const QString& basePeriod,
+                        int sectionCount) {
+    FormRules rules;
+    rules.basePeriod = basePeriod;
+    for (int n = 1; n <= sectionCount; ++n)
+        rules.sections.append(readRuleFile(ruleFilePath(formDir, formCode, basePeriod, n)));
+    return rules;
+}
+
+FormControl checkForm(const reference::FormCatalog& catalog, const ControlTarget& target,
+                      FormSections& sections, const QString& caption, const QDateTime& now,
+                      platform::Prompt& prompt, FormRules* rules) {
     FormControl result;
     QString basePeriod;
     int entry = -1;
@@ -60,16 +148,19 @@ FormControl controlForm(const reference::FormCatalog& catalog, const ControlTarg
                                  catalog, basePeriod, entry, prompt) != 0)
         return result;
     result.ran = true;
-    QString html = Head_HTM(ReportTitle, caption, now);
     const int count = int(catalog.at(entry).sections.size());
+    FormRules read;
+    if (!rules || rules->basePeriod != basePeriod || rules->sections.size() != count) {
+        read = readFormRules(target.formDir, target.formCode, basePeriod, count);
+        rules = &read;
+    }
+    result.page = Head_HTM(ReportTitle, caption, now);
     for (int n = 1; n <= count; ++n) {
         SectionOutcome outcome;
         outcome.section = n;
-        ControlTarget sectionTarget = target;
-        sectionTarget.section = n;
-        const QString rules = ruleFilePath(target.formDir, target.formCode, basePeriod, n);
+        RuleFile& ruleFile = rules->sections[n - 1];
         // A section without rules is neither loaded nor marked.
-        if (!platform::fileExists(rules)) {
+        if (!ruleFile.exists) {
             result.sections.append(outcome);
             continue;
         }
@@ -79,18 +170,30 @@ FormControl controlForm(const reference::FormCatalog& catalog, const ControlTarg
             result.sections.append(outcome);
             continue;
         }
-        outcome.run = Log_RR(rules, sectionTarget, *cells, true, prompt);
+        ControlTarget sectionTarget = target;
+        sectionTarget.section = n;
+        outcome.run = runRuleFile(ruleFile, sectionTarget, *cells, true, prompt);
         if (outcome.run.checked()) {
             const bool failed = !outcome.run.findings.isEmpty();
             outcome.mark = controlMark(failed, cells->sum());
             outcome.saved = sections.save(n, outcome.mark);
-            if (failed)
-                html += sectionBanner(data::sectionNumber(n)) + reportRows(outcome.run.findings);
+            if (failed) {
+                result.page +=
+                    sectionBanner(data::sectionNumber(n)) + reportRows(outcome.run.findings);
+                result.findings = true;
+            }
         }
         result.sections.append(outcome);
     }
-    html += Tail_HTM();
-    result.reportPath = writeReport(html, now, prompt, browser);
+    result.page += Tail_HTM();
+    return result;
+}
+
+FormControl controlForm(const reference::FormCatalog& catalog, const ControlTarget& target,
+                        FormSections& sections, const QString& caption, const QDateTime& now,
+                        platform::Prompt& prompt, platform::Browser& browser) {
+    FormControl result = checkForm(catalog, target, sections, caption, now, prompt);
+    if (result.ran) result.reportPath = writeReport(result.page, now, prompt, browser);
     return result;
 }
 

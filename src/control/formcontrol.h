@@ -1,8 +1,10 @@
 #pragma once
 
 #include <memory>
+#include <QByteArray>
 #include <QDateTime>
 #include <QList>
+#include <QSet>
 #include <QString>
 
 #include "control/logcontrol.h"
@@ -42,15 +44,22 @@ public:
     virtual bool save(int section, const QString& mark) = 0;
 };
 
-// The sections of a form as stored: each loaded into a grid of its catalogued structure as the
-// entry window loads it, and saved back through the grid's save (data and state line). A
-// section without a data file is checked as an empty one but not written.
+// The sections of a form as stored, each loaded into a grid of its catalogued structure as the
+// entry window loads it. The stored data are never rewritten: save changes the state line of the
+// file and nothing else (and writes nothing when the mark is already there). A section without
+// a data file, or with an empty one, is checked as an empty section and not written. A file
+// that cannot be read, or that holds text but no data line (line ends other than CR LF or LF,
+// lines that begin with a character other than a digit or a blank), is a format error: load
+// shows it and returns nullptr.
 class StoredForm : public FormSections {
 public:
     StoredForm(const data::DataKey& key, const reference::CatalogEntry& entry,
                platform::Prompt& prompt);
     const SectionCells* load(int section) override;
     bool save(int section, const QString& mark) override;
+    // True when the section's file carries the mark of the last save (written now or already
+    // there); false for a section not sent.
+    bool marked(int section) const { return m_marked.contains(section); }
 
 private:
     data::DataKey m_key;
@@ -58,7 +67,14 @@ private:
     platform::Prompt& m_prompt;
     data::SectionGrid m_grid;
     std::unique_ptr<GridCells> m_cells;
+    QByteArray m_bytes; // the file as loaded
+    QSet<int> m_marked;
 };
+
+// The file bytes with the state line "PR_" + mark (mark given with or without "PR_"): the first
+// line replaced when it is a state line, else a state line put before it; every other byte kept.
+// The line end is the first line's own (CR LF when the file has none).
+QByteArray withStateLine(const QByteArray& bytes, const QString& mark);
 
 // The outcome of one section in the whole-form run.
 struct SectionOutcome {
@@ -71,14 +87,31 @@ struct SectionOutcome {
 struct FormControl {
     bool ran = false; // false when the form is not catalogued for the period (message shown)
     QList<SectionOutcome> sections;
-    QString reportPath; // empty when the page could not be written
+    QString page;          // the report page (head, the failing sections, tail)
+    bool findings = false; // some section has failures (the page has a section in it)
+    QString reportPath;    // empty when the page was not (or could not be) written
 };
 
-// The whole-form run ("Формы"): every section that has a rule file is loaded, controlled with
-// the incomplete-control check and saved with its state mark; the failures of each section
-// follow its banner in one page headed by the caption, which is written and opened even when
-// nothing failed. A section whose rules stop the run, or that cannot be loaded, keeps its mark
-// and the run goes on; so does a section whose mark cannot be written.
+// The rule files of a form's sections for its base period, read once for a run over many
+// regions: sections[n - 1] is section n.
+struct FormRules {
+    QString basePeriod;
+    QList<RuleFile> sections;
+};
+FormRules readFormRules(const QString& formDir, const QString& formCode, const QString& basePeriod,
+                        int sectionCount);
+
+// The whole-form check without its page written: every section that has a rule file is loaded,
+// controlled with the incomplete-control check and saved with its state mark; the failures of
+// each section follow its banner in the page headed by the caption. A section whose rules stop
+// the run, or that cannot be loaded, keeps its mark and the run goes on; so does a section
+// whose mark cannot be written. rules, when given, are the form's rule files read before.
+FormControl checkForm(const reference::FormCatalog& catalog, const ControlTarget& target,
+                      FormSections& sections, const QString& caption, const QDateTime& now,
+                      platform::Prompt& prompt, FormRules* rules = nullptr);
+
+// The whole-form run ("Формы"): checkForm, then the page is written and opened, even when
+// nothing failed.
 FormControl controlForm(const reference::FormCatalog& catalog, const ControlTarget& target,
                         FormSections& sections, const QString& caption, const QDateTime& now,
                         platform::Prompt& prompt, platform::Browser& browser);

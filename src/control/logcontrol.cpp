@@ -1,7 +1,9 @@
 #include "control/logcontrol.h"
 
 #include <algorithm>
+#include <memory>
 #include <optional>
+#include <QSet>
 
 #include "core/files.h"
 #include "core/periods.h"
@@ -12,16 +14,6 @@
 
 namespace mirel::control {
 namespace {
-
-// The text a cell puts into an expression: its number as written when it is one ("," read as
-// the decimal separator), else the number it begins with. Cell texts never reach the evaluator
-// as they stand, so no text in a data file can change what a condition says.
-QString valueText(const QString& raw) {
-    const QString t = core::Trim(raw);
-    if (t.isEmpty()) return QStringLiteral("0");
-    if (core::IsNumeric(t)) return QString(t).replace(QLatin1Char(','), QLatin1Char('.'));
-    return platform::numberText(data::cellValue(t));
-}
 
 // A division by a number written as zero ("/0", "/0.00"): such a condition is not evaluated.
 // A divisor such as 0.5 is a number like any other.
@@ -35,8 +27,8 @@ bool dividesByZero(const QString& expression) {
                (core::isDigit(expression.at(j)) || expression.at(j) == QLatin1Char('.') ||
                 expression.at(j) == QLatin1Char(','))) {
             digits = digits || core::isDigit(expression.at(j));
-            nonZero =
-                nonZero || (core::isDigit(expression.at(j)) && expression.at(j) != QLatin1Char('0'));
+            nonZero = nonZero ||
+                      (core::isDigit(expression.at(j)) && expression.at(j) != QLatin1Char('0'));
             ++j;
         }
         if (digits && !nonZero && expression.at(i + 1) == QLatin1Char('0')) return true;
@@ -68,6 +60,42 @@ bool equalWithinRounding(const QString& left, const QString& right) {
     return lt == rt;
 }
 
+// A cell whose text is not a number: it never enters an expression.
+struct BadCell {
+    int selection = -1;
+    int row = 0;
+    int column = 0;
+    QString text;
+};
+
+// One side of a formula at (S, G): the expression text with the values put in, the same text
+// as the report shows it (a cell that is not a number as its text in quotes), and the cells
+// that are not numbers.
+struct Side {
+    QString expression;
+    QString shown;
+    QList<BadCell> bad;
+};
+
+// A cell text as a message or a report shows it: control characters as blanks; for a page,
+// the characters of markup written as entities.
+QString shownText(const QString& text, bool html) {
+    QString out;
+    for (QChar c : text) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
+            out += QLatin1Char(' ');
+        else if (html && c == QLatin1Char('&'))
+            out += QStringLiteral("&amp;");
+        else if (html && c == QLatin1Char('<'))
+            out += QStringLiteral("&lt;");
+        else if (html && c == QLatin1Char('>'))
+            out += QStringLiteral("&gt;");
+        else
+            out += c;
+    }
+    return QLatin1Char('"') + out + QLatin1Char('"');
+}
+
 class Evaluation {
 public:
     Evaluation(const RuleSet& rules, const ControlTarget& target, const SectionCells& current,
@@ -86,13 +114,18 @@ public:
 
 private:
     void Log_RR__(const Block& block, int s, int g, bool& failed);
-    std::optional<QString> S_Formul(const QList<Piece>& pieces, int s, int g) const;
+    std::optional<Side> S_Formul(const QList<Piece>& pieces, int s, int g) const;
+    void reportBadCells(const Side& side, const Formula& formula);
 
     const RuleSet& m_rules;
     const SectionCells& m_current;
     ControlRun& m_run;
     platform::Prompt& m_prompt;
     qint64 m_region = -1;
+    // What was already shown in this run: a formula the evaluator cannot read is shown once,
+    // not at every cell of its loops; so is every cell that is not a number.
+    QSet<const Formula*> m_unreadable;
+    QSet<QString> m_badCells;
 };
 
 void Evaluation::Log_RR_(const Block& block) {
@@ -115,45 +148,96 @@ void Evaluation::Log_RR_(const Block& block) {
     }
 }
 
+void Evaluation::reportBadCells(const Side& side, const Formula& formula) {
+    for (const BadCell& cell : side.bad) {
+        const QString key = QString::number(cell.selection) + QLatin1Char('\\') +
+                            QString::number(cell.row) + QLatin1Char('\\') +
+                            QString::number(cell.column);
+        if (m_badCells.contains(key)) continue;
+        m_badCells.insert(key);
+        m_prompt.message(
+            QStringLiteral("Script_Control_Eval") + core::CRLF +
+                platform::errorDescription(platform::EvalInvalidNumber) + core::CRLF +
+                QStringLiteral("Ячейка ") + m_rules.selections.at(cell.selection).label +
+                QStringLiteral("с.") + QString::number(cell.row) + QStringLiteral("г.") +
+                QString::number(cell.column) + QStringLiteral(" : ") + shownText(cell.text, false),
+            platform::Icon::Error, withoutBlanks(formula.source));
+    }
+}
+
 void Evaluation::Log_RR__(const Block& block, int s, int g, bool& failed) {
     for (const Formula& f : block.formulas) {
-        const std::optional<QString> left = S_Formul(f.left, s, g);
-        const std::optional<QString> right = S_Formul(f.right, s, g);
+        const std::optional<Side> left = S_Formul(f.left, s, g);
+        const std::optional<Side> right = S_Formul(f.right, s, g);
         if (!left || !right) continue;
-        const Verdict v = VV_Eval(*left, f.relation, *right, m_prompt);
-        if (v.error) ++m_run.evaluationErrors;
-        if (v.holds) continue;
+        bool holds = false;
+        if (!left->bad.isEmpty() || !right->bad.isEmpty()) {
+            // A cell that is not a number is an evaluation error of the formula.
+            reportBadCells(*left, f);
+            reportBadCells(*right, f);
+            ++m_run.evaluationErrors;
+        } else {
+            const Condition c = evaluateCondition(left->expression, f.relation, right->expression);
+            holds = c.holds;
+            if (c.error.errorNumber != 0) {
+                ++m_run.evaluationErrors;
+                // A formula the evaluator cannot read (a relation such as "!=" or "#") fails
+                // wherever it is evaluated: it is shown once, titled with the formula.
+                if (!c.error.isSyntaxError())
+                    showEvalError(c, m_prompt);
+                else if (!m_unreadable.contains(&f)) {
+                    m_unreadable.insert(&f);
+                    m_prompt.message(QStringLiteral("Script_Control_Eval") + core::CRLF +
+                                         c.error.errorDescription,
+                                     platform::Icon::Error, withoutBlanks(f.source));
+                }
+            }
+        }
+        if (holds) continue;
         if (!failed) {
             m_run.findings << QString() << block.comment << QString();
             failed = true;
         }
         m_run.findings << QStringLiteral("Не выполнено условие : ") +
                               Mod_Usl(f.source, s, g, m_rules, block);
-        m_run.findings << Mod_S_Res(*left, f.relation, *right);
-        if (block.showValues) m_run.findings << VV_Calc(*left) + f.relation + VV_Calc(*right);
+        m_run.findings << Mod_S_Res(left->shown, f.relation, right->shown);
+        if (block.showValues) {
+            const auto value = [](const Side& side) {
+                return side.bad.isEmpty() ? VV_Calc(side.expression) : QStringLiteral("***");
+            };
+            m_run.findings << value(*left) + f.relation + value(*right);
+        }
     }
 }
 
-std::optional<QString> Evaluation::S_Formul(const QList<Piece>& pieces, int s, int g) const {
-    QString text;
+std::optional<Side> Evaluation::S_Formul(const QList<Piece>& pieces, int s, int g) const {
+    Side side;
     for (const Piece& p : pieces) {
         if (!p.isReference()) {
-            text += p.text;
+            side.expression += p.text;
+            side.shown += p.text;
             continue;
         }
         const Selection& sel = m_rules.selections.at(p.selection);
         if (!sel.hasData) return std::nullopt;
         const int row = p.rowS ? s : p.row;
         const int column = p.columnG ? g : p.column;
+        QString text;
         if (!sel.current)
-            text += valueText(sel.matrix.value(row, column));
+            text = sel.matrix.value(row, column);
         else if (row >= 1 && row <= m_current.rows() && column >= 1 &&
                  column <= m_current.columns())
-            text += valueText(m_current.cellText(row, column));
-        else
-            text += QStringLiteral("0");
+            text = m_current.cellText(row, column);
+        const std::optional<QString> number = cellNumber(text);
+        if (number) {
+            side.expression += *number;
+            side.shown += *number;
+        } else {
+            side.bad.append({p.selection, row, column, text});
+            side.shown += shownText(core::Trim(text), true);
+        }
     }
-    return text;
+    return side;
 }
 
 } // namespace
@@ -164,34 +248,92 @@ QString ruleFilePath(const QString& formDir, const QString& formCode, const QStr
            data::sectionNumber(section) + QStringLiteral(".LOG");
 }
 
-ControlRun runRules(const QString& ruleText, const ControlTarget& target,
-                    const SectionCells& current, bool wholeForm, platform::Prompt& prompt) {
-    ControlRun run;
-    const std::optional<RuleSet> rules = Log_A_Str(ruleText, target, current, prompt);
-    if (!rules) {
-        run.status = ControlRun::Status::Stopped;
-        return run;
+namespace {
+
+// The rules of a rule text ready to be evaluated; nullopt after the message of what stopped them.
+std::optional<RuleSet> prepareRules(const QString& ruleText, const ControlTarget& target,
+                                    const SectionCells& current, platform::Prompt& prompt,
+                                    const QString& ruleFile) {
+    // A text file holds no NUL character: a binary file, or one saved as UTF-16, would be read
+    // as no rules at all and let every section pass.
+    if (ruleText.contains(QChar(0))) {
+        prompt.message(QStringLiteral("Файл логического контроля не является текстовым файлом !!!"),
+                       platform::Icon::Error, ruleFile);
+        return std::nullopt;
     }
+    std::optional<RuleSet> rules = Log_A_Str(ruleText, target, current, prompt);
+    if (rules && rules->writtenBlocks == 0) {
+        prompt.message(QStringLiteral("В файле логического контроля нет блоков формул !!!"),
+                       platform::Icon::Error, ruleFile);
+        return std::nullopt;
+    }
+    return rules;
+}
+
+ControlRun evaluateRules(const RuleSet& rules, const ControlTarget& target,
+                         const SectionCells& current, bool wholeForm, platform::Prompt& prompt) {
+    ControlRun run;
     run.status = ControlRun::Status::Checked;
     // V_A_Sel: the sections the rules need and do not find.
-    for (const Selection& sel : rules->selections)
+    for (const Selection& sel : rules.selections)
         if (!sel.current && !sel.hasData)
             run.missing.append({sel.formCode, sel.section, sel.year, sel.month, sel.path});
     if (wholeForm)
         for (const MissingSection& m : run.missing)
             run.findings.append(incompleteEntry(m));
-    Evaluation evaluation(*rules, target, current, run, prompt);
-    for (const Block& block : rules->blocks)
+    Evaluation evaluation(rules, target, current, run, prompt);
+    for (const Block& block : rules.blocks)
         evaluation.Log_RR_(block);
     return run;
 }
 
+ControlRun stoppedRun() {
+    ControlRun run;
+    run.status = ControlRun::Status::Stopped;
+    return run;
+}
+
+} // namespace
+
+ControlRun runRules(const QString& ruleText, const ControlTarget& target,
+                    const SectionCells& current, bool wholeForm, platform::Prompt& prompt,
+                    const QString& ruleFile) {
+    const std::optional<RuleSet> rules = prepareRules(ruleText, target, current, prompt, ruleFile);
+    if (!rules) return stoppedRun();
+    return evaluateRules(*rules, target, current, wholeForm, prompt);
+}
+
+RuleFile readRuleFile(const QString& path) {
+    RuleFile file;
+    file.path = path;
+    file.text = core::readText(path, &file.exists);
+    return file;
+}
+
+ControlRun runRuleFile(RuleFile& file, const ControlTarget& target, const SectionCells& current,
+                       bool wholeForm, platform::Prompt& prompt) {
+    if (!file.exists) return ControlRun();
+    const QString key = target.formCode + QLatin1Char(' ') + QString::number(target.section) +
+                        QLatin1Char(' ') + core::periodCode(target.year, target.month) +
+                        QLatin1Char(' ') + QString::number(current.rows()) + QLatin1Char(' ') +
+                        QString::number(current.columns());
+    if (file.parsed && file.parsedFor == key)
+        return evaluateRules(*file.parsed, target, current, wholeForm, prompt);
+    std::optional<RuleSet> rules = prepareRules(file.text, target, current, prompt, file.path);
+    if (!rules) return stoppedRun();
+    // Rules that read no stored section are the same for every region.
+    const bool regionFree = std::all_of(rules->selections.begin(), rules->selections.end(),
+                                        [](const Selection& s) { return s.current; });
+    if (!regionFree) return evaluateRules(*rules, target, current, wholeForm, prompt);
+    file.parsed = std::make_shared<const RuleSet>(std::move(*rules));
+    file.parsedFor = key;
+    return evaluateRules(*file.parsed, target, current, wholeForm, prompt);
+}
+
 ControlRun Log_RR(const QString& ruleFile, const ControlTarget& target, const SectionCells& current,
                   bool wholeForm, platform::Prompt& prompt) {
-    bool exists = false;
-    const QString text = core::readText(ruleFile, &exists);
-    if (!exists) return ControlRun();
-    return runRules(text, target, current, wholeForm, prompt);
+    RuleFile file = readRuleFile(ruleFile);
+    return runRuleFile(file, target, current, wholeForm, prompt);
 }
 
 ControlRun LogRR(const reference::FormCatalog& catalog, const ControlTarget& target,
@@ -220,21 +362,113 @@ QString controlMark(bool hasFindings, double sum) {
            (hasFindings ? QStringLiteral("??") : QStringLiteral("++"));
 }
 
+namespace {
+
+// A side that is one number written plainly ("12", "-3.5", ".5", at most 15 digits): its value
+// as the evaluator reads such a literal (digits, scaled by a power of ten, then the sign); nullopt
+// for anything else.
+std::optional<double> plainNumber(const QString& side) {
+    static constexpr double powers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                        1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    const qsizetype n = side.size();
+    qsizetype i = n > 0 && side.at(0) == QLatin1Char('-') ? 1 : 0;
+    qint64 mantissa = 0;
+    int digits = 0;
+    int decimals = -1;
+    for (; i < n; ++i) {
+        const QChar ch = side.at(i);
+        if (ch == QLatin1Char('.') && decimals < 0) {
+            decimals = 0;
+            continue;
+        }
+        if (!core::isDigit(ch) || ++digits > 15) return std::nullopt;
+        mantissa = mantissa * 10 + (ch.unicode() - u'0');
+        if (decimals >= 0) ++decimals;
+    }
+    if (digits == 0) return std::nullopt;
+    const double value = decimals > 0 ? double(mantissa) / powers[decimals] : double(mantissa);
+    return side.startsWith(QLatin1Char('-')) ? -value : value;
+}
+
+// The comparison of two plain numbers without the evaluator; nullopt for another relation.
+std::optional<bool> compare(double l, const QString& relation, double r) {
+    if (relation == QLatin1String("=")) return l == r;
+    if (relation == QLatin1String("<>")) return l != r;
+    if (relation == QLatin1String("<")) return l < r;
+    if (relation == QLatin1String(">")) return l > r;
+    if (relation == QLatin1String("<=")) return l <= r;
+    if (relation == QLatin1String(">=")) return l >= r;
+    return std::nullopt;
+}
+
+} // namespace
+
+Condition evaluateCondition(const QString& left, const QString& relation, const QString& right) {
+    Condition c;
+    // Most conditions compare two numbers ("0>=0", "15<=27"): they need no expression text.
+    const std::optional<double> leftValue = plainNumber(left);
+    const std::optional<double> rightValue = leftValue ? plainNumber(right) : std::nullopt;
+    const std::optional<bool> holds =
+        rightValue ? compare(*leftValue, relation, *rightValue) : std::nullopt;
+    if (holds) {
+        c.holds = *holds || (relation == QLatin1String("=") && equalWithinRounding(left, right));
+        return c;
+    }
+    c.expression = withoutBlanks(left + relation + right);
+    if (dividesByZero(c.expression)) return c;
+    const platform::EvalResult r = platform::evaluate(c.expression);
+    if (!r.ok) {
+        if (r.errorNumber != platform::EvalDivisionByZero) c.error = r;
+        return c;
+    }
+    if (r.value != 0)
+        c.holds = true;
+    else if (relation == QLatin1String("=")) // the tolerance is the plain equality's only
+        c.holds = equalWithinRounding(left, right);
+    return c;
+}
+
+void showEvalError(const Condition& condition, platform::Prompt& prompt) {
+    prompt.message(QStringLiteral("Script_Control_Eval") + core::CRLF +
+                       condition.error.errorDescription,
+                   platform::Icon::Error, condition.expression);
+}
+
 Verdict VV_Eval(const QString& left, const QString& relation, const QString& right,
                 platform::Prompt& prompt) {
-    const QString expression = withoutBlanks(left + relation + right);
-    if (dividesByZero(expression)) return {};
-    const platform::EvalResult r = platform::evaluate(expression);
-    if (!r.ok) {
-        if (r.errorNumber == platform::EvalDivisionByZero) return {};
-        prompt.message(QStringLiteral("Script_Control_Eval") + core::CRLF + r.errorDescription,
-                       platform::Icon::Error, expression);
-        return {false, true};
+    const Condition c = evaluateCondition(left, relation, right);
+    if (c.error.errorNumber == 0) return {c.holds, false};
+    showEvalError(c, prompt);
+    return {false, true};
+}
+
+std::optional<QString> cellNumber(const QString& cell) {
+    QString t = core::Trim(cell);
+    if (t.isEmpty()) return QStringLiteral("0");
+    t.replace(QLatin1Char(','), QLatin1Char('.'));
+    const qsizetype n = t.size();
+    qsizetype i = 0;
+    if (t.at(0) == QLatin1Char('+') || t.at(0) == QLatin1Char('-')) ++i;
+    qsizetype digits = 0;
+    for (; i < n && core::isDigit(t.at(i)); ++i)
+        ++digits;
+    if (i < n && t.at(i) == QLatin1Char('.'))
+        for (++i; i < n && core::isDigit(t.at(i)); ++i)
+            ++digits;
+    if (digits == 0) return std::nullopt;
+    const bool exponent = i < n && (t.at(i) == QLatin1Char('E') || t.at(i) == QLatin1Char('e'));
+    if (exponent) {
+        ++i;
+        if (i < n && (t.at(i) == QLatin1Char('+') || t.at(i) == QLatin1Char('-'))) ++i;
+        qsizetype expDigits = 0;
+        for (; i < n && core::isDigit(t.at(i)); ++i)
+            ++expDigits;
+        if (expDigits == 0) return std::nullopt;
     }
-    if (r.value != 0) return {true, false};
-    // The tolerance belongs to the plain equality only; "<=" and ">=" are exact.
-    if (relation == QLatin1String("=")) return {equalWithinRounding(left, right), false};
-    return {};
+    if (i != n) return std::nullopt;
+    // Only an exponent or hundreds of digits can leave the range of a number.
+    if ((exponent || digits > 300) && !platform::evaluate(t).ok) return std::nullopt;
+    return t;
 }
 
 QString VV_Calc(const QString& side) {

@@ -1,11 +1,14 @@
 #pragma once
 
+#include <memory>
+#include <optional>
 #include <QList>
 #include <QString>
 #include <QStringList>
 
 #include "control/rules.h"
 #include "control/target.h"
+#include "platform/evaluator.h"
 #include "reference/catalog.h"
 
 namespace mirel::platform {
@@ -52,11 +55,27 @@ QString ruleFilePath(const QString& formDir, const QString& formCode, const QStr
 
 // Runs the rules of a rule text on the current section (whole-form mode adds the
 // incomplete-control entries). Messages of rule faults and of evaluation errors go to the
-// prompt.
+// prompt. A text holding NUL characters (no text file) and a text without any block of formulas
+// stop the run with their message, titled with ruleFile.
 ControlRun runRules(const QString& ruleText, const ControlTarget& target,
-                    const SectionCells& current, bool wholeForm, platform::Prompt& prompt);
+                    const SectionCells& current, bool wholeForm, platform::Prompt& prompt,
+                    const QString& ruleFile = QString());
 
-// The same on a rule file; NoRules when the file does not exist.
+// A rule file as read: its path, whether it exists and its text. A run over many regions reads
+// each rule file once, and when its rules read no stored section (every selection is the section
+// under control) it parses them once for all regions: parsed keeps them for parsedFor.
+struct RuleFile {
+    QString path;
+    bool exists = false;
+    QString text;
+    std::shared_ptr<const RuleSet> parsed;
+    QString parsedFor; // form, section, period and shape of the section they were parsed for
+};
+RuleFile readRuleFile(const QString& path);
+// runRules on a rule file; NoRules when the file does not exist.
+ControlRun runRuleFile(RuleFile& file, const ControlTarget& target, const SectionCells& current,
+                       bool wholeForm, platform::Prompt& prompt);
+// The same reading the file now.
 ControlRun Log_RR(const QString& ruleFile, const ControlTarget& target, const SectionCells& current,
                   bool wholeForm, platform::Prompt& prompt);
 
@@ -75,11 +94,29 @@ QString controlMark(bool hasFindings, double sum);
 
 // The evaluation steps, exposed for the tests.
 
-// Whether a condition holds, and whether its evaluation failed (an error other than a division
-// by zero, shown as "Script_Control_Eval" and the evaluator's description, titled with the
-// expression). A division by a literal zero is not evaluated and does not hold; a failed plain
-// equality holds when both sides give the same number text, rounded to the smaller number of
-// decimals when both have decimals.
+// The text a cell puts into an expression: the trimmed text when it is one number as the
+// evaluator reads numbers (sign, digits, one decimal separator "." or "," written as ".",
+// exponent), "0" for an empty cell. Any other text (a letter, a bracket, a second number, a
+// line break) gives nullopt: it never enters an expression, and the formula that refers to the
+// cell fails with an evaluation error that names the cell and its text.
+std::optional<QString> cellNumber(const QString& cell);
+
+// The outcome of one condition: whether it holds, and the evaluator's error (errorNumber 0 for
+// none; a division by zero is no error and does not hold). A division by a literal zero is not
+// evaluated and does not hold; a failed plain equality holds when both sides give the same
+// number text, rounded to the smaller number of decimals when both have decimals.
+struct Condition {
+    bool holds = false;
+    platform::EvalResult error;
+    QString expression; // blanks removed; empty when two plain numbers were compared
+};
+Condition evaluateCondition(const QString& left, const QString& relation, const QString& right);
+// "Script_Control_Eval", a line break and the evaluator's description, titled with the
+// expression (error icon).
+void showEvalError(const Condition& condition, platform::Prompt& prompt);
+
+// evaluateCondition that shows its error: whether the condition holds, and whether its
+// evaluation failed.
 struct Verdict {
     bool holds = false;
     bool error = false;

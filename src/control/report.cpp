@@ -3,6 +3,7 @@
 #include <QLocale>
 
 #include "core/files.h"
+#include "core/html.h"
 #include "core/text.h"
 #include "platform/fileio.h"
 #include "platform/prompt.h"
@@ -79,22 +80,28 @@ QString sectionBanner(const QString& section) {
            boldRow(QStringLiteral("*********"));
 }
 
-QString F_Name_Now(const QString& extension, const QDateTime& now) {
+QString F_Name_Now(const QDateTime& now) {
     QString stem = now.toString(QStringLiteral("dd.MM.yyyy hh:mm:ss"));
     for (QChar& c : stem)
-        if (!(c >= QLatin1Char('0') && c <= QLatin1Char('9'))) c = QLatin1Char('_');
-    const QString dir = platform::tempDir() + QLatin1Char('/');
-    QString path = dir + stem + extension;
-    for (int k = 1; platform::pathExists(path); ++k)
-        path = dir + stem + QLatin1Char('_') + QString::number(k) + extension;
-    return path;
+        if (!core::isDigit(c)) c = QLatin1Char('_');
+    return stem;
+}
+
+QString writeReportPage(const QString& html, const QString& stem, platform::Prompt& prompt) {
+    return core::Write_New_Text_File(platform::tempDir(), stem, QStringLiteral(".HTM"),
+                                     core::withCharset(html), prompt);
+}
+
+void openReport(const QString& path, platform::Prompt& prompt, platform::Browser& browser) {
+    if (!browser.open(path))
+        prompt.message(QStringLiteral("Отчет записан в файл : ") + path,
+                       platform::Icon::Information);
 }
 
 QString writeReport(const QString& html, const QDateTime& now, platform::Prompt& prompt,
                     platform::Browser& browser) {
-    const QString path = F_Name_Now(QStringLiteral(".HTM"), now);
-    if (core::Write_Text_File(path, html, prompt) != 0) return QString();
-    browser.open(path);
+    const QString path = writeReportPage(html, F_Name_Now(now), prompt);
+    if (!path.isEmpty()) openReport(path, prompt, browser);
     return path;
 }
 

@@ -32,12 +32,21 @@ QString reportRows(const QStringList& findings);
 // The three bold rows that open a section in the report of a whole form.
 QString sectionBanner(const QString& section);
 
-// A new report file in the temporary folder, named after the moment with every non-digit
-// written as "_", plus the extension (".HTM"); a name already taken gets "_1", "_2"...
-QString F_Name_Now(const QString& extension, const QDateTime& now);
+// The stem of a report's name: the moment with every non-digit written as "_"
+// ("07_12_2026_09_05_03").
+QString F_Name_Now(const QDateTime& now);
 
-// Writes a report page under a new name (F_Name_Now) and opens it in the browser. Returns its
-// path; empty after the write-error message.
+// Writes a report page, its code page declared, into the temporary folder under a name nobody
+// holds: stem + ".HTM", else stem + "_1.HTM", ... Returns its path; empty after the
+// write-error message.
+QString writeReportPage(const QString& html, const QString& stem, platform::Prompt& prompt);
+
+// Opens a written page in the browser; when no program shows it, says where it was written
+// ("Отчет записан в файл : " and the path).
+void openReport(const QString& path, platform::Prompt& prompt, platform::Browser& browser);
+
+// writeReportPage under F_Name_Now(now), then openReport. Returns the path; empty after the
+// write-error message.
 QString writeReport(const QString& html, const QDateTime& now, platform::Prompt& prompt,
                     platform::Browser& browser);
 

@@ -13,6 +13,7 @@
 namespace mirel::control {
 
 QString withoutBlanks(const QString& text) {
+    if (!text.contains(QLatin1Char(' ')) && !text.contains(QLatin1Char('\t'))) return text;
     QString t;
     t.reserve(text.size());
     for (QChar c : text)
@@ -138,6 +139,7 @@ bool Parser::Add_A_Str(const QStringList& lines, QList<RawBlock>& blocks) {
     qsizetype periodLine = -1;
     enum { Undecided, Applies, Dropped } state = Undecided;
     auto close = [&] {
+        if (!block.lines.isEmpty() || state == Dropped) ++m_rules.writtenBlocks;
         if (state != Dropped && !block.lines.isEmpty()) blocks.append(block);
         block = RawBlock();
         periodLine = -1;
@@ -398,12 +400,22 @@ bool Parser::checkSyntax(const Formula& formula) {
             t += p.isReference() ? QStringLiteral("(1)") : p.text;
         return t;
     };
-    const QString expression = trial(formula.left) + formula.relation + trial(formula.right);
-    const platform::EvalResult r = platform::evaluate(expression);
-    if (!r.isSyntaxError()) return true;
-    stop(m_prompt, QStringLiteral("Script_Control_Eval") + core::CRLF + r.errorDescription,
-         formula.source);
-    return false;
+    // A relation written with "!" or "#" is no relation of the evaluator: such a formula fails
+    // with an evaluation error of its own when it is evaluated, and the run goes on. Its sides
+    // must still be readable.
+    QStringList expressions;
+    if (formula.relation.contains(QLatin1Char('!')) || formula.relation.contains(QLatin1Char('#')))
+        expressions << trial(formula.left) << trial(formula.right);
+    else
+        expressions << trial(formula.left) + formula.relation + trial(formula.right);
+    for (const QString& expression : expressions) {
+        const platform::EvalResult r = platform::evaluate(expression);
+        if (!r.isSyntaxError()) continue;
+        stop(m_prompt, QStringLiteral("Script_Control_Eval") + core::CRLF + r.errorDescription,
+             formula.source);
+        return false;
+    }
+    return true;
 }
 
 // Expands one macro kind in the text.

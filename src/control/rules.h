@@ -82,6 +82,7 @@ struct Block {
 struct RuleSet {
     QList<Selection> selections;
     QList<Block> blocks;
+    int writtenBlocks = 0; // blocks in the text, those left out for the month included
 };
 
 // Reads a rule text (as the rule file holds it) for the target: selections with their data,

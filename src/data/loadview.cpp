@@ -116,7 +116,7 @@ std::optional<Register> Cmd_Load_DD(reference::Session& session, const QString& 
 
     QList<RegisterRow> all;
     QList<RegisterRow> absent;
-    prompt.progressStart(int(session.regions.size()));
+    platform::Progress progress(prompt, int(session.regions.size()));
     for (int i = 0; i < session.regions.size(); ++i) {
         const auto& slot = session.regions.at(i);
         RegisterRow row;
@@ -135,9 +135,12 @@ std::optional<Register> Cmd_Load_DD(reference::Session& session, const QString& 
             row.marks = QStringList(reg.sections);
         }
         all.append(row);
-        prompt.progressValue(i + 1);
+        if (!progress.step(i + 1)) {
+            prompt.message(platform::stoppedText());
+            return std::nullopt;
+        }
     }
-    prompt.progressEnd();
+    progress.finish();
 
     if (missing && !absent.isEmpty()) {
         reg.missingOnly = true;

@@ -76,7 +76,8 @@ struct Register {
 // missing: the regions that have no data file for any section; when there is none,
 // "Нет регионов непредставивших отчеты !!!" (information icon) and the full register with
 // missingOnly false, as the option returns to "Все". nullopt after "Форма некаталогизирована
-// для данного отчетного периода !!!". Progress runs over the rows.
+// для данного отчетного периода !!!". Progress runs over the rows; a run the person stopped
+// says so and gives nullopt.
 std::optional<Register> Cmd_Load_DD(reference::Session& session, const QString& formCode,
                                     bool missing, platform::Prompt& prompt);
 

@@ -154,8 +154,12 @@ bool A_DD_Read(const QString& path, SectionMatrix& matrix, platform::Prompt& pro
 }
 
 QString VV_Memo_Read(const QString& path) {
+    return VV_Memo_Text(core::readText(path));
+}
+
+QString VV_Memo_Text(QString fileText) {
     // Cut and completed in place: the query engine reads thousands of files through here.
-    QString text = core::Trim(core::readText(path));
+    QString text = core::Trim(fileText);
     qsizetype end = text.size();
     while (end > 0 &&
            !(text.at(end - 1) >= QLatin1Char('0') && text.at(end - 1) <= QLatin1Char('9')))

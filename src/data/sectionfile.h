@@ -75,6 +75,8 @@ inline constexpr qint64 maxCells = 1000000;
 // The file text prepared for grid loading: trimmed, cut after its last digit, one CR LF
 // appended; a single CR LF for a missing or empty file.
 QString VV_Memo_Read(const QString& path);
+// The same on a file's text already read.
+QString VV_Memo_Text(QString fileText);
 
 // The first line of a file as it stands (no line end); nullopt when the file is missing.
 std::optional<QString> readFirstLine(const QString& path);

@@ -1,5 +1,6 @@
 #include "data/sectiongrid.h"
 
+#include "core/files.h"
 #include "core/text.h"
 #include "platform/fileio.h"
 #include "platform/prompt.h"
@@ -112,7 +113,15 @@ int Load_DD(SectionGrid& grid, const QString& path, bool compare, platform::Prom
         grid.setCaption(rr);
         return 0;
     }
-    const QStringList lines = platform::splitFileLines(VV_Memo_Read(path));
+    return Load_DD_Text(grid, core::readText(path), path, compare, prompt);
+}
+
+int Load_DD_Text(SectionGrid& grid, const QString& fileText, const QString& path, bool compare,
+                 platform::Prompt& prompt) {
+    const QString rr = sectionNumber(grid.section());
+    const int rows = grid.rows();
+    const int columns = grid.columns();
+    const QStringList lines = platform::splitFileLines(VV_Memo_Text(fileText));
     const QString firstLine = lines.value(0);
     if (firstLine.startsWith(QLatin1String("PR_")))
         grid.setCaption(rr + QStringLiteral(": ") + core::Trim(firstLine.mid(3)));

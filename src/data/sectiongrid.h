@@ -79,6 +79,9 @@ void applyZeroMap(SectionGrid& grid, const QList<QStringList>& map, const QStrin
 // RR + ": --") or, in compare mode, at the first difference. Lines with row number 0 are
 // skipped with a format warning.
 int Load_DD(SectionGrid& grid, const QString& path, bool compare, platform::Prompt& prompt);
+// Load_DD on the text of the file at path, already read.
+int Load_DD_Text(SectionGrid& grid, const QString& fileText, const QString& path, bool compare,
+                 platform::Prompt& prompt);
 
 // Saves the grid as the section data file of key for the grid's section (the writer of
 // sectionfile.h): mark "0"/"?" from the sum when mark is empty. On success the caption becomes

@@ -595,6 +595,10 @@ private:
 
 } // namespace
 
+QString errorDescription(int number) {
+    return errorText(number);
+}
+
 EvalResult evaluate(QStringView expression) {
     const char16_t* begin = expression.utf16();
     Parser parser(begin, begin + expression.size());

@@ -46,6 +46,9 @@ inline constexpr int EvalExpectedEnd = 1025;
 inline constexpr int EvalInvalidNumber = 1031;
 inline constexpr int EvalInvalidCharacter = 1032;
 
+// The description the evaluator gives for an error number (the texts listed above).
+QString errorDescription(int number);
+
 inline constexpr int EvalMaxDepth = 128;
 inline constexpr int FormatMaxDecimals = 100;
 

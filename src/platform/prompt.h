@@ -23,6 +23,12 @@ public:
     virtual bool askYesNo(const QString& text, const QString& title = QString()) = 0;
     // OK/Cancel question; true for OK.
     virtual bool askOkCancel(const QString& text, const QString& title = QString()) = 0;
+    // Yes/No/Cancel question: true for Yes, false for No, nullopt for Cancel. Prompts that
+    // cannot offer Cancel ask Yes/No.
+    virtual std::optional<bool> askYesNoCancel(const QString& text,
+                                               const QString& title = QString()) {
+        return askYesNo(text, title);
+    }
     // Input box proposing a text; nullopt when cancelled.
     virtual std::optional<QString> inputBox(const QString& text, const QString& title,
                                             const QString& proposal) = 0;

@@ -138,7 +138,7 @@ std::optional<RegionYear> regionTableForYear(const QStringList& lines, Computati
     for (const reference::Regions& classifier : classifiers) {
         const QList<reference::Region> regions = regionList(classifier);
         Matrix m;
-        c.prompt.progressStart(int(regions.size()));
+        platform::Progress progress(c.prompt, int(regions.size()));
         for (int k = 0; k < regions.size(); ++k) {
             QStringList row = emptyRow(n);
             row[0] = regions.at(k).name;
@@ -148,9 +148,12 @@ std::optional<RegionYear> regionTableForYear(const QStringList& lines, Computati
                 break;
             }
             m.append(row);
-            c.prompt.progressValue(k + 1);
+            if (!progress.step(k + 1)) {
+                c.cancelled = t.stopped = true;
+                break;
+            }
         }
-        c.prompt.progressEnd();
+        progress.finish();
         if (!t.stopped) {
             for (const ColumnEntry& e : tables.rang)
                 applyRanking(m, e, false);
@@ -297,17 +300,17 @@ bool replaceRankFunction(QString& text, const QString& region,
     if (evaluateFormula(f, region, 0, ctx, chosen) != CellOutcome::Value || !numericCell(chosen))
         return false;
     QList<double> values;
-    c.prompt.progressStart(int(regions.size()));
+    platform::Progress progress(c.prompt, int(regions.size()));
     for (int k = 0; k < regions.size(); ++k) {
         QString cell;
-        if (evaluateFormula(f, regions.at(k).code, 0, ctx, cell) == CellOutcome::Stop) {
-            c.prompt.progressEnd();
+        if (evaluateFormula(f, regions.at(k).code, 0, ctx, cell) == CellOutcome::Stop) return false;
+        values.append(numericCell(cell) ? core::Val(cell) : 0.0);
+        if (!progress.step(k + 1)) {
+            c.cancelled = true;
             return false;
         }
-        values.append(numericCell(cell) ? core::Val(cell) : 0.0);
-        c.prompt.progressValue(k + 1);
     }
-    c.prompt.progressEnd();
+    progress.finish();
     std::stable_sort(values.begin(), values.end());
     const int rank = int(values.indexOf(core::Val(chosen))) + 1;
     text = before + QString::number(rang ? rank : int(values.size()) - rank + 1);
@@ -348,7 +351,7 @@ std::optional<RowPrep> prepareRows(QList<RowBlock> blocks, const ReferenceTable&
 Matrix rowsFor(const RowPrep& prep, const QString& region, Computation& c, bool& stopped) {
     const FormulaContext ctx = contextFor(c, prep.refs);
     Matrix m;
-    c.prompt.progressStart(int(prep.rows.size()));
+    platform::Progress progress(c.prompt, int(prep.rows.size()));
     for (int r = 0; r < prep.rows.size(); ++r) {
         QStringList row = emptyRow(prep.columns);
         row[0] = QString::number(r + 1);
@@ -358,9 +361,11 @@ Matrix rowsFor(const RowPrep& prep, const QString& region, Computation& c, bool&
             break;
         }
         m.append(row);
-        c.prompt.progressValue(r + 1);
+        if (!progress.step(r + 1)) {
+            c.cancelled = stopped = true;
+            break;
+        }
     }
-    c.prompt.progressEnd();
     return m;
 }
 
@@ -482,17 +487,23 @@ std::optional<Table> computeRowTable(const QStringList& lines, Computation& c) {
     // One table per region of the classifiers.
     QList<Matrix> tables;
     QStringList names;
+    int total = 0;
+    for (const reference::Regions& classifier : classifiers)
+        total += int(regionList(classifier).size());
+    platform::Progress progress(c.prompt, total);
     for (const reference::Regions& classifier : classifiers)
         for (const reference::Region& r : regionList(classifier)) {
             if (c.options.caption) c.options.caption(r.name);
             bool stopped = false;
             tables.append(tableFor(r.code, stopped));
             names.append(r.name);
-            if (stopped) {
+            if (stopped || !progress.step(int(tables.size()))) {
+                if (!stopped) c.cancelled = true;
                 if (c.options.caption) c.options.caption(QStringLiteral("Мирель."));
                 return std::nullopt;
             }
         }
+    progress.finish();
     if (c.options.caption) c.options.caption(QStringLiteral("Мирель."));
     if (tables.isEmpty()) return t;
     const int rows = int(tables.first().size());

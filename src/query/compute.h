@@ -58,10 +58,12 @@ struct Computation {
     platform::Prompt& prompt;
     const RunOptions& options;
     DataCache cache;
+    bool cancelled = false; // the person stopped the run: nothing of it is to be shown
 };
 
 // Computes a region table (kind 1) or a row table (kind 2) from the query lines, with every
-// layout setting applied. nullopt when nothing is to be shown (after the message).
+// layout setting applied. nullopt when nothing is to be shown (after the message); a run the
+// person stopped sets computation.cancelled and leaves the stop message to the caller.
 std::optional<Table> computeRegionTable(const QStringList& lines, Computation& computation);
 std::optional<Table> computeRowTable(const QStringList& lines, Computation& computation);
 

@@ -4,6 +4,7 @@
 
 #include "core/config.h"
 #include "core/files.h"
+#include "core/html.h"
 #include "core/text.h"
 #include "platform/fileio.h"
 #include "platform/prompt.h"
@@ -34,8 +35,14 @@ std::optional<Table> computeQuery(const QString& path, reference::Session& sessi
     const int kind = queryKind(*lines, prompt);
     if (kind == NoKind) return std::nullopt;
     Computation computation{session, prompt, options, {}};
-    return kind == RegionTable ? computeRegionTable(*lines, computation)
-                               : computeRowTable(*lines, computation);
+    auto table = kind == RegionTable ? computeRegionTable(*lines, computation)
+                                     : computeRowTable(*lines, computation);
+    // A stopped run shows and writes nothing of what it had computed.
+    if (computation.cancelled) {
+        prompt.message(platform::stoppedText());
+        return std::nullopt;
+    }
+    return table;
 }
 
 bool htmlChosen(const reference::Session& session, HtmlOutput html) {
@@ -74,6 +81,7 @@ int runBatch(const QString& listPath, const QString& text, reference::Session& s
             prompt.message(QStringLiteral("Ошибка !!! Не выделен <body"));
             return -1;
         }
+        page = core::withCharset(page);
         if (core::Write_Text_File(pagePath, page, prompt) != 0) return -1;
     }
     for (const QString& path : queries) {
@@ -114,9 +122,11 @@ QString queryPage(const QString& queryPath, const Table& table, const reference:
                   const RegionSelector& selector, platform::Prompt& prompt) {
     const PageTexts texts = pageTexts(table, session, selector);
     const QString templ = templatePath(queryPath);
+    // Templates written by people often lack the code-page declaration: the page gets it.
     if (platform::fileExists(templ))
-        return templatePage(core::Read_Whole_File(templ, false, prompt), table, texts);
-    return plainTablePage(table, texts);
+        return core::withCharset(
+            templatePage(core::Read_Whole_File(templ, false, prompt), table, texts));
+    return core::withCharset(plainTablePage(table, texts));
 }
 
 int runQuery(const QString& path, reference::Session& session, platform::Prompt& prompt,
@@ -150,7 +160,7 @@ int runQuery(const QString& path, reference::Session& session, platform::Prompt&
         (withTemplate ? temporaryPageName(QTime::currentTime()) : QStringLiteral("1.HTM"));
     if (core::Write_Text_File(target, page, prompt) != 0) return -1;
     result.page = target;
-    browser.open(target);
+    result.pageShown = browser.open(target);
     return 0;
 }
 

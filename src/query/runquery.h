@@ -20,6 +20,7 @@ struct QueryResult {
     bool hasTable = false;
     bool map = false;
     QString page;
+    bool pageShown = false; // a program showed the page (else the caller shows the table)
     QString batchPage;
     QStringList generated;
 };
@@ -36,7 +37,8 @@ int runQuery(const QString& path, reference::Session& session, platform::Prompt&
              platform::Browser& browser, const RunOptions& options, QueryResult& result,
              HtmlOutput html = HtmlOutput::ByConfiguration);
 
-// The page of a computed table: the query's template when it exists, else the plain table.
+// The page of a computed table: the query's template when it exists, else the plain table;
+// either declares its code page.
 QString queryPage(const QString& queryPath, const Table& table, const reference::Session& session,
                   const RegionSelector& selector, platform::Prompt& prompt);
 

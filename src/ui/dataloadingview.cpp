@@ -1,24 +1,40 @@
 #include "ui/dataloadingview.h"
 
+#include <QAbstractItemView>
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDateTime>
+#include <QDirIterator>
 #include <QGroupBox>
+#include <QHash>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMetaMethod>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
 #include <QTableWidget>
 #include <QTreeWidget>
 
+#include "control/allregions.h"
 #include "core/text.h"
+#include "data/sectionfile.h"
+#include "platform/fileio.h"
 #include "ui/frm_mirel.h"
+#include "ui/windowprompt.h"
 
 namespace mirel::ui {
 namespace {
+
+// An editable selector shows its text from the start (the form code), not scrolled to its end.
+void showSelectorFromStart(QComboBox* combo) {
+    if (combo->lineEdit()) combo->lineEdit()->setCursorPosition(0);
+}
 
 bool isEnter(const QKeyEvent* key) {
     return key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
@@ -55,6 +71,60 @@ DataLoadingView::DataLoadingView(Frm_mirel& window)
         connect(c.Txt_Date[i], &QLineEdit::returnPressed, this, [this, i] { periodEntered(i); });
     connect(c.Grid, &QTableWidget::cellDoubleClicked, this, [this] { VVOD_Region(); });
     c.Grid->installEventFilter(this);
+    connect(c.Cmd_Summ, &QPushButton::clicked, this, [this] {
+        if (m_w.view() == Frm_mirel::View::Load && m_summAction) m_summAction();
+    });
+
+    m_registerMenu = new QMenu(&m_w);
+    m_registerMenu->setObjectName(QStringLiteral("menu_Register"));
+    QMenu* control = m_registerMenu->addMenu(QStringLiteral("Логический контроль"));
+    control->setObjectName(QStringLiteral("menu_Log"));
+    QAction* all = control->addAction(QStringLiteral("Все регионы"));
+    all->setObjectName(QStringLiteral("menu_Log_All"));
+    connect(all, &QAction::triggered, this, [this] { controlAllRegions(); });
+    c.Grid->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(c.Grid, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+        if (m_w.view() != Frm_mirel::View::Load || !m_register) return;
+        m_registerMenu->popup(m_w.controls().Grid->viewport()->mapToGlobal(pos));
+    });
+}
+
+void DataLoadingView::controlAllRegions() {
+    if (m_w.view() != Frm_mirel::View::Load || !m_register) return;
+    reference::Session& session = m_w.session();
+    const control::ControlTarget target{session.dir(core::DirDAT),
+                                        session.dir(core::DirFORM),
+                                        m_register->formCode,
+                                        1,
+                                        session.year,
+                                        session.month,
+                                        {}};
+    // The window's prompt holds other input back while the run goes on; Escape and "Прервать"
+    // stop it.
+    const control::AllRegionsRun run =
+        control::controlAllRegions(session.forms, target, session.regions, m_registerName,
+                                   QDateTime::currentDateTime(), m_w.prompt(), m_w.browser());
+    // The register shows what the files hold now.
+    QHash<QString, int> rowOf;
+    for (int r = 0; r < m_register->rows.size(); ++r)
+        if (!m_register->rows.at(r).code.isEmpty()) rowOf.insert(m_register->rows.at(r).code, r);
+    for (const control::RegionRun& region : run.regions) {
+        const int row = rowOf.value(region.code, -1);
+        if (row < 0 || m_register->missingOnly) continue;
+        const QStringList marks =
+            data::registerMarks(session, m_register->formCode, region.code, m_register->sections);
+        m_register->rows[row].marks = marks;
+        setRowMarks(row, marks);
+    }
+}
+
+void DataLoadingView::setSummAction(std::function<void()> action) {
+    m_summAction = std::move(action);
+    updateSummButton();
+}
+
+void DataLoadingView::updateSummButton() {
+    m_w.controls().Cmd_Summ->setEnabled(m_w.session().summEnabled && bool(m_summAction));
 }
 
 void DataLoadingView::open() {
@@ -86,7 +156,7 @@ void DataLoadingView::enter(bool takePreamblePeriod) {
 
     showRegionGrid(view.regionGrid, session.summEnabled);
     c.Cmd_Summ->setText(QStringLiteral("Алгоритм суммирования"));
-    c.Cmd_Summ->setEnabled(session.summEnabled);
+    updateSummButton();
     c.Cmd_Summ->show();
 
     c.Option_VV->setText(QStringLiteral("Все"));
@@ -97,6 +167,8 @@ void DataLoadingView::enter(bool takePreamblePeriod) {
                                                       c.Cmd_Summ, c.Frame_Import})
         w->show();
     showFormSelector(view.forms, view.loadEnabled);
+    // Ready for a form code to be typed (Enter in a period field moves the focus itself).
+    c.Combo_FFF->setFocus();
 }
 
 void DataLoadingView::showFormSelector(const QStringList& forms, bool loadEnabled) {
@@ -111,6 +183,11 @@ void DataLoadingView::showFormSelector(const QStringList& forms, bool loadEnable
         c.Combo_FFF->setCurrentIndex(-1);
         c.Combo_FFF->setEditText(QString());
     }
+    showSelectorFromStart(c.Combo_FFF);
+    int widest = 0;
+    for (const QString& name : forms)
+        widest = std::max(widest, c.Combo_FFF->fontMetrics().horizontalAdvance(name));
+    c.Combo_FFF->view()->setMinimumWidth(widest + 4 * c.Combo_FFF->fontMetrics().height());
     c.Cmd_Load_DD->setEnabled(loadEnabled);
 }
 
@@ -123,6 +200,7 @@ void DataLoadingView::Cmd_Load_DD() {
         const QSignalBlocker blocker(c.Combo_FFF);
         c.Combo_FFF->setCurrentIndex(chosen);
     }
+    showSelectorFromStart(c.Combo_FFF);
     const bool missing = c.Option_Corr->isChecked();
     const std::optional<data::Register> reg =
         data::Cmd_Load_DD(m_w.session(), m_forms.at(chosen).left(3), missing, m_w.prompt());
@@ -156,6 +234,7 @@ void DataLoadingView::setOptionAll() {
 
 void DataLoadingView::VVOD_Region() {
     if (m_w.view() != Frm_mirel::View::Load || !m_register) return;
+    if (!isSignalConnected(QMetaMethod::fromSignal(&DataLoadingView::entryRequested))) return;
     QTableWidget* grid = m_w.controls().Grid;
     const int row = grid->currentRow();
     if (row < 0 || !grid->item(row, 0)) return;
@@ -178,7 +257,8 @@ bool DataLoadingView::eventFilter(QObject* watched, QEvent* event) {
         Cmd_Load_DD();
         return true;
     }
-    if (watched == c.Grid && m_register && typesCharacter(key)) {
+    if (watched == c.Grid && m_register && typesCharacter(key) &&
+        isSignalConnected(QMetaMethod::fromSignal(&DataLoadingView::entryRequested))) {
         VVOD_Region();
         return true;
     }
@@ -202,6 +282,8 @@ void DataLoadingView::prepareGrid(const QStringList& header, int rows, int fixed
     grid->horizontalHeader()->setStretchLastSection(false);
     grid->horizontalHeader()->setMinimumSectionSize(1);
     const QBrush shade = grid->palette().button();
+    // Tens of thousands of cells: the view is told once (by whoever fills them), not per cell.
+    const QSignalBlocker quiet(grid->model());
     for (int r = 0; r < rows; ++r) {
         for (int k = 0; k < header.size(); ++k) {
             auto* item = new QTableWidgetItem;
@@ -229,9 +311,42 @@ void DataLoadingView::showRegionGrid(const data::TextTable& table, bool summEnab
     const int code = grid->columnWidth(0);
     for (int k = 2; k < columns; ++k)
         if (k < 4 || summEnabled) grid->setColumnWidth(k, code);
-    for (int r = 0; r < table.rows.size(); ++r)
-        for (int k = 0; k < columns && k < table.rows.at(r).size(); ++k)
-            setCell(r, k, table.rows.at(r).at(k));
+    {
+        const QSignalBlocker quiet(grid->model());
+        for (int r = 0; r < table.rows.size(); ++r)
+            for (int k = 0; k < columns && k < table.rows.at(r).size(); ++k)
+                setCell(r, k, table.rows.at(r).at(k));
+    }
+    grid->viewport()->update();
+    hideEmptyRows();
+}
+
+// Slots of the classifier that hold no region (its heading line) keep their rows, hidden.
+void DataLoadingView::hideEmptyRows() {
+    QTableWidget* grid = m_w.controls().Grid;
+    for (int r = 0; r < grid->rowCount(); ++r) {
+        const QTableWidgetItem* code = grid->item(r, 0);
+        grid->setRowHidden(r, !code || code->text().isEmpty());
+    }
+}
+
+// A period for which the form has no data file at all says so in the status strip.
+void DataLoadingView::sayWhetherDataExist(const data::Register& reg) {
+    bool any = false;
+    for (const data::RegisterRow& row : reg.rows)
+        for (const QString& mark : row.marks)
+            if (!mark.isEmpty()) any = true;
+    if (!any) {
+        const reference::Session& session = m_w.session();
+        const QString dir = platform::resolvePath(data::periodDataDir(
+            session.dir(core::DirDAT), session.year, session.month, reg.formCode));
+        QDirIterator files(dir, QDir::Files);
+        any = files.hasNext();
+    }
+    if (any)
+        m_w.windowPrompt().status(QString());
+    else
+        m_w.windowPrompt().warning(QStringLiteral("Нет данных за отчетный период"));
 }
 
 void DataLoadingView::showRegister(const data::Register& reg) {
@@ -244,12 +359,18 @@ void DataLoadingView::showRegister(const data::Register& reg) {
     for (int k = 2; k < reg.header.size(); ++k)
         grid->setColumnWidth(k, section);
     m_register = reg;
-    for (int r = 0; r < reg.rows.size() && r < grid->rowCount(); ++r) {
-        const data::RegisterRow& row = reg.rows.at(r);
-        setCell(r, 0, row.code);
-        setCell(r, 1, row.name);
-        if (!reg.missingOnly) setRowMarks(r, row.marks);
+    {
+        const QSignalBlocker quiet(grid->model());
+        for (int r = 0; r < reg.rows.size() && r < grid->rowCount(); ++r) {
+            const data::RegisterRow& row = reg.rows.at(r);
+            setCell(r, 0, row.code);
+            setCell(r, 1, row.name);
+            if (!reg.missingOnly) setRowMarks(r, row.marks);
+        }
     }
+    grid->viewport()->update();
+    hideEmptyRows();
+    sayWhetherDataExist(reg);
     grid->show();
     // The cursor starts on the first region, ready for Enter.
     for (int r = 0; r < reg.rows.size(); ++r) {

@@ -8,11 +8,13 @@
 #include <QFileDialog>
 #include <QFontDatabase>
 #include <QFontDialog>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTextCursor>
 
@@ -22,6 +24,7 @@
 #include "platform/fileio.h"
 #include "platform/prompt.h"
 #include "ui/form2.h"
+#include "ui/settings.h"
 
 namespace mirel::ui {
 namespace {
@@ -95,9 +98,48 @@ Form1::Form1(platform::Prompt& prompt, QWidget* parent)
     m_fileLabel->setTextFormat(Qt::PlainText);
     statusBar()->addWidget(m_fileLabel, 1);
     statusBar()->setSizeGripEnabled(true);
-    // Room for a query line of 80 characters and a screenful of lines.
+    restoreLook();
+    connect(Editor->document(), &QTextDocument::modificationChanged, this,
+            &QWidget::setWindowModified);
+    updateTitle();
+    // Room for a query line of 80 characters and a screenful of lines, within the screen.
     const QFontMetrics metrics(Editor->font());
-    resize(metrics.horizontalAdvance(QLatin1Char('M')) * 84, metrics.height() * 30);
+    QSize size(metrics.horizontalAdvance(QLatin1Char('M')) * 84, metrics.height() * 30);
+    if (const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen())
+        size = size.boundedTo(screen->availableGeometry().size() * 0.9);
+    resize(size);
+}
+
+// The caption names the file being edited, with "*" while it has unsaved changes.
+void Form1::updateTitle() {
+    const QString name = m_file.isEmpty() ? QString() : platform::nameOf(m_file);
+    setWindowTitle(name.isEmpty() ? Caption + QStringLiteral("[*]")
+                                  : name + QStringLiteral("[*] - ") + Caption);
+}
+
+void Form1::restoreLook() {
+    const auto settings = userSettings();
+    settings->beginGroup(QStringLiteral("editor"));
+    QFont font = Editor->font();
+    if (settings->contains(QStringLiteral("font")) &&
+        font.fromString(settings->value(QStringLiteral("font")).toString()))
+        Editor->setFont(font);
+    QPalette palette = Editor->palette();
+    const QColor page(settings->value(QStringLiteral("page")).toString());
+    const QColor text(settings->value(QStringLiteral("text")).toString());
+    if (page.isValid()) palette.setColor(QPalette::Base, page);
+    if (text.isValid()) palette.setColor(QPalette::Text, text);
+    Editor->setPalette(palette);
+}
+
+void Form1::keepLook() {
+    const auto settings = userSettings();
+    settings->beginGroup(QStringLiteral("editor"));
+    settings->setValue(QStringLiteral("font"), Editor->font().toString());
+    settings->setValue(QStringLiteral("page"),
+                       Editor->palette().color(QPalette::Base).name(QColor::HexRgb));
+    settings->setValue(QStringLiteral("text"),
+                       Editor->palette().color(QPalette::Text).name(QColor::HexRgb));
 }
 
 Form1::~Form1() = default;
@@ -153,6 +195,7 @@ QAction* Form1::item(const QString& menu, const QString& caption) const {
 void Form1::setCurrentFile(const QString& path) {
     m_file = path;
     m_fileLabel->setText(path);
+    updateTitle();
 }
 
 void Form1::fileMoved(const QString& from, const QString& to) {
@@ -194,9 +237,10 @@ bool Form1::writeTo(QString path) {
 bool Form1::offerToSave() {
     if (!Editor->document()->isModified()) return true;
     const QString name = m_file.isEmpty() ? QStringLiteral("the new text") : m_file;
-    if (!m_prompt.askYesNo(QStringLiteral("Save the changes to ") + name + QStringLiteral("?"),
-                           Caption))
-        return true;
+    const std::optional<bool> save = m_prompt.askYesNoCancel(
+        QStringLiteral("Save the changes to ") + name + QStringLiteral("?"), Caption);
+    if (!save) return false; // Cancel: the text stays
+    if (!*save) return true;
     return fileSave();
 }
 
@@ -299,6 +343,7 @@ void Form1::chooseFont() {
     font.setBold(chosen->bold());
     font.setItalic(chosen->italic());
     Editor->setFont(font);
+    keepLook();
 }
 
 void Form1::pageColor() {
@@ -307,6 +352,7 @@ void Form1::pageColor() {
     QPalette palette = Editor->palette();
     palette.setColor(QPalette::Base, *chosen);
     Editor->setPalette(palette);
+    keepLook();
 }
 
 void Form1::textColor() {
@@ -315,6 +361,7 @@ void Form1::textColor() {
     QPalette palette = Editor->palette();
     palette.setColor(QPalette::Text, *chosen);
     Editor->setPalette(palette);
+    keepLook();
 }
 
 void Form1::closeEvent(QCloseEvent* event) {

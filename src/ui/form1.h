@@ -37,7 +37,8 @@ EditorDialogs standardEditorDialogs();
 // The query text editor, "Simple Text Editor": one text file at a time in the text area
 // Editor, read and written whole as code page 1251 text with CR LF line ends. It knows
 // nothing of the query language. Before a changed text is dropped (New, Open, another query,
-// closing) the person is asked whether to save it.
+// closing) the person is asked whether to save it (Yes, No, or Cancel to keep editing). The
+// caption names the file and shows "*" while the text has unsaved changes.
 class Form1 : public QMainWindow {
     Q_OBJECT
 public:
@@ -89,6 +90,10 @@ private:
     // False when a changed text should stay (its saving failed or was cancelled).
     bool offerToSave();
     void setCurrentFile(const QString& path);
+    void updateTitle();
+    // The font and colours chosen in "Customize", kept for the next session.
+    void restoreLook();
+    void keepLook();
     void convertSelection(bool upper);
 
     platform::Prompt& m_prompt;

@@ -10,6 +10,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QMenu>
 #include <QProgressBar>
@@ -66,7 +67,8 @@ Frm_mirel::Frm_mirel(const QString& workspace, platform::Prompt& prompt, platfor
     setObjectName(QStringLiteral("Frm_mirel"));
     setWindowTitle(MirelCaption);
     createControls();
-    m_prompt = std::make_unique<WindowPrompt>(prompt, m_c.Progress_Bar, m_c.Lbl_Info);
+    m_prompt =
+        std::make_unique<WindowPrompt>(prompt, this, m_c.Progress_Bar, m_c.Lbl_Info, m_c.Cmd_Stop);
     createMenus();
     connectAction(m_c.Menu_YYYYMM, [this] { openPeriodDialog(); });
     connectAction(m_c.mnu_exit, [this] { close(); });
@@ -80,7 +82,16 @@ Frm_mirel::Frm_mirel(const QString& workspace, platform::Prompt& prompt, platfor
     createViews();
 }
 
-Frm_mirel::~Frm_mirel() = default;
+Frm_mirel::~Frm_mirel() {
+    // The views watch the window's widgets and use the window: they go first, while the window
+    // is whole, and nothing watches the widgets that the base class destroys afterwards.
+    m_area->removeEventFilter(this);
+    m_periodRow->removeEventFilter(this);
+    const QObjectList children = this->children();
+    for (QObject* child : children)
+        if (!child->isWidgetType() && !qobject_cast<QLayout*>(child) && child != m_prompt.get())
+            delete child;
+}
 
 platform::Prompt& Frm_mirel::prompt() {
     return *m_prompt;
@@ -93,7 +104,7 @@ void Frm_mirel::createControls() {
     m_periodRow = named(new QWidget(m_area), "Frm_mirel_periodRow");
     auto* row = new QHBoxLayout(m_periodRow);
     row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(twipsX(90));
+    row->setSpacing(twipsX(60));
 
     m_c.Lbl_date = named(new QLabel(QStringLiteral("Отчетный период :"), m_periodRow), "Lbl_date");
     const char* design[2] = {"2001", "12"};
@@ -122,7 +133,12 @@ void Frm_mirel::createControls() {
     m_c.Lbl_FFF = named(new QLabel(QStringLiteral("Форма :"), m_periodRow), "Lbl_FFF");
     m_c.Combo_FFF = named(new QComboBox(m_periodRow), "Combo_FFF");
     m_c.Combo_FFF->setEditable(true);
-    m_c.Combo_FFF->setMinimumContentsLength(40);
+    // The selector takes the room the row leaves (the whole title on a wide screen, the code
+    // and the start of the title at 1024 pixels); its drop-down shows the titles whole.
+    m_c.Combo_FFF->setMinimumContentsLength(12);
+    m_c.Combo_FFF->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    m_c.Combo_FFF->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    m_c.Combo_FFF->setMaximumWidth(fontMetrics().horizontalAdvance(QLatin1Char('0')) * 64);
     m_c.Lbl_FFF->setBuddy(m_c.Combo_FFF);
     m_c.Cmd_Load_DD =
         named(new QPushButton(QStringLiteral("Загрузить данные"), m_periodRow), "Cmd_Load_DD");
@@ -131,7 +147,8 @@ void Frm_mirel::createControls() {
     m_c.Frame_Import =
         named(new QGroupBox(QStringLiteral("Режим загрузки данных"), m_periodRow), "Frame_Import");
     auto* options = new QHBoxLayout(m_c.Frame_Import);
-    options->setContentsMargins(6, 2, 6, 2);
+    options->setContentsMargins(4, 2, 4, 2);
+    options->setSpacing(4);
     m_c.Option_VV = named(new QRadioButton(QStringLiteral("Ввод"), m_c.Frame_Import), "Option_VV");
     m_c.Option_Corr =
         named(new QRadioButton(QStringLiteral("Коррекция"), m_c.Frame_Import), "Option_Corr");
@@ -168,6 +185,9 @@ void Frm_mirel::createControls() {
     m_c.Lbl_Info->setTextFormat(Qt::PlainText);
     m_c.Progress_Bar = named(new QProgressBar(m_area), "Progress_Bar");
     m_c.Progress_Bar->hide();
+    m_c.Cmd_Stop = named(new QPushButton(QStringLiteral("Прервать"), m_area), "Cmd_Stop");
+    m_c.Cmd_Stop->setToolTip(QStringLiteral("Остановить выполнение (Esc)"));
+    m_c.Cmd_Stop->hide();
 
     m_area->installEventFilter(this);
     m_periodRow->installEventFilter(this);
@@ -228,11 +248,17 @@ void Frm_mirel::layoutControls() {
 
     // Progress and status in the strip under the tree.
     const int stripTop = tree.bottom() + 1 + twipsY(GapTwips);
-    const int stripHeight = std::max(1, std::min(fieldHeight, m_area->height() - stripTop));
-    const int barWidth = std::max(1, tree.width() / 3);
-    m_c.Lbl_Info->setGeometry(left, stripTop,
-                              std::max(1, tree.width() - barWidth - twipsX(GapTwips)), stripHeight);
-    m_c.Progress_Bar->setGeometry(tree.right() + 1 - barWidth, stripTop, barWidth, stripHeight);
+    const int stopWidth = m_c.Cmd_Stop->sizeHint().width();
+    const int stripHeight =
+        std::max(1, std::min(std::max(fieldHeight, m_c.Cmd_Stop->sizeHint().height()),
+                             m_area->height() - stripTop));
+    const int barWidth = std::max(1, tree.width() / 3 - stopWidth);
+    const int gap = twipsX(GapTwips);
+    m_c.Lbl_Info->setGeometry(
+        left, stripTop, std::max(1, tree.width() - barWidth - stopWidth - 2 * gap), stripHeight);
+    m_c.Cmd_Stop->setGeometry(tree.right() + 1 - stopWidth, stripTop, stopWidth, stripHeight);
+    m_c.Progress_Bar->setGeometry(tree.right() + 1 - stopWidth - gap - barWidth, stripTop, barWidth,
+                                  stripHeight);
 }
 
 int Frm_mirel::load(const QDate& today) {

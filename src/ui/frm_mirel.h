@@ -51,6 +51,7 @@ struct MainControls {
     QPushButton* Cmd_Map = nullptr;       // "Карта", hidden
     QLabel* Lbl_Info = nullptr;
     QProgressBar* Progress_Bar = nullptr; // shown while a long run reports progress
+    QPushButton* Cmd_Stop = nullptr;      // "Прервать", beside the bar while a run is going
 
     QMenu* mnu_pasp = nullptr; // "Регламентный запрос"
     QAction* mnu_pasp_calc = nullptr;
@@ -78,6 +79,9 @@ struct MainControls {
     QAction* menu_VV_All = nullptr; // "ВВОД ДАННЫХ"
     QAction* mnu_VV = nullptr;      // "ВВОД"
     QAction* mnu_exit = nullptr;    // "Выход"
+    QMenu* mnu_help = nullptr;      // "Справка", at the end of the bar
+    QAction* mnu_help_guide = nullptr;
+    QAction* mnu_help_about = nullptr;
 };
 
 // Single-region entry mode: the preamble has a line whose text before the first "-" is a
@@ -108,6 +112,8 @@ public:
 
     reference::Session& session() { return m_session; }
     platform::Prompt& prompt();
+    // The same prompt as the window's own: warnings in the status strip, the state of a run.
+    WindowPrompt& windowPrompt() { return *m_prompt; }
     platform::Browser& browser() { return m_browser; }
     MainControls& controls() { return m_c; }
 

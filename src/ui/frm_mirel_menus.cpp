@@ -63,6 +63,12 @@ void Frm_mirel::createMenus() {
     c.menu_VV_All = addBarItem("menu_VV_All", QStringLiteral("ВВОД ДАННЫХ"));
     c.mnu_VV = addBarItem("mnu_VV", QStringLiteral("ВВОД"));
     c.mnu_exit = addBarItem("mnu_exit", QStringLiteral("Выход"));
+
+    c.mnu_help = addBarMenu("mnu_help", QStringLiteral("Справка"));
+    c.mnu_help_guide =
+        addItem(c.mnu_help, "mnu_help_guide", QStringLiteral("Руководство пользователя"));
+    c.mnu_help_guide->setShortcut(QKeySequence::HelpContents);
+    c.mnu_help_about = addItem(c.mnu_help, "mnu_help_about", QStringLiteral("О программе"));
 }
 
 // One import entry per caption of the session (the lines of "[DIR_IMPORT]", or the import

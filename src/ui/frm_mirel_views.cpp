@@ -11,6 +11,7 @@
 #include "ui/catalogview.h"
 #include "ui/dataloadingview.h"
 #include "ui/frm_mirel.h"
+#include "ui/helpview.h"
 #include "ui/importview.h"
 #include "ui/mapview.h"
 #include "ui/querytree.h"
@@ -25,6 +26,7 @@ void Frm_mirel::createViews() {
     new CatalogView(*this);
     new ImportView(*this);
     new MapView(*this);
+    new HelpView(*this);
 }
 
 void Frm_mirel::enterView(View view) {

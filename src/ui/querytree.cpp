@@ -12,6 +12,7 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 
 #include "core/files.h"
 #include "core/text.h"
@@ -21,6 +22,7 @@
 #include "ui/frm_mirel.h"
 #include "ui/regionselector.h"
 #include "ui/resultgrid.h"
+#include "ui/settings.h"
 
 namespace mirel::ui {
 namespace {
@@ -125,6 +127,14 @@ QueryTree::QueryTree(Frm_mirel& window)
     connect(m_tree, &QTreeWidget::itemClicked, this,
             [this](QTreeWidgetItem* item) { nodeClicked(item); });
 
+    const QStringList expanded =
+        userSettings()->value(QStringLiteral("queryTree/expanded")).toStringList();
+    m_expanded = QSet<QString>(expanded.cbegin(), expanded.cend());
+    connect(m_tree, &QTreeWidget::itemExpanded, this,
+            [this](QTreeWidgetItem* item) { keepExpanded(item, true); });
+    connect(m_tree, &QTreeWidget::itemCollapsed, this,
+            [this](QTreeWidgetItem* item) { keepExpanded(item, false); });
+
     dragRunner = [this](QTreeWidgetItem* item, bool copy) { startDrag(item, copy); };
     window.installEventFilter(this);
     connect(&window, &Frm_mirel::loaded, this, [this] { loadQueryTree(); });
@@ -205,6 +215,7 @@ void QueryTree::loadQueryTree() {
     m_pressed = nullptr;
     m_dragSource = nullptr;
     m_dropTarget = nullptr;
+    m_loading = true;
     m_tree->clear();
     const QString dir = m_window.session().dir(core::DirPASP);
     QTreeWidgetItem* root = makeNode(dir, dir, dir.toUpper(), PictureSection);
@@ -212,7 +223,24 @@ void QueryTree::loadQueryTree() {
     root->setExpanded(true);
     QSet<QString> visited;
     loadFolder(root, dir, visited);
+    // The folders the person left open are open again (after another view, in a new session).
+    for (QTreeWidgetItemIterator it(m_tree); *it; ++it)
+        if (m_expanded.contains((*it)->data(0, KeyRole).toString())) (*it)->setExpanded(true);
+    m_loading = false;
     m_tree->setCurrentItem(root);
+}
+
+void QueryTree::keepExpanded(QTreeWidgetItem* item, bool expanded) {
+    if (m_loading || !isActive() || !isSection(item)) return;
+    const QString key = item->data(0, KeyRole).toString();
+    if (expanded == m_expanded.contains(key)) return;
+    if (expanded)
+        m_expanded.insert(key);
+    else
+        m_expanded.remove(key);
+    QStringList keys(m_expanded.cbegin(), m_expanded.cend());
+    keys.sort();
+    userSettings()->setValue(QStringLiteral("queryTree/expanded"), keys);
 }
 
 void QueryTree::loadFolder(QTreeWidgetItem* node, const QString& dir, QSet<QString>& visited) {
@@ -518,7 +546,12 @@ void QueryTree::fillRegionSelector(QTreeWidgetItem* item) {
         combo->hide();
         return;
     }
-    ui::fillRegionSelector(combo, item->data(0, PathRole).toString(), m_window.session(), prompt());
+    // A missing classifier is told once per query: walking the tree with the arrow keys must
+    // not stop at a box on every step.
+    const QString path = item->data(0, PathRole).toString();
+    if (!ui::fillRegionSelector(combo, path, m_window.session(), prompt(),
+                                m_missingClassifierTold.contains(path)))
+        m_missingClassifierTold.insert(path);
 }
 
 // The selector follows the selected query, whether it was chosen by the mouse or the keys; a

@@ -122,6 +122,7 @@ protected:
 private:
     void loadPictures();
     void loadFolder(QTreeWidgetItem* node, const QString& dir, QSet<QString>& visited);
+    void keepExpanded(QTreeWidgetItem* item, bool expanded);
     QTreeWidgetItem* makeNode(const QString& text, const QString& path, const QString& key,
                               int picture) const;
     QTreeWidgetItem* makeSectionNode(const QString& path) const;
@@ -164,6 +165,9 @@ private:
     bool m_dragIsSection = false;
     QTreeWidgetItem* m_dropTarget = nullptr;
     bool m_filledByPress = false;
+    QSet<QString> m_missingClassifierTold; // queries whose missing classifier was reported
+    QSet<QString> m_expanded;              // keys of the sections the person left open
+    bool m_loading = false;
 };
 
 } // namespace mirel::ui

@@ -1,4 +1,5 @@
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QTreeWidget>
 
 #include "core/config.h"
@@ -6,6 +7,7 @@
 #include "platform/prompt.h"
 #include "query/runquery.h"
 #include "ui/frm_mirel.h"
+#include "ui/messageboxprompt.h"
 #include "ui/querytree.h"
 #include "ui/resultgrid.h"
 
@@ -34,7 +36,14 @@ void QueryTree::calculate() {
     const QString path = item->data(0, PathRole).toString();
     query::RunOptions options;
     options.selector = regionSelector();
-    options.caption = [this](const QString& text) { m_window.setWindowTitle(text); };
+    // "MULTY_REG" names every region in the caption: a few times a second is what can be read.
+    QElapsedTimer sinceCaption;
+    options.caption = [this, &sinceCaption](const QString& text) {
+        const bool last = text == QStringLiteral("Мирель.");
+        if (!last && sinceCaption.isValid() && sinceCaption.elapsed() < 100) return;
+        sinceCaption.start();
+        m_window.setWindowTitle(text);
+    };
 
     platform::Prompt& p = prompt();
     p.status(item->text(0));
@@ -43,6 +52,9 @@ void QueryTree::calculate() {
         query::runQuery(path, m_window.session(), p, m_window.browser(), options, result);
     p.status(QString());
     m_lastResult = result;
+    // No program showed the page: say where it is (the grid shows the table below).
+    if (!result.page.isEmpty() && !result.pageShown)
+        p.message(pageNotShownText(result.page), platform::Icon::Warning);
 
     if (!result.generated.isEmpty()) {
         // The generated queries stand beside the generating one: show them.
@@ -56,8 +68,10 @@ void QueryTree::calculate() {
     if (status != 0 || !result.hasTable) return;
     if (result.map && drawMap && drawMap(result)) return;
     const query::Table& table = result.table;
+    // With "IE" the page is the output; when no program showed it, the grid shows the table.
     const bool html = core::hasIniEntry(m_window.session().cnf, QStringLiteral("IE"));
-    m_grid->fill(gridTable(table.matrix, table.columns, table.header), !html);
+    m_grid->fill(gridTable(table.matrix, table.columns, table.header), !html || !result.pageShown,
+                 path);
 }
 
 } // namespace mirel::ui

@@ -28,8 +28,8 @@ RegionRequest regionRequest(const QStringList& lines) {
     return request;
 }
 
-void fillRegionSelector(QComboBox* combo, const QString& queryPath,
-                        const reference::Session& session, platform::Prompt& prompt) {
+bool fillRegionSelector(QComboBox* combo, const QString& queryPath,
+                        const reference::Session& session, platform::Prompt& prompt, bool quiet) {
     QStringList lines = core::Read_Lines(queryPath, false, prompt);
     for (QString& line : lines)
         line = line.toLower();
@@ -37,20 +37,21 @@ void fillRegionSelector(QComboBox* combo, const QString& queryPath,
     combo->clear();
     if (!request.wanted) {
         combo->hide();
-        return;
+        return true;
     }
     const QString shifDir = session.dir(core::DirSHIF);
     const QString path = shifDir + QLatin1Char('/') + request.classifier;
     combo->show();
     if (!platform::fileExists(path)) {
-        platform::showError(prompt, QStringLiteral("Нет файла !"), path);
-        return;
+        if (!quiet) platform::showError(prompt, QStringLiteral("Нет файла !"), path);
+        return false;
     }
     reference::Regions regions;
     reference::Load_Regions(regions, shifDir, request.classifier, prompt);
     for (const auto& region : regions)
         if (region) combo->addItem(region->name, region->code);
     combo->setCurrentIndex(combo->findData(request.code));
+    return true;
 }
 
 } // namespace mirel::ui

@@ -28,8 +28,10 @@ RegionRequest regionRequest(const QStringList& lines);
 // Fills the region selector for the query file (a node click): with a "cod" line the
 // selector lists the names of the query's classifier, preselects the region of the query and
 // is shown; otherwise it is hidden. A classifier file that does not exist gives "Нет файла !"
-// (titled with its path) and leaves the selector shown and empty.
-void fillRegionSelector(QComboBox* combo, const QString& queryPath,
-                        const reference::Session& session, platform::Prompt& prompt);
+// (titled with its path, unless quiet) and leaves the selector shown and empty; the result
+// is then false.
+bool fillRegionSelector(QComboBox* combo, const QString& queryPath,
+                        const reference::Session& session, platform::Prompt& prompt,
+                        bool quiet = false);
 
 } // namespace mirel::ui

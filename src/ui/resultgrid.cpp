@@ -1,17 +1,25 @@
 #include "ui/resultgrid.h"
 
 #include <algorithm>
+#include <QCryptographicHash>
 #include <QHeaderView>
 #include <QLocale>
 #include <QPushButton>
+#include <QScopedValueRollback>
+#include <QSignalBlocker>
+#include <QStyle>
 #include <QTableWidget>
 #include <QTreeWidget>
 
 #include "core/files.h"
+#include "core/html.h"
 #include "core/text.h"
+#include "platform/codec.h"
 #include "platform/fileio.h"
 #include "platform/prompt.h"
 #include "ui/frm_mirel.h"
+#include "ui/messageboxprompt.h"
+#include "ui/settings.h"
 
 namespace mirel::ui {
 namespace {
@@ -110,6 +118,9 @@ ResultGrid::ResultGrid(Frm_mirel& window)
     connect(c.Cmd_Map, &QPushButton::clicked, this, [this] {
         if (m_mapAction) m_mapAction();
     });
+    connect(c.Grid->horizontalHeader(), &QHeaderView::sectionResized, this, [this] {
+        if (m_shown && !m_filling) m_resized = true;
+    });
 }
 
 void ResultGrid::setMapAction(std::function<void()> action) {
@@ -117,7 +128,51 @@ void ResultGrid::setMapAction(std::function<void()> action) {
     m_window.controls().Cmd_Map->setEnabled(bool(m_mapAction));
 }
 
-void ResultGrid::fill(const GridTable& table, bool visible) {
+namespace {
+// The texts of a grid column most likely to be its widest: the longest ones by characters.
+QStringList longestTexts(const GridTable& table, int column) {
+    constexpr int Kept = 24;
+    QList<std::pair<qsizetype, int>> lengths;
+    lengths.reserve(table.rows.size());
+    for (int r = 0; r < table.rows.size(); ++r)
+        lengths.append({table.rows.at(r).value(column).size(), r});
+    const auto keep = lengths.begin() + std::min<qsizetype>(Kept, lengths.size());
+    std::partial_sort(lengths.begin(), keep, lengths.end(),
+                      [](const auto& a, const auto& b) { return a.first > b.first; });
+    QStringList out;
+    for (auto it = lengths.begin(); it != keep; ++it)
+        out.append(table.cell(it->second, column));
+    return out;
+}
+} // namespace
+
+ResultGrid::~ResultGrid() {
+    keepWidths();
+}
+
+namespace {
+QString widthsKey(const QString& key) {
+    return QStringLiteral("resultGrid/") +
+           QString::fromLatin1(
+               QCryptographicHash::hash(key.toUtf8(), QCryptographicHash::Sha1).toHex().left(16));
+}
+} // namespace
+
+void ResultGrid::keepWidths() {
+    if (!m_shown || !m_resized || m_key.isEmpty()) return;
+    const QTableWidget* grid = m_window.controls().Grid;
+    QVariantList widths;
+    for (int k = 0; k < grid->columnCount(); ++k)
+        widths.append(grid->columnWidth(k));
+    userSettings()->setValue(widthsKey(m_key), widths);
+    m_resized = false;
+}
+
+void ResultGrid::fill(const GridTable& table, bool visible, const QString& key) {
+    keepWidths();
+    const QScopedValueRollback<bool> filling(m_filling, true);
+    m_key = key;
+    m_resized = false;
     m_table = table;
     QTableWidget* grid = m_window.controls().Grid;
     resetGrid();
@@ -142,21 +197,47 @@ void ResultGrid::fill(const GridTable& table, bool visible) {
 
     const QFontMetrics metrics(labels->font());
     m_labelWidth = 0;
-    for (int r = 0; r < table.rows.size(); ++r) {
-        const QString label = table.cell(r, 0);
+    for (const QString& label : longestTexts(table, 0))
         m_labelWidth =
             std::max(m_labelWidth, metrics.horizontalAdvance(label + QStringLiteral("  ")));
-        grid->setVerticalHeaderItem(r, new QTableWidgetItem(label));
-        for (int k = 1; k < table.columns; ++k) {
-            auto* item = new QTableWidgetItem(table.cell(r, k));
-            item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-            grid->setItem(r, k - 1, item);
+    {
+        // Tens of thousands of cells: the view is told once at the end, not for every cell.
+        const QSignalBlocker quiet(grid->model());
+        for (int r = 0; r < table.rows.size(); ++r) {
+            const QString label = table.cell(r, 0);
+            grid->setVerticalHeaderItem(r, new QTableWidgetItem(label));
+            for (int k = 1; k < table.columns; ++k) {
+                auto* item = new QTableWidgetItem(table.cell(r, k));
+                item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+                grid->setItem(r, k - 1, item);
+            }
         }
     }
+    grid->viewport()->update();
+    labels->viewport()->update();
     // The header section draws its own margins around the text.
     labels->setMinimumWidth(m_labelWidth + metrics.horizontalAdvance(QLatin1Char('0')) * 2);
-    grid->resizeColumnsToContents();
+    // Each column as wide as its widest text: measured on the longest texts only, which is
+    // what decides for figures (measuring every cell of a large table costs more than
+    // computing it).
+    const QFontMetrics cells(grid->font());
+    const int margin =
+        2 * (grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, grid) + 1) +
+        cells.horizontalAdvance(QLatin1Char('0'));
+    QHeaderView* top = grid->horizontalHeader();
+    for (int k = 1; k < table.columns; ++k) {
+        int width = top->sectionSizeHint(k - 1);
+        for (const QString& text : longestTexts(table, k))
+            width = std::max(width, cells.horizontalAdvance(text) + margin);
+        grid->setColumnWidth(k - 1, width);
+    }
     grid->setProperty("labelWidth", m_labelWidth);
+    if (!key.isEmpty()) {
+        const QVariantList widths = userSettings()->value(widthsKey(key)).toList();
+        if (widths.size() == grid->columnCount())
+            for (int k = 0; k < widths.size(); ++k)
+                grid->setColumnWidth(k, std::max(1, widths.at(k).toInt()));
+    }
 
     if (!visible) return;
     m_shown = true;
@@ -170,6 +251,7 @@ void ResultGrid::fill(const GridTable& table, bool visible) {
 }
 
 void ResultGrid::close() {
+    keepWidths();
     const MainControls& c = m_window.controls();
     if (m_shown) {
         c.Grid->hide();
@@ -189,6 +271,7 @@ void ResultGrid::close() {
 void ResultGrid::resetGrid() {
     QTableWidget* grid = m_window.controls().Grid;
     grid->clear();
+    grid->setRowCount(0); // rows hidden by another view go with them
     QHeaderView* labels = grid->verticalHeader();
     labels->setMinimumWidth(0);
     labels->setDefaultAlignment(Qt::AlignCenter);
@@ -198,13 +281,19 @@ void ResultGrid::resetGrid() {
 
 QString ResultGrid::writeResultGridAsHTML() {
     const QDateTime now = clock();
-    const QString path = platform::tempDir() + QLatin1Char('/') + gridPageName(now);
-    const QString page = gridPage(m_table, title ? title() : QString(), now);
-    if (!core::writeTextFile(path, page)) {
-        platform::showError(m_window.prompt(), QStringLiteral("Файл не создан !!!"), path);
+    const QString dir = platform::tempDir();
+    const QString name = gridPageName(now);
+    const QString page = core::withCharset(gridPage(m_table, title ? title() : QString(), now));
+    // Two pages within one second get the names name, name_1...: none replaces another.
+    const QString path = platform::writeNewFile(dir, name.chopped(4), QStringLiteral(".HTM"),
+                                                platform::encode1251(page));
+    if (path.isEmpty()) {
+        platform::showError(m_window.prompt(), QStringLiteral("Файл не создан !!!"),
+                            dir + QLatin1Char('/') + name);
         return QString();
     }
-    m_window.browser().open(path);
+    if (!m_window.browser().open(path))
+        m_window.prompt().message(pageNotShownText(path), platform::Icon::Warning);
     return path;
 }
 

@@ -44,9 +44,11 @@ class ResultGrid : public QObject {
     Q_OBJECT
 public:
     explicit ResultGrid(Frm_mirel& window);
+    ~ResultGrid() override;
 
-    // Fills the grid; with visible set shows it over the tree with its buttons.
-    void fill(const GridTable& table, bool visible);
+    // Fills the grid; with visible set shows it over the tree with its buttons. The column
+    // widths the person set for the same key (the query's path) last time are taken again.
+    void fill(const GridTable& table, bool visible, const QString& key = QString());
     // "Закрыть таблицу": hides the grid and its buttons, "Выполнить" again.
     void close();
     bool isShown() const { return m_shown; }
@@ -66,6 +68,12 @@ public:
 
 private:
     void resetGrid();
+    // The widths the person gave the columns of the shown table are kept under its key.
+    void keepWidths();
+
+    QString m_key;
+    bool m_filling = false;
+    bool m_resized = false; // the person changed a column width of the shown table
 
     Frm_mirel& m_window;
     GridTable m_table;

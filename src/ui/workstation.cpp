@@ -2,6 +2,11 @@
 
 #include <QApplication>
 #include <QFont>
+#include <QIcon>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QMessageBox>
+#include <QTranslator>
 
 #include "ui/frm_mirel.h"
 #include "ui/messageboxprompt.h"
@@ -31,7 +36,37 @@ int runWorkstation(const QString& workspace, platform::Prompt& prompt, platform:
     return QApplication::exec();
 }
 
+QTranslator* installTranslations() {
+    const QString appDir = QCoreApplication::applicationDirPath();
+    const QStringList folders{QLibraryInfo::path(QLibraryInfo::TranslationsPath),
+                              appDir + QStringLiteral("/../share/qt6/translations"),
+                              appDir + QStringLiteral("/translations")};
+    auto* translator = new QTranslator(qApp);
+    for (const QString& folder : folders) {
+        if (translator->load(QLocale(QLocale::Russian, QLocale::Russia), QStringLiteral("qtbase"),
+                             QStringLiteral("_"), folder)) {
+            QCoreApplication::installTranslator(translator);
+            return translator;
+        }
+    }
+    delete translator;
+    return nullptr;
+}
+
+void showStartupFailure(const QString& text) {
+    const QString platform = QGuiApplication::platformName();
+    if (platform == QLatin1String("offscreen") || platform == QLatin1String("minimal")) return;
+    installTranslations();
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/mirel/mirel.png")));
+    QMessageBox box(QMessageBox::Critical, MirelCaption, text, QMessageBox::Ok);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+}
+
 int runWorkstation(const QString& workspace) {
+    installTranslations();
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/mirel/mirel.png")));
+    QGuiApplication::setDesktopFileName(QStringLiteral("mirel"));
     // Grids of figures are read for hours: no smaller than 10 points.
     QFont font = QApplication::font();
     if (font.pointSizeF() > 0 && font.pointSizeF() < 10) {

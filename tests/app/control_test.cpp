@@ -140,3 +140,118 @@ TEST(ControlCommand, BadArgumentsAndMissingRules) {
                          "/FORM/2024_01.130\n");
     EXPECT_TRUE(QDir(d.ws.file("TMP")).isEmpty());
 }
+
+TEST(ControlCommand, ACellThatIsNotANumberFailsItsFormulas) {
+    DemoWorkspace d;
+    // "64О" with a Cyrillic О for the zero: not checked as 64.
+    QByteArray data = d.ws.readBytes("DAT/DAT_2512.130/1101.01");
+    data.replace("1 640 117", "1 64\xce 117");
+    d.ws.writeBytes("DAT/DAT_2512.130/1101.01", data);
+    const QString message =
+        "error: Script_Control_Eval / Недопустимое число / Ячейка с.1г.1 : \"64О\" "
+        "[1\\1\\1=1\\2\\1+1\\3\\1]\n";
+    RunResult r = d.control({"130", "1101", "--section", "1"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, message);
+    EXPECT_TRUE(d.report(r).contains("<p><font size=\"2\">Не выполнено условие : "
+                                     "с.1г.1=с.2г.1+с.3г.1</p><p><font size=\"2\">\"64О\"<>313+327"
+                                     "</p>"));
+    EXPECT_EQ(d.mark("DAT_2512.130/1101.01"), "PR_++");
+
+    r = d.control({"130", "1101"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, message);
+    EXPECT_EQ(d.mark("DAT_2512.130/1101.01"), "PR_??");
+    EXPECT_TRUE(d.report(r).contains("<td><b>РАЗДЕЛ 01</b></td>"));
+    // Only the state line was written.
+    EXPECT_TRUE(d.ws.readBytes("DAT/DAT_2512.130/1101.01") ==
+                QByteArray(data).replace("PR_++", "PR_??"));
+}
+
+TEST(ControlCommand, AnUnreadableRelationFailsAloneAndTheRunGoesOn) {
+    DemoWorkspace d;
+    const QString rules = d.ws.read("FORM/2024_01.210/210_2401.03.LOG");
+    d.ws.write("FORM/2024_01.210/210_2401.03.LOG", "// Разные\r\n1\\1\\1!=1\\1\\2\r\n\r\n" + rules,
+               true);
+    RunResult r = d.control({"210", "1101"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "error: Script_Control_Eval / Недопустимый символ [1\\1\\1!=1\\1\\2]\n");
+    EXPECT_EQ(d.mark("DAT_2512.210/1101.03"), "PR_??");
+    for (const char* s : {"01", "02", "04"})
+        EXPECT_EQ(d.mark(QString("DAT_2512.210/1101.") + s), "PR_++") << s;
+    const QString page = d.report(r);
+    EXPECT_TRUE(page.contains("<td><b><font size=\"2\">// РАЗНЫЕ</b><p><font size=\"2\"></p>"
+                              "<p><font size=\"2\">Не выполнено условие : с.1г.1!=с.1г.2</p>"));
+
+    // The control of the section alone: its page, no mark.
+    r = d.control({"210", "1102", "--section", "3"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "error: Script_Control_Eval / Недопустимый символ [1\\1\\1!=1\\1\\2]\n");
+    EXPECT_TRUE(d.report(r).contains("<td><b>210 03 2025 12 1102</b></td></tr>"));
+    EXPECT_EQ(d.mark("DAT_2512.210/1102.03"), "PR_?");
+}
+
+TEST(ControlCommand, DataThatCannotBeReadIsLeftAsItWas) {
+    DemoWorkspace d;
+    QByteArray data = d.ws.readBytes("DAT/DAT_2512.210/1102.02");
+    data.replace("\r\n", "\r");
+    d.ws.writeBytes("DAT/DAT_2512.210/1102.02", data);
+    RunResult r = d.control({"210", "1102"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "error: Ошибка в формате данных !!! / В файле нет ни одной строки данных [" +
+                         d.ws.path() + "/DAT/DAT_2512.210/1102.02]\n");
+    EXPECT_TRUE(d.ws.readBytes("DAT/DAT_2512.210/1102.02") == data);
+    EXPECT_EQ(d.mark("DAT_2512.210/1102.01"), "PR_??");
+    EXPECT_EQ(d.mark("DAT_2512.210/1102.03"), "PR_++");
+
+    // A rule file that is no text is refused, not taken for "no rules".
+    d.ws.writeBytes("FORM/2024_01.210/210_2401.04.LOG", QByteArray("\xff\xfe/\0/\0", 6));
+    r = d.control({"210", "1101", "--section", "4"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "error: Файл логического контроля не является текстовым файлом !!! [" +
+                         d.ws.path() + "/FORM/2024_01.210/210_2401.04.LOG]\n");
+    EXPECT_TRUE(r.out.isEmpty());
+}
+
+TEST(ControlCommand, AllRegionsThatSentTheForm) {
+    DemoWorkspace d;
+    d.ws.write("DAT/DAT_2512.210/1101.01",
+               d.ws.read("DAT/DAT_2512.210/1101.01").replace("PR_++", "PR_?"));
+    RunResult r = d.control({"210", "--all"});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.err.isEmpty()) << r.err.toStdString();
+    QStringList lines = r.out.split('\n');
+    ASSERT_EQ(lines.size(), 19) << r.out.toStdString();
+    EXPECT_EQ(lines.takeLast(), "");
+    const QString summary = lines.takeLast();
+    EXPECT_TRUE(
+        summary.startsWith("Проверено регионов : 17, с замечаниями : 1\t" + d.ws.file("TMP/")))
+        << summary.toStdString();
+    QStringList codes;
+    for (const QString& line : lines) {
+        const QStringList fields = line.split('\t');
+        ASSERT_EQ(fields.size(), 6) << line.toStdString();
+        codes << fields.first();
+        if (fields.first() == "1102") {
+            EXPECT_EQ(fields.mid(1, 4), (QStringList{"??", "++", "++", "++"}));
+            EXPECT_TRUE(fields.last().endsWith("_1102.HTM")) << line.toStdString();
+            EXPECT_TRUE(d.ws.read("TMP/" + QFileInfo(fields.last()).fileName())
+                            .contains("<td><b>РАЗДЕЛ 01</b></td>"));
+        } else if (fields.first() == "1203") {
+            EXPECT_EQ(fields.mid(1), (QStringList{"++", "++", "", "", ""})); // 3 and 4 not sent
+        } else {
+            EXPECT_EQ(fields.mid(1), (QStringList{"++", "++", "++", "++", ""}))
+                << line.toStdString();
+        }
+    }
+    EXPECT_EQ(codes,
+              (QStringList{"1101", "1102", "1103", "1104", "1106", "1201", "1202", "1203", "1204",
+                           "1205", "1206", "1301", "1302", "1303", "1305", "1306", "1307"}));
+    EXPECT_EQ(d.mark("DAT_2512.210/1101.01"), "PR_++");
+    EXPECT_EQ(d.mark("DAT_2512.210/1102.01"), "PR_??");
+    EXPECT_EQ(QDir(d.ws.file("TMP")).entryList(QDir::Files).size(), 2);
+
+    EXPECT_EQ(d.control({"210", "1101", "--all"}).status, 2);
+    EXPECT_EQ(d.control({"210", "--all", "--section", "1"}).status, 2);
+    EXPECT_EQ(d.control({"--all"}).status, 2);
+}

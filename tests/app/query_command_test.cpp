@@ -49,8 +49,12 @@ TEST(QueryCommand, WritesThePageAndFailsOnParseErrors) {
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_TRUE(r.out.isEmpty());
     const QByteArray bytes = ws.readBytes("out.htm");
-    EXPECT_TRUE(
-        bytes.startsWith(cp1251("<html\r\n<body lang=RU style='tab-interval:35.4pt'>\r\n")));
+    // The plain table declares its code page right after its first tag.
+    EXPECT_TRUE(bytes.startsWith(
+        cp1251("<html\r\n<body lang=RU style='tab-interval:35.4pt'><head><meta "
+               "http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1251\"></head>"
+               "\r\n<div class=Section1>\r\n")))
+        << bytes.left(200).toStdString();
     EXPECT_TRUE(bytes.contains(cp1251(">Север<u2:p>"))) << bytes.size();
 
     ws.write("ЗАПРОСЫ/Плохой.PSP", "1: 101\nDAT\n1=1\\1\\1\n");
@@ -70,8 +74,9 @@ TEST(QueryCommand, ABatchListPrintsItsPage) {
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_EQ(r.out, ws.file("ЗАПРОСЫ/Пакет.HTM") + "\n");
     EXPECT_TRUE(ws.readBytes("ЗАПРОСЫ/Пакет.HTM") ==
-                cp1251("<html><body>>5<<span><br clear=all style='page-break-before:always'>"
-                       "</span></body></html>"));
+                cp1251("<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; "
+                       "charset=windows-1251\"></head><body>>5<<span><br clear=all "
+                       "style='page-break-before:always'></span></body></html>"));
     EXPECT_EQ(r.err,
               "info: Пакетная выдача завершена !!! [" + ws.file("ЗАПРОСЫ/Пакет.HTM") + "]\n");
 }

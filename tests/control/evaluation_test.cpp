@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <QRandomGenerator>
+
 #include "control/logcontrol.h"
 #include "fixture.h"
 
@@ -39,6 +42,40 @@ TEST(Verdicts, DivisionByZeroFailsSilentlyOtherErrorsAreShown) {
     EXPECT_TRUE(v.error);
     EXPECT_EQ(p.messages,
               (QList<Message>{{Icon::Error, "Script_Control_Eval\r\nПереполнение", "0/(1-1)=0"}}));
+}
+
+// Two plain numbers are compared without the evaluator: the verdict must be the evaluator's.
+TEST(Verdicts, PlainNumbersCompareAsTheEvaluatorDoes) {
+    QRandomGenerator random(20261207);
+    const QStringList relations{"=", "<>", "<", ">", "<=", ">="};
+    QStringList numbers{"0",
+                        "-0",
+                        "5",
+                        "-5",
+                        "0.1",
+                        ".1",
+                        "1.",
+                        "0.30000000000000004",
+                        "999999999999999",
+                        "123456.789012345",
+                        "1.45",
+                        "1.5",
+                        "-1.05"};
+    for (int i = 0; i < 300; ++i) {
+        QString n = QString::number(random.bounded(100000));
+        if (i % 3) n.insert(random.bounded(int(n.size()) + 1), '.');
+        if (i % 5 == 0) n.prepend('-');
+        numbers << n;
+    }
+    for (int i = 0; i < 2000; ++i) {
+        const QString l = numbers.at(random.bounded(int(numbers.size())));
+        const QString r = i % 4 ? numbers.at(random.bounded(int(numbers.size()))) : l;
+        const QString rel = relations.at(i % relations.size());
+        const Condition fast = evaluateCondition(l, rel, r);
+        const Condition slow = evaluateCondition("(" + l + ")", rel, "(" + r + ")");
+        EXPECT_EQ(fast.holds, slow.holds) << (l + rel + r).toStdString();
+        EXPECT_EQ(slow.error.errorNumber, 0);
+    }
 }
 
 TEST(Verdicts, RelationsAndValueTexts) {
@@ -121,16 +158,116 @@ TEST(Control, TheCurrentSectionComesFromTheGridOthersFromFiles) {
     EXPECT_TRUE(f.run(rules).findings.isEmpty());
 }
 
-TEST(Control, CellTextsEnterExpressionsAsNumbers) {
-    ControlFixture f({{"15", "-5", "1,5"}, {"1)OR(1", "abc", " 7 "}});
-    // A negative value after "-", a decimal comma, text that is no number.
-    EXPECT_TRUE(f.run("// А\n1\\1\\1=10-1\\1\\2").findings.isEmpty());
-    EXPECT_TRUE(f.run("// А\n1\\1\\3=1.5").findings.isEmpty());
-    EXPECT_TRUE(f.run("// А\n1\\2\\2=0").findings.isEmpty());
-    EXPECT_TRUE(f.run("// А\n1\\2\\3=7").findings.isEmpty());
-    // The text "1)OR(1" cannot make a condition hold: it counts as the number 1.
-    const ControlRun run = f.run("// А\n1\\2\\1>5");
-    EXPECT_EQ(run.findings.mid(3), (QStringList{"Не выполнено условие : с.2г.1>5", "1<=5"}));
+TEST(Cells, OnlyNumbersEnterExpressions) {
+    const struct {
+        QString cell;
+        std::optional<QString> number;
+    } cases[] = {{"", "0"},
+                 {"   ", "0"},
+                 {" 7 ", "7"},
+                 {"-5", "-5"},
+                 {"+5", "+5"},
+                 {"1,5", "1.5"},
+                 {".5", ".5"},
+                 {"5.", "5."},
+                 {"1e3", "1e3"},
+                 {"1.5E-2", "1.5E-2"},
+                 {"007", "007"},
+                 {"12a", std::nullopt},
+                 {"abc", std::nullopt},
+                 {"1) Or (1", std::nullopt},
+                 {"1)OR(1", std::nullopt},
+                 {"2+3", std::nullopt},
+                 {"(5)", std::nullopt},
+                 {"True", std::nullopt},
+                 {"1,2,3", std::nullopt},
+                 {"1.5.", std::nullopt},
+                 {"- 5", std::nullopt},
+                 {"5 5", std::nullopt},
+                 {"12\r", std::nullopt},
+                 {"\t5", std::nullopt},
+                 {"1E", std::nullopt},
+                 {"1E999", std::nullopt},
+                 {".", std::nullopt},
+                 {"\xa0"
+                  "5",
+                  std::nullopt}};
+    for (const auto& c : cases)
+        EXPECT_EQ(cellNumber(c.cell), c.number) << c.cell.toStdString();
+}
+
+TEST(Cells, ACellThatIsNotANumberIsAnEvaluationErrorOfItsFormula) {
+    ControlFixture f({{"12a", "4", "5"}, {"1) Or (1", "abc", " 7 "}, {"12\r", "<b>", "1,5"}});
+    // "12a" is not checked as 12: the formula does not hold, whatever the other side says.
+    ControlRun run = f.run("// Итог\n1\\1\\1=12\n1\\1\\2+1\\1\\3=9\n\n// Ещё\n1\\2\\3=7");
+    ASSERT_TRUE(run.checked());
+    EXPECT_EQ(run.findings,
+              (QStringList{"", "// ИТОГ", "", "Не выполнено условие : с.1г.1=12", "\"12a\"<>12"}));
+    EXPECT_EQ(run.evaluationErrors, 1);
+    EXPECT_EQ(
+        f.prompt.messages,
+        (QList<Message>{{Icon::Error,
+                         "Script_Control_Eval\r\nНедопустимое число\r\nЯчейка с.1г.1 : \"12a\"",
+                         "1\\1\\1=12"}}));
+
+    // No cell text may change what a condition says, nor reach the evaluator: brackets, a line
+    // break, markup. Each cell is named once per run, even inside a loop.
+    f.prompt.clear();
+    run = f.run("/// Больше нуля\nS=2-3\n1\\S\\1>0\n1\\S\\2>=1\\2\\1");
+    EXPECT_EQ(run.findings,
+              (QStringList{"", "/// БОЛЬШЕ НУЛЯ", "", "Не выполнено условие : с.2г.1>0",
+                           "\"1) Or (1\"<=0", "***>0", "Не выполнено условие : с.2г.2>=с.2г.1",
+                           "\"abc\"<\"1) Or (1\"", "***>=***", "Не выполнено условие : с.3г.1>0",
+                           "\"12 \"<=0", "***>0", "Не выполнено условие : с.3г.2>=с.2г.1",
+                           "\"&lt;b&gt;\"<\"1) Or (1\"", "***>=***"}));
+    EXPECT_EQ(
+        f.prompt.messages,
+        (QList<Message>{
+            {Icon::Error,
+             "Script_Control_Eval\r\nНедопустимое число\r\nЯчейка с.2г.1 : \"1) Or (1\"",
+             "1\\S\\1>0"},
+            {Icon::Error, "Script_Control_Eval\r\nНедопустимое число\r\nЯчейка с.2г.2 : \"abc\"",
+             "1\\S\\2>=1\\2\\1"},
+            {Icon::Error, "Script_Control_Eval\r\nНедопустимое число\r\nЯчейка с.3г.1 : \"12 \"",
+             "1\\S\\1>0"},
+            {Icon::Error, "Script_Control_Eval\r\nНедопустимое число\r\nЯчейка с.3г.2 : \"<b>\"",
+             "1\\S\\2>=1\\2\\1"}}));
+    EXPECT_EQ(run.evaluationErrors, 4);
+
+    // A stored section is read the same way; its label names the cell.
+    f.prompt.clear();
+    f.writeSection("0503", "102", "01", {"1 5x 6"});
+    run = f.run("1: 101\n2: 102 // Ф.102\n\n// Сверка\n1\\3\\3<=2\\1\\1");
+    EXPECT_EQ(run.findings.mid(3),
+              (QStringList{"Не выполнено условие : с.3г.3<=Ф.102:с.1г.1", "1,5>\"5x\""}));
+    EXPECT_EQ(f.prompt.texts(), QStringList{"Script_Control_Eval\r\nНедопустимое число\r\n"
+                                            "Ячейка Ф.102:с.1г.1 : \"5x\""});
+}
+
+TEST(Relations, NotEqualAndHashFailAloneAndTheRunGoesOn) {
+    ControlFixture f;
+    const ControlRun run = f.run("// Не равно\nS=1-2\n1\\S\\1!=1\\S\\2\n1\\S\\2#0\n\n"
+                                 "// Итог\n1\\1\\1=1\\2\\1+1\\3\\1\n\n// Верно\n1\\1\\2=1");
+    ASSERT_TRUE(run.checked());
+    EXPECT_EQ(run.findings,
+              (QStringList{"", "// НЕ РАВНО", "", "Не выполнено условие : с.1г.1!=с.1г.2", "10=1",
+                           "Не выполнено условие : с.1г.2#0", "1#0",
+                           "Не выполнено условие : с.2г.1!=с.2г.2", "4=1",
+                           "Не выполнено условие : с.2г.2#0", "1#0", "", "// ИТОГ", "",
+                           "Не выполнено условие : с.1г.1=с.2г.1+с.3г.1", "10<>4+5"}));
+    // One message for each formula, titled with it, not one for every row of its loop.
+    EXPECT_EQ(f.prompt.messages,
+              (QList<Message>{
+                  {Icon::Error, "Script_Control_Eval\r\nНедопустимый символ", "1\\S\\1!=1\\S\\2"},
+                  {Icon::Error, "Script_Control_Eval\r\nНедопустимый символ", "1\\S\\2#0"}}));
+    EXPECT_EQ(run.evaluationErrors, 4);
+}
+
+TEST(Control, BlocksLeftOutForTheMonthAreNoFault) {
+    ControlFixture f; // March
+    const ControlRun run = f.run("1: 101\n\n// Полугодие\nPERIOD 6,12\n2: 101 -1\n1\\1\\1=2\\1\\1");
+    EXPECT_TRUE(run.checked());
+    EXPECT_TRUE(run.findings.isEmpty());
     EXPECT_TRUE(f.prompt.messages.isEmpty());
 }
 

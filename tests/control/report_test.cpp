@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QRandomGenerator>
 
 #include "control/formcontrol.h"
 #include "control/report.h"
+#include "core/html.h"
 #include "fixture.h"
 #include "platform/codec.h"
 #include "platform/fileio.h"
@@ -21,12 +23,17 @@ namespace {
 
 const QDateTime Clock(QDate(2026, 12, 7), QTime(9, 5, 3));
 
-const QString Head = "<html>\r\n<head>\r\n<title>\r\nОтчет\r\n</title>\r\n</head>\r\n"
+const QString Head = "<html>\r\n<head><meta http-equiv=\"Content-Type\" content=\"text/html; "
+                     "charset=windows-1251\">\r\n<title>\r\nОтчет\r\n</title>\r\n</head>\r\n"
                      "<body bgcolor='white'>\r\n<font face='Arial, Helvetica'>\r\n"
                      "<p aline= center><b>Логический контроль. ( 7 декабря 2026 г. 9.5.3 )</b><br>"
                      "\r\n</font>\r\n<hr>\r\n<center>\r\n<font face='Courier New, Courier'>\r\n"
                      "<table border>\r\n";
 const QString Tail = "</table>\r\n</font>\r\n</center>\r\n</body>\r\n</html>\r\n";
+// The head as a written page has it: the code page declared.
+const QString PageHead = QString(Head).replace(
+    "<head>\r\n",
+    "<head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1251\">\r\n");
 
 // Temporary folder of the reports for one test.
 struct TempDirGuard {
@@ -67,7 +74,8 @@ TEST(Report, HeadRowsAndTailBytes) {
     EXPECT_EQ(reportStamp(Clock), "7 декабря 2026 г. 9.5.3 )");
     EXPECT_EQ(reportStamp(QDateTime(QDate(2025, 5, 31), QTime(23, 59, 0))),
               "31 мая 2025 г. 23.59.0 )");
-    EXPECT_EQ(Head_HTM(ReportTitle, "101 01 2005 03 1401", Clock),
+    // The written page gets its code-page declaration when it is written.
+    EXPECT_EQ(mirel::core::withCharset(Head_HTM(ReportTitle, "101 01 2005 03 1401", Clock)),
               Head + "<tr>\r\n<td><b>101 01 2005 03 1401</b></td></tr>\r\n");
     EXPECT_EQ(Tail_HTM(), Tail);
     EXPECT_EQ(reportRows({"НЕПОЛНЫЙ Контроль", "", "// Блок а", "",
@@ -84,13 +92,38 @@ TEST(Report, HeadRowsAndTailBytes) {
                                    "<tr>\r\n<td><b>*********</b></td></tr>\r\n");
 }
 
-TEST(Report, FileNamesAreNewForEveryReport) {
+TEST(Report, PagesGoUnderNamesNobodyHolds) {
     ControlFixture f;
     TempDirGuard temp(f.ws.path());
-    const QString first = F_Name_Now(".HTM", Clock);
-    EXPECT_EQ(first, f.ws.path() + "/07_12_2026_09_05_03.HTM");
-    f.ws.write("07_12_2026_09_05_03.HTM", "x");
-    EXPECT_EQ(F_Name_Now(".HTM", Clock), f.ws.path() + "/07_12_2026_09_05_03_1.HTM");
+    EXPECT_EQ(F_Name_Now(Clock), "07_12_2026_09_05_03");
+    RecorderBrowser browser;
+    EXPECT_EQ(writeReport("<html><head></head></html>", Clock, f.prompt, browser),
+              f.ws.path() + "/07_12_2026_09_05_03.HTM");
+    // A link planted under the next name is passed over, never followed.
+    ASSERT_TRUE(QFile::link(f.ws.file("elsewhere.HTM"), f.ws.file("07_12_2026_09_05_03_1.HTM")));
+    EXPECT_EQ(writeReport("<html></html>", Clock, f.prompt, browser),
+              f.ws.path() + "/07_12_2026_09_05_03_2.HTM");
+    EXPECT_FALSE(f.ws.exists("elsewhere.HTM"));
+    EXPECT_EQ(browser.opened, (QStringList{f.ws.path() + "/07_12_2026_09_05_03.HTM",
+                                           f.ws.path() + "/07_12_2026_09_05_03_2.HTM"}));
+    EXPECT_TRUE(f.ws.readBytes("07_12_2026_09_05_03.HTM") ==
+                "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; "
+                "charset=windows-1251\"></head></html>");
+    EXPECT_TRUE(f.prompt.messages.isEmpty());
+
+    // No program shows the page: the person is told where it is.
+    struct NoBrowser : platform::Browser {
+        bool open(const QString&) override { return false; }
+    } none;
+    const QString path = writeReport("<html></html>", Clock, f.prompt, none);
+    EXPECT_EQ(f.prompt.messages,
+              (QList<Message>{{Icon::Information, "Отчет записан в файл : " + path, QString()}}));
+    // A folder that cannot take the page: the write message, no path.
+    f.prompt.clear();
+    platform::setTempDirOverride(f.ws.file("missing"));
+    EXPECT_EQ(writeReport("<html></html>", Clock, f.prompt, browser), QString());
+    EXPECT_EQ(f.prompt.messages, (QList<Message>{{Icon::Error, "Ошибка при записи информации !!!",
+                                                  f.ws.file("missing")}}));
 }
 
 TEST(SectionRun, NoErrorsIsAMessageFailuresAPage) {
@@ -111,7 +144,7 @@ TEST(SectionRun, NoErrorsIsAMessageFailuresAPage) {
     ASSERT_EQ(f.browser.opened, QStringList{run.reportPath});
     EXPECT_EQ(run.reportPath, f.ws.file("TMP/07_12_2026_09_05_03.HTM"));
     const QByteArray expected =
-        cp1251(Head +
+        cp1251(PageHead +
                "<tr>\r\n<td><b>101 01 2005 03 1401</b></td></tr>\r\n"
                "<tr>\r\n<td><font size=\"2\"></td></tr>\r\n"
                "<tr>\r\n<td><b><font size=\"2\">// ИТОГ</b><p><font size=\"2\"></p>"
@@ -157,7 +190,7 @@ TEST(FormRun, MarksEverySectionWithRulesAndShowsThePageEvenWithoutFailures) {
                            "4 0 0 0\r\n5 0 0 0\r\n");
     ASSERT_EQ(f.browser.opened, QStringList{run.reportPath});
     const QByteArray expected =
-        cp1251(Head + "<tr>\r\n<td><b>1401 - Район. 101 - Форма</b></td></tr>\r\n" + Tail);
+        cp1251(PageHead + "<tr>\r\n<td><b>1401 - Район. 101 - Форма</b></td></tr>\r\n" + Tail);
     EXPECT_TRUE(f.ws.readBytes("TMP/07_12_2026_09_05_03.HTM") == expected);
     ASSERT_EQ(run.sections.size(), 3);
     EXPECT_EQ(run.sections.at(2).run.status, ControlRun::Status::NoRules);
@@ -172,7 +205,7 @@ TEST(FormRun, FailuresAndMissingSectionsMarkQuestionMarks) {
     EXPECT_EQ(f.mark(1), "PR_??");
     EXPECT_EQ(f.mark(2), ""); // failed, but not sent: no file is made for it
     const QByteArray expected = cp1251(
-        Head + "<tr>\r\n<td><b>1401 - Район. 101 - Форма</b></td></tr>\r\n" +
+        PageHead + "<tr>\r\n<td><b>1401 - Район. 101 - Форма</b></td></tr>\r\n" +
         "<tr>\r\n<td><b>*********</b></td></tr>\r\n<tr>\r\n<td><b>РАЗДЕЛ 01</b></td></tr>\r\n"
         "<tr>\r\n<td><b>*********</b></td></tr>\r\n"
         "<tr>\r\n<td><font size=\"2\"></td></tr>\r\n"
@@ -264,4 +297,97 @@ TEST(BadRules, GarbageHugeAndBrokenFilesNeverCrash) {
             EXPECT_FALSE(prompt.messages.isEmpty());
         }
     }
+}
+
+TEST(FormRun, DataThatCannotBeReadIsAFormatErrorAndStaysAsItWas) {
+    FormFixture f;
+    // Line ends of CR only, data lines that begin with a no-break space: no data line at all.
+    const QByteArray crOnly = "PR_?\r! 0000 101 01 05 03 1401\r1 10 1 2\r5 0 0 0\r";
+    const QByteArray noBreak = "PR_?\r\n! 0000 101 02 05 03 1401\r\n\xa0"
+                               "1 0 0\r\n\xa0"
+                               "2 1 0\r\n";
+    f.ws.writeBytes("DAT/DAT_0503.101/1401.01", crOnly);
+    f.ws.writeBytes("DAT/DAT_0503.101/1401.02", noBreak);
+    f.ws.write("DAT/DAT_0503.101/1401.03", "PR_?\n! 0000 101 03 05 03 1401\n1 5\n");
+    f.rules(1, "// Ноль\n1\\1\\1=0");
+    f.rules(2, "// Ноль\n1\\1\\1=0");
+    f.rules(3, "// Пять\n1\\1\\1=5");
+    const FormControl run = f.runForm();
+    const QString detail = "Ошибка в формате данных !!!\r\nВ файле нет ни одной строки данных";
+    EXPECT_EQ(f.prompt.messages,
+              (QList<Message>{{Icon::Error, detail, f.ws.file("DAT/DAT_0503.101/1401.01")},
+                              {Icon::Error, detail, f.ws.file("DAT/DAT_0503.101/1401.02")}}));
+    EXPECT_TRUE(f.ws.readBytes("DAT/DAT_0503.101/1401.01") == crOnly);
+    EXPECT_TRUE(f.ws.readBytes("DAT/DAT_0503.101/1401.02") == noBreak);
+    EXPECT_TRUE(run.sections.at(0).run.stopped());
+    EXPECT_TRUE(run.sections.at(1).run.stopped());
+    EXPECT_TRUE(run.sections.at(0).mark.isEmpty());
+    // The run goes on with the next section.
+    EXPECT_EQ(f.mark(3), "PR_++");
+    EXPECT_FALSE(f.ws.read("TMP/07_12_2026_09_05_03.HTM").contains("РАЗДЕЛ"));
+}
+
+TEST(FormRun, OnlyTheStateLineOfAFileChanges) {
+    FormFixture f;
+    f.ws.write("DAT/DAT_0503.101/1401.01",
+               "PR_?\n! 0000 101 01 05 03 1401\n1\t9  1 2\n2 4 1 2  \n3 5 1 2\n", true);
+    f.ws.write("DAT/DAT_0503.101/1401.02", "! 0000 101 02 05 03 1401\n1 0 0\n2 0 0\n");
+    f.ws.writeBytes("DAT/DAT_0503.101/1401.03", QByteArray());
+    f.rules(1, "// Итог\n1\\1\\1=1\\2\\1+1\\3\\1");
+    f.rules(2, "// Ноль\n1\\1\\1=0");
+    f.rules(3, "// Ноль\n1\\1\\1=0");
+    f.runForm();
+    EXPECT_TRUE(f.prompt.messages.isEmpty()) << f.prompt.texts().join('|').toStdString();
+    EXPECT_TRUE(f.ws.readBytes("DAT/DAT_0503.101/1401.01") ==
+                "PR_++\n! 0000 101 01 05 03 1401\n1\t9  1 2\n2 4 1 2  \n3 5 1 2\n");
+    // A file without a state line gets one before its first line.
+    EXPECT_TRUE(f.ws.readBytes("DAT/DAT_0503.101/1401.02") ==
+                "PR_0++\r\n! 0000 101 02 05 03 1401\r\n1 0 0\r\n2 0 0\r\n");
+    // An empty file is a section not sent: it stays empty.
+    EXPECT_TRUE(f.ws.readBytes("DAT/DAT_0503.101/1401.03").isEmpty());
+
+    // A mark that is there already is not written again: protected files are no obstacle then.
+    for (const char* rr : {"01", "02"})
+        ASSERT_TRUE(platform::setReadOnly(f.ws.file(QString("DAT/DAT_0503.101/1401.") + rr), true));
+    const FormControl again = f.runForm();
+    EXPECT_TRUE(f.prompt.messages.isEmpty()) << f.prompt.texts().join('|').toStdString();
+    EXPECT_TRUE(again.sections.at(0).saved && again.sections.at(1).saved);
+    for (const char* rr : {"01", "02"})
+        platform::setReadOnly(f.ws.file(QString("DAT/DAT_0503.101/1401.") + rr), false);
+
+    EXPECT_EQ(withStateLine(" PR_ ??\r\nx", "PR_++"), "PR_++\r\nx");
+    EXPECT_EQ(withStateLine("PR_?", "0??"), "PR_0??\r\n");
+    EXPECT_EQ(withStateLine("1 2 3", "++"), "PR_++\r\n1 2 3");
+    EXPECT_EQ(withStateLine("\nPR_?\n1 2\n", "++"), "PR_++\n\nPR_?\n1 2\n");
+}
+
+TEST(FormRun, CellsThatAreNotNumbersAndUnreadableRelationsFailTheirSections) {
+    FormFixture f;
+    f.writeSection("0503", "101", "01", {"1 12a 1 2", "2 4 1 2", "3 5 1 2", "4 0 0 0", "5 0 0 0"});
+    f.writeSection("0503", "101", "02", {"1 3 1", "2 0 0"});
+    f.rules(1, "// Итог\n1\\1\\1=1\\2\\1+1\\3\\1");
+    f.rules(2, "// Разные\n1\\1\\1!=1\\1\\2\n\n// Нули\n1\\2\\1=1\\1\\1");
+    const FormControl run = f.runForm();
+    EXPECT_EQ(
+        f.prompt.messages,
+        (QList<Message>{
+            {Icon::Error, "Script_Control_Eval\r\nНедопустимое число\r\nЯчейка с.1г.1 : \"12a\"",
+             "1\\1\\1=1\\2\\1+1\\3\\1"},
+            {Icon::Error, "Script_Control_Eval\r\nНедопустимый символ", "1\\1\\1!=1\\1\\2"}}));
+    EXPECT_EQ(f.mark(1), "PR_??");
+    EXPECT_EQ(f.mark(2), "PR_??");
+    EXPECT_EQ(run.sections.at(0).run.evaluationErrors, 1);
+    EXPECT_EQ(run.sections.at(1).run.evaluationErrors, 1);
+    const QString page = f.ws.read("TMP/07_12_2026_09_05_03.HTM");
+    EXPECT_TRUE(page.contains("<tr>\r\n<td><b>РАЗДЕЛ 01</b></td></tr>\r\n"
+                              "<tr>\r\n<td><b>*********</b></td></tr>\r\n"
+                              "<tr>\r\n<td><font size=\"2\"></td></tr>\r\n"
+                              "<tr>\r\n<td><b><font size=\"2\">// ИТОГ</b><p><font size=\"2\"></p>"
+                              "<p><font size=\"2\">Не выполнено условие : с.1г.1=с.2г.1+с.3г.1</p>"
+                              "<p><font size=\"2\">\"12a\"<>4+5</p></td></tr>\r\n"));
+    EXPECT_TRUE(page.contains("<p><font size=\"2\">Не выполнено условие : с.1г.1!=с.1г.2</p>"
+                              "<p><font size=\"2\">3=1</p><p><font size=\"2\"></p></td></tr>\r\n"));
+    // The other failing block of the section is reported too.
+    EXPECT_TRUE(page.contains("<p><font size=\"2\">Не выполнено условие : с.2г.1=с.1г.1</p>"
+                              "<p><font size=\"2\">0<>3</p></td></tr>\r\n"));
 }

@@ -153,8 +153,15 @@ TEST(RuleFaults, EachStopsTheRunWithItsMessage) {
          {Icon::None,
           "Количество открывающих скобок не равно количеству закрывающих -> (1\\1\\1=(0",
           QString()}},
-        {"// А\n1\\1\\1#0",
-         {Icon::Error, "Script_Control_Eval\r\nНедопустимый символ", "1\\1\\1#0"}},
+        // A relation with "!" or "#" fails when evaluated, but its sides must be readable.
+        {"// А\n1\\1\\1*/2!=0",
+         {Icon::Error, "Script_Control_Eval\r\nПредполагается наличие выражения", "1\\1\\1*/2!=0"}},
+        // Rule files that leave nothing to check.
+        {"", {Icon::Error, "В файле логического контроля нет блоков формул !!!", QString()}},
+        {"1: 101\n2: 102 -1\n\n\n",
+         {Icon::Error, "В файле логического контроля нет блоков формул !!!", QString()}},
+        {QString("// А\n1\\1\\1=0\n") + QChar(0) + QChar(0),
+         {Icon::Error, "Файл логического контроля не является текстовым файлом !!!", QString()}},
         {"// А\n1\\1\\1=SUMM_S(2,G,1)",
          {Icon::Error, "Script_Control_Eval\r\nСинтаксическая ошибка", "1\\1\\1=SUMM_S(2,G,1)"}},
         {"// А\n1\\1\\1=1\\2\\1.5",

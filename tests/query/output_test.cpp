@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QTime>
 
+#include "core/html.h"
 #include "fixture.h"
 #include "query/output.h"
 #include "query/queryfile.h"
@@ -15,6 +16,12 @@ using mirel::test::cp1251;
 using mirel::test::Message;
 using mirel::test::QueryFixture;
 using mirel::test::rows;
+
+namespace {
+// The code-page declaration every written page carries.
+const QString Meta =
+    "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1251\">";
+} // namespace
 
 namespace {
 
@@ -65,8 +72,8 @@ TEST(PlainTable, WrittenToOneHtmInTheTemporaryFolderInCodePage1251) {
     const QString page = f.tempDir() + "/1.HTM";
     EXPECT_EQ(r.page, page);
     EXPECT_EQ(f.browser.opened, QStringList{page});
-    const QByteArray expected =
-        cp1251(plainPage("2025 12. ", {{"Север", "50", "0.5"}, {"Юг", "30", "***"}}));
+    const QByteArray expected = cp1251(
+        core::withCharset(plainPage("2025 12. ", {{"Север", "50", "0.5"}, {"Юг", "30", "***"}})));
     const QByteArray written = f.ws.readBytes("TMP/1.HTM");
     EXPECT_TRUE(written == expected) << written.size() << " vs " << expected.size();
 
@@ -162,7 +169,8 @@ TEST(TemplatePage, TemplateOutputGoesToATimedTemporaryPage) {
     EXPECT_TRUE(name == temporaryPageName(before) || name == temporaryPageName(after))
         << name.toStdString();
     EXPECT_EQ(temporaryPageName(QTime(1, 0, 5)), QStringLiteral("3605.HTM"));
-    EXPECT_TRUE(f.ws.readBytes("TMP/" + name) == cp1251("<html><body>Юг: >30<</body></html>"));
+    EXPECT_TRUE(f.ws.readBytes("TMP/" + name) ==
+                cp1251("<html><head>" + Meta + "</head><body>Юг: >30<</body></html>"));
     EXPECT_EQ(f.browser.opened, QStringList{r.page});
 }
 
@@ -184,8 +192,8 @@ TEST(BatchPage, BodiesJoinedWithPageBreaks) {
     EXPECT_EQ(r.batchPage, page);
     const QString brk = "<span><br clear=all style='page-break-before:always'></span>";
     EXPECT_TRUE(f.ws.readBytes("ЗАПРОСЫ/Пакет.HTM") ==
-                cp1251("<html><head></head><BODY lang=RU>\r\nA: >50<\r\n" + brk + "B: >60<" + brk +
-                       "</body></html>"))
+                cp1251("<html><head>" + Meta + "</head><BODY lang=RU>\r\nA: >50<\r\n" + brk +
+                       "B: >60<" + brk + "</body></html>"))
         << f.ws.read("ЗАПРОСЫ/Пакет.HTM").toStdString();
     EXPECT_EQ(f.prompt.messages,
               (QList<Message>{{Icon::None, "Паспорт счета пуст !!!", ""},

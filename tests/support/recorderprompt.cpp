@@ -40,6 +40,15 @@ void RecorderPrompt::progressValue(int value) { progressValues.append(value); }
 void RecorderPrompt::progressEnd() { ++progressEnds; }
 void RecorderPrompt::status(const QString& text) { statuses.append(text); }
 
+std::optional<bool> RecorderPrompt::askYesNoCancel(const QString& text, const QString& title)
+{
+    if (choices.empty()) return askYesNo(text, title);
+    questions.append({platform::Icon::Question, text, title});
+    const std::optional<bool> choice = choices.front();
+    choices.pop_front();
+    return choice;
+}
+
 bool RecorderPrompt::stopRequested()
 {
     ++stopQuestions;

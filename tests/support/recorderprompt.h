@@ -28,6 +28,9 @@ public:
                  const QString& title = QString()) override;
     bool askYesNo(const QString& text, const QString& title = QString()) override;
     bool askOkCancel(const QString& text, const QString& title = QString()) override;
+    // Answered from choices while it holds any, else as askYesNo.
+    std::optional<bool> askYesNoCancel(const QString& text,
+                                       const QString& title = QString()) override;
     std::optional<QString> inputBox(const QString& text, const QString& title,
                                     const QString& proposal) override;
     void progressStart(int maximum) override;
@@ -47,6 +50,7 @@ public:
     int stopQuestions = 0;
 
     std::deque<bool> answers;                     // answers to yes/no and OK/cancel
+    std::deque<std::optional<bool>> choices;      // answers to yes/no/cancel (nullopt: Cancel)
     bool defaultAnswer = true;
     std::deque<std::optional<QString>> inputs;    // answers to input boxes
 

@@ -3,8 +3,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -16,6 +18,7 @@
 #include <QTest>
 #include <QTreeWidget>
 
+#include "platform/fileio.h"
 #include "ui/dataloadingview.h"
 #include "ui/frm_mirel.h"
 #include "viewtest.h"
@@ -116,7 +119,7 @@ TEST(DataLoadingView, EntersWithTheRegionGridTheFormsDueAndTheMenusLocked) {
     EXPECT_EQ(c.Option_Corr->text(), "Отсутствующие");
     EXPECT_TRUE(c.Option_VV->isChecked());
     EXPECT_EQ(c.Cmd_Summ->text(), "Алгоритм суммирования");
-    EXPECT_TRUE(c.Cmd_Summ->isEnabled());
+    EXPECT_FALSE(c.Cmd_Summ->isEnabled()); // greyed until summation has its window
     EXPECT_TRUE(c.Cmd_Load_DD->isEnabled());
 
     // Every form due in December (quarterly and yearly too), none chosen yet.
@@ -432,4 +435,82 @@ TEST(DataLoadingView, ExitReturnsToTheQueryViewWithItsMenus) {
     QTest::keyClick(c.Grid, Qt::Key_Return);
     EXPECT_EQ(asked.count(), 0);
     EXPECT_TRUE(lw->prompt.messages.isEmpty());
+}
+
+TEST(DataLoadingView, ContextMenuControlsEveryRegionAndRefreshesTheMarks) {
+    TempWorkspace ws;
+    writeDemo(ws);
+    ws.mkdir("TMP");
+    mirel::platform::setTempDirOverride(ws.file("TMP"));
+    ws.write("DAT/DAT_2512.210/1101.01",
+             ws.read("DAT/DAT_2512.210/1101.01").replace("PR_++", "PR_?"), true);
+    auto lw = loadWindow(ws, Today);
+    ASSERT_TRUE(lw->window);
+    Frm_mirel& w = *lw->window;
+    const auto& c = w.controls();
+    auto* menu = w.findChild<QMenu*>("menu_Register");
+    ASSERT_TRUE(menu);
+    // No register yet: no menu.
+    c.menu_VV_All->trigger();
+    Q_EMIT c.Grid->customContextMenuRequested(QPoint(5, 5));
+    EXPECT_FALSE(menu->isVisible());
+
+    typeIntoSelector(w, "210");
+    lw->prompt.clear();
+    QTableWidget* g = c.Grid;
+    EXPECT_EQ(gridRow(g, rowOf(g, "1101")).mid(2), (QStringList{"?", "++", "++", "++"}));
+    Q_EMIT g->customContextMenuRequested(QPoint(5, 5));
+    ASSERT_TRUE(menu->isVisible());
+    QMenu* control = menu->findChild<QMenu*>("menu_Log");
+    ASSERT_TRUE(control);
+    EXPECT_EQ(menu->actions().first()->text(), "Логический контроль");
+    EXPECT_EQ(control->actions().first()->text(), "Все регионы");
+    menu->close();
+
+    control->actions().first()->trigger();
+    EXPECT_TRUE(lw->prompt.messages.isEmpty()) << lw->prompt.texts().join('|').toStdString();
+    EXPECT_EQ(gridRow(g, rowOf(g, "1101")).mid(2), (QStringList{"++", "++", "++", "++"}));
+    EXPECT_EQ(gridRow(g, rowOf(g, "1102")).mid(2), (QStringList{"??", "++", "++", "++"}));
+    EXPECT_EQ(gridRow(g, rowOf(g, "1203")).mid(2), (QStringList{"++", "++", "", ""}));
+    ASSERT_EQ(lw->browser.opened.size(), 1);
+    EXPECT_TRUE(QFileInfo(lw->browser.opened.first()).absolutePath() == ws.file("TMP"));
+    EXPECT_EQ(lw->prompt.progressMaximum, 17);
+    EXPECT_FALSE(c.Progress_Bar->isVisible());
+    mirel::platform::setTempDirOverride(QString());
+}
+
+TEST(DataLoadingView, EscapeStopsTheControlOfEveryRegion) {
+    TempWorkspace ws;
+    writeDemo(ws);
+    ws.mkdir("TMP");
+    mirel::platform::setTempDirOverride(ws.file("TMP"));
+    // The first region's file cannot be read; while its message is up the person presses Escape.
+    ws.writeBytes("DAT/DAT_2512.210/1101.01", "PR_?\r1 1 1 1\r");
+    struct EscapingPrompt : mirel::test::RecorderPrompt {
+        QWidget* target = nullptr;
+        void message(const QString& text, Icon icon, const QString& title) override {
+            RecorderPrompt::message(text, icon, title);
+            QTest::qSleep(150);
+            QCoreApplication::postEvent(
+                target, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+        }
+    } prompt;
+    mirel::test::RecorderBrowser browser;
+    Frm_mirel w(ws.path(), prompt, browser);
+    ASSERT_EQ(w.load(Today), 0);
+    w.show();
+    const auto& c = w.controls();
+    prompt.target = c.Grid;
+    c.menu_VV_All->trigger();
+    typeIntoSelector(w, "210");
+    prompt.clear();
+    w.findChild<QAction*>("menu_Log_All")->trigger();
+    EXPECT_EQ(prompt.texts(),
+              (QStringList{"Ошибка в формате данных !!!\r\nВ файле нет ни одной строки данных",
+                           "Выполнение прервано пользователем !!!"}));
+    EXPECT_TRUE(browser.opened.isEmpty());
+    EXPECT_EQ(ws.read("DAT/DAT_2512.210/1102.01").section("\r\n", 0, 0), "PR_?");
+    // The regions done are whole: 1101's other sections have their marks.
+    EXPECT_EQ(gridRow(c.Grid, rowOf(c.Grid, "1101")).mid(3), (QStringList{"++", "++", "++"}));
+    mirel::platform::setTempDirOverride(QString());
 }

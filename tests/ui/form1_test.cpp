@@ -14,6 +14,7 @@
 #include "platform/fileio.h"
 #include "ui/form1.h"
 #include "ui/form2.h"
+#include "ui/settings.h"
 #include "uitest.h"
 
 using mirel::platform::Icon;
@@ -26,7 +27,13 @@ using mirel::ui::Form2;
 
 namespace {
 
+// Every editor of the tests starts without the look a test before it chose.
+struct ForgetLook {
+    ForgetLook() { mirel::ui::userSettings()->remove("editor"); }
+};
+
 struct EditorFixture {
+    ForgetLook forget;
     TempWorkspace ws;
     RecorderPrompt prompt;
     Form1 form{prompt};
@@ -74,7 +81,7 @@ QStringList menuItems(const Form1& form) {
 
 TEST(Form1, HasTheMenusOfTheSimpleTextEditor) {
     EditorFixture f;
-    EXPECT_EQ(f.form.windowTitle(), "Simple Text Editor");
+    EXPECT_EQ(f.form.windowTitle(), "Simple Text Editor[*]");
     EXPECT_EQ(menuItems(f.form), (QStringList{"File: New, Open, Save, Save As, Exit",
                                               "Edit: Copy, Cut, Paste, Select All, Find",
                                               "Process: Upper Case, Lower Case, Number Lines",
@@ -154,6 +161,55 @@ TEST(Form1, NewAndOpenAskBeforeAChangedTextIsDropped) {
     f.saveAnswer.clear();
     f.form.Pasp_Edit(f.ws.file("a.PSP"));
     EXPECT_EQ(f.form.Editor->toPlainText(), "новый");
+}
+
+TEST(Form1, CancelKeepsTheChangedTextAndTheCaptionShowsTheFileAndItsChange) {
+    EditorFixture f;
+    f.ws.write("a.PSP", "A\n");
+    f.ws.write("b.PSP", "B\n");
+    f.form.Pasp_Edit(f.ws.file("a.PSP"));
+    EXPECT_EQ(f.form.windowTitle(), "a.PSP[*] - Simple Text Editor");
+    EXPECT_FALSE(f.form.isWindowModified());
+    QTest::keyClicks(f.form.Editor, "x");
+    EXPECT_TRUE(f.form.isWindowModified());
+    // Cancel: nothing is opened, saved or dropped; closing is refused the same way.
+    f.prompt.choices = {std::nullopt};
+    f.openAnswer = f.ws.file("b.PSP");
+    f.item("File", "Open")->trigger();
+    EXPECT_EQ(f.form.Editor->toPlainText(), "xA\n");
+    EXPECT_EQ(f.form.currentFile(), f.ws.file("a.PSP"));
+    EXPECT_EQ(f.opened, QStringList{}); // the open dialog never showed
+    f.prompt.choices = {std::nullopt};
+    EXPECT_FALSE(f.form.close());
+    EXPECT_TRUE(f.form.isVisible());
+    EXPECT_EQ(f.ws.read("a.PSP"), "A\r\n");
+    EXPECT_EQ(f.prompt.questions.size(), 2);
+    // Yes saves; the caption loses its mark.
+    f.prompt.choices = {true};
+    EXPECT_TRUE(f.form.close());
+    EXPECT_EQ(f.ws.read("a.PSP"), "xA\r\n");
+    EXPECT_FALSE(f.form.isWindowModified());
+}
+
+TEST(Form1, TheChosenFontAndColoursComeBackInTheNextEditor) {
+    QFont chosen("DejaVu Sans Mono", 17);
+    {
+        EditorFixture f;
+        f.form.dialogs.font = [&](QWidget*, const QFont&) -> std::optional<QFont> {
+            return chosen;
+        };
+        f.form.dialogs.color = [](QWidget*, const QColor&) -> std::optional<QColor> {
+            return QColor("#102030");
+        };
+        f.item("Customize", "Font")->trigger();
+        f.item("Customize", "Page Color")->trigger();
+    }
+    RecorderPrompt prompt;
+    Form1 again(prompt);
+    EXPECT_EQ(again.Editor->font().pointSizeF(), 17);
+    EXPECT_EQ(again.Editor->font().family(), chosen.family());
+    EXPECT_EQ(again.Editor->palette().color(QPalette::Base), QColor("#102030"));
+    ForgetLook();
 }
 
 TEST(Form1, NumberLinesWritesAtLeastThreeDigits) {

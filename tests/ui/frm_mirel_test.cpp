@@ -102,7 +102,8 @@ TEST(MainWindow, OpensWithItsMenusControlsAndPeriodFields) {
                                                                 {"mnu_Otchet", "Отчеты"},
                                                                 {"menu_VV_All", "ВВОД ДАННЫХ"},
                                                                 {"mnu_VV", "ВВОД"},
-                                                                {"mnu_exit", "Выход"}}));
+                                                                {"mnu_exit", "Выход"},
+                                                                {"mnu_help", "Справка"}}));
     EXPECT_EQ(captions(c.mnu_pasp->actions()), (QList<Caption>{{"mnu_pasp_calc", "Выполнить"},
                                                                {"mnu_pasp_open", "Изменить"},
                                                                {"mnu_pasp_app", "Добавить"},
@@ -125,13 +126,13 @@ TEST(MainWindow, OpensWithItsMenusControlsAndPeriodFields) {
                               {"menu_FFF_per", "По дате начала эксплуатации"}}));
     // Only what exists yet can be chosen. The title line makes an (empty) preamble, so
     // "ВВОД ДАННЫХ" is offered; without "ОТЧЕТ" the reports are hidden.
-    EXPECT_EQ(
-        enabledItems(w),
-        (QStringList{"mnu_pasp_calc", "mnu_pasp_open", "mnu_pasp_app", "mnu_pasp_ren",
-                     "mnu_pasp_del", "mnu_rr_app", "mnu_rr_del", "mnu_rr_ren", "menu_XLS",
-                     "Menu_YYYYMM", "menu_FFF_cod", "menu_FFF_per", "menu_VV_All", "mnu_exit"}));
+    EXPECT_EQ(enabledItems(w),
+              (QStringList{"mnu_pasp_calc", "mnu_pasp_open", "mnu_pasp_app", "mnu_pasp_ren",
+                           "mnu_pasp_del", "mnu_rr_app", "mnu_rr_del", "mnu_rr_ren", "menu_XLS",
+                           "Menu_YYYYMM", "menu_FFF_cod", "menu_FFF_per", "menu_VV_All", "mnu_exit",
+                           "mnu_help_guide", "mnu_help_about"}));
     EXPECT_EQ(visibleBarItems(w), (QStringList{"mnu_pasp", "mnu_dir", "menu_Import", "Memu_Serv",
-                                               "menu_FFF", "menu_VV_All", "mnu_exit"}));
+                                               "menu_FFF", "menu_VV_All", "mnu_exit", "mnu_help"}));
     EXPECT_EQ(w.findChild<QMenu*>("Memu_Serv"), c.Memu_Serv);
     EXPECT_EQ(w.findChild<QAction*>("Menu_YYYYMM"), c.Menu_YYYYMM);
 
@@ -332,16 +333,21 @@ TEST(MainWindow, ProgressShowsOnTheBarAndReachesThePrompt) {
     const auto& c = w.controls();
     w.prompt().progressStart(10);
     EXPECT_TRUE(c.Progress_Bar->isVisible());
+    EXPECT_TRUE(c.Cmd_Stop->isVisible());
+    EXPECT_EQ(c.Cmd_Stop->text(), "Прервать");
     w.prompt().progressValue(4);
-    EXPECT_EQ(c.Progress_Bar->value(), 4);
+    QTest::qWait(60); // the bar shows a value that has waited 50 ms, and the last one at once
+    w.prompt().progressValue(5);
+    EXPECT_EQ(c.Progress_Bar->value(), 5);
     EXPECT_EQ(c.Progress_Bar->maximum(), 10);
     w.prompt().status("Регион 1100");
     EXPECT_EQ(c.Lbl_Info->text(), "Регион 1100");
     w.prompt().progressEnd();
     EXPECT_FALSE(c.Progress_Bar->isVisible());
+    EXPECT_FALSE(c.Cmd_Stop->isVisible());
     w.prompt().message("Текст", Icon::Information, "Заголовок");
     EXPECT_EQ(prompt.progressMaximum, 10);
-    EXPECT_EQ(prompt.progressValues, (QList<int>{4}));
+    EXPECT_EQ(prompt.progressValues, (QList<int>{4, 5}));
     EXPECT_EQ(prompt.progressEnds, 1);
     EXPECT_EQ(prompt.statuses, (QStringList{"Регион 1100"}));
     EXPECT_EQ(prompt.messages, (QList<Message>{{Icon::Information, "Текст", "Заголовок"}}));

@@ -439,6 +439,16 @@ TEST(QueryTree, ANodeClickFillsTheRegionSelectorFromTheQuerysClassifier) {
     // Keys move the selection, and the selector follows it.
     f.select(f.query("Строки.PSP"));
     EXPECT_EQ(combo->currentText(), "Район");
+
+    // The missing classifier was told once: walking over the query again says nothing more.
+    f.prompt.clear();
+    f.select(f.query("Нет.PSP"));
+    QTest::keyClick(f.tree, Qt::Key_Up);
+    QTest::keyClick(f.tree, Qt::Key_Down);
+    click("Нет.PSP");
+    EXPECT_TRUE(combo->isVisible());
+    EXPECT_EQ(f.tree->currentItem(), f.query("Нет.PSP"));
+    EXPECT_TRUE(f.prompt.messages.isEmpty()) << f.prompt.texts().join('|').toStdString();
 }
 
 TEST(QueryTree, EditOpensTheSelectedQueryInTheEditor) {
@@ -454,7 +464,7 @@ TEST(QueryTree, EditOpensTheSelectedQueryInTheEditor) {
     ui::Form1* editor = f.window->findChild<ui::Form1*>();
     ASSERT_NE(editor, nullptr);
     EXPECT_TRUE(editor->isVisible());
-    EXPECT_EQ(editor->windowTitle(), "Simple Text Editor");
+    EXPECT_EQ(editor->windowTitle(), "Свод.PSP[*] - Simple Text Editor");
     EXPECT_EQ(editor->currentFile(), f.pasp("Свод.PSP"));
     EXPECT_EQ(editor->Editor->toPlainText(), "1: 101 1\nDAT\n1 = V1\n");
 

@@ -6,6 +6,7 @@
 #include <QTest>
 #include <QTreeWidget>
 
+#include "core/html.h"
 #include "platform/fileio.h"
 #include "ui/frm_mirel.h"
 #include "ui/querytree.h"
@@ -107,8 +108,15 @@ TEST(ResultGrid, CoversTheTreeAndCloses) {
     QTest::mouseClick(c.Cmd_WriteHTML, Qt::LeftButton);
     const QString page = temp.file("08_12_2025_14_30_00.HTM");
     EXPECT_EQ(browser.opened, QStringList{page});
-    EXPECT_TRUE(temp.readBytes("08_12_2025_14_30_00.HTM") ==
-                cp1251(ui::gridPage(grid.table(), "Свод", grid.clock())));
+    const QByteArray bytes = temp.readBytes("08_12_2025_14_30_00.HTM");
+    EXPECT_TRUE(bytes ==
+                cp1251(mirel::core::withCharset(ui::gridPage(grid.table(), "Свод", grid.clock()))));
+    EXPECT_TRUE(bytes.startsWith(cp1251("<html>\r\n<head><meta http-equiv=\"Content-Type\" "
+                                        "content=\"text/html; charset=windows-1251\">\r\n")));
+    // A second page within the same second takes the next name; the first stays.
+    QTest::mouseClick(c.Cmd_WriteHTML, Qt::LeftButton);
+    EXPECT_EQ(browser.opened.value(1), temp.file("08_12_2025_14_30_00_1.HTM"));
+    EXPECT_TRUE(temp.readBytes("08_12_2025_14_30_00.HTM") == bytes);
     mirel::platform::setTempDirOverride(temp.file("missing"));
     QTest::mouseClick(c.Cmd_WriteHTML, Qt::LeftButton);
     EXPECT_EQ(prompt.messages, (QList<Message>{{Icon::Error, "Файл не создан !!!",

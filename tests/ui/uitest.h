@@ -20,9 +20,10 @@ public:
     bool open(const QString& path) override
     {
         opened.append(path);
-        return true;
+        return shows;
     }
     QStringList opened;
+    bool shows = true; // false: no program showed the page
 };
 
 // Writes the configuration and what start-up needs beside it to run without a message: one

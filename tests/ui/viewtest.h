@@ -21,7 +21,7 @@ struct LoadedWindow {
 std::unique_ptr<LoadedWindow> loadWindow(const TempWorkspace& ws, const QDate& today);
 
 // What can be chosen: the enabled menu bar entries and the enabled items of enabled menus, by
-// name, in bar order.
+// name, in bar order ("Справка", always there, left out).
 QStringList enabledMenus(ui::Frm_mirel& w);
 
 // The texts of one grid row, and of the header row.

@@ -1,0 +1,267 @@
+// The region table and the register through the main window (offscreen) at 2,500 and 30,000
+// regions, against the same job run headless (as the commands run it) and against the time to
+// read the form's data files once with open/read/close. The workspaces are generated once under
+// the build folder (bench-ws/N) and kept for the next runs.
+//
+// Counters: "vs_headless" is the window's time over the headless job's time of the same size
+// (the window should stay within 1.2); "vs_floor" the time over the floor's.
+#include <benchmark/benchmark.h>
+
+#include "benchsupport.h"
+
+#include <fcntl.h>
+#include <map>
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTreeWidget>
+#include <unistd.h>
+
+#include "data/loadview.h"
+#include "platform/prompt.h"
+#include "query/runquery.h"
+#include "reference/session.h"
+#include "ui/dataloadingview.h"
+#include "ui/frm_mirel.h"
+#include "ui/querytree.h"
+
+using namespace mirel;
+
+namespace {
+
+constexpr int Sections = 3;
+constexpr int Rows = 10;
+constexpr int Columns = 6;
+const QString Query = QStringLiteral("Q_TAB.PSP");
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QDir().mkpath(QFileInfo(path).path());
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size()) std::abort();
+}
+
+QByteArray crlf(const char* text) {
+    return QByteArray(text).replace("\n", "\r\n");
+}
+
+// A workspace of n regions: form 101 of three sections catalogued from January 2023, data of
+// every region for December 2025, a region table over sections 1 and 2.
+QString workspace(int n) {
+    const QString root = QStringLiteral(MIREL_BENCH_DIR "/") + QString::number(n);
+    if (QFile::exists(root + "/complete")) return root;
+    QDir(root).removeRecursively();
+    writeFile(root + "/MIREL_WIN.INI",
+              crlf("Window bench\n[MIREL_WIN]\n YYYY= 2025\n MM= 12\n[DIR_PASP]\n PASP\n"));
+    QByteArray shif;
+    for (int k = 0; k < n; ++k)
+        shif += QByteArray::number(10000 + k) + " Region " + QByteArray::number(10000 + k) + "\r\n";
+    writeFile(root + "/SHIF/SHIF.TXT", shif);
+    QByteArray structure = "Name;";
+    for (int c = 1; c <= Columns; ++c)
+        structure += QByteArray::number(c) + ";";
+    structure += "\r\n";
+    for (int r = 1; r <= Rows; ++r)
+        structure += QByteArray::number(r) + "\r\n";
+    const QString form = root + "/FORM/2023_01.101/101_2301";
+    writeFile(form + ".TXT", crlf("Form 101\nN_PERIOD 12\n"));
+    for (int s = 1; s <= Sections; ++s)
+        writeFile(form + "." + QString::number(s) + "S", structure);
+    writeFile(root + "/PASP/" + Query,
+              crlf("1: 101 1\n2: 101 2\nDAT\n1=1\\1\\1\n2=1\\2\\2\n3=2\\1\\1\n"
+                   "4=1\\1\\1/2\\1\\1*100\n5=1\\3\\4+2\\3\\4\nDEC\n4 1\n"));
+    for (int s = 1; s <= Sections; ++s)
+        for (int k = 0; k < n; ++k) {
+            const QByteArray code = QByteArray::number(10000 + k);
+            QByteArray text =
+                "PR_?\r\n! 0000 101 0" + QByteArray::number(s) + " 25 12 " + code + "\r\n";
+            for (int r = 1; r <= Rows; ++r) {
+                text += QByteArray::number(r);
+                for (int c = 1; c <= Columns; ++c)
+                    text += ' ' + QByteArray::number((k * 7 + r * 13 + c * s) % 997 + 1);
+                text += "\r\n";
+            }
+            writeFile(root + "/DAT/DAT_2512.101/" + QString::fromLatin1(code) + ".0" +
+                          QString::number(s),
+                      text);
+        }
+    writeFile(root + "/complete", "");
+    return root;
+}
+
+// Seconds per iteration of the headless jobs, for the window's ratio.
+std::map<std::pair<std::string, int>, double>& headless() {
+    static std::map<std::pair<std::string, int>, double> times;
+    return times;
+}
+std::map<int, double>& floors() {
+    static std::map<int, double> times;
+    return times;
+}
+
+void ratios(benchmark::State& state, const std::string& job, int n, double seconds) {
+    const auto h = headless().find({job, n});
+    if (h != headless().end() && h->second > 0) state.counters["vs_headless"] = seconds / h->second;
+    const auto f = floors().find(n);
+    if (f != floors().end() && f->second > 0) state.counters["vs_floor"] = seconds / f->second;
+}
+
+double elapsed(const std::chrono::steady_clock::time_point& since) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
+}
+
+// The floor: every data file of the form read once with open/read/close.
+void BM_Floor(benchmark::State& state) {
+    const int n = int(state.range(0));
+    const QString root = workspace(n);
+    std::vector<QByteArray> files;
+    QDirIterator it(root + "/DAT/DAT_2512.101", QDir::Files);
+    while (it.hasNext())
+        files.push_back(QFile::encodeName(it.next()));
+    char buffer[65536];
+    double total = 0;
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        for (const QByteArray& file : files) {
+            const int fd = ::open(file.constData(), O_RDONLY);
+            while (::read(fd, buffer, sizeof buffer) > 0) {
+            }
+            ::close(fd);
+        }
+        total += elapsed(start);
+    }
+    floors()[n] = total / double(state.iterations());
+}
+
+bool startSession(reference::Session& session, const QString& root, platform::Prompt& prompt) {
+    session.programDir = root;
+    return reference::F_Global(session, QDate(2026, 1, 15), prompt) == 0;
+}
+
+void BM_RegionTable_Headless(benchmark::State& state) {
+    const int n = int(state.range(0));
+    const QString root = workspace(n);
+    bench::QuietPrompt prompt;
+    bench::NoBrowser browser;
+    reference::Session session;
+    if (!startSession(session, root, prompt)) {
+        state.SkipWithError("start-up failed");
+        return;
+    }
+    double total = 0;
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        query::QueryResult result;
+        query::runQuery(root + "/PASP/" + Query, session, prompt, browser, {}, result,
+                        query::HtmlOutput::Never);
+        benchmark::DoNotOptimize(result.table.matrix.size());
+        total += elapsed(start);
+        if (result.table.matrix.size() != n) state.SkipWithError("wrong table");
+    }
+    headless()[{"table", n}] = total / double(state.iterations());
+}
+
+void BM_Register_Headless(benchmark::State& state) {
+    const int n = int(state.range(0));
+    const QString root = workspace(n);
+    bench::QuietPrompt prompt;
+    reference::Session session;
+    if (!startSession(session, root, prompt)) {
+        state.SkipWithError("start-up failed");
+        return;
+    }
+    data::enterLoadView(session, false, QDate(2026, 1, 15), prompt);
+    double total = 0;
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        const auto reg = data::Cmd_Load_DD(session, "101", false, prompt);
+        benchmark::DoNotOptimize(reg->rows.size());
+        total += elapsed(start);
+    }
+    headless()[{"register", n}] = total / double(state.iterations());
+}
+
+// The main window on the workspace, shown on the offscreen platform.
+struct Window {
+    bench::QuietPrompt prompt;
+    bench::NoBrowser browser;
+    std::unique_ptr<ui::Frm_mirel> w;
+    explicit Window(const QString& root)
+        : w(std::make_unique<ui::Frm_mirel>(root, prompt, browser)) {
+        if (w->load(QDate(2026, 1, 15)) != 0) w.reset();
+        if (w) w->show();
+        QCoreApplication::processEvents();
+    }
+};
+
+void BM_RegionTable_Window(benchmark::State& state) {
+    const int n = int(state.range(0));
+    Window window(workspace(n));
+    if (!window.w) {
+        state.SkipWithError("start-up failed");
+        return;
+    }
+    ui::Frm_mirel& w = *window.w;
+    auto* view = w.findChild<ui::QueryTree*>();
+    const QString path = w.session().dir(core::DirPASP) + "/" + Query;
+    double total = 0;
+    for (auto _ : state) {
+        w.controls().Tree_Pasp->setCurrentItem(view->nodeByKey(path));
+        const auto start = std::chrono::steady_clock::now();
+        w.controls().mnu_pasp_calc->trigger();
+        QCoreApplication::processEvents(); // the grid drawn once
+        total += elapsed(start);
+        if (w.controls().Grid->rowCount() != n) state.SkipWithError("no table");
+        w.controls().Cmd_calc->click(); // "Закрыть таблицу"
+    }
+    ratios(state, "table", n, total / double(state.iterations()));
+}
+
+void BM_Register_Window(benchmark::State& state) {
+    const int n = int(state.range(0));
+    Window window(workspace(n));
+    if (!window.w) {
+        state.SkipWithError("start-up failed");
+        return;
+    }
+    ui::Frm_mirel& w = *window.w;
+    const auto& c = w.controls();
+    c.menu_VV_All->trigger();
+    c.Combo_FFF->setCurrentIndex(0);
+    double total = 0;
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        c.Cmd_Load_DD->click();
+        QCoreApplication::processEvents(); // the register drawn once
+        total += elapsed(start);
+        if (c.Grid->rowCount() != n) state.SkipWithError("no register");
+    }
+    ratios(state, "register", n, total / double(state.iterations()));
+}
+
+// Each size: the floor, the headless jobs, then the window's (which need the others' times).
+void sizes(benchmark::internal::Benchmark* b) {
+    b->Unit(benchmark::kMillisecond)->UseRealTime();
+}
+
+BENCHMARK(BM_Floor)->Arg(2500)->Arg(30000)->Apply(sizes)->Iterations(3);
+BENCHMARK(BM_RegionTable_Headless)->Arg(2500)->Arg(30000)->Apply(sizes)->Iterations(3);
+BENCHMARK(BM_RegionTable_Window)->Arg(2500)->Arg(30000)->Apply(sizes)->Iterations(3);
+BENCHMARK(BM_Register_Headless)->Arg(2500)->Arg(30000)->Apply(sizes)->Iterations(3);
+BENCHMARK(BM_Register_Window)->Arg(2500)->Arg(30000)->Apply(sizes)->Iterations(3);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

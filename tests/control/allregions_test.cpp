@@ -1,0 +1,200 @@
+#include <gtest/gtest.h>
+
+#include <QThread>
+
+#include "control/allregions.h"
+#include "control/report.h"
+#include "fixture.h"
+#include "platform/fileio.h"
+
+using namespace mirel;
+using namespace mirel::control;
+using mirel::platform::Icon;
+using mirel::test::cp1251;
+using mirel::test::Message;
+using mirel::test::RecorderBrowser;
+using mirel::test::RecorderPrompt;
+using mirel::test::TempWorkspace;
+
+namespace {
+
+const QDateTime Clock(QDate(2026, 12, 7), QTime(9, 5, 3));
+
+// Form 101 of two sections (2 x 3 and 1 x 1) catalogued from January 2005, a classifier of four
+// regions under a heading line, the report folder; March 2005.
+struct AllFixture {
+    TempWorkspace ws;
+    RecorderPrompt prompt;
+    RecorderBrowser browser;
+    reference::FormCatalog catalog{
+        reference::CatalogEntry{"101",
+                                "200501",
+                                {reference::SectionStructure{"1", {"1", "2"}, {"1", "2", "3"}},
+                                 reference::SectionStructure{"2", {"1"}, {"1"}}}}};
+    reference::Regions regions{std::nullopt, reference::Region{"1401", "Первый район"},
+                               reference::Region{"1402", "Второй район"},
+                               reference::Region{"1403", "Третий район"},
+                               reference::Region{"1404", "Четвертый район"}};
+    ControlTarget target{ws.file("DAT"), ws.file("FORM"), "101", 1, "2005", "3", {}};
+
+    AllFixture() {
+        ws.mkdir("TMP");
+        ws.mkdir("DAT");
+        platform::setTempDirOverride(ws.file("TMP"));
+    }
+    ~AllFixture() { platform::setTempDirOverride(QString()); }
+
+    void rules(int section, const QString& text) {
+        ws.write("FORM/2005_01.101/101_0501.0" + QString::number(section) + ".LOG", text);
+    }
+    void section(const QString& region, int rr, const QString& dataLines) {
+        ws.write("DAT/DAT_0503.101/" + region + ".0" + QString::number(rr),
+                 "PR_?\n! 0000 101 0" + QString::number(rr) + " 05 03 " + region + "\n" +
+                     dataLines);
+    }
+    QString mark(const QString& region, int rr) const {
+        return ws.read("DAT/DAT_0503.101/" + region + ".0" + QString::number(rr))
+            .section("\r\n", 0, 0);
+    }
+    AllRegionsRun run(platform::Prompt& p) {
+        return controlAllRegions(catalog, target, regions, "101 - Форма", Clock, p, browser);
+    }
+    AllRegionsRun run() { return run(prompt); }
+};
+
+QStringList codes(const AllRegionsRun& run) {
+    QStringList out;
+    for (const RegionRun& r : run.regions)
+        out.append(r.code);
+    return out;
+}
+
+} // namespace
+
+TEST(AllRegions, EveryRegionThatSentTheFormGetsItsMarksAndPagesOnlyWithFindings) {
+    AllFixture f;
+    f.rules(1, "// Итог\n1\\1\\1=1\\1\\2+1\\1\\3");
+    f.rules(2, "// Ноль\n1\\1\\1=0");
+    f.section("1401", 1, "1 3 1 2\n2 0 0 0\n");
+    f.section("1401", 2, "1 0\n");
+    f.section("1402", 1, "1 9 1 2\n2 0 0 0\n");
+    f.section("1404", 2, "1 5\n"); // section 1 not sent: checked as empty, not written
+    QStringList done;
+    const AllRegionsRun run =
+        controlAllRegions(f.catalog, f.target, f.regions, "101 - Форма", Clock, f.prompt, f.browser,
+                          [&](const RegionRun& r) { done.append(r.code); });
+    ASSERT_TRUE(run.ran);
+    EXPECT_TRUE(f.prompt.messages.isEmpty()) << f.prompt.texts().join('|').toStdString();
+    EXPECT_EQ(codes(run), (QStringList{"1401", "1402", "1404"}));
+    EXPECT_EQ(done, codes(run));
+    EXPECT_EQ(run.regions.at(0).marks, (QStringList{"++", "0++"}));
+    EXPECT_EQ(run.regions.at(1).marks, (QStringList{"??", ""}));
+    EXPECT_EQ(run.regions.at(2).marks, (QStringList{"", "??"}));
+    EXPECT_EQ(f.mark("1401", 1), "PR_++");
+    EXPECT_EQ(f.mark("1402", 1), "PR_??");
+    EXPECT_EQ(f.mark("1404", 2), "PR_??");
+    EXPECT_FALSE(f.ws.exists("DAT/DAT_0503.101/1404.01"));
+    EXPECT_FALSE(f.ws.exists("DAT/DAT_0503.101/1403.01"));
+
+    // A page for each region with findings, as its own whole-form run writes it; one summary.
+    EXPECT_TRUE(run.regions.at(0).form.reportPath.isEmpty());
+    EXPECT_EQ(run.regions.at(1).form.reportPath, f.ws.file("TMP/07_12_2026_09_05_03_1402.HTM"));
+    EXPECT_EQ(run.regions.at(2).form.reportPath, f.ws.file("TMP/07_12_2026_09_05_03_1404.HTM"));
+    EXPECT_TRUE(f.ws.read("TMP/07_12_2026_09_05_03_1402.HTM")
+                    .contains("<td><b>1402 - Второй район. 101 - Форма</b></td></tr>\r\n"
+                              "<tr>\r\n<td><b>*********</b></td></tr>\r\n"
+                              "<tr>\r\n<td><b>РАЗДЕЛ 01</b></td></tr>\r\n"));
+    EXPECT_EQ(run.withFindings, 2);
+    EXPECT_EQ(run.summary(), "Проверено регионов : 3, с замечаниями : 2");
+    EXPECT_EQ(run.summaryPath, f.ws.file("TMP/07_12_2026_09_05_03.HTM"));
+    EXPECT_EQ(f.browser.opened, QStringList{run.summaryPath});
+    const QByteArray summary = cp1251(
+        "<html>\r\n<head><meta http-equiv=\"Content-Type\" content=\"text/html; "
+        "charset=windows-1251\">\r\n<title>\r\nОтчет\r\n</title>\r\n</head>\r\n"
+        "<body bgcolor='white'>\r\n<font face='Arial, Helvetica'>\r\n"
+        "<p aline= center><b>Логический контроль. ( 7 декабря 2026 г. 9.5.3 )</b><br>\r\n"
+        "</font>\r\n<hr>\r\n<center>\r\n<font face='Courier New, Courier'>\r\n<table border>\r\n"
+        "<tr>\r\n<td><b>Все регионы. 101 - Форма</b></td></tr>\r\n"
+        "<tr>\r\n<td><font size=\"2\"><a href=\"07_12_2026_09_05_03_1402.HTM\">1402 - Второй "
+        "район</a> : ?? </td></tr>\r\n"
+        "<tr>\r\n<td><font size=\"2\"><a href=\"07_12_2026_09_05_03_1404.HTM\">1404 - Четвертый "
+        "район</a> :  ?"
+        "?</td></tr>\r\n"
+        "<tr>\r\n<td><b>Проверено регионов : 3, с замечаниями : 2</b></td></tr>\r\n"
+        "</table>\r\n</font>\r\n</center>\r\n</body>\r\n</html>\r\n");
+    const QByteArray written = f.ws.readBytes("TMP/07_12_2026_09_05_03.HTM");
+    EXPECT_TRUE(written == summary) << written.toStdString();
+}
+
+TEST(AllRegions, AFaultOfTheRulesIsShownOnceAndItsSectionsKeepTheirMarks) {
+    AllFixture f;
+    f.rules(1, "// Итог\n1\\1\\1>=0");
+    f.rules(2, "// Плохо\n1\\0\\1=0");
+    for (const char* region : {"1401", "1402"}) {
+        f.section(region, 1, "1 3 1 2\n2 0 0 0\n");
+        f.section(region, 2, "1 0\n");
+    }
+    const AllRegionsRun run = f.run();
+    EXPECT_EQ(f.prompt.messages,
+              (QList<Message>{{Icon::Error, "Номер строки = 0 !!!", "Выход !!!"}}));
+    // The status line said which region the message came from, and is cleared at the end.
+    EXPECT_EQ(f.prompt.statuses, (QStringList{"Логический контроль : 1401 - Первый район", ""}));
+    ASSERT_EQ(run.regions.size(), 2);
+    for (const RegionRun& r : run.regions) {
+        EXPECT_EQ(r.marks, (QStringList{"++", "--"}));
+        EXPECT_TRUE(r.failed);
+        EXPECT_EQ(f.mark(r.code, 2), "PR_?");
+    }
+    // Regions with faults are listed in the summary.
+    EXPECT_TRUE(f.ws.read("TMP/07_12_2026_09_05_03.HTM")
+                    .contains("<td><font size=\"2\">1401 - Первый район : ++ --</td></tr>"));
+}
+
+TEST(AllRegions, StoppedBetweenTwoRegions) {
+    AllFixture f;
+    f.rules(1, "// Итог\n1\\1\\1>=0");
+    // Region 1401's file cannot be read: its message takes a while to answer, then the person
+    // asks to stop.
+    struct SlowPrompt : RecorderPrompt {
+        void message(const QString& text, Icon icon, const QString& title) override {
+            RecorderPrompt::message(text, icon, title);
+            QThread::msleep(150);
+        }
+    } slow;
+    slow.stopAfter = 1;
+    f.ws.writeBytes("DAT/DAT_0503.101/1401.01", "PR_?\r1 1 1 1\r");
+    f.section("1402", 1, "1 3 1 2\n2 0 0 0\n");
+    const AllRegionsRun run = f.run(slow);
+    EXPECT_TRUE(run.stopped);
+    EXPECT_EQ(codes(run), QStringList{"1401"});
+    EXPECT_EQ(slow.texts().last(), "Выполнение прервано пользователем !!!");
+    EXPECT_EQ(run.summary(), "Проверено регионов : 1, с замечаниями : 0, прервано");
+    EXPECT_EQ(f.mark("1402", 1), "PR_?");
+    EXPECT_TRUE(run.summaryPath.isEmpty());
+    EXPECT_TRUE(f.browser.opened.isEmpty());
+    EXPECT_EQ(slow.progressMaximum, 2);
+    EXPECT_EQ(slow.progressEnds, 1);
+}
+
+TEST(AllRegions, NothingToCheck) {
+    AllFixture f;
+    f.section("1401", 1, "1 3 1 2\n");
+    AllRegionsRun run = f.run();
+    EXPECT_FALSE(run.ran);
+    EXPECT_EQ(f.prompt.messages,
+              (QList<Message>{{Icon::Warning,
+                               "Отсутствуют файлы логического контроля формы 101 : " +
+                                   f.ws.file("FORM/2005_01.101"),
+                               QString()}}));
+    f.prompt.clear();
+    f.rules(1, "// Итог\n1\\1\\1>=0");
+    f.target.month = "4";
+    run = f.run();
+    EXPECT_TRUE(run.ran);
+    EXPECT_TRUE(run.regions.isEmpty());
+    EXPECT_EQ(f.prompt.messages,
+              (QList<Message>{{Icon::Information,
+                               "Нет регионов, представивших форму 101 за отчетный период !!!",
+                               QString()}}));
+    EXPECT_TRUE(f.browser.opened.isEmpty());
+}
