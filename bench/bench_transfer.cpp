@@ -1,23 +1,33 @@
 // Speed of the transfer import: one file of 100,000 matrices (10 forms, 1,000 regions, 10
 // sections of 6 rows by 4 columns; both header forms, tabs and ";" line ends) loaded in
-// "Коррекция", against the floors measured in the same run: the bytes of the transfer file
-// read with plain open/read/close, and the same 100,000 section files written with plain
-// open/write/close.
+// "Коррекция", against the floors measured in the same run: the bytes of the transfer file read
+// with plain open/read/close, and the same 100,000 section files written with plain
+// open/write/close. The same load is run headless (as the command runs it) and through the main
+// window (offscreen: the menu entry, the file, "Коррекция", "Загрузить").
+//
+// Counters: "over_read" and "over_write" are the load's time over the floors; "vs_headless" the
+// window's time over the headless load's (the window should stay within 1.2).
 #include <benchmark/benchmark.h>
 
 #include "benchsupport.h"
 
 #include <fcntl.h>
+#include <QAction>
+#include <QApplication>
 #include <QDate>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QTemporaryDir>
+#include <QTreeWidget>
 #include <unistd.h>
 
 #include "exchange/transferimport.h"
 #include "platform/codec.h"
 #include "reference/session.h"
+#include "ui/frm_mirel.h"
 
 using namespace mirel;
 
@@ -27,25 +37,28 @@ constexpr int Forms = 10;
 constexpr int Regions = 1000;
 constexpr int Sections = 10;
 constexpr int Matrices = Forms * Regions * Sections;
+const QDate Today(2005, 7, 1);
 
 void writeText(const QString& path, const QString& text) {
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile f(path);
-    f.open(QIODevice::WriteOnly);
     QString crlf = text;
     crlf.replace("\n", "\r\n");
-    f.write(platform::encode1251(crlf));
+    if (!f.open(QIODevice::WriteOnly) || f.write(platform::encode1251(crlf)) < 0) std::abort();
 }
 
 // A workspace (in memory when /dev/shm exists, so that the disk's flushes do not hide the
-// program's own time) with the forms, the classifier and the transfer file.
+// program's own time) with the forms, the classifier and the transfer file IMPORT/T.TXT; made
+// once for all the benchmarks of the run.
 struct Setup {
     QTemporaryDir dir{QDir("/dev/shm").exists() ? "/dev/shm/mirel-bench-XXXXXX"
                                                 : QDir::tempPath() + "/mirel-bench-XXXXXX"};
-    reference::Session session;
     QString file;
     QStringList paths; // the section files the load writes
     QList<QByteArray> contents;
+    double readFloor = 0;  // seconds
+    double writeFloor = 0; // seconds
+    double headless = 0;   // seconds per headless load
 
     Setup() {
         const QString ws = dir.path();
@@ -87,81 +100,73 @@ struct Setup {
         file = ws + "/IMPORT/T.TXT";
         QDir().mkpath(ws + "/IMPORT");
         QFile out(file);
-        out.open(QIODevice::WriteOnly);
-        out.write(text);
-        out.close();
-        session.programDir = ws;
-        bench::QuietPrompt prompt;
-        reference::F_Global(session, QDate(2005, 7, 1), prompt);
+        if (!out.open(QIODevice::WriteOnly) || out.write(text) != text.size()) std::abort();
+    }
+
+    bool start(reference::Session& session, platform::Prompt& prompt) const {
+        session.programDir = dir.path();
+        return reference::F_Global(session, Today, prompt) == 0;
     }
 };
 
+Setup& setup() {
+    static Setup s;
+    return s;
+}
+
+double seconds(const QElapsedTimer& timer) {
+    return double(timer.nsecsElapsed()) / 1e9;
+}
+
 // The transfer file's bytes, read with open/read/close.
-double readFloor(const QString& path) {
-    QElapsedTimer timer;
-    timer.start();
-    const QByteArray local = QFile::encodeName(path);
-    const int fd = ::open(local.constData(), O_RDONLY);
+void BM_ReadFloor(benchmark::State& state) {
+    Setup& s = setup();
+    const QByteArray local = QFile::encodeName(s.file);
     static char buffer[1 << 16];
-    qint64 total = 0;
-    for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;)
-        total += n;
-    ::close(fd);
-    benchmark::DoNotOptimize(total);
-    return timer.nsecsElapsed() / 1e9;
-}
-
-// The section files written with open/write/close (their folders made first, untimed).
-double writeFloor(const Setup& s) {
-    QElapsedTimer timer;
-    timer.start();
-    for (int i = 0; i < s.paths.size(); ++i) {
-        const QByteArray local = QFile::encodeName(s.paths.at(i));
-        const int fd = ::open(local.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        const QByteArray& bytes = s.contents.at(i);
-        benchmark::DoNotOptimize(::write(fd, bytes.constData(), size_t(bytes.size())));
-        ::close(fd);
-    }
-    return timer.nsecsElapsed() / 1e9;
-}
-
-// The load in "Коррекция" (every section written each time); the counters give the floors and
-// the load's time over the read floor and over the write floor.
-void BM_TransferLoad100k(benchmark::State& state) {
-    Setup s;
-    bench::QuietPrompt prompt;
-    // One load first, so that every run replaces files as a correction does.
-    exchange::loadTransferFile(s.session, s.file, exchange::TransferMode::Correction, prompt);
-    double readMin = 1e9;
-    double writeMin = 1e9;
-    for (int i = 0; i < 3; ++i) {
-        readMin = std::min(readMin, readFloor(s.file));
-        writeMin = std::min(writeMin, writeFloor(s));
-    }
-    double total = 0;
+    double best = 1e9;
     for (auto _ : state) {
         QElapsedTimer timer;
         timer.start();
-        const exchange::TransferOutcome out = exchange::loadTransferFile(
-            s.session, s.file, exchange::TransferMode::Correction, prompt);
-        total += timer.nsecsElapsed() / 1e9;
-        if (out.written != Matrices) state.SkipWithError("a matrix was not written");
+        const int fd = ::open(local.constData(), O_RDONLY);
+        qint64 total = 0;
+        for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;)
+            total += n;
+        ::close(fd);
+        benchmark::DoNotOptimize(total);
+        best = std::min(best, seconds(timer));
     }
-    const double load = total / double(state.iterations());
-    state.counters["file_MB"] = QFileInfo(s.file).size() / 1e6;
-    state.counters["read_floor_ms"] = readMin * 1000;
-    state.counters["write_floor_ms"] = writeMin * 1000;
-    state.counters["over_read"] = load / readMin;
-    state.counters["over_write"] = load / writeMin;
-    state.SetItemsProcessed(state.iterations() * Matrices);
+    s.readFloor = best;
+    state.counters["file_MB"] = double(QFileInfo(s.file).size()) / 1e6;
 }
-BENCHMARK(BM_TransferLoad100k)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(BM_ReadFloor)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+
+// The section files written with open/write/close (their folders made first, untimed).
+void BM_WriteFloor(benchmark::State& state) {
+    Setup& s = setup();
+    for (const QString& path : s.paths)
+        QDir().mkpath(QFileInfo(path).path());
+    double best = 1e9;
+    for (auto _ : state) {
+        QElapsedTimer timer;
+        timer.start();
+        for (int i = 0; i < s.paths.size(); ++i) {
+            const QByteArray local = QFile::encodeName(s.paths.at(i));
+            const int fd = ::open(local.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            const QByteArray& bytes = s.contents.at(i);
+            benchmark::DoNotOptimize(::write(fd, bytes.constData(), size_t(bytes.size())));
+            ::close(fd);
+        }
+        best = std::min(best, seconds(timer));
+    }
+    s.writeFloor = best;
+}
+BENCHMARK(BM_WriteFloor)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
 // The reader alone: cutting the file into matrices and their headers, nothing written.
 void BM_TransferRead100k(benchmark::State& state) {
-    Setup s;
+    Setup& s = setup();
     QFile f(s.file);
-    f.open(QIODevice::ReadOnly);
+    if (!f.open(QIODevice::ReadOnly)) std::abort();
     const QString text = platform::decode1251(f.readAll());
     for (auto _ : state) {
         exchange::TransferReader reader(text);
@@ -173,7 +178,79 @@ void BM_TransferRead100k(benchmark::State& state) {
     }
     state.SetItemsProcessed(state.iterations() * Matrices);
 }
-BENCHMARK(BM_TransferRead100k)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TransferRead100k)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The load in "Коррекция" as the command runs it (every section replaced each time).
+void BM_TransferLoad100k(benchmark::State& state) {
+    Setup& s = setup();
+    bench::QuietPrompt prompt;
+    reference::Session session;
+    if (!s.start(session, prompt)) {
+        state.SkipWithError("start-up failed");
+        return;
+    }
+    double total = 0;
+    for (auto _ : state) {
+        QElapsedTimer timer;
+        timer.start();
+        const exchange::TransferOutcome out =
+            exchange::loadTransferFile(session, s.file, exchange::TransferMode::Correction, prompt);
+        total += seconds(timer);
+        if (out.written != Matrices) state.SkipWithError("a matrix was not written");
+    }
+    s.headless = total / double(state.iterations());
+    if (s.readFloor > 0) state.counters["over_read"] = s.headless / s.readFloor;
+    if (s.writeFloor > 0) state.counters["over_write"] = s.headless / s.writeFloor;
+    state.SetItemsProcessed(state.iterations() * Matrices);
+}
+BENCHMARK(BM_TransferLoad100k)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+
+// The same load through the main window: the tree built as it goes, the progress drawn.
+void BM_TransferLoad100k_Window(benchmark::State& state) {
+    Setup& s = setup();
+    bench::QuietPrompt prompt;
+    bench::NoBrowser browser;
+    ui::Frm_mirel w(s.dir.path(), prompt, browser);
+    if (w.load(Today) != 0) {
+        state.SkipWithError("start-up failed");
+        return;
+    }
+    w.show();
+    QCoreApplication::processEvents();
+    const ui::MainControls& c = w.controls();
+    double total = 0;
+    for (auto _ : state) {
+        c.menu_Imp_Dir.at(0)->trigger();
+        const QList<QTreeWidgetItem*> file = c.Tree_Pasp->findItems("T.TXT", Qt::MatchExactly);
+        if (file.isEmpty()) {
+            state.SkipWithError("the file is not listed");
+            return;
+        }
+        c.Tree_Pasp->setCurrentItem(file.first());
+        c.Option_Corr->setChecked(true);
+        QCoreApplication::processEvents();
+        QElapsedTimer timer;
+        timer.start();
+        c.Cmd_Import->click();
+        QCoreApplication::processEvents(); // the tree drawn once
+        total += seconds(timer);
+        if (c.Tree_Pasp->topLevelItemCount() != 1) state.SkipWithError("no load tree");
+        c.Cmd_calc->click(); // "Выход"
+    }
+    const double window = total / double(state.iterations());
+    if (s.headless > 0) state.counters["vs_headless"] = window / s.headless;
+    if (s.readFloor > 0) state.counters["over_read"] = window / s.readFloor;
+    state.SetItemsProcessed(state.iterations() * Matrices);
+}
+BENCHMARK(BM_TransferLoad100k_Window)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
 } // namespace
-BENCHMARK_MAIN();
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

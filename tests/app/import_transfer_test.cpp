@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <QFile>
+
 #include "process.h"
 #include "workspace.h"
 
+using mirel::test::cp1251Crlf;
 using mirel::test::runMirel;
 using mirel::test::RunResult;
 using mirel::test::TempWorkspace;
@@ -72,8 +75,100 @@ TEST(ImportTransferCommand, BadUseAndFilesWithoutData) {
     const RunResult missing = importTransfer(ws, {"НЕТ.TXT"});
     EXPECT_EQ(missing.status, 1);
     EXPECT_TRUE(missing.err.startsWith("info: Файл не найден !!! / ")) << missing.err.toStdString();
+    ws.write("ИМПОРТ/ПУСТО.TXT", "   ");
+    const RunResult empty = importTransfer(ws, {"ПУСТО.TXT"});
+    EXPECT_EQ(empty.status, 1);
+    EXPECT_EQ(empty.out, "");
+    EXPECT_EQ(empty.err, "error: Файл для загрузки данных пуст !!! [ВНИМАНИЕ !!!]\n");
     const RunResult letter = importTransfer(ws, {"Письмо.doc"});
     EXPECT_EQ(letter.status, 1);
     EXPECT_EQ(letter.out, "");
     EXPECT_EQ(letter.err, "error: В файле отсутствуют данные для загрузки !!! [ВНИМАНИЕ !!!]\n");
+}
+
+// One file by its path: both header forms of one section (the second copy refused), a form code
+// padded to three digits, a note line of the body kept in code page 1251 with CR LF, a header
+// that is no header, and a protected section in "Коррекция": each is said on stderr with its
+// header line or path, and the matrices after it still load.
+TEST(ImportTransferCommand, FailuresAreSaidAndTheRestLoads) {
+    TempWorkspace ws;
+    ws.copyTree(QStringLiteral(MIREL_DEMO_DIR));
+    const QString stored = "DAT/DAT_2512.620/1101.01";
+    const QByteArray before = ws.readBytes(stored);
+    ASSERT_TRUE(QFile::setPermissions(ws.file(stored), QFile::ReadOwner | QFile::ReadGroup));
+    ws.write("Почта/1104.txt", "! 0000 620 1 25 12 01104\n"
+                               "1 5,5\t6;\n"
+                               "Примечание: оценка\n"
+                               "! 0000 620 01 2512 1104\n"
+                               "1 7 8\n"
+                               "! 0000 62O 01 2512 1104\n"
+                               "1 7 8\n"
+                               "! 0000 620 01 2512 1101\n"
+                               "1 9 9\n"
+                               "! 0000 1 2 2512 1303\n"
+                               "1 1\n");
+    const RunResult r = importTransfer(ws, {ws.file("Почта/1104.txt"), "--correct"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "2512\t2\n"
+                     "  форма 620\t2\n"
+                     "    1104 - Озерный район\t2\n"
+                     "      раздел 01\t1\n"
+                     "    1101 - Березовский район\t2\n"
+                     "      раздел 01 - ОШИБКА ЗАПИСИ !!!\t4\n"
+                     "  форма 001\t2\n"
+                     "    1303 - Ольховский район\t2\n"
+                     "      раздел 02\t1\n");
+    EXPECT_EQ(r.err, "error: Попытка повторного ввода уже загруженных данных !!! [! 0000 620 01 "
+                     "2512 1104]\n"
+                     "error: Недействительное значение кода формы !!! [! 0000 62O 01 2512 1104]\n"
+                     "error: Ошибка при записи информации !!! [" +
+                         ws.file(stored) +
+                         "]\n"
+                         "info: Загрузка завершена!!!\n");
+    EXPECT_EQ(ws.readBytes("DAT/DAT_2512.620/1104.01"),
+              cp1251Crlf("PR_?\n! 0000 620 01 25 12 1104\n1 5,5 6\nПримечание: оценка\n"));
+    EXPECT_EQ(ws.readBytes("DAT/DAT_2512.001/1303.02"),
+              cp1251Crlf("PR_?\n! 0000 001 02 25 12 1303\n1 1\n"));
+    EXPECT_EQ(ws.readBytes(stored), before);
+    EXPECT_TRUE(ws.exists("Почта/1104.txt"));
+}
+
+// "Ввод" writes what is new and refuses what is stored, leaving it byte for byte; "Коррекция"
+// replaces it, and the state becomes "?" whatever it was.
+TEST(ImportTransferCommand, EntryRefusesCorrectionReplaces) {
+    TempWorkspace ws;
+    ws.copyTree(QStringLiteral(MIREL_DEMO_DIR));
+    ws.write("ИМПОРТ/1104", "! 0000 620 01 2512 1104\n1 1 2\n! 0000 510 01 2512 1104\n1 3 4\n");
+    const QString existing = "DAT/DAT_2512.510/1104.01";
+    const QByteArray before = ws.readBytes(existing);
+    ASSERT_TRUE(before.startsWith("PR_"));
+
+    RunResult r = importTransfer(ws, {"1104"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "2512\t2\n"
+                     "  форма 620\t2\n"
+                     "    1104 - Озерный район\t2\n"
+                     "      раздел 01\t1\n"
+                     "  форма 510\t2\n"
+                     "    1104 - Озерный район\t2\n"
+                     "      раздел 01 - ОШИБКА !!! - повторный ввод\t4\n");
+    EXPECT_EQ(r.err, "info: Загрузка завершена!!!\n");
+    EXPECT_EQ(ws.readBytes(existing), before);
+    EXPECT_EQ(ws.readBytes("DAT/DAT_2512.620/1104.01"),
+              cp1251Crlf("PR_?\n! 0000 620 01 25 12 1104\n1 1 2\n"));
+
+    // A second entry of the same file refuses both; the state of what it wrote stays.
+    ws.write("DAT/DAT_2512.620/1104.01", "PR_++\n! 0000 620 01 25 12 1104\n1 1 2\n");
+    r = importTransfer(ws, {"1104"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out.count("повторный ввод"), 2);
+    EXPECT_TRUE(ws.read("DAT/DAT_2512.620/1104.01").startsWith("PR_++\r\n"));
+
+    r = importTransfer(ws, {"1104", "--correct"});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out.count("повторный ввод"), 0);
+    EXPECT_EQ(r.err, "info: Загрузка завершена!!!\n");
+    EXPECT_EQ(ws.readBytes(existing), cp1251Crlf("PR_?\n! 0000 510 01 25 12 1104\n1 3 4\n"));
+    EXPECT_EQ(ws.readBytes("DAT/DAT_2512.620/1104.01"),
+              cp1251Crlf("PR_?\n! 0000 620 01 25 12 1104\n1 1 2\n"));
 }
