@@ -46,6 +46,10 @@ const QList<Command>& commands()
         {QStringLiteral("import-excel"), QStringLiteral("[FFF] [--control]"),
          QStringLiteral("list, check and convert the workbooks of the Excel import folder"),
          cmdImportExcel},
+        {QStringLiteral("import-transfer"), QStringLiteral("FILE [--correct]"),
+         QStringLiteral("load a transfer file (a path, or a name in an import folder) in entry "
+                        "mode, or correction mode; print the tree of the load"),
+         cmdImportTransfer},
         {QStringLiteral("map"), QStringLiteral("QUERY --column N --name NAME [--png FILE]"),
          QStringLiteral("prepare the map of a query column in the MAP folder and draw it"), cmdMap,
          true},

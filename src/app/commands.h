@@ -67,6 +67,7 @@ int cmdExport(CommandContext& ctx);
 int cmdMail(CommandContext& ctx);
 int cmdSummaryReport(CommandContext& ctx);
 int cmdImportExcel(CommandContext& ctx);
+int cmdImportTransfer(CommandContext& ctx);
 int cmdMap(CommandContext& ctx);
 int cmdSum(CommandContext& ctx);
 int cmdCheckSums(CommandContext& ctx);

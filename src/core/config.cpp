@@ -37,6 +37,14 @@ QString configuredDir(const QString& text, const QString& programDir)
 
 } // namespace
 
+QString importMenuDir(const QString& caption, const QString& programDir)
+{
+    QString folder = caption;
+    if (folder.contains(QLatin1String("->")))
+        Cut_Before(folder, QStringLiteral("->"));
+    return configuredDir(Trim(folder), programDir);
+}
+
 IniSections Read_Ini_Sections(const QString& path, platform::Prompt& prompt)
 {
     const QStringList lines = Read_Lines_Upper(path, false, prompt);
@@ -132,9 +140,7 @@ int Ini_Dir(const IniSections& cnf, const QString& name, QString& dir, const QSt
         return 0;
     }
     if (name == QLatin1String("IMPORT") && line.contains(QLatin1String("->"))) {
-        QString rest = line;
-        Cut_Before(rest, QStringLiteral("->"));
-        dir = configuredDir(Trim(rest), programDir);
+        dir = importMenuDir(line, programDir);
         return 0;
     }
     dir = candidate;

@@ -48,6 +48,10 @@ const IniSection* preamble(const IniSections& cnf);
 // missing folders created one level). 0 on success; -1 after the directory error message.
 int Ini_Dir(const IniSections& cnf, const QString& name, QString& dir, const QString& programDir,
             platform::Prompt& prompt);
+// The folder of an entry of the import menu: the trimmed text after the first "->" of the
+// caption ("Caption -> folder"), else the caption itself; relative folders lie in the program
+// folder, "\" paths are read as native ones.
+QString importMenuDir(const QString& caption, const QString& programDir);
 // Replaces the list by the lines of the last "[DIR_" + name + "]" section; 0 always.
 int Ini_Section_Lines(const IniSections& cnf, const QString& name, QStringList& lines);
 // Summation files named by "[MIREL_WIN]" lines beginning "SUM"; the list comes in as one

@@ -50,9 +50,10 @@ const QStringList ServiceItems{"Memu_Serv", "Menu_VFormat", "Menu_Summ", "Menu_V
 const QStringList MenusOfTheQueryView{
     "mnu_pasp",     "mnu_pasp_calc", "mnu_pasp_open", "mnu_pasp_app", "mnu_pasp_ren",
     "mnu_pasp_del", "mnu_dir",       "mnu_rr_app",    "mnu_rr_del",   "mnu_rr_ren",
-    "menu_Import",  "menu_XLS",      "Memu_Serv",     "Menu_YYYYMM",  "Menu_VFormat",
-    "Menu_Summ",    "Menu_VSumm",    "Menu_CorrCod",  "menu_FFF",     "menu_FFF_cod",
-    "menu_FFF_per", "mnu_Otchet",    "menu_VV_All",   "mnu_exit"};
+    "menu_Import",  "menu_Imp_Dir",  "menu_Imp_Dir",  "menu_XLS",     "Memu_Serv",
+    "Menu_YYYYMM",  "Menu_VFormat",  "Menu_Summ",     "Menu_VSumm",   "Menu_CorrCod",
+    "menu_FFF",     "menu_FFF_cod",  "menu_FFF_per",  "mnu_Otchet",   "menu_VV_All",
+    "mnu_exit"};
 
 // The demo workspace: 23 regions under a heading line (slot 0), two summation files, forms
 // 130, 210, 410 (two versions), 510 (quarterly), 620 (yearly), data for December 2025.
