@@ -54,13 +54,13 @@ TEST(ReportsCommand, ReportPagesFailures) {
         EXPECT_EQ(r.status, 2) << args.join(' ').toStdString();
         EXPECT_EQ(r.err, "usage: mirel report-pages FFF YYMM COD\n");
     }
-    auto r = runMirel({"report-pages", "210", "2512", "1101", "--workspace", w});
+    auto r = runMirel({"report-pages", "510", "2512", "1101", "--workspace", w});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "error: the form folder holds no HTML template [" +
-                         ws.file("FORM/2024_01.210") + "]\n");
-    r = runMirel({"report-pages", "130", "2509", "1101", "--workspace", w});
+                         ws.file("FORM/2024_01.510") + "]\n");
+    r = runMirel({"report-pages", "130", "2507", "1101", "--workspace", w});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "error: Отсутствует директорий " + ws.file("DAT/DAT_2509.130") + "\n");
+    EXPECT_EQ(r.err, "error: Отсутствует директорий " + ws.file("DAT/DAT_2507.130") + "\n");
     r = runMirel({"report-pages", "130", "2512", "1199", "--workspace", w});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "error: Ошибка при чтении данных !!! [РАЗДЕЛ 01]\n"
