@@ -1,4 +1,3 @@
-#include <csignal>
 #include <cstdio>
 #include <QDateTime>
 
@@ -13,45 +12,6 @@
 
 namespace mirel::app {
 namespace {
-
-// The prompt of the run over all regions: the command's own, and Ctrl-C asks the run to stop
-// after the region in hand (a second Ctrl-C ends the program at once).
-volatile std::sig_atomic_t g_interrupted = 0;
-
-extern "C" void onInterrupt(int) {
-    g_interrupted = 1;
-    std::signal(SIGINT, SIG_DFL);
-}
-
-class InterruptiblePrompt : public platform::Prompt {
-public:
-    explicit InterruptiblePrompt(platform::Prompt& inner)
-        : m_inner(inner) {
-        g_interrupted = 0;
-        m_previous = std::signal(SIGINT, onInterrupt);
-    }
-    ~InterruptiblePrompt() override { std::signal(SIGINT, m_previous); }
-
-    void message(const QString& text, platform::Icon icon = platform::Icon::None,
-                 const QString& title = QString()) override {
-        m_inner.message(text, icon, title);
-    }
-    bool askYesNo(const QString& text, const QString& title = QString()) override {
-        return m_inner.askYesNo(text, title);
-    }
-    bool askOkCancel(const QString& text, const QString& title = QString()) override {
-        return m_inner.askOkCancel(text, title);
-    }
-    std::optional<QString> inputBox(const QString& text, const QString& title,
-                                    const QString& proposal) override {
-        return m_inner.inputBox(text, title, proposal);
-    }
-    bool stopRequested() override { return g_interrupted != 0; }
-
-private:
-    platform::Prompt& m_inner;
-    void (*m_previous)(int) = SIG_DFL;
-};
 
 // control FFF --all: the whole-form run of every region that has sent the form. One line per
 // region (code, the mark of each section, the path of its page when it has findings), then the
@@ -70,10 +30,10 @@ int controlAll(CommandContext& ctx, const reference::Session& session, const QSt
                                         session.year,
                                         session.month,
                                         {}};
-    InterruptiblePrompt prompt(ctx.prompt);
+    // Ctrl-C stops the run after the region in hand (the command prompt's rule for long jobs).
     const control::AllRegionsRun run = control::controlAllRegions(
-        session.forms, target, regions, formName, QDateTime::currentDateTime(), prompt, ctx.browser,
-        [&](const control::RegionRun& region) {
+        session.forms, target, regions, formName, QDateTime::currentDateTime(), ctx.prompt,
+        ctx.browser, [&](const control::RegionRun& region) {
             ctx.out << region.code << '\t' << region.marks.join(QLatin1Char('\t')) << '\t'
                     << region.form.reportPath << '\n';
             ctx.out.flush();
