@@ -9,6 +9,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "data/entry.h"
 #include "data/sectionfile.h"
 #include "platform/prompt.h"
 
@@ -145,9 +146,9 @@ void Form_DD::enterCell() {
 
 void Form_DD::leaveCell() {
     if (m_current < 0 || m_row < 0 || m_column < 0 || Txt->isHidden()) return;
-    // A value never holds a blank: the data line would fall apart.
-    QString text = Txt->text();
-    text.remove(QLatin1Char(' ')).remove(QLatin1Char('\t'));
+    // A value never holds a blank (a spreadsheet's no-break space included): the data line
+    // would fall apart. The entry window's rule.
+    const QString text = data::cleanEntry(Txt->text());
     data::DisplayGrid& g = m_grids[m_current];
     if (g.cell(m_row + 1, m_column + 1) == text) return;
     g.setCell(m_row + 1, m_column + 1, text);

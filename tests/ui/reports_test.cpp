@@ -207,9 +207,9 @@ TEST(DisplayWindow, EditingKeysAndF2OnSection3) {
     EXPECT_TRUE(dd->isVisible());
 
     // Arrows write first; Shift with Left or Right goes to the first or last column.
-    txt->setText("1 000");
+    txt->setText(QString::fromUtf8("1 000\u00A05")); // a spreadsheet's no-break space too
     QTest::keyClick(txt, Qt::Key_Right, Qt::ShiftModifier);
-    EXPECT_EQ(grid->item(0, 1)->text(), "1000"); // no blank inside a value
+    EXPECT_EQ(grid->item(0, 1)->text(), "10005"); // no blank inside a value
     EXPECT_EQ(at(), QPoint(0, 2));
     QTest::keyClick(txt, Qt::Key_Right);
     EXPECT_EQ(at(), QPoint(0, 2));
@@ -233,7 +233,7 @@ TEST(DisplayWindow, EditingKeysAndF2OnSection3) {
     EXPECT_EQ(cells(grid), (QList<QStringList>{{"1", "2"}, {"3", "4"}}));
     dd->SS_Tab->setCurrentIndex(2);
     EXPECT_EQ(cells(grid),
-              (QList<QStringList>{{"12", "1000", "9"}, {"5", "0", "0"}, {"0", "0", "0"}}));
+              (QList<QStringList>{{"12", "10005", "9"}, {"5", "0", "0"}, {"0", "0", "0"}}));
 
     // F2: the typed text goes in first; the section is written with "?".
     f.prompt().clear();
@@ -242,7 +242,7 @@ TEST(DisplayWindow, EditingKeysAndF2OnSection3) {
     txt->setText("4");
     QTest::keyClick(txt, Qt::Key_F2);
     EXPECT_EQ(f.ws.readBytes("DAT/DAT_0112.101/1100.03"),
-              cp1251("PR_?\r\n! 0000 101 03 01 12 1100\r\n1 12 1000 9\r\n2 4 0 0\r\n3 0 0 0\r\n"));
+              cp1251("PR_?\r\n! 0000 101 03 01 12 1100\r\n1 12 10005 9\r\n2 4 0 0\r\n3 0 0 0\r\n"));
     EXPECT_EQ(f.prompt().messages, (QList<Message>{{Icon::Information, "Записано !!!", ""}}));
     EXPECT_TRUE(dd->isVisible());
     // Also with the focus on the tabs.
