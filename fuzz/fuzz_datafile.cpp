@@ -2,11 +2,13 @@
 // give what the plain rule gives (the line that begins with the identifier and a blank, not the
 // first line; else the first data line whose first field has the identifier's value; then the
 // field of the column), small files and indexed ones alike.
+// Seeds: DAT/*/*.0?
+#include "fuzzsupport.h"
+
 #include "query/datacache.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <QStringList>
 
 #include "core/text.h"
@@ -16,10 +18,6 @@
 using namespace mirel;
 
 namespace {
-
-void check(bool condition) {
-    if (!condition) std::abort();
-}
 
 QString plainValue(const QString& text, const QString& row, int column) {
     QStringList lines = text.split(QLatin1Char('\n'));
@@ -60,6 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         rows.append(lines.at(l).section(QLatin1Char(' '), 0, 0));
     for (const QString& row : rows)
         for (int column = 0; column < 4; ++column)
-            check(file.value(row, column) == plainValue(prepared, row, column));
+            fuzz::check(file.value(row, column) == plainValue(prepared, row, column),
+                        "a value differs from the plain rule");
     return 0;
 }

@@ -3,14 +3,14 @@
 // must be what the plain reading of the decoded text gives (lines split at LF, tabs as blanks,
 // fields split at blanks; for the grid the text trimmed and cut after its last digit, and a
 // first line that holds a CR is no state line).
+// Seeds: DAT/*/*.0?
+#include "fuzzsupport.h"
+
 #include "data/sectiongrid.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
-#include <QFile>
 #include <QStringList>
-#include <unistd.h>
 
 #include "core/text.h"
 #include "data/sectionfile.h"
@@ -22,10 +22,6 @@
 using namespace mirel;
 
 namespace {
-
-void check(bool condition) {
-    if (!condition) std::abort();
-}
 
 struct Recorder : platform::Prompt {
     QStringList texts;
@@ -145,11 +141,6 @@ bool plainRead(const QString& text, const QString& path, data::SectionMatrix& ma
     return true;
 }
 
-// The file the standard reading is given, one per process.
-QString scratchPath() {
-    return platform::tempDir() + QStringLiteral("/fuzz_sectiongrid_") + QString::number(::getpid());
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -161,29 +152,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int fastResult = data::Load_DD_Bytes(fast, bytes, QStringLiteral("f"), false, fastPrompt);
     const int plainResult =
         plainLoad(plain, platform::decode1251(bytes.toByteArray()), plainPrompt);
-    check(fastResult == plainResult);
-    check(fast.caption() == plain.caption());
-    check(fastPrompt.texts == plainPrompt.texts);
+    fuzz::check(fastResult == plainResult, "grid loading: result");
+    fuzz::check(fast.caption() == plain.caption(), "grid loading: caption");
+    fuzz::check(fastPrompt.texts == plainPrompt.texts, "grid loading: messages");
     for (int r = 0; r <= fast.rows(); ++r)
         for (int c = 0; c <= fast.columns(); ++c)
-            check(fast.cell(r, c) == plain.cell(r, c));
+            fuzz::check(fast.cell(r, c) == plain.cell(r, c), "grid loading: a cell");
 
-    // The standard reading takes a file, written again for every input.
-    static const QString path = [] {
-        std::atexit([] { QFile::remove(scratchPath()); });
-        return scratchPath();
-    }();
-    QFile file(path);
-    check(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    check(file.write(bytes.data(), bytes.size()) == bytes.size());
-    file.close();
+    const QString path = fuzz::putFile(QStringLiteral("DAT/DAT_2512.210/1102.01"), data, size);
     data::SectionMatrix fastMatrix, plainMatrix;
     fastPrompt.texts.clear();
     plainPrompt.texts.clear();
-    check(data::A_DD_Read(path, fastMatrix, fastPrompt) ==
-          plainRead(platform::decode1251(bytes.toByteArray()), path, plainMatrix, plainPrompt));
-    check(fastPrompt.texts == plainPrompt.texts);
-    check(fastMatrix.rows == plainMatrix.rows && fastMatrix.columns == plainMatrix.columns &&
-          fastMatrix.cells == plainMatrix.cells);
+    fuzz::check(
+        data::A_DD_Read(path, fastMatrix, fastPrompt) ==
+            plainRead(platform::decode1251(bytes.toByteArray()), path, plainMatrix, plainPrompt),
+        "standard reading: result");
+    fuzz::check(fastPrompt.texts == plainPrompt.texts, "standard reading: messages");
+    fuzz::check(fastMatrix.rows == plainMatrix.rows && fastMatrix.columns == plainMatrix.columns &&
+                    fastMatrix.cells == plainMatrix.cells,
+                "standard reading: matrix");
     return 0;
 }

@@ -8,10 +8,12 @@ namespace mirel::app {
 
 // The prompt of the commands: every message is one line on stderr ("error: TEXT [TITLE]",
 // "info: ...", "warning: ..."; line breaks inside a text become " / "); questions are answered
-// by the --yes flag, input boxes are cancelled.
+// by the --yes flag, input boxes are cancelled. While a long job reports progress, Ctrl-C asks
+// it to stop at its next step (a second Ctrl-C ends the program at once).
 class CliPrompt : public platform::Prompt {
 public:
-    explicit CliPrompt(bool yes = false) : m_yes(yes) {}
+    explicit CliPrompt(bool yes = false)
+        : m_yes(yes) {}
 
     void message(const QString& text, platform::Icon icon = platform::Icon::None,
                  const QString& title = QString()) override;
@@ -19,12 +21,17 @@ public:
     bool askOkCancel(const QString& text, const QString& title = QString()) override;
     std::optional<QString> inputBox(const QString& text, const QString& title,
                                     const QString& proposal) override;
+    void progressStart(int maximum) override;
+    void progressEnd() override;
+    bool stopRequested() override;
 
     int errorCount() const { return m_errors; }
 
 private:
     bool m_yes = false;
     int m_errors = 0;
+    int m_runs = 0; // long jobs in progress (a job may run another)
+    void (*m_previous)(int) = nullptr;
 };
 
 // The line CliPrompt writes for a message (without the line end).
@@ -34,8 +41,7 @@ QString messageLine(const QString& text, platform::Icon icon, const QString& tit
 // to print.
 class CliBrowser : public platform::Browser {
 public:
-    bool open(const QString& path) override
-    {
+    bool open(const QString& path) override {
         opened.append(path);
         return true;
     }

@@ -8,7 +8,7 @@ namespace mirel::app {
 int cmdCatalog(CommandContext& ctx) {
     if (!ctx.args.isEmpty()) return usage(QStringLiteral("catalog"));
     reference::Session session;
-    if (!startSession(ctx, session)) return 1;
+    if (!startSession(ctx, session, false)) return 1;
     for (const reference::CatalogEntry& entry : session.forms) {
         for (int i = 0; i < entry.sections.size(); ++i) {
             const reference::SectionStructure& s = entry.sections.at(i);

@@ -1,8 +1,8 @@
-#include <csignal>
 #include <cstdio>
 #include <QDateTime>
 
 #include "app/commands.h"
+#include "app/entrycommand.h"
 #include "control/allregions.h"
 #include "control/formcontrol.h"
 #include "core/config.h"
@@ -12,59 +12,6 @@
 
 namespace mirel::app {
 namespace {
-
-// The name of a region from the start-up classifier, else from the classifier of the
-// single-region entry mode; nullopt when neither knows the code.
-std::optional<QString> regionNameOf(const reference::Session& session, const QString& code,
-                                    platform::Prompt& prompt) {
-    if (reference::In_A_Reg(session.regions, code))
-        return reference::regionName(session.regions, code);
-    if (core::preamble(session.cnf)) {
-        const reference::Regions own =
-            reference::VVOD_A_Reg(session.cnf, session.dir(core::DirSHIF), prompt);
-        if (reference::In_A_Reg(own, code)) return reference::regionName(own, code);
-    }
-    return std::nullopt;
-}
-
-// The prompt of the run over all regions: the command's own, and Ctrl-C asks the run to stop
-// after the region in hand (a second Ctrl-C ends the program at once).
-volatile std::sig_atomic_t g_interrupted = 0;
-
-extern "C" void onInterrupt(int) {
-    g_interrupted = 1;
-    std::signal(SIGINT, SIG_DFL);
-}
-
-class InterruptiblePrompt : public platform::Prompt {
-public:
-    explicit InterruptiblePrompt(platform::Prompt& inner)
-        : m_inner(inner) {
-        g_interrupted = 0;
-        m_previous = std::signal(SIGINT, onInterrupt);
-    }
-    ~InterruptiblePrompt() override { std::signal(SIGINT, m_previous); }
-
-    void message(const QString& text, platform::Icon icon = platform::Icon::None,
-                 const QString& title = QString()) override {
-        m_inner.message(text, icon, title);
-    }
-    bool askYesNo(const QString& text, const QString& title = QString()) override {
-        return m_inner.askYesNo(text, title);
-    }
-    bool askOkCancel(const QString& text, const QString& title = QString()) override {
-        return m_inner.askOkCancel(text, title);
-    }
-    std::optional<QString> inputBox(const QString& text, const QString& title,
-                                    const QString& proposal) override {
-        return m_inner.inputBox(text, title, proposal);
-    }
-    bool stopRequested() override { return g_interrupted != 0; }
-
-private:
-    platform::Prompt& m_inner;
-    void (*m_previous)(int) = SIG_DFL;
-};
 
 // control FFF --all: the whole-form run of every region that has sent the form. One line per
 // region (code, the mark of each section, the path of its page when it has findings), then the
@@ -83,10 +30,10 @@ int controlAll(CommandContext& ctx, const reference::Session& session, const QSt
                                         session.year,
                                         session.month,
                                         {}};
-    InterruptiblePrompt prompt(ctx.prompt);
+    // Ctrl-C stops the run after the region in hand (the command prompt's rule for long jobs).
     const control::AllRegionsRun run = control::controlAllRegions(
-        session.forms, target, regions, formName, QDateTime::currentDateTime(), prompt, ctx.browser,
-        [&](const control::RegionRun& region) {
+        session.forms, target, regions, formName, QDateTime::currentDateTime(), ctx.prompt,
+        ctx.browser, [&](const control::RegionRun& region) {
             ctx.out << region.code << '\t' << region.marks.join(QLatin1Char('\t')) << '\t'
                     << region.form.reportPath << '\n';
             ctx.out.flush();
@@ -130,38 +77,23 @@ int cmdControl(CommandContext& ctx) {
     if (!startSession(ctx, session)) return 1;
 
     const QString formCode = core::Trim(ctx.args.at(0));
-    const QString regionCode = all ? QString() : core::Trim(ctx.args.at(1));
-    std::optional<QString> regionName;
-    if (!all) {
-        if (regionCode.isEmpty() || !core::Is_All_Digits(regionCode)) {
-            platform::showError(ctx.prompt, QStringLiteral("Нечисловое значение кода региона !!!"));
+    if (all) {
+        const std::optional<QString> formName = commandFormName(ctx, session, formCode);
+        if (!formName) return 1;
+        QString basePeriod;
+        int entryIndex = -1;
+        if (reference::VVOD_Base_Per(formCode, session.periodCode(), session.forms, basePeriod,
+                                     entryIndex, ctx.prompt) != 0)
             return 1;
-        }
-        regionName = regionNameOf(session, regionCode, ctx.prompt);
-        if (!regionName) {
-            platform::showError(ctx.prompt,
-                                QStringLiteral("Код региона отсутствует в классификаторе : ") +
-                                    regionCode);
-            return 1;
-        }
+        return controlAll(ctx, session, formCode, *formName);
     }
-    // The forms the entry window offers: those due in the reporting month.
-    const QStringList forms = data::VVOD_Combo_FFF(session, ctx.prompt);
-    if (forms.isEmpty()) return 1;
-    if (formCode.size() != 3) {
-        platform::showError(ctx.prompt, QStringLiteral("Недействительное значение кода формы !!!"));
-        return 1;
-    }
-    const int chosen = data::selectFormEntry(formCode, forms, ctx.prompt);
-    if (chosen < 0) return 1;
-    QString basePeriod;
-    int entryIndex = -1;
-    if (reference::VVOD_Base_Per(formCode, session.periodCode(), session.forms, basePeriod,
-                                 entryIndex, ctx.prompt) != 0)
-        return 1;
-    const reference::CatalogEntry& entry = session.forms.at(entryIndex);
-    const int sectionCount = int(entry.sections.size());
-    if (all) return controlAll(ctx, session, formCode, forms.at(chosen));
+    const QString regionCode = core::Trim(ctx.args.at(1));
+    const std::optional<data::EntryForm> entryForm =
+        commandEntryForm(ctx, session, formCode, regionCode);
+    if (!entryForm) return 1;
+    const QString& basePeriod = entryForm->basePeriod;
+    const reference::CatalogEntry& entry = entryForm->entry;
+    const int sectionCount = entryForm->sectionCount();
     if (section > sectionCount) {
         std::fprintf(stderr, "mirel control: form %s has sections 1 to %d\n",
                      formCode.toUtf8().constData(), sectionCount);
@@ -202,9 +134,8 @@ int cmdControl(CommandContext& ctx) {
                            platform::Icon::Warning);
         return 1;
     }
-    const QString caption = data::entryCaption(regionCode, *regionName, forms.at(chosen));
-    const control::FormControl run =
-        control::controlForm(session.forms, target, form, caption, now, ctx.prompt, ctx.browser);
+    const control::FormControl run = control::controlForm(
+        session.forms, target, form, entryForm->caption, now, ctx.prompt, ctx.browser);
     if (!run.ran) return 1;
     bool failed = run.reportPath.isEmpty();
     for (const control::SectionOutcome& s : run.sections)

@@ -44,21 +44,26 @@ int cmdQuery(CommandContext& ctx) {
         query::runQuery(path, session, ctx.prompt, ctx.browser, options, result,
                         plainQuery ? query::HtmlOutput::Never : query::HtmlOutput::ByConfiguration);
     if (status != 0) return 1;
+    // A table stopped by a failing row (its message shown) is a failed job: the rows before it
+    // are printed, but no page is written for it.
+    const int done = result.stopped ? 1 : 0;
     for (const QString& written : result.generated)
         ctx.out << written << '\n';
     if (!result.batchPage.isEmpty()) {
         ctx.out << result.batchPage << '\n';
-        return 0;
+        return done;
     }
-    if (!result.hasTable) return 0;
+    if (!result.hasTable) return done;
     if (html && plainQuery) {
+        if (result.stopped) return 1;
         const QString page =
             query::queryPage(path, result.table, session, options.selector, ctx.prompt);
-        return core::Write_Text_File(*html, page, ctx.prompt) == 0 ? 0 : 1;
+        // The file was named by the person: a symbolic link there is followed.
+        return core::Write_Text_File(*html, page, ctx.prompt, platform::Links::Follow) == 0 ? 0 : 1;
     }
     for (const QStringList& row : result.table.matrix)
         ctx.out << row.join(QLatin1Char('\t')) << '\n';
-    return 0;
+    return done;
 }
 
 } // namespace mirel::app

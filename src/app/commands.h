@@ -42,9 +42,11 @@ struct Command {
 const QList<Command>& commands();
 
 // Start-up for commands: the whole start-up of the window (configuration, folders, catalog,
-// classifier, period), then the --period override. False when start-up failed (its message
-// was shown).
-bool startSession(CommandContext& ctx, reference::Session& session);
+// classifier, period), then the --period override. Without --period a command that needs the
+// period takes it from MIREL_WIN.INI and stops, with the period dialog's messages, when the
+// year or month line is missing or not a valid year (four digits) or month (one or two
+// digits). False when start-up failed (its message was shown).
+bool startSession(CommandContext& ctx, reference::Session& session, bool needsPeriod = true);
 
 // A query named on the command line: a path, or a name inside the query folder.
 QString queryPathOf(const QString& given, const reference::Session& session);
@@ -59,7 +61,19 @@ int cmdCatalog(CommandContext& ctx);
 int cmdRegister(CommandContext& ctx);
 int cmdQuery(CommandContext& ctx);
 int cmdControl(CommandContext& ctx);
+int cmdEnter(CommandContext& ctx);
+int cmdProtect(CommandContext& ctx);
+int cmdExport(CommandContext& ctx);
+int cmdMail(CommandContext& ctx);
+int cmdSummaryReport(CommandContext& ctx);
 int cmdImportExcel(CommandContext& ctx);
+int cmdImportTransfer(CommandContext& ctx);
 int cmdMap(CommandContext& ctx);
+int cmdSum(CommandContext& ctx);
+int cmdCheckSums(CommandContext& ctx);
+int cmdCheckFormat(CommandContext& ctx);
+int cmdReplaceCodes(CommandContext& ctx);
+int cmdReports(CommandContext& ctx);
+int cmdReportPages(CommandContext& ctx);
 
 } // namespace mirel::app

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <QTextStream>
+#include <csignal>
 #include <cstdio>
 #include <memory>
 
@@ -70,6 +71,9 @@ int fail(const char* text)
 
 int main(int argc, char** argv)
 {
+    // A write beyond the file-size limit then fails with an error the writer reports, instead
+    // of ending the program in the middle of a job.
+    std::signal(SIGXFSZ, SIG_IGN);
     QStringList args;
     for (int i = 1; i < argc; ++i)
         args.append(QString::fromLocal8Bit(argv[i]));
@@ -169,5 +173,10 @@ int main(int argc, char** argv)
     out.flush();
     if (ctx.usageError)
         return app::usage(*command);
+    // Printed output is a result too: a full disk or a closed pipe fails the command.
+    if (out.status() != QTextStream::Ok || std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        std::fprintf(stderr, "mirel: the output could not be written\n");
+        return 1;
+    }
     return status;
 }

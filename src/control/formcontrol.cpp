@@ -146,6 +146,10 @@ FormControl checkForm(const reference::FormCatalog& catalog, const ControlTarget
     }
     result.page = Head_HTM(ReportTitle, caption, now);
     for (int n = 1; n <= count; ++n) {
+        if (!sections.proceed(n, count)) {
+            result.stopped = true;
+            return result;
+        }
         SectionOutcome outcome;
         outcome.section = n;
         RuleFile& ruleFile = rules->sections[n - 1];
@@ -183,7 +187,8 @@ FormControl controlForm(const reference::FormCatalog& catalog, const ControlTarg
                         FormSections& sections, const QString& caption, const QDateTime& now,
                         platform::Prompt& prompt, platform::Browser& browser) {
     FormControl result = checkForm(catalog, target, sections, caption, now, prompt);
-    if (result.ran) result.reportPath = writeReport(result.page, now, prompt, browser);
+    if (result.ran && !result.stopped)
+        result.reportPath = writeReport(result.page, now, prompt, browser);
     return result;
 }
 

@@ -42,6 +42,13 @@ public:
     // Saves the current section with the state mark ("PR_++"...); false after the write-error
     // message.
     virtual bool save(int section, const QString& mark) = 0;
+    // Asked before each section (1-based, of count): false stops the run; nothing more is
+    // loaded or marked and no page is written.
+    virtual bool proceed(int section, int count) {
+        (void)section;
+        (void)count;
+        return true;
+    }
 };
 
 // The sections of a form as stored, each loaded into a grid of its catalogued structure as the
@@ -86,6 +93,7 @@ struct SectionOutcome {
 
 struct FormControl {
     bool ran = false; // false when the form is not catalogued for the period (message shown)
+    bool stopped = false; // the sections asked to stop (proceed) before the end
     QList<SectionOutcome> sections;
     QString page;          // the report page (head, the failing sections, tail)
     bool findings = false; // some section has failures (the page has a section in it)

@@ -116,6 +116,7 @@ private:
     void Log_RR__(const Block& block, int s, int g, bool& failed);
     std::optional<Side> S_Formul(const QList<Piece>& pieces, int s, int g) const;
     void reportBadCells(const Side& side, const Formula& formula);
+    void noteWrongCells(const Formula& f, int s, int g);
 
     const RuleSet& m_rules;
     const SectionCells& m_current;
@@ -200,12 +201,23 @@ void Evaluation::Log_RR__(const Block& block, int s, int g, bool& failed) {
         }
         m_run.findings << QStringLiteral("Не выполнено условие : ") +
                               Mod_Usl(f.source, s, g, m_rules, block);
+        noteWrongCells(f, s, g);
         m_run.findings << Mod_S_Res(left->shown, f.relation, right->shown);
         if (block.showValues) {
             const auto value = [](const Side& side) {
                 return side.bad.isEmpty() ? VV_Calc(side.expression) : QStringLiteral("***");
             };
             m_run.findings << value(*left) + f.relation + value(*right);
+        }
+    }
+}
+
+void Evaluation::noteWrongCells(const Formula& f, int s, int g) {
+    for (const QList<Piece>* side : {&f.left, &f.right}) {
+        for (const Piece& p : *side) {
+            if (!p.isReference() || !m_rules.selections.at(p.selection).current) continue;
+            const std::pair<int, int> cell{p.rowS ? s : p.row, p.columnG ? g : p.column};
+            if (!m_run.wrongCells.contains(cell)) m_run.wrongCells.append(cell);
         }
     }
 }

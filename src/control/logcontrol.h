@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <optional>
+#include <utility>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -43,6 +44,9 @@ struct ControlRun {
     QList<MissingSection> missing;
     // Evaluation errors shown during the run (their conditions count as failed).
     int evaluationErrors = 0;
+    // The cells (row, column) of the section under control that a failed condition refers to,
+    // in order of discovery, each once: the entry window marks them.
+    QList<std::pair<int, int>> wrongCells;
 
     bool checked() const { return status == Status::Checked; }
     bool stopped() const { return status == Status::Stopped; }

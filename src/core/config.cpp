@@ -3,10 +3,12 @@
 #include "core/files.h"
 #include "core/lists.h"
 #include "core/text.h"
+#include "platform/codec.h"
 #include "platform/fileio.h"
 #include "platform/prompt.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 namespace mirel::core {
 namespace {
@@ -35,9 +37,25 @@ QString configuredDir(const QString& text, const QString& programDir)
 
 } // namespace
 
+QString importMenuDir(const QString& caption, const QString& programDir)
+{
+    QString folder = caption;
+    if (folder.contains(QLatin1String("->")))
+        Cut_Before(folder, QStringLiteral("->"));
+    return configuredDir(Trim(folder), programDir);
+}
+
 IniSections Read_Ini_Sections(const QString& path, platform::Prompt& prompt)
 {
     const QStringList lines = Read_Lines_Upper(path, false, prompt);
+    // Folder names of a configuration saved as UTF-8 would turn into other letters and the
+    // folders be created under those names: say so before anything is created.
+    const auto bytes = platform::readFileBytes(path);
+    if (bytes && platform::looksLikeUtf8(*bytes))
+        prompt.message(QStringLiteral("Файл MIREL_WIN.INI записан в кодировке UTF-8: русские "
+                                      "буквы в нем читаются неверно. Сохраните его в кодировке "
+                                      "Windows-1251 !!!"),
+                       platform::Icon::Warning, path);
     IniSections result;
     // A text file holds no NUL character: a binary file, or one saved as UTF-16, is no
     // configuration at all rather than sections of garbage.
@@ -122,9 +140,7 @@ int Ini_Dir(const IniSections& cnf, const QString& name, QString& dir, const QSt
         return 0;
     }
     if (name == QLatin1String("IMPORT") && line.contains(QLatin1String("->"))) {
-        QString rest = line;
-        Cut_Before(rest, QStringLiteral("->"));
-        dir = configuredDir(Trim(rest), programDir);
+        dir = importMenuDir(line, programDir);
         return 0;
     }
     dir = candidate;
@@ -223,7 +239,8 @@ QString defaultIniText(const QString& programDir, const QDate& today)
 bool V_File_Ini(const QString& programDir, const QDate& today, platform::Prompt& prompt)
 {
     const QString path = programDir + QLatin1Char('/') + IniFileName;
-    if (platform::fileExists(path))
+    // An empty file holds nothing to keep: it is what a write on a full disk once left behind.
+    if (platform::fileExists(path) && QFileInfo(platform::resolvePath(path)).size() > 0)
         return true;
     return Write_Text_File(path, defaultIniText(programDir, today), prompt) == 0;
 }

@@ -33,7 +33,8 @@ inline const QString g_s_Import_XLS = QStringLiteral("Загрузка файл�
 // belongs to no section; when it is not a header the lines up to the first header form the
 // preamble (empty header); a header on the last line forms no section; a header directly
 // followed by another header has one empty line. Empty result when no section was formed or
-// the file is not text (holds NUL characters).
+// the file is not text (holds NUL characters). A file that reads as UTF-8 with letters outside
+// ASCII is read all the same, after a warning (titled with the path).
 IniSections Read_Ini_Sections(const QString& path, platform::Prompt& prompt);
 
 // The first line beginning with the key in the "[MIREL_WIN]" sections; empty when none.
@@ -47,6 +48,10 @@ const IniSection* preamble(const IniSections& cnf);
 // missing folders created one level). 0 on success; -1 after the directory error message.
 int Ini_Dir(const IniSections& cnf, const QString& name, QString& dir, const QString& programDir,
             platform::Prompt& prompt);
+// The folder of an entry of the import menu: the trimmed text after the first "->" of the
+// caption ("Caption -> folder"), else the caption itself; relative folders lie in the program
+// folder, "\" paths are read as native ones.
+QString importMenuDir(const QString& caption, const QString& programDir);
 // Replaces the list by the lines of the last "[DIR_" + name + "]" section; 0 always.
 int Ini_Section_Lines(const IniSections& cnf, const QString& name, QStringList& lines);
 // Summation files named by "[MIREL_WIN]" lines beginning "SUM"; the list comes in as one
@@ -58,8 +63,9 @@ int Summ_Files(const IniSections& cnf, QStringList& list, const QString& dir,
 int Ini_A_Dir(const IniSections& cnf, DirSet& dirs, QStringList& importMenu,
               const QString& programDir, platform::Prompt& prompt);
 
-// The default configuration, written only when the file does not exist (the previous calendar
-// month of "today" as period). Returns false when it was needed and could not be written.
+// The default configuration, written only when the file does not exist or is empty (0 bytes;
+// the previous calendar month of "today" as period). Returns false when it was needed and
+// could not be written.
 bool V_File_Ini(const QString& programDir, const QDate& today, platform::Prompt& prompt);
 QString defaultIniText(const QString& programDir, const QDate& today);
 

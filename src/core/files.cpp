@@ -79,9 +79,10 @@ bool writeTextFile(const QString& path, const QString& text)
     return platform::writeFileAtomic(path, platform::encode1251(text));
 }
 
-int Write_Text_File(const QString& path, const QString& text, platform::Prompt& prompt)
+int Write_Text_File(const QString& path, const QString& text, platform::Prompt& prompt,
+                    platform::Links links)
 {
-    if (writeTextFile(path, text))
+    if (platform::writeFileAtomic(path, platform::encode1251(text), nullptr, links))
         return 0;
     prompt.message(QStringLiteral("Ошибка при записи информации !!!"), platform::Icon::Error, path);
     return -1;
@@ -95,6 +96,19 @@ QString Write_New_Text_File(const QString& dir, const QString& stem, const QStri
         prompt.message(QStringLiteral("Ошибка при записи информации !!!"), platform::Icon::Error,
                        dir);
     return path;
+}
+
+QString Write_New_Text_Files(const QString& dir, const QString& stem,
+                             const QList<QPair<QString, QString>>& files, platform::Prompt& prompt)
+{
+    QList<QPair<QString, QByteArray>> bytes;
+    for (const auto& [suffix, text] : files)
+        bytes.append({suffix, platform::encode1251(text)});
+    const QString used = platform::writeNewFiles(dir, stem, bytes);
+    if (used.isEmpty())
+        prompt.message(QStringLiteral("Ошибка при записи информации !!!"), platform::Icon::Error,
+                       dir + QLatin1Char('/') + stem + files.value(0).first);
+    return used;
 }
 
 } // namespace mirel::core

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "platform/fileio.h"
+
 namespace mirel::platform {
 class Prompt;
 }
@@ -23,15 +25,24 @@ QString Read_First_Line(const QString& path, bool oem, bool quiet, platform::Pro
 // "Файл не найден !!!", a line break and the path.
 QString Read_Whole_File(const QString& path, bool quiet, platform::Prompt& prompt);
 
-// Replaces the file with the text, unchanged, in code page 1251. 0 on success; -1 after
-// showing "Ошибка при записи информации !!!" titled with the path (error icon).
-int Write_Text_File(const QString& path, const QString& text, platform::Prompt& prompt);
+// Replaces the file with the text, unchanged, in code page 1251 (platform::writeFileAtomic:
+// the old file stays whole when the write fails; a symbolic link is written through only with
+// Links::Follow). 0 on success; -1 after showing "Ошибка при записи информации !!!" titled
+// with the path (error icon).
+int Write_Text_File(const QString& path, const QString& text, platform::Prompt& prompt,
+                    platform::Links links = platform::Links::Refuse);
 
 // Writes the text into a new file of the folder under a name nobody holds (stem+suffix, else
 // stem_1+suffix, ...; see platform::writeNewFile). Returns its path; the empty text after
 // showing "Ошибка при записи информации !!!" titled with the folder.
 QString Write_New_Text_File(const QString& dir, const QString& stem, const QString& suffix,
                             const QString& text, platform::Prompt& prompt);
+
+// Writes a set of new files sharing one stem nobody holds (a query and its template; see
+// platform::writeNewFiles): files are (suffix, text) pairs. Returns the stem used; the empty
+// text after showing "Ошибка при записи информации !!!" titled with the first file's path.
+QString Write_New_Text_Files(const QString& dir, const QString& stem,
+                             const QList<QPair<QString, QString>>& files, platform::Prompt& prompt);
 
 // The same writer without the message, for callers that report differently.
 bool writeTextFile(const QString& path, const QString& text);

@@ -1,5 +1,8 @@
 #include "core/text.h"
 
+#include <cmath>
+#include <limits>
+
 #include "platform/prompt.h"
 
 namespace mirel::core {
@@ -117,6 +120,33 @@ double Val(const QString& text)
     bool ok = false;
     const double v = compact.left(len).toDouble(&ok);
     return ok ? v : 0.0;
+}
+
+namespace {
+
+template <typename T>
+T whole(double value)
+{
+    if (std::isnan(value))
+        return 0;
+    // 2^31 or 2^63: exact as doubles, unlike the types' largest values.
+    constexpr double limit = -double(std::numeric_limits<T>::min());
+    if (value >= limit)
+        return std::numeric_limits<T>::max();
+    if (value < -limit)
+        return std::numeric_limits<T>::min();
+    return T(value);
+}
+
+} // namespace
+
+int wholeInt(double value)
+{
+    return whole<int>(value);
+}
+qint64 wholeLong(double value)
+{
+    return whole<qint64>(value);
 }
 
 bool IsNumeric(const QString& text)

@@ -20,6 +20,12 @@ QString RTrim(const QString& text);
 // The numeric value of the longest leading number of a text: blanks are skipped, an optional
 // sign, digits, an optional "." and decimals, an optional exponent. 0 when there is none.
 double Val(const QString& text);
+
+// A number as a whole number of the type: truncated toward zero, not-a-number as 0, and values
+// beyond the type's range (1e20 written in a file) held at its ends instead of overflowing.
+int wholeInt(double value);
+qint64 wholeLong(double value);
+
 // True when the whole text (blanks around it allowed) is one number; "," is accepted as a
 // decimal separator as well as ".".
 bool IsNumeric(const QString& text);

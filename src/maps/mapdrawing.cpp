@@ -231,7 +231,9 @@ bool saveMapPng(const QImage& picture, const QString& path, platform::Prompt& pr
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     QImageWriter writer(&buffer, "PNG");
-    if (!writer.write(picture) || !platform::writeFileAtomic(path, bytes)) {
+    // The picture goes where the person said, through a symbolic link there too.
+    if (!writer.write(picture) ||
+        !platform::writeFileAtomic(path, bytes, nullptr, platform::Links::Follow)) {
         prompt.message(QStringLiteral("Ошибка при записи информации !!!"), platform::Icon::Error,
                        path);
         return false;

@@ -2,6 +2,7 @@
 
 #include <QHash>
 #include <QStringDecoder>
+#include <algorithm>
 #include <array>
 
 namespace mirel::platform {
@@ -83,5 +84,16 @@ QString decode866(const QByteArray& bytes) { return cp866().decode(bytes); }
 QByteArray encode866(const QString& text) { return cp866().encode(text); }
 
 QString toOem(const QString& text) { return decode1251(encode866(decode1251(encode1251(text)))); }
+
+bool looksLikeUtf8(const QByteArray& bytes)
+{
+    const bool ascii = std::all_of(bytes.cbegin(), bytes.cend(),
+                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    if (ascii)
+        return false;
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = utf8.decode(bytes);
+    return !utf8.hasError();
+}
 
 } // namespace mirel::platform

@@ -22,4 +22,8 @@ QByteArray encode866(const QString& text);
 // resulting bytes are then taken as 1251 characters again.
 QString toOem(const QString& text);
 
+// True when the bytes hold characters outside ASCII and read as valid UTF-8: a file saved by an
+// editor in UTF-8 instead of code page 1251 (Cyrillic 1251 text is almost never valid UTF-8).
+bool looksLikeUtf8(const QByteArray& bytes);
+
 } // namespace mirel::platform

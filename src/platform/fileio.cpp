@@ -1,24 +1,31 @@
 #include "platform/fileio.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QMutex>
 #include <QFileInfo>
 #include <QHash>
-#include <QSaveFile>
+#include <QRandomGenerator>
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <limits>
+#include <memory>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace mirel::platform {
 namespace {
 
 QString g_tempOverride;
+QString g_programFolder;
 
 void setError(FsError* error, int number, const QString& description)
 {
@@ -466,10 +473,258 @@ bool setReadOnly(const QString& path, bool readOnly, FsError* error)
     return true;
 }
 
-bool writeFileAtomic(const QString& path, const QByteArray& bytes, FsError* error)
+namespace {
+
+QString errnoText(int err)
+{
+    return QString::fromLocal8Bit(strerror(err));
+}
+
+void setErrno(FsError* e, int err)
+{
+    switch (err) {
+    case ENOENT:
+    case ENOTDIR:
+        pathNotFound(e);
+        break;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        permissionDenied(e);
+        break;
+    case EEXIST:
+        fileAlreadyExists(e);
+        break;
+    case ENOSPC:
+    case EDQUOT:
+        setError(e, 61, QStringLiteral("Диск заполнен"));
+        break;
+    default:
+        ioError(e, errnoText(err));
+    }
+}
+
+void linkRefused(FsError* e)
+{
+    setError(e, 75, QStringLiteral("Ошибка доступа к пути/файлу: символическая ссылка"));
+}
+
+// Follows a chain of symbolic links to the name finally written; empty when it loops.
+QString linkTarget(QString path)
+{
+    for (int depth = 0; depth < 40; ++depth) {
+        const QFileInfo info(path);
+        if (!info.isSymLink())
+            return path;
+        path = info.symLinkTarget();
+    }
+    return QString();
+}
+
+bool isLink(const QString& path)
+{
+    struct stat st;
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
+// Exists, a dangling symbolic link included.
+bool nameTaken(const QString& path)
+{
+    struct stat st;
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0;
+}
+
+QByteArray randomTail()
+{
+    static const char letters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    QByteArray tail(6, 'x');
+    for (char& c : tail)
+        c = letters[QRandomGenerator::global()->bounded(36)];
+    return tail;
+}
+
+// The content of a new file before it has its name. It is written into an unnamed file of the
+// folder (O_TMPFILE) when the file system has them, else under a hidden temporary name
+// ("." name ".~" six letters); it is synced to disk before it gets a name. So a process
+// killed while writing leaves nothing behind (at most a temporary name), and a file under
+// its final name is always whole.
+class StagedFile {
+public:
+    StagedFile(const QString& folder, const QString& name)
+        : m_folder(folder)
+        , m_name(name)
+    {
+    }
+    ~StagedFile()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        if (!m_tempName.isEmpty())
+            ::unlink(m_tempName.constData());
+    }
+    StagedFile(const StagedFile&) = delete;
+    StagedFile& operator=(const StagedFile&) = delete;
+
+    // Writes the bytes (with the old file's owner, group and permissions when one is being
+    // replaced); false with errno's value in err.
+    bool write(const QByteArray& bytes, const struct stat* old, int& err)
+    {
+        m_bytes = bytes;
+        m_old = old ? std::optional<struct stat>(*old) : std::nullopt;
+        m_fd =
+            ::open(QFile::encodeName(m_folder).constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+        if (m_fd < 0) {
+            if (errno != EISDIR && errno != EOPNOTSUPP && errno != EINVAL) {
+                err = errno;
+                return false;
+            }
+            return writeNamed(err);
+        }
+        return fill(err);
+    }
+
+    // Gives the content its final name. Exclusive: fails with EEXIST when the name is taken
+    // (a symbolic link too), never replacing anything. Otherwise the name is replaced
+    // atomically.
+    bool name(const QByteArray& finalName, bool exclusive, int& err)
+    {
+        if (m_tempName.isEmpty()) {
+            if (exclusive && linkAnonymous(finalName, err))
+                return true;
+            if (exclusive && err != ENOENT)
+                return false;
+            // Replacing takes a temporary name first (rename needs one); a system without
+            // /proc cannot name an unnamed file at all: written again under a name.
+            if (!(exclusive ? false : linkAnonymousToTemporary(err)) && !writeNamed(err))
+                return false;
+        }
+        if (exclusive) {
+            if (::link(m_tempName.constData(), finalName.constData()) != 0) {
+                err = errno;
+                return false;
+            }
+            return true;
+        }
+        if (::rename(m_tempName.constData(), finalName.constData()) != 0) {
+            err = errno;
+            return false;
+        }
+        m_tempName.clear();
+        return true;
+    }
+
+private:
+    bool fill(int& err)
+    {
+        if (m_old) {
+            // Only root may give a file to someone else: another user's replaced file then
+            // stays theirs instead of becoming root's.
+            if (m_old->st_uid != ::geteuid() || m_old->st_gid != ::getegid())
+                (void)!::fchown(m_fd, m_old->st_uid, m_old->st_gid);
+            if (::fchmod(m_fd, m_old->st_mode & 07777) != 0) {
+                err = errno;
+                return false;
+            }
+        }
+        qsizetype done = 0;
+        while (done < m_bytes.size()) {
+            const ssize_t w =
+                ::write(m_fd, m_bytes.constData() + done, size_t(m_bytes.size() - done));
+            if (w < 0 && errno == EINTR)
+                continue;
+            if (w <= 0) { // a full disk, a file-size limit
+                err = w < 0 ? errno : ENOSPC;
+                return false;
+            }
+            done += w;
+        }
+        // The bytes are on disk before the file has a name; a file system that cannot sync
+        // (EINVAL) has nothing more to do.
+        if (::fsync(m_fd) != 0 && errno != EINVAL) {
+            err = errno;
+            return false;
+        }
+        return true;
+    }
+
+    QByteArray temporaryName() const
+    {
+        return QFile::encodeName(m_folder + QStringLiteral("/.") + m_name + QStringLiteral(".~")) +
+               randomTail();
+    }
+
+    bool writeNamed(int& err)
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = -1;
+        for (int attempt = 0; attempt < 100 && m_fd < 0; ++attempt) {
+            m_tempName = temporaryName();
+            m_fd = ::open(m_tempName.constData(),
+                          O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+            if (m_fd < 0 && errno != EEXIST) {
+                err = errno;
+                m_tempName.clear();
+                return false;
+            }
+        }
+        if (m_fd < 0) {
+            err = EEXIST;
+            m_tempName.clear();
+            return false;
+        }
+        return fill(err);
+    }
+
+    bool linkAnonymous(const QByteArray& target, int& err)
+    {
+        const QByteArray self = "/proc/self/fd/" + QByteArray::number(m_fd);
+        if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, target.constData(), AT_SYMLINK_FOLLOW) ==
+            0)
+            return true;
+        err = errno;
+        return false;
+    }
+
+    bool linkAnonymousToTemporary(int& err)
+    {
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            const QByteArray candidate = temporaryName();
+            if (linkAnonymous(candidate, err)) {
+                m_tempName = candidate;
+                return true;
+            }
+            if (err != EEXIST)
+                return false;
+        }
+        return false;
+    }
+
+    QString m_folder;
+    QString m_name;
+    QByteArray m_bytes;
+    std::optional<struct stat> m_old;
+    int m_fd = -1;
+    QByteArray m_tempName;
+};
+
+} // namespace
+
+bool writeFileAtomic(const QString& path, const QByteArray& bytes, FsError* error, Links links)
 {
     const ForgetListingsOnExit forget;
-    const QString target = resolvePath(path);
+    QString target = resolvePath(path);
+    if (isLink(target)) {
+        if (links == Links::Refuse) {
+            linkRefused(error);
+            return false;
+        }
+        target = linkTarget(target);
+        if (target.isEmpty()) {
+            linkRefused(error);
+            return false;
+        }
+    }
     const QFileInfo info(target);
     if (info.isDir()) {
         permissionDenied(error);
@@ -479,29 +734,47 @@ bool writeFileAtomic(const QString& path, const QByteArray& bytes, FsError* erro
         permissionDenied(error);
         return false;
     }
-    if (!QFileInfo(info.absolutePath()).isDir()) {
+    const QString folder = info.absolutePath();
+    if (!QFileInfo(folder).isDir()) {
         pathNotFound(error);
         return false;
     }
-    QSaveFile file(target);
-    if (!file.open(QIODevice::WriteOnly)) {
+    const QByteArray finalName = QFile::encodeName(info.absoluteFilePath());
+    struct stat old;
+    const bool replacing = ::stat(finalName.constData(), &old) == 0;
+    if (replacing && !S_ISREG(old.st_mode)) { // a device or a pipe holds no data file
         permissionDenied(error);
         return false;
     }
-    if (file.write(bytes) != bytes.size()) {
-        ioError(error, file.errorString());
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        ioError(error, file.errorString());
+    int err = 0;
+    StagedFile staged(folder, info.fileName());
+    if (!staged.write(bytes, replacing ? &old : nullptr, err) ||
+        !staged.name(finalName, false, err)) {
+        setErrno(error, err);
         return false;
     }
     return true;
 }
 
+bool isWriterTemporary(const QString& name)
+{
+    const qsizetype n = name.size();
+    return n > 9 && name.startsWith(QLatin1Char('.')) && name.at(n - 8) == QLatin1Char('.') &&
+           name.at(n - 7) == QLatin1Char('~');
+}
+
 QString writeNewFile(const QString& dir, const QString& stem, const QString& suffix,
                      const QByteArray& bytes, FsError* error)
+{
+    const QString used = writeNewFiles(dir, stem, {{suffix, bytes}}, error);
+    if (used.isEmpty())
+        return QString();
+    const QString folder = resolvePath(dir);
+    return (folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/')) + used + suffix;
+}
+
+QString writeNewFiles(const QString& dir, const QString& stem,
+                      const QList<QPair<QString, QByteArray>>& files, FsError* error)
 {
     const ForgetListingsOnExit forget;
     const QString folder = resolvePath(dir);
@@ -510,45 +783,43 @@ QString writeNewFile(const QString& dir, const QString& stem, const QString& suf
         return QString();
     }
     const QString base = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
-    for (int n = 0; n < 100000; ++n) {
-        const QString name = n == 0 ? stem + suffix
-                                    : stem + QLatin1Char('_') + QString::number(n) + suffix;
-        const QString path = base + name;
-        const QByteArray local = QFile::encodeName(path);
-        const int fd = ::open(local.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                              0644);
-        if (fd < 0) {
-            if (errno == EEXIST || errno == ELOOP)
-                continue; // taken, or a link planted under the name
-            if (errno == ENOENT || errno == ENOTDIR)
-                pathNotFound(error);
-            else if (errno == EACCES || errno == EPERM || errno == EROFS)
-                permissionDenied(error);
-            else
-                ioError(error, QString::fromLocal8Bit(strerror(errno)));
+    // Every file is whole on disk before any name is tried.
+    std::vector<std::unique_ptr<StagedFile>> staged;
+    int err = 0;
+    for (const auto& [suffix, bytes] : files) {
+        staged.push_back(std::make_unique<StagedFile>(folder, stem + suffix));
+        if (!staged.back()->write(bytes, nullptr, err)) {
+            setErrno(error, err);
             return QString();
         }
-        qsizetype done = 0;
-        bool ok = true;
-        while (done < bytes.size()) {
-            const ssize_t w = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
-            if (w < 0 && errno == EINTR)
-                continue;
-            if (w <= 0) {
-                ok = false;
+    }
+    for (int n = 0; n < 100000; ++n) {
+        const QString candidate = n == 0 ? stem : stem + QLatin1Char('_') + QString::number(n);
+        QList<QByteArray> named;
+        bool taken = false;
+        for (int k = 0; k < files.size() && !taken; ++k) {
+            const QString path = base + candidate + files.at(k).first;
+            // The same name in another case counts as taken: lookups do not tell them apart.
+            if (nameTaken(path) || nameTaken(resolvePath(path))) {
+                taken = true;
                 break;
             }
-            done += w;
+            const QByteArray local = QFile::encodeName(path);
+            if (staged.at(k)->name(local, true, err)) {
+                named.append(local);
+            } else if (err == EEXIST || err == ELOOP) {
+                taken = true;
+            } else {
+                for (const QByteArray& done : named)
+                    ::unlink(done.constData());
+                setErrno(error, err);
+                return QString();
+            }
         }
-        const int writeErrno = errno;
-        if (::close(fd) != 0)
-            ok = false;
-        if (!ok) {
-            ::unlink(local.constData());
-            ioError(error, QString::fromLocal8Bit(strerror(writeErrno)));
-            return QString();
-        }
-        return path;
+        if (!taken)
+            return candidate;
+        for (const QByteArray& done : named)
+            ::unlink(done.constData());
     }
     fileAlreadyExists(error);
     return QString();
@@ -657,16 +928,28 @@ bool movePath(const QString& from, const QString& to, FsError* error)
     const ForgetListingsOnExit forget;
     const QString source = resolvePath(from);
     const QString target = resolvePath(to);
-    if (!QFileInfo::exists(source)) {
+    if (!nameTaken(source)) {
         fileNotFound(error);
         return false;
     }
-    if (QFileInfo::exists(target)) {
+    // rename(2) asks nothing of the file itself: the read-only attribute is checked here.
+    const QFileInfo info(source);
+    if (!info.isSymLink() && !(info.permissions() & QFileDevice::WriteOwner)) {
+        permissionDenied(error);
+        return false;
+    }
+    if (nameTaken(target)) {
         fileAlreadyExists(error);
         return false;
     }
-    if (!QDir().rename(source, target)) {
-        permissionDenied(error);
+    const QByteArray s = QFile::encodeName(source);
+    const QByteArray t = QFile::encodeName(target);
+    // Never over a name that appeared since the check.
+    int rc = ::renameat2(AT_FDCWD, s.constData(), AT_FDCWD, t.constData(), RENAME_NOREPLACE);
+    if (rc != 0 && errno == EINVAL)
+        rc = ::rename(s.constData(), t.constData());
+    if (rc != 0) {
+        setErrno(error, errno == EEXIST ? EEXIST : EACCES);
         return false;
     }
     return true;
@@ -680,7 +963,7 @@ bool copyFile(const QString& from, const QString& to, FsError* error)
         fileNotFound(error);
         return false;
     }
-    if (QFileInfo::exists(target)) {
+    if (nameTaken(target)) {
         fileAlreadyExists(error);
         return false;
     }
@@ -690,14 +973,52 @@ bool copyFile(const QString& from, const QString& to, FsError* error)
     return writeFileAtomic(target, *bytes, error);
 }
 
+bool movePaths(const QList<QPair<QString, QString>>& moves, FsError* error, int* failedAt)
+{
+    for (int i = 0; i < moves.size(); ++i) {
+        if (movePath(moves.at(i).first, moves.at(i).second, error))
+            continue;
+        for (int k = i - 1; k >= 0; --k)
+            movePath(moves.at(k).second, moves.at(k).first);
+        if (failedAt)
+            *failedAt = i;
+        return false;
+    }
+    return true;
+}
+
+bool copyFiles(const QList<QPair<QString, QString>>& copies, FsError* error, int* failedAt)
+{
+    for (int i = 0; i < copies.size(); ++i) {
+        if (copyFile(copies.at(i).first, copies.at(i).second, error))
+            continue;
+        for (int k = i - 1; k >= 0; --k)
+            removeFile(copies.at(k).second);
+        if (failedAt)
+            *failedAt = i;
+        return false;
+    }
+    return true;
+}
+
 QString tempDir()
 {
     if (!g_tempOverride.isEmpty())
         return g_tempOverride;
-    return QDir::tempPath();
+    // Qt gives an empty text when TMPDIR names a folder that is gone.
+    const QString system = QDir::tempPath();
+    if (!system.isEmpty() && QFileInfo(system).isDir() &&
+        ::access(QFile::encodeName(system).constData(), W_OK | X_OK) == 0)
+        return system;
+    if (!g_programFolder.isEmpty())
+        return g_programFolder;
+    return QCoreApplication::instance() ? QCoreApplication::applicationDirPath()
+                                        : QStringLiteral("/tmp");
 }
 
 void setTempDirOverride(const QString& dir) { g_tempOverride = dir; }
+
+void setProgramFolder(const QString& dir) { g_programFolder = dir; }
 
 QString parentOf(const QString& path)
 {

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
+#include <QPair>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -69,18 +71,41 @@ private:
 // final line end does not add an empty line.
 QStringList splitFileLines(const QString& text);
 
-// Replaces the whole file atomically (temporary file, then rename), so a crash or a full disk
-// never leaves a half-written file. Refuses, without touching the file, when the file exists
-// and is read-only (owner-write bit cleared), also when running as root. An existing name that
-// differs only in case is written under its existing spelling.
-bool writeFileAtomic(const QString& path, const QByteArray& bytes, FsError* error = nullptr);
+// What a whole-file write does with a name that is a symbolic link. Data and configuration
+// files are never written through a link (a link planted under such a name would have the
+// program replace a file elsewhere); an output file the person named himself (--html FILE)
+// follows it, as a shell redirection does.
+enum class Links { Refuse, Follow };
+
+// Replaces the whole file atomically: the bytes go into a new file of the same folder, are
+// checked and synced to disk, and only then take the file's name, so a crash, a full disk or a
+// file-size limit never leaves a half-written or empty file; the old file stays whole when
+// anything fails. A replaced file keeps its permissions, owner and group (where the process
+// may set them). Refuses, without touching the file, when the file exists and is read-only
+// (owner-write bit cleared), also when running as root, and when the name is a symbolic link
+// unless links says Follow. An existing name that differs only in case is written under its
+// existing spelling.
+bool writeFileAtomic(const QString& path, const QByteArray& bytes, FsError* error = nullptr,
+                     Links links = Links::Refuse);
+
+// True for the names of the temporary files that writeFileAtomic gives its new file until it
+// takes the final name (only a process killed at that moment leaves one behind).
+bool isWriterTemporary(const QString& name);
 
 // Creates a new file that nobody holds and writes the bytes into it: dir/stem+suffix, else
 // stem+"_1"+suffix, stem+"_2"+suffix... A name that exists (a symbolic link too, dangling or
-// not) is passed over, never followed or replaced. Returns the path written; on failure an
-// empty text and the error, and no partial file is left behind.
+// not, or the same name in another case) is passed over, never followed or replaced. Returns
+// the path written; on failure an empty text and the error, and no partial file is left
+// behind.
 QString writeNewFile(const QString& dir, const QString& stem, const QString& suffix,
                      const QByteArray& bytes, FsError* error = nullptr);
+
+// A set of new files sharing one free stem (a query and its template): dir/stem+suffix for
+// every (suffix, bytes) pair, else stem_1, stem_2... where none of the names is taken. Returns
+// the stem used (stem, stem_1, ...); on failure an empty text and the error, with none of the
+// files left behind.
+QString writeNewFiles(const QString& dir, const QString& stem,
+                      const QList<QPair<QString, QByteArray>>& files, FsError* error = nullptr);
 
 // The system's read-only attribute is the owner-write permission bit.
 bool isReadOnly(const QString& path);
@@ -95,15 +120,28 @@ bool makeDir(const QString& path, FsError* error = nullptr);
 QStringList listDirs(const QString& dir);
 QStringList listFiles(const QString& dir);
 
-// Deleting, moving and copying; read-only files are not forced.
+// Deleting, moving and copying; read-only files are not forced. A read-only file or folder
+// (owner-write bit cleared) is neither moved nor renamed, also when running as root; a move
+// never replaces an existing name.
 bool removeFile(const QString& path, FsError* error = nullptr);
 bool removeDirRecursively(const QString& path, FsError* error = nullptr);
 bool movePath(const QString& from, const QString& to, FsError* error = nullptr);
 bool copyFile(const QString& from, const QString& to, FsError* error = nullptr);
 
-// The system's temporary folder. Tests and the commands may set another one.
+// Moves (or copies) several paths as one step, in order: when one fails, those before it are
+// moved back (the copies removed), so nothing is left half done. True when all succeeded; else
+// false, the error of the failing one and its index in failedAt.
+bool movePaths(const QList<QPair<QString, QString>>& moves, FsError* error = nullptr,
+               int* failedAt = nullptr);
+bool copyFiles(const QList<QPair<QString, QString>>& copies, FsError* error = nullptr,
+               int* failedAt = nullptr);
+
+// The system's temporary folder; when it is missing or cannot take new files (TMPDIR naming a
+// folder that is gone), the program folder given by setProgramFolder. Tests may set another
+// folder with setTempDirOverride.
 QString tempDir();
 void setTempDirOverride(const QString& dir);
+void setProgramFolder(const QString& dir);
 
 // Folder part of a path: the text before the last "/" or "\" (empty when there is none).
 QString parentOf(const QString& path);

@@ -1,5 +1,7 @@
 #include "query/blocks.h"
 
+#include <QSet>
+
 #include <climits>
 
 #include "core/text.h"
@@ -133,13 +135,15 @@ int readFormulas(RowBlock& block, int i, const BlockContext& context, platform::
     }
     // Virtual column numbers name one formula each.
     const QList<Formula>& virtuals = block.virtuals.at(table);
-    for (int a = 0; a < virtuals.size(); ++a)
-        for (int b = 0; b < a; ++b)
-            if (virtuals.at(a).column == virtuals.at(b).column) {
-                prompt.message(QStringLiteral("Повторное использование ссылки на графу -> ") +
-                               virtuals.at(a).column + QLatin1Char('=') + virtuals.at(a).text);
-                return -1;
-            }
+    QSet<QString> seen;
+    for (const Formula& v : virtuals) {
+        if (seen.contains(v.column)) {
+            prompt.message(QStringLiteral("Повторное использование ссылки на графу -> ") +
+                           v.column + QLatin1Char('=') + v.text);
+            return -1;
+        }
+        seen.insert(v.column);
+    }
     return i;
 }
 
@@ -223,7 +227,7 @@ bool parseBlock(RowBlock& block, bool impliedDat, const BlockContext& context, Q
         }
         const bool rang = line.startsWith(QStringLiteral("RANG"));
         if (rang || line.startsWith(QStringLiteral("IND"))) {
-            int mode = int(core::Val(line.mid(rang ? 4 : 3)));
+            int mode = core::wholeInt(core::Val(line.mid(rang ? 4 : 3)));
             if (mode == 0) mode = 1;
             i = readColumnList(lines, i, rang ? tables.rang : tables.ind, mode, false, prompt);
             if (i < 0) return false;

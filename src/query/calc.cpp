@@ -72,7 +72,7 @@ int evaluateCalc(const CalcQuery& calc, CellGrid& grid, const CalcSection& secti
                 rows.append(r);
         } else {
             int r = own ? int(own->rows.indexOf(id)) + 1 : 0;
-            if (r == 0) r = int(core::Val(id));
+            if (r == 0) r = core::wholeInt(core::Val(id));
             rows.append(r);
         }
         for (int r : rows) {

@@ -21,7 +21,9 @@ public:
         , m_saved(session.year) {}
     ~YearGuard() { m_session.year = m_saved; }
     void back(int years) {
-        m_session.year = years == 0 ? m_saved : QString::number(qint64(core::Val(m_saved)) - years);
+        m_session.year = years == 0
+                             ? m_saved
+                             : QString::number(qint64(core::wholeInt(core::Val(m_saved))) - years);
     }
     YearGuard(const YearGuard&) = delete;
     YearGuard& operator=(const YearGuard&) = delete;

@@ -18,6 +18,10 @@ namespace {
 // Expanded formulas beyond this length come from references that feed on each other; they are
 // reported like a reference to a missing formula instead of exhausting memory.
 constexpr qsizetype MaxExpandedLength = 1 << 22;
+// Each expanded reference adds a level of brackets, and the evaluator takes no deeper
+// brackets than this: a longer chain of S, V or G references is reported at the reference
+// that goes too deep (and the expansion never runs out of stack).
+constexpr qsizetype MaxReferenceDepth = platform::EvalMaxDepth;
 
 QString digitsAt(const QString& text, qsizetype i) {
     qsizetype j = i;
@@ -75,7 +79,8 @@ bool expandRowReferences(QList<RowBlock>& blocks, platform::Prompt& prompt) {
                 for (const Formula& g : blocks.at(row.value()).formulas)
                     if (g.column == f.column) target = &g;
             const bool cycle = target && active.contains({row.value(), f.column});
-            if (row == rowIndex.cend() || cycle || out.size() > MaxExpandedLength) {
+            if (row == rowIndex.cend() || cycle || out.size() > MaxExpandedLength ||
+                active.size() > MaxReferenceDepth) {
                 prompt.message(QStringLiteral("Недопустимое значение ссылки (") + id +
                                QStringLiteral(") на строку формируемой таблицы-> ") +
                                formulaLine(f));
@@ -114,10 +119,17 @@ bool expandRowReferences(QList<RowBlock>& blocks, platform::Prompt& prompt) {
 
 namespace {
 
+// The virtual formulas of one table by number (the last of a number counts) and their
+// expansions, each made once.
+struct VirtualTable {
+    QHash<QString, const Formula*> byNumber;
+    QHash<QString, QString> expanded;
+    QSet<QString> active;
+};
+
 // Replaces "V" n by the bracketed virtual formula n of the table (not "VV").
-std::optional<QString> expandVirtuals(const QString& text, const QList<Formula>& virtuals,
-                                      const Formula& owner, QSet<QString>& active,
-                                      platform::Prompt& prompt) {
+std::optional<QString> expandVirtuals(const QString& text, VirtualTable& table,
+                                      const Formula& owner, platform::Prompt& prompt) {
     QString out;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text.at(i);
@@ -132,15 +144,16 @@ std::optional<QString> expandVirtuals(const QString& text, const QList<Formula>&
         }
         const QString digits = digitsAt(text, i + 1);
         const QString n = numberText(digits);
-        const Formula* v = nullptr;
-        for (const Formula& f : virtuals)
-            if (f.column == n) v = &f;
+        const Formula* v = table.byNumber.value(n);
         std::optional<QString> sub;
-        if (v && !active.contains(n)) {
-            active.insert(n);
-            sub = expandVirtuals(v->text, virtuals, owner, active, prompt);
-            active.remove(n);
+        if (const auto hit = table.expanded.constFind(n); hit != table.expanded.cend()) {
+            sub = hit.value();
+        } else if (v && !table.active.contains(n) && table.active.size() < MaxReferenceDepth) {
+            table.active.insert(n);
+            sub = expandVirtuals(v->text, table, owner, prompt);
+            table.active.remove(n);
             if (!sub) return std::nullopt;
+            table.expanded.insert(n, *sub);
         }
         if (!sub || out.size() > MaxExpandedLength) {
             prompt.message(QStringLiteral("Недопустимое значение ссылки (") + digits +
@@ -179,14 +192,15 @@ std::optional<QString> expandGlobals(const QString& text, const QStringList& vv,
 } // namespace
 
 bool expandShortNames(RowBlock& block, const QStringList& vv, platform::Prompt& prompt) {
+    QList<VirtualTable> tables(block.virtuals.size());
+    for (int t = 0; t < block.virtuals.size(); ++t)
+        for (const Formula& v : block.virtuals.at(t))
+            tables[t].byNumber.insert(v.column, &v);
+    VirtualTable none;
     for (Formula& f : block.formulas) {
-        QSet<QString> active;
-        static const QList<Formula> none;
-        const QList<Formula>& virtuals =
-            f.virtualTable >= 0 && f.virtualTable < block.virtuals.size()
-                ? block.virtuals.at(f.virtualTable)
-                : none;
-        auto text = expandVirtuals(f.text, virtuals, f, active, prompt);
+        VirtualTable& table =
+            f.virtualTable >= 0 && f.virtualTable < tables.size() ? tables[f.virtualTable] : none;
+        auto text = expandVirtuals(f.text, table, f, prompt);
         if (!text) return false;
         text = expandGlobals(*text, vv, f, prompt);
         if (!text) return false;
@@ -212,7 +226,8 @@ bool expandShortNames(RowBlock& block, const QStringList& vv, platform::Prompt& 
             }
             const QString digits = digitsAt(f.text, i + 1);
             const int target = byColumn.value(numberText(digits), -1);
-            if (target < 0 || active.contains(target) || out.size() > MaxExpandedLength) {
+            if (target < 0 || active.contains(target) || out.size() > MaxExpandedLength ||
+                active.size() > MaxReferenceDepth) {
                 prompt.message(QStringLiteral("Недопустимое значение ссылки (") + digits +
                                QStringLiteral(") на графу -> ") + formulaLine(f));
                 active.remove(k);
@@ -285,7 +300,7 @@ std::optional<QList<Part>> tokenise(const QString& formula, const ReferenceTable
         if (section && !section->columns.contains(part.column))
             return fail(QStringLiteral("Недействительное значение идентификатора графы (") +
                         part.column + QStringLiteral(") -> "));
-        part.columnNo = int(std::min(core::Val(part.column), 1e9));
+        part.columnNo = core::wholeInt(core::Val(part.column));
         i = m;
         if (i < n && formula.at(i) == QLatin1Char('\\')) {
             if (i + 1 < n && core::isDigit(formula.at(i + 1))) {
@@ -296,7 +311,8 @@ std::optional<QList<Part>> tokenise(const QString& formula, const ReferenceTable
             } else {
                 return fail(QStringLiteral("Не выделен код -> "));
             }
-            if (i + 1 < n && formula.at(i) == QLatin1Char('\\') && core::isDigit(formula.at(i + 1))) {
+            if (i + 1 < n && formula.at(i) == QLatin1Char('\\') &&
+                core::isDigit(formula.at(i + 1))) {
                 part.trailing = digitsAt(formula, i + 1);
                 i += 1 + part.trailing.size();
             }
@@ -361,7 +377,7 @@ QStringView FormulaContext::value(const Part& part, const QString& region) const
         } else {
             const reference::SectionStructure* s = refs->at(part.ref).structure(*forms);
             row = s ? int(s->rows.indexOf(part.row)) + 1 : 0;
-            if (row == 0) row = int(core::Val(part.row));
+            if (row == 0) row = core::wholeInt(core::Val(part.row));
         }
         if (row < 1 || row >= grid->rowCount() || part.columnNo < 1 ||
             part.columnNo >= grid->columnCount())
@@ -462,11 +478,12 @@ bool replaceGridSums(QString& text, const FormulaContext& context) {
         }
         double sum = 0;
         if (context.grid)
-            for (int r = int(first); r <= int(last) && r < context.grid->rowCount(); ++r)
-                if (int(column) < context.grid->columnCount())
-                    sum += core::Val(context.grid->cell(r, int(column))
+            for (int r = core::wholeInt(first);
+                 r <= core::wholeInt(last) && r < context.grid->rowCount(); ++r)
+                if (core::wholeInt(column) < context.grid->columnCount())
+                    sum += core::Val(context.grid->cell(r, core::wholeInt(column))
                                          .replace(QLatin1Char(','), QLatin1Char('.')));
-        const QString value = QString::number(std::llround(sum));
+        const QString value = QString::number(core::wholeLong(std::round(sum)));
         text.replace(pos, close - pos + 1, value);
         pos = text.indexOf(name, pos + value.size());
     }

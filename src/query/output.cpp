@@ -153,7 +153,8 @@ PageTexts pageTexts(const Table& table, const reference::Session& session,
     t.region = selector.state == RegionSelector::State::Hidden ? table.regionName : selector.text;
     t.year = core::Trim(session.year);
     t.month = core::Trim(session.month);
-    t.period = core::Month_Name(int(core::Val(session.month))) + QLatin1Char(' ') + t.year;
+    t.period =
+        core::Month_Name(core::wholeInt(core::Val(session.month))) + QLatin1Char(' ') + t.year;
     return t;
 }
 
@@ -310,19 +311,22 @@ int generateTemplateQueries(const QString& path, const reference::Session& sessi
                 name += QLatin1Char('_') + QString::number(k + 1);
             used.append(name.toUpper());
             QString rowName = rows.at(k);
-            if (!rowName.isEmpty() && core::isDigit(rowName.at(0)) && rowName.contains(QLatin1Char(' ')))
+            if (!rowName.isEmpty() && core::isDigit(rowName.at(0)) &&
+                rowName.contains(QLatin1Char(' ')))
                 rowName = core::Trim(rowName.mid(rowName.indexOf(QLatin1Char(' ')) + 1));
             QString text = queryText;
             text.replace(QStringLiteral("\\?\\"),
                          QLatin1Char('\\') + QString::number(k + 1) + QLatin1Char('\\'));
             QString page = templ;
             page.replace(QStringLiteral("наименование_строки"), rowName);
-            const QString target = dir + QLatin1Char('/') + name + QStringLiteral(".PSP");
-            if (core::Write_Text_File(target, text, prompt) != 0 ||
-                core::Write_Text_File(dir + QLatin1Char('/') + name + QStringLiteral(".HTM"), page,
-                                      prompt) != 0)
-                return -1;
-            written.append(target);
+            // A query or template of that name already in the folder is kept: the pair takes
+            // the next free name.
+            const QString stemUsed = core::Write_New_Text_Files(
+                dir, name, {{QStringLiteral(".PSP"), text}, {QStringLiteral(".HTM"), page}},
+                prompt);
+            if (stemUsed.isEmpty()) return -1;
+            used.append(stemUsed.toUpper());
+            written.append(dir + QLatin1Char('/') + stemUsed + QStringLiteral(".PSP"));
         }
         prompt.message(QStringLiteral("Закончена генерация паспортов счета таблиц !"));
         return 0;
@@ -352,12 +356,13 @@ int generateTemplateQueries(const QString& path, const reference::Session& sessi
         page.insert(bodyEnd, table);
     else
         page += table;
-    const QString name = dir + QLatin1Char('/') + stem + QStringLiteral(" I");
-    if (core::Write_Text_File(name + QStringLiteral(".PSP"), lines.join(core::CRLF) + core::CRLF,
-                              prompt) != 0 ||
-        core::Write_Text_File(name + QStringLiteral(".HTM"), page, prompt) != 0)
-        return -1;
-    written.append(name + QStringLiteral(".PSP"));
+    const QString stemUsed =
+        core::Write_New_Text_Files(dir, stem + QStringLiteral(" I"),
+                                   {{QStringLiteral(".PSP"), lines.join(core::CRLF) + core::CRLF},
+                                    {QStringLiteral(".HTM"), page}},
+                                   prompt);
+    if (stemUsed.isEmpty()) return -1;
+    written.append(dir + QLatin1Char('/') + stemUsed + QStringLiteral(".PSP"));
     prompt.message(QStringLiteral("Закончена генерация паспорта счета таблицы !!!"));
     return 0;
 }

@@ -10,7 +10,9 @@ namespace mirel::query {
 namespace {
 
 QString offsetValue(const QString& given, const QString& current) {
-    return QString::number(qint64(core::Val(current)) + qint64(core::Val(given)));
+    // Both held far below the range of the sum.
+    return QString::number(core::wholeInt(core::Val(current)) +
+                           qint64(core::wholeInt(core::Val(given))));
 }
 
 bool isOffset(const QString& given) {
@@ -28,15 +30,16 @@ const reference::SectionStructure* Reference::structure(const reference::FormCat
 
 QString resolveYear(const QString& given, const QString& currentYear) {
     if (given.isEmpty() || given == QStringLiteral("YEAR"))
-        return QString::number(qint64(core::Val(currentYear)));
-    if (given == QStringLiteral("LAST")) return QString::number(qint64(core::Val(currentYear)) - 1);
+        return QString::number(core::wholeLong(core::Val(currentYear)));
+    if (given == QStringLiteral("LAST"))
+        return QString::number(qint64(core::wholeInt(core::Val(currentYear))) - 1);
     if (isOffset(given)) return offsetValue(given, currentYear);
     return given;
 }
 
 QString resolveMonth(const QString& given, const QString& currentMonth) {
     if (given.isEmpty() || given == QStringLiteral("MOUNTH"))
-        return QString::number(qint64(core::Val(currentMonth)));
+        return QString::number(core::wholeLong(core::Val(currentMonth)));
     if (isOffset(given)) return offsetValue(given, currentMonth);
     return given;
 }

@@ -84,15 +84,23 @@ int runBatch(const QString& listPath, const QString& text, reference::Session& s
         page = core::withCharset(page);
         if (core::Write_Text_File(pagePath, page, prompt) != 0) return -1;
     }
+    // The page grows in memory and is written once at the end, not after every query (a list
+    // of thousands would rewrite it thousands of times); a batch stopped by an error still
+    // leaves the part done so far on disk.
+    const auto keepPartPage = [&] {
+        if (writePages) core::Write_Text_File(pagePath, page, prompt);
+    };
     for (const QString& path : queries) {
         bool emptyFile = false;
         const auto table = computeQuery(path, session, prompt, options, &emptyFile);
         if (!table) {
             if (emptyFile) continue;
+            keepPartPage();
             return -1;
         }
         result.table = *table;
         result.hasTable = true;
+        result.stopped = result.stopped || table->stopped;
         if (!writePages) continue;
         const QString templ = core::Read_Whole_File(templatePath(path), false, prompt);
         QString body;
@@ -100,11 +108,11 @@ int runBatch(const QString& listPath, const QString& text, reference::Session& s
                       body)) {
             prompt.message(QStringLiteral("Ошибка !!! Не выделен <body"), platform::Icon::Error,
                            pagePath);
+            keepPartPage();
             return -1;
         }
         page += body + QStringLiteral("<span><br clear=all style='page-break-before:always'>"
                                       "</span>");
-        if (core::Write_Text_File(pagePath, page, prompt) != 0) return -1;
     }
     if (writePages) {
         page += QStringLiteral("</body></html>");
@@ -149,16 +157,20 @@ int runQuery(const QString& path, reference::Session& session, platform::Prompt&
     if (!table) return -1;
     result.table = *table;
     result.hasTable = true;
+    result.stopped = table->stopped;
     result.map = table->layout.isEmpty() && table->regionCode.isEmpty() &&
                  path.toUpper().contains(QStringLiteral("КАРТА"));
     // A map query is drawn as a map, never written as a page.
     if (result.map || !htmlChosen(session, html)) return 0;
     const bool withTemplate = platform::fileExists(templatePath(path));
     const QString page = queryPage(path, *table, session, options.selector, prompt);
-    const QString target =
-        platform::tempDir() + QLatin1Char('/') +
-        (withTemplate ? temporaryPageName(QTime::currentTime()) : QStringLiteral("1.HTM"));
-    if (core::Write_Text_File(target, page, prompt) != 0) return -1;
+    // The temporary folder is everybody's: a page goes under a name nobody holds ("1.HTM",
+    // else "1_1.HTM", ...), never through a link planted under its name.
+    const QString name =
+        withTemplate ? temporaryPageName(QTime::currentTime()) : QStringLiteral("1.HTM");
+    const QString target = core::Write_New_Text_File(platform::tempDir(), name.chopped(4),
+                                                     name.right(4), page, prompt);
+    if (target.isEmpty()) return -1;
     result.page = target;
     result.pageShown = browser.open(target);
     return 0;

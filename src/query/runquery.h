@@ -23,6 +23,7 @@ struct QueryResult {
     bool pageShown = false; // a program showed the page (else the caller shows the table)
     QString batchPage;
     QStringList generated;
+    bool stopped = false; // a table (of a batch: any table) stopped at a failing row
 };
 
 // How the output is chosen: by the configuration ("IE" in "[MIREL_WIN]" writes HTML and opens

@@ -2,6 +2,7 @@
 
 #include "core/periods.h"
 #include "core/text.h"
+#include "platform/fileio.h"
 #include "platform/prompt.h"
 
 namespace mirel::reference {
@@ -23,6 +24,7 @@ void takePeriodField(const core::IniSections& cnf, const QString& key, QString& 
 int F_Global(Session& s, const QDate& today, platform::Prompt& prompt)
 {
     s.dirs = core::emptyDirSet();
+    platform::setProgramFolder(s.programDir); // where temporary pages go without a temp folder
     core::V_File_Ini(s.programDir, today, prompt);
     s.cnf = core::Read_Ini_Sections(s.iniPath(), prompt);
     if (s.cnf.isEmpty()) {

@@ -8,8 +8,11 @@
 #include <QTableWidget>
 #include <QTreeWidget>
 
+#include "ui/aggregatemenus.h"
 #include "ui/catalogview.h"
 #include "ui/dataloadingview.h"
+#include "ui/entrywindows.h"
+#include "ui/form_treedd.h"
 #include "ui/frm_mirel.h"
 #include "ui/helpview.h"
 #include "ui/importview.h"
@@ -22,10 +25,13 @@ namespace mirel::ui {
 // exist; they are children of the window and connect their menu items with connectAction().
 void Frm_mirel::createViews() {
     new QueryTree(*this);
-    new DataLoadingView(*this);
+    auto* loading = new DataLoadingView(*this);
+    new EntryWindows(*this, *loading);
     new CatalogView(*this);
     new ImportView(*this);
     new MapView(*this);
+    new AggregateMenus(*this, *loading);
+    new ReportsView(*this);
     new HelpView(*this);
 }
 

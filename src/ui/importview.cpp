@@ -1,5 +1,6 @@
 #include "ui/importview.h"
 
+#include <functional>
 #include <QAction>
 #include <QCheckBox>
 #include <QGroupBox>
@@ -49,6 +50,48 @@ private:
     QCheckBox* m_option;
 };
 
+// Shows a transfer load as it goes: the tree cleared when the load begins, each node added
+// under its parent, every node open at the end and the last one shown; "Загрузить" is off once
+// the tree no longer lists files.
+class TransferTree : public exchange::TransferObserver {
+public:
+    TransferTree(QTreeWidget* tree, QPushButton* load,
+                 std::function<QTreeWidgetItem*(const exchange::TransferNode&)> make)
+        : m_tree(tree)
+        , m_load(load)
+        , m_make(std::move(make)) {}
+    void loadStarted() override {
+        m_tree->clear();
+        m_items.clear();
+        m_load->setEnabled(false);
+    }
+    void nodeAdded(const QList<exchange::TransferNode>& nodes, int index) override {
+        const exchange::TransferNode& node = nodes.at(index);
+        QTreeWidgetItem* item = m_make(node);
+        if (node.parent < 0)
+            m_tree->addTopLevelItem(item);
+        else
+            m_items.at(node.parent)->addChild(item);
+        // Periods and forms open as they come, regions at the end of the load: every
+        // open node makes each relayout of the tree during the load longer.
+        if (node.level == exchange::TransferNode::Level::Period ||
+            node.level == exchange::TransferNode::Level::Form)
+            item->setExpanded(true);
+        m_items.append(item);
+    }
+    // Opens every node and shows the last one.
+    void loadFinished() override {
+        m_tree->expandAll();
+        if (!m_items.isEmpty()) m_tree->scrollToItem(m_items.last());
+    }
+
+private:
+    QTreeWidget* m_tree;
+    QPushButton* m_load;
+    std::function<QTreeWidgetItem*(const exchange::TransferNode&)> m_make;
+    QList<QTreeWidgetItem*> m_items; // by node index
+};
+
 bool typesCharacter(const QKeyEvent* key) {
     if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) return true;
     const QString text = key->text();
@@ -68,6 +111,12 @@ ImportView::ImportView(Frm_mirel& window)
         if (m_mode == Mode::Excel) Cnv_Xls(item);
     });
     c.Tree_Pasp->installEventFilter(this);
+    // The entries of the import menu exist once the configuration has been read.
+    connect(&window, &Frm_mirel::loaded, this, [this] {
+        const QList<QAction*>& entries = m_w.controls().menu_Imp_Dir;
+        for (int i = 0; i < entries.size(); ++i)
+            m_w.connectAction(entries.at(i), [this, i] { menu_Imp_Dir_Click(i); });
+    });
     connect(&window, &Frm_mirel::queryViewRequested, this, [this] { left(); });
 }
 
@@ -77,6 +126,7 @@ void ImportView::Mod_Ctrl_Imp() {
     c.Grid->hide();
     c.Option_VV->setText(QStringLiteral("Ввод"));
     c.Option_Corr->setText(QStringLiteral("Коррекция"));
+    c.Cmd_Import->setEnabled(true);
     c.Cmd_Import->show();
     c.Frame_Import->show();
     c.Tree_Pasp->show();
@@ -117,8 +167,7 @@ void ImportView::menu_XLS_Click() {
 
 void ImportView::showNodes(const QList<exchange::ImportNode>& nodes) {
     QTreeWidget* tree = m_w.controls().Tree_Pasp;
-    // The tree's pictures; without them the nodes go without (the query tree has said so).
-    if (m_pictures.isEmpty()) m_pictures = readTreePictures(m_w.session().programDir);
+    loadPictures();
     tree->clear();
     for (const exchange::ImportNode& node : nodes) {
         QTreeWidgetItem* item = makeNode(node);
@@ -130,24 +179,64 @@ void ImportView::showNodes(const QList<exchange::ImportNode>& nodes) {
     if (tree->topLevelItemCount() > 0) tree->setCurrentItem(tree->topLevelItem(0));
 }
 
+// The tree's pictures; without them the nodes go without (the query tree has said so).
+void ImportView::loadPictures() {
+    if (m_pictures.isEmpty()) m_pictures = readTreePictures(m_w.session().programDir);
+}
+
 QTreeWidgetItem* ImportView::makeNode(const exchange::ImportNode& node) const {
-    auto* item = new QTreeWidgetItem(QStringList{node.text});
-    item->setData(0, KeyRole, node.key);
-    item->setData(0, PictureRole, node.picture);
-    if (node.picture >= 1 && node.picture <= m_pictures.size())
-        item->setIcon(0, m_pictures.at(node.picture - 1));
+    return makeItem(node.key, node.text, node.picture);
+}
+
+QTreeWidgetItem* ImportView::makeItem(const QString& key, const QString& text, int picture) const {
+    auto* item = new QTreeWidgetItem(QStringList{text});
+    item->setData(0, KeyRole, key);
+    item->setData(0, PictureRole, picture);
+    if (picture >= 1 && picture <= m_pictures.size()) item->setIcon(0, m_pictures.at(picture - 1));
     return item;
 }
 
 void ImportView::Cmd_Import_Click() {
-    if (m_mode != Mode::Excel) return;
+    if (m_mode == Mode::None) return;
     QTreeWidgetItem* node = m_w.controls().Tree_Pasp->currentItem();
     if (!node) {
         platform::showInfo(m_w.prompt(), QStringLiteral("Не выбран файл для загрузки данных !!!"),
                            QStringLiteral("ВНИМАНИЕ !!!"));
         return;
     }
-    Cnv_Xls(node);
+    if (m_mode == Mode::Transfer)
+        loadTransfer(node);
+    else
+        Cnv_Xls(node);
+}
+
+void ImportView::menu_Imp_Dir_Click(int entry) {
+    const exchange::TransferListing listing =
+        exchange::listTransferDir(m_w.session(), entry, m_w.prompt());
+    if (listing.status != exchange::TransferListing::Status::Listed) return;
+    MainControls& c = m_w.controls();
+    Mod_Ctrl_Imp();
+    m_mode = Mode::Transfer;
+    c.Option_VV->setChecked(true); // nothing stored is replaced unless the person says so
+    loadPictures();
+    c.Tree_Pasp->clear();
+    for (const QString& name : listing.files)
+        c.Tree_Pasp->addTopLevelItem(
+            makeItem(listing.dir + QLatin1Char('/') + name, name, exchange::PictureTransferFile));
+    c.Tree_Pasp->setFocus();
+}
+
+void ImportView::loadTransfer(QTreeWidgetItem* node) {
+    if (!node || m_mode != Mode::Transfer) return;
+    MainControls& c = m_w.controls();
+    const QString path = node->data(0, KeyRole).toString();
+    const exchange::TransferMode mode = c.Option_Corr->isChecked()
+                                            ? exchange::TransferMode::Correction
+                                            : exchange::TransferMode::Entry;
+    TransferTree tree(c.Tree_Pasp, c.Cmd_Import, [this](const exchange::TransferNode& n) {
+        return makeItem(n.key, n.text, n.picture);
+    });
+    exchange::loadTransferFile(m_w.session(), path, mode, m_w.prompt(), &tree);
 }
 
 void ImportView::Cnv_Xls(QTreeWidgetItem* node) {

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include "exchange/excelnames.h"
+#include "exchange/transferimport.h"
 
 class QTreeWidgetItem;
 
@@ -22,10 +23,14 @@ class Frm_mirel;
 // name (exchange/excelnames.h), under their forms; "Логический контроль" (Option_Log) replaces
 // the frame. A double click, a typed key or "Загрузить" converts the chosen workbook, or every
 // workbook of the chosen form (exchange/excelconvert.h), for the period the tree was listed for.
+//
+// Transfer import (the entries of "Загрузка данных" before it): the offered files of the entry's
+// folder; "Загрузить" loads the chosen file (exchange/transferimport.h) in "Ввод" or
+// "Коррекция" and the tree shows what was loaded, period, form, region and section.
 class ImportView : public QObject {
     Q_OBJECT
 public:
-    enum class Mode { None, Excel };
+    enum class Mode { None, Excel, Transfer };
     // Data of a node: its key (the path of a file, "форма FFF" for a form), its picture.
     static constexpr int KeyRole = Qt::UserRole;
     static constexpr int PictureRole = Qt::UserRole + 1;
@@ -43,6 +48,10 @@ public:
     void Cmd_Import_Click();
     // Cnv_Xls: converts the workbook or the form of a node.
     void Cnv_Xls(QTreeWidgetItem* node);
+    // menu_Imp_Dir_Click: lists the folder of import menu entry `entry` (0-based).
+    void menu_Imp_Dir_Click(int entry);
+    // Loads the transfer file of a node.
+    void loadTransfer(QTreeWidgetItem* node);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -50,6 +59,8 @@ protected:
 private:
     void showNodes(const QList<exchange::ImportNode>& nodes);
     QTreeWidgetItem* makeNode(const exchange::ImportNode& node) const;
+    QTreeWidgetItem* makeItem(const QString& key, const QString& text, int picture) const;
+    void loadPictures();
     void left();
 
     Frm_mirel& m_w;

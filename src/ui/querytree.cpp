@@ -427,16 +427,17 @@ void QueryTree::renameQuery() {
         prompt().message(QStringLiteral("Запрос с данным именем уже существует !!!"));
         return;
     }
-    if (!platform::movePath(path, target)) {
-        failed(path, target);
+    // The query and its template move together or not at all.
+    QList<QPair<QString, QString>> moves{{path, target}};
+    const QString templ = queryTemplatePath(path);
+    if (!templ.isEmpty() && platform::fileExists(templ))
+        moves.append({templ, queryTemplatePath(target)});
+    int failedAt = 0;
+    if (!platform::movePaths(moves, nullptr, &failedAt)) {
+        failed(moves.at(failedAt).first, moves.at(failedAt).second);
         return;
     }
     followInEditor(path, target);
-    const QString templ = queryTemplatePath(path);
-    if (!templ.isEmpty() && platform::fileExists(templ)) {
-        const QString newTempl = queryTemplatePath(target);
-        if (!platform::movePath(templ, newTempl)) failed(templ, newTempl);
-    }
     QTreeWidgetItem* parent = item->parent();
     parent->removeChild(item);
     delete item;

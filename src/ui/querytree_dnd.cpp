@@ -80,17 +80,18 @@ void QueryTree::dropOn(QTreeWidgetItem* target) {
     const auto failed = [this] {
         prompt().message(QStringLiteral("Ошибка при переносе или копировании запроса"));
     };
+    // A query goes with its template or not at all.
+    QList<QPair<QString, QString>> steps{{from, to}};
+    if (withTemplate) steps.append({templ, toTempl});
     if (copy) {
-        if (!platform::copyFile(from, to)) return failed();
-        if (withTemplate && !platform::copyFile(templ, toTempl)) failed();
+        if (!platform::copyFiles(steps)) return failed();
         QTreeWidgetItem* node = addQueryNode(to);
         target->setExpanded(true);
         if (node) m_tree->setCurrentItem(node);
         return;
     }
-    if (!platform::movePath(from, to)) return failed();
+    if (!platform::movePaths(steps)) return failed();
     followInEditor(from, to);
-    if (withTemplate && !platform::movePath(templ, toTempl)) failed();
     moveNode(source, target, to);
 }
 

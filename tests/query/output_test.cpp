@@ -62,7 +62,7 @@ QString plainPage(const QString& title, const QList<QStringList>& grid) {
 
 } // namespace
 
-TEST(PlainTable, WrittenToOneHtmInTheTemporaryFolderInCodePage1251) {
+TEST(PlainTable, WrittenToANewHtmInTheTemporaryFolderInCodePage1251) {
     QueryFixture f;
     twoRegions(f);
     f.enableHtml();
@@ -77,12 +77,14 @@ TEST(PlainTable, WrittenToOneHtmInTheTemporaryFolderInCodePage1251) {
     const QByteArray written = f.ws.readBytes("TMP/1.HTM");
     EXPECT_TRUE(written == expected) << written.size() << " vs " << expected.size();
 
-    // A second output replaces the same page.
+    // A second output takes the next free name: the temporary folder is everybody's, and a
+    // page the browser still shows is not replaced under it.
     f.data("101", "2512", "1200", 1, {"1 31 -2 0"});
     ASSERT_EQ(runQuery(path, f.session, f.prompt, f.browser, f.options, r), 0);
-    EXPECT_EQ(r.page, page);
-    EXPECT_TRUE(f.ws.read("TMP/1.HTM").contains(">31<"));
-    EXPECT_EQ(QDir(f.tempDir()).entryList(QDir::Files), QStringList{"1.HTM"});
+    EXPECT_EQ(r.page, f.tempDir() + "/1_1.HTM");
+    EXPECT_TRUE(f.ws.read("TMP/1_1.HTM").contains(">31<"));
+    EXPECT_TRUE(f.ws.readBytes("TMP/1.HTM") == expected);
+    EXPECT_EQ(QDir(f.tempDir()).entryList(QDir::Files), (QStringList{"1.HTM", "1_1.HTM"}));
 }
 
 TEST(PlainTable, WithoutIeNothingIsWritten) {

@@ -5,13 +5,20 @@
 
 namespace mirel::test {
 
-RunResult runMirel(const QStringList& args, int timeoutMs)
+namespace {
+
+RunResult run(const QStringList& args, const QByteArray* input, int timeoutMs)
 {
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     p.setProcessEnvironment(env);
     p.start(QStringLiteral(MIREL_EXE), args);
+    if (input) {
+        p.waitForStarted();
+        p.write(*input);
+        p.closeWriteChannel();
+    }
     RunResult r;
     if (!p.waitForFinished(timeoutMs)) {
         p.kill();
@@ -23,6 +30,18 @@ RunResult runMirel(const QStringList& args, int timeoutMs)
     r.out = QString::fromUtf8(p.readAllStandardOutput());
     r.err = QString::fromUtf8(p.readAllStandardError());
     return r;
+}
+
+} // namespace
+
+RunResult runMirel(const QStringList& args, int timeoutMs)
+{
+    return run(args, nullptr, timeoutMs);
+}
+
+RunResult runMirelWithInput(const QStringList& args, const QByteArray& input, int timeoutMs)
+{
+    return run(args, &input, timeoutMs);
 }
 
 } // namespace mirel::test

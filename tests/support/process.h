@@ -16,5 +16,8 @@ struct RunResult {
 // Runs the built mirel executable with the arguments (on the offscreen platform), waiting up to
 // the timeout.
 RunResult runMirel(const QStringList& args, int timeoutMs = 120000);
+// The same with the bytes given on its standard input (then closed).
+RunResult runMirelWithInput(const QStringList& args, const QByteArray& input,
+                            int timeoutMs = 120000);
 
 } // namespace mirel::test

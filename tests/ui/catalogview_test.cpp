@@ -43,8 +43,8 @@ void openCatalogMenu(Frm_mirel& w) {
     w.controls().menu_FFF->hide();
 }
 
-const QStringList LockedByTheCatalog{"Memu_Serv", "Menu_YYYYMM", "menu_FFF", "menu_FFF_cod",
-                                     "menu_FFF_per"};
+const QStringList LockedByTheCatalog{"Memu_Serv", "Menu_YYYYMM",  "Menu_VFormat",
+                                     "menu_FFF",  "menu_FFF_cod", "menu_FFF_per"};
 
 } // namespace
 

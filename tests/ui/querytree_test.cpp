@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QDir>
 #include <QDropEvent>
 #include <QFile>
 #include <QMimeData>
@@ -531,4 +532,34 @@ TEST(QueryTree, AFolderLinkBackUpDoesNotLoopAndTheEditorFollowsMoves) {
     EXPECT_TRUE(f.ws.read("PASP/Годовые/y.PSP").startsWith("DEC\r\n"));
     EXPECT_FALSE(f.ws.exists("PASP/Годовые/x.PSP"));
     editor->close();
+}
+
+TEST(QueryTree, ProtectedQueriesStayAndAQueryNeverLeavesItsTemplateBehind) {
+    TreeFixture f({"a.PSP", "a.HTM", "b.PSP", "Цель/"});
+    ASSERT_TRUE(mirel::platform::setReadOnly(f.pasp("b.PSP"), true));
+    ASSERT_TRUE(mirel::platform::setReadOnly(f.pasp("a.HTM"), true));
+    // A protected query is neither renamed nor moved, also by root.
+    f.select(f.query("b.PSP"));
+    f.prompt.inputs = {QString("c")};
+    f.key(Qt::Key_F2);
+    f.view->beginDrag(f.query("b.PSP"), false);
+    f.drop(f.section("Цель"));
+    // The query could move but its protected template not: the query is put back.
+    f.select(f.query("a.PSP"));
+    f.prompt.inputs = {QString("d")};
+    f.key(Qt::Key_F2);
+    f.view->beginDrag(f.query("a.PSP"), false);
+    f.drop(f.section("Цель"));
+    EXPECT_EQ(f.prompt.texts(), (QStringList{"Ошибка при переименовании\r\n\r\n" + f.pasp("b.PSP") +
+                                                 "\r\n\r\n" + f.pasp("c.PSP") + ReadOnlyMessage,
+                                             "Ошибка при переносе или копировании запроса",
+                                             "Ошибка при переименовании\r\n\r\n" + f.pasp("a.HTM") +
+                                                 "\r\n\r\n" + f.pasp("d.HTM") + ReadOnlyMessage,
+                                             "Ошибка при переносе или копировании запроса"}));
+    for (const char* name : {"PASP/a.PSP", "PASP/a.HTM", "PASP/b.PSP"})
+        EXPECT_TRUE(f.ws.exists(name)) << name;
+    EXPECT_TRUE(QDir(f.pasp("Цель")).isEmpty());
+    EXPECT_FALSE(f.ws.exists("PASP/d.PSP"));
+    EXPECT_NE(f.query("a.PSP"), nullptr);
+    EXPECT_NE(f.query("b.PSP"), nullptr);
 }

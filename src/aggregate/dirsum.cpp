@@ -1,0 +1,231 @@
+#include "aggregate/dirsum.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <thread>
+
+#include "platform/dirscan.h"
+#include "platform/fileio.h"
+#include "platform/prompt.h"
+
+namespace mirel::aggregate {
+namespace {
+
+bool allDigits(const char* begin, const char* end) {
+    if (begin == end) return false;
+    for (const char* p = begin; p < end; ++p)
+        if (*p < '0' || *p > '9') return false;
+    return true;
+}
+
+// code + "." + extension, both all digits.
+bool isDataFileName(const QByteArray& name, qsizetype& dot) {
+    dot = name.indexOf('.');
+    if (dot <= 0) return false;
+    const char* b = name.constData();
+    return allDigits(b, b + dot) && allDigits(b + dot + 1, b + name.size());
+}
+
+} // namespace
+
+void DirectorySum::readFiles(const QByteArray& prefix, const QList<QByteArray>& names,
+                             qsizetype from, qsizetype to, std::vector<ParsedFile>& out) {
+    const auto range = [&](qsizetype a, qsizetype b) {
+        QByteArray path = prefix;
+        QByteArray buffer;
+        for (qsizetype i = a; i < b; ++i) {
+            ParsedFile& file = out[size_t(i - from)];
+            path.truncate(prefix.size());
+            path.append(names.at(i));
+            file.err = platform::readFileInto(path, buffer);
+            if (file.err != 0) continue;
+            file.status = parseSection(buffer, file.matrix, false);
+        }
+    };
+    const qsizetype middle = from + (to - from) / 2;
+    if (std::thread::hardware_concurrency() < 2 || to - from < 64) {
+        range(from, to);
+        return;
+    }
+    std::thread other(range, middle, to);
+    range(from, middle);
+    other.join();
+}
+
+DirectorySum::DirectorySum(const QString& dirPath, const SummGroups& groups, Mode mode,
+                           const QList<QByteArray>* names)
+    : m_dir(platform::resolvePath(dirPath))
+    , m_localDir(platform::localPath(m_dir))
+    , m_groups(groups)
+    , m_mode(mode) {
+    if (names) {
+        m_names = *names;
+        std::sort(m_names.begin(), m_names.end());
+        m_listed = true;
+    }
+    const size_t n = size_t(groups.size());
+    m_sums.resize(n);
+    m_parts.resize(n);
+    m_deferred.assign(n, 0);
+    for (qsizetype g = 0; g < groups.size(); ++g)
+        m_summaryCodes.insert(groups.at(g).code.toLatin1());
+    for (qsizetype g = 0; g < groups.size(); ++g) {
+        for (const QString& member : groups.at(g).members) {
+            const QByteArray code = member.toLatin1();
+            QList<int>& of = m_memberOf[code];
+            if (!of.contains(int(g))) of.append(int(g));
+            if (mode == Mode::Summation && m_summaryCodes.contains(code)) m_deferred[size_t(g)] = 1;
+        }
+    }
+}
+
+bool DirectorySum::list() {
+    if (m_listed) return true;
+    QList<QByteArray> all;
+    if (!platform::listFileNamesRaw(m_localDir, all)) return false;
+    m_names.clear();
+    for (const QByteArray& name : all) {
+        qsizetype dot = 0;
+        if (isDataFileName(name, dot)) m_names.append(name);
+    }
+    std::sort(m_names.begin(), m_names.end());
+    m_listed = true;
+    return true;
+}
+
+int DirectorySum::fileCount() {
+    list();
+    return int(m_names.size());
+}
+
+const SummMatrix* DirectorySum::stored(const QString& code, const QString& extension) const {
+    const auto it = m_stored.constFind(code + QLatin1Char('.') + extension);
+    return it == m_stored.constEnd() ? nullptr : &it.value();
+}
+
+bool DirectorySum::add(int group, const QString& extension, const SummMatrix& matrix,
+                       const QByteArray& name, platform::Prompt& prompt) {
+    std::map<QString, SummMatrix>& sums = m_sums[size_t(group)];
+    const auto it = sums.find(extension);
+    if (it == sums.end()) {
+        sums.emplace(extension, matrix);
+        return true;
+    }
+    if (addInto(it->second, matrix, Fit::SumShape)) return true;
+    // A member smaller than the sum being built is outside the format.
+    m_failedPath = m_dir + QLatin1Char('/') + QString::fromLatin1(name);
+    readFailure(ReadStatus::Unequal, m_failedPath, prompt);
+    return false;
+}
+
+DirectorySum::Status DirectorySum::read(platform::Prompt& prompt,
+                                        const std::function<bool()>& step) {
+    if (!list()) return Status::Ok; // a directory that went away holds nothing to add
+    // Files are read and parsed in chunks by two threads (reading is most of the work), then
+    // taken one by one in folder order.
+    constexpr qsizetype Chunk = 1024;
+    std::vector<ParsedFile> chunk;
+    const QByteArray prefix = m_localDir + '/';
+    for (qsizetype base = 0; base < m_names.size(); base += Chunk) {
+        const qsizetype end = std::min(m_names.size(), base + Chunk);
+        chunk.resize(size_t(end - base));
+        readFiles(prefix, m_names, base, end, chunk);
+        for (qsizetype i = base; i < end; ++i) {
+            const Status status = take(m_names.at(i), chunk[size_t(i - base)], prompt);
+            if (status != Status::Ok) return status;
+            if (step && !step()) return Status::Stopped;
+        }
+    }
+    return Status::Ok;
+}
+
+DirectorySum::Status DirectorySum::take(const QByteArray& name, const ParsedFile& file,
+                                        platform::Prompt& prompt) {
+    // A file that went away in the middle of the run is passed over.
+    if (file.err == ENOENT) return Status::Ok;
+    ReadStatus status = file.err == 0 ? file.status : ReadStatus::Unreadable;
+    if (status != ReadStatus::Ok) {
+        m_failedPath = m_dir + QLatin1Char('/') + QString::fromLatin1(name);
+        readFailure(status, m_failedPath, prompt);
+        return Status::Failed;
+    }
+    const SummMatrix& matrix = file.matrix;
+    const qsizetype dot = name.indexOf('.');
+    const QByteArray code = QByteArray::fromRawData(name.constData(), dot);
+    const bool summary = m_summaryCodes.contains(code);
+    const auto of = m_memberOf.constFind(code);
+    const bool member = of != m_memberOf.constEnd();
+    const bool keepStored = summary && m_mode == Mode::Check;
+    if (member || keepStored) {
+        // Extensions repeat (a handful of sections): their texts are made once.
+        const QByteArray ext =
+            QByteArray::fromRawData(name.constData() + dot + 1, name.size() - dot - 1);
+        auto known = m_extensions.constFind(ext);
+        if (known == m_extensions.constEnd())
+            known = m_extensions.insert(QByteArray(ext), QString::fromLatin1(ext));
+        const QString& extension = known.value();
+        // What is kept beyond this file keeps its texts (a sum of one member is written
+        // with the member's own texts); adding into a sum needs the values only.
+        // The few files that are kept are read again with their texts (the file as read
+        // then is the one kept, values and texts alike).
+        SummMatrix texted;
+        bool read = false;
+        const auto withTexts = [&]() -> const SummMatrix& {
+            if (read) return texted;
+            read = true;
+            QByteArray bytes;
+            if (platform::readFileInto(m_localDir + '/' + name, bytes) != 0 ||
+                parseSection(bytes, texted, true) != ReadStatus::Ok)
+                texted = matrix;
+            return texted;
+        };
+        if (keepStored) m_stored.insert(QString::fromLatin1(name), withTexts());
+        if (member && !(summary && m_mode == Mode::Summation)) {
+            for (int g : of.value()) {
+                std::map<QString, SummMatrix>& sums = m_sums[size_t(g)];
+                if (m_deferred[size_t(g)]) {
+                    m_parts[size_t(g)].push_back(Part{name, extension, withTexts()});
+                    continue;
+                }
+                const auto at = sums.find(extension);
+                if (at == sums.end()) {
+                    sums.emplace(extension, withTexts());
+                } else if (!addInto(at->second, matrix, Fit::SumShape)) {
+                    // A member smaller than the sum being built is outside the format.
+                    m_failedPath = m_dir + QLatin1Char('/') + QString::fromLatin1(name);
+                    readFailure(ReadStatus::Unequal, m_failedPath, prompt);
+                    return Status::Failed;
+                }
+            }
+        }
+    }
+    return Status::Ok;
+}
+
+DirectorySum::Status DirectorySum::finish(const QList<int>& order, platform::Prompt& prompt) {
+    if (m_mode != Mode::Summation) return Status::Ok;
+    QHash<QString, int> latest; // summary code -> the group whose sums are its data now
+    for (int g : order) {
+        if (m_deferred[size_t(g)]) {
+            std::vector<Part> parts = std::move(m_parts[size_t(g)]);
+            QSet<QString> taken;
+            for (const QString& member : m_groups.at(g).members) {
+                if (taken.contains(member) || !latest.contains(member)) continue;
+                taken.insert(member);
+                for (const auto& [extension, matrix] : m_sums.at(size_t(latest.value(member))))
+                    parts.push_back(Part{(member + QLatin1Char('.') + extension).toLatin1(),
+                                         extension, matrix});
+            }
+            // Members are added in folder order, as if every sum had been read from its file.
+            std::stable_sort(parts.begin(), parts.end(),
+                             [](const Part& a, const Part& b) { return a.name < b.name; });
+            for (const Part& part : parts)
+                if (!add(g, part.extension, part.matrix, part.name, prompt)) return Status::Failed;
+        }
+        latest.insert(m_groups.at(g).code, g);
+    }
+    return Status::Ok;
+}
+
+} // namespace mirel::aggregate
