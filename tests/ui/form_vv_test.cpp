@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <sys/resource.h>
+
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -436,6 +439,49 @@ TEST(Form_VV, ProtectedDataRefuseTheSaveAndKeepWhatWasTyped) {
     EXPECT_EQ(f.prompt.messages, (QList<Message>{{Icon::Information, "Защита снята !!!", ""}}));
     EXPECT_FALSE(f.c().Picture_Box->isVisible());
     f.c().menu_Save->trigger();
+    EXPECT_EQ(f.data("DAT_2512.210/1102.01").section("\r\n", 2, 2).section(' ', 0, 1), "01 7");
+}
+
+// A full disk in small: while it lives, no file of this process may grow beyond limit bytes.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t limit) {
+        m_signal = std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        const rlimit r{limit, m_old.rlim_max};
+        setrlimit(RLIMIT_FSIZE, &r);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_signal);
+    }
+
+private:
+    rlimit m_old{};
+    void (*m_signal)(int) = nullptr;
+};
+
+TEST(Form_VV, AFullDiskKeepsTheFileAndWhatWasTyped) {
+    EntryFixture f;
+    f.open210("1102", "Верхнекамский район");
+    const QByteArray stored = f.ws.readBytes("DAT/DAT_2512.210/1102.01");
+    f.at(1, 1);
+    f.type("7");
+    f.key(Qt::Key_Return);
+    f.prompt.clear();
+    {
+        const FileSizeLimit full(64);
+        f.c().menu_Save->trigger();
+    }
+    const QString path = f.form->form()->path(1);
+    EXPECT_EQ(f.prompt.messages,
+              (QList<Message>{{Icon::Error, "Ошибка при записи информации !!!", path}}));
+    EXPECT_EQ(f.ws.readBytes("DAT/DAT_2512.210/1102.01"), stored);
+    EXPECT_EQ(f.cell(1, 1), "7");
+    // Room again: the same values are saved.
+    f.prompt.clear();
+    f.c().menu_Save->trigger();
+    EXPECT_TRUE(f.prompt.messages.isEmpty()) << f.prompt.texts().join('|').toStdString();
     EXPECT_EQ(f.data("DAT_2512.210/1102.01").section("\r\n", 2, 2).section(' ', 0, 1), "01 7");
 }
 
