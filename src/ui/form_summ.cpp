@@ -94,8 +94,7 @@ Form_Summ::Form_Summ(const aggregate::SummPlace& place, aggregate::SummMode mode
     // A run shows the directory it works on: its node selected, its name on the button.
     m_summation->onDirectory = [this](const QString& key) {
         selectKey(key);
-        Command_Summ->setText(key);
-        Command_Summ->repaint();
+        Command_Summ->setText(key); // drawn when the run next lets the window handle events
     };
 
     connect(Command_Summ, &QPushButton::clicked, this, [this] { Command_Summ_Click(); });
