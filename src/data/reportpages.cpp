@@ -107,7 +107,8 @@ QString fillReportTemplate(const QString& templ, const RegionReport& report) {
             value = cellValue(templ, inner + 1, close, report);
         if (value) {
             page += QStringView(templ).mid(done, inner + 1 - done);
-            page += *value;
+            // A name or figure with "<" or "&" stays text, never markup.
+            page += value->toHtmlEscaped();
             done = close;
         }
         open = templ.indexOf(QLatin1Char('>'), close + 1);

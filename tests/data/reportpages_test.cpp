@@ -54,6 +54,12 @@ TEST(ReportTemplate, PlaceholdersAreFilled) {
     EXPECT_EQ(fillReportTemplate(">1\\1\\2<>1\\1\\2<", r), ">2<>2<");
     // A ">" inside the text starts the cell text that counts.
     EXPECT_EQ(fillReportTemplate("<a title=\">x\">1\\1\\1</a>", r), "<a title=\">x\">1</a>");
+    // Names and figures are text in the page, not markup.
+    RegionReport odd = report();
+    odd.regionName = "Зона <Север> & Юг";
+    odd.matrices[0]->cells[0][0] = "1<b>";
+    EXPECT_EQ(fillReportTemplate("<p>name_region</p><td>1\\1\\1</td>", odd),
+              "<p>Зона &lt;Север&gt; &amp; Юг</p><td>1&lt;b&gt;</td>");
 }
 
 TEST(ReportTemplate, OtherTextsStayAsTheyAre) {
