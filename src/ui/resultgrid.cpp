@@ -24,6 +24,29 @@
 namespace mirel::ui {
 namespace {
 
+// A value cell of the result grid: its text and its right alignment are answered, not stored as
+// item data, so that a table of a million cells costs one small object per cell.
+class ValueItem final : public QTableWidgetItem {
+public:
+    explicit ValueItem(const QString& text)
+        : QTableWidgetItem(UserType)
+        , m_text(text) {}
+
+    QVariant data(int role) const override {
+        if (role == Qt::DisplayRole || role == Qt::EditRole) return m_text;
+        if (role == Qt::TextAlignmentRole) return int(Qt::AlignRight | Qt::AlignVCenter);
+        return QTableWidgetItem::data(role);
+    }
+    void setData(int role, const QVariant& value) override {
+        if (role == Qt::DisplayRole || role == Qt::EditRole) m_text = value.toString();
+        QTableWidgetItem::setData(role, value); // tells the view
+    }
+    QTableWidgetItem* clone() const override { return new ValueItem(*this); }
+
+private:
+    QString m_text;
+};
+
 const QString CloseCaption = QStringLiteral("Закрыть таблицу");
 const QString RunCaption = QStringLiteral("Выполнить");
 
@@ -204,12 +227,10 @@ void ResultGrid::fill(const GridTable& table, bool visible, const QString& key) 
         // Tens of thousands of cells: the view is told once at the end, not for every cell.
         const QSignalBlocker quiet(grid->model());
         for (int r = 0; r < table.rows.size(); ++r) {
-            const QString label = table.cell(r, 0);
-            grid->setVerticalHeaderItem(r, new QTableWidgetItem(label));
+            const QStringList& row = table.rows.at(r);
+            grid->setVerticalHeaderItem(r, new QTableWidgetItem(row.value(0)));
             for (int k = 1; k < table.columns; ++k) {
-                auto* item = new QTableWidgetItem(table.cell(r, k));
-                item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-                grid->setItem(r, k - 1, item);
+                grid->setItem(r, k - 1, new ValueItem(row.value(k)));
             }
         }
     }

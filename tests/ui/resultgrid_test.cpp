@@ -97,6 +97,9 @@ TEST(ResultGrid, CoversTheTreeAndCloses) {
     EXPECT_EQ(c.Grid->horizontalHeaderItem(0)->text(), "Графа 1");
     EXPECT_EQ(c.Grid->item(0, 1)->text(), "***");
     EXPECT_EQ(c.Grid->item(1, 2)->text(), "1");
+    EXPECT_EQ(c.Grid->model()->index(1, 2).data(Qt::TextAlignmentRole).toInt(),
+              int(Qt::AlignRight | Qt::AlignVCenter)); // figures to the right
+    EXPECT_EQ(c.Grid->model()->index(1, 2).data().toString(), "1");
     const QFontMetrics metrics(c.Grid->verticalHeader()->font());
     EXPECT_EQ(grid.labelWidth(), metrics.horizontalAdvance("Северная зона  "));
     EXPECT_GE(c.Grid->verticalHeader()->width(), grid.labelWidth());
