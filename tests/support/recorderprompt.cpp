@@ -30,9 +30,11 @@ std::optional<QString> RecorderPrompt::inputBox(const QString& text, const QStri
     questions.append(Message{platform::Icon::Question, text, title});
     if (inputs.empty())
         return proposal;
-    auto a = inputs.front();
+    // A cancelled box (nullopt) or the text typed.
+    const bool typed = inputs.front().has_value();
+    const QString answer = typed ? *inputs.front() : QString();
     inputs.pop_front();
-    return a;
+    return typed ? std::optional<QString>(answer) : std::nullopt;
 }
 
 void RecorderPrompt::progressStart(int maximum) { progressMaximum = maximum; }
