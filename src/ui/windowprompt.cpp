@@ -175,8 +175,10 @@ bool WindowPrompt::isStopButton(QObject* object) const {
 bool WindowPrompt::eventFilter(QObject* watched, QEvent* event) {
     if (m_depth == 0) return false;
     const QEvent::Type type = event->type();
-    // A box the run shows (a message, a question) is answered as usual.
-    if (QApplication::activeModalWidget()) return false;
+    // A box the run shows (a message, a question) is answered as usual; the window itself may be
+    // a modal dialog (the summation window), whose input is held back like any other.
+    const QWidget* modal = QApplication::activeModalWidget();
+    if (modal && (!m_window || modal != m_window->window())) return false;
     if (type == QEvent::Close && watched == m_window) {
         requestStop();
         event->ignore();

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QDialog>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -10,6 +11,7 @@
 #include <QTest>
 #include <QThread>
 #include <QTreeWidget>
+#include <QVBoxLayout>
 
 #include "platform/fileio.h"
 #include "ui/dataloadingview.h"
@@ -121,6 +123,34 @@ TEST(LongRun, WhileARunGoesOnlyStoppingIsTakenAndTheWindowStays) {
     QTest::mouseClick(c.Cmd_calc, Qt::LeftButton);
     EXPECT_EQ(calc.count(), 1);
     EXPECT_FALSE(w.prompt().stopRequested());
+}
+
+TEST(LongRun, ADialogsRunIsStoppedByEscapeAndTakesNoOtherInput) {
+    RecorderPrompt inner;
+    QDialog dialog;
+    auto* bar = new QProgressBar(&dialog);
+    auto* button = new QPushButton(QStringLiteral("Суммировать"), &dialog);
+    auto* layout = new QVBoxLayout(&dialog);
+    layout->addWidget(bar);
+    layout->addWidget(button);
+    int clicks = 0;
+    QObject::connect(button, &QPushButton::clicked, [&] { ++clicks; });
+    dialog.setModal(true);
+    dialog.show();
+    ASSERT_EQ(QApplication::activeModalWidget(), &dialog);
+    mirel::ui::WindowPrompt prompt(inner, &dialog, bar, nullptr, nullptr);
+
+    prompt.progressStart(10);
+    QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_EQ(clicks, 0);
+    // Escape asks the run to stop; it does not close the dialog under it.
+    QTest::keyClick(&dialog, Qt::Key_Escape);
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_TRUE(prompt.stopRequested());
+    prompt.progressEnd();
+
+    QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_EQ(clicks, 1);
 }
 
 namespace {
