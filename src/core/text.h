@@ -10,7 +10,15 @@ class Prompt;
 namespace mirel::core {
 
 // A decimal digit "0".."9" (never the other digits Unicode knows).
-inline bool isDigit(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }
+inline bool isDigit(QChar c) {
+    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
+
+// A blank an office puts between the thousands of a figure: the space, the no-break spaces of
+// spreadsheets (U+00A0, U+202F) and the figure space (U+2007).
+inline bool isDigitGroupBlank(QChar c) {
+    return c == QLatin1Char(' ') || c == QChar(0x00A0) || c == QChar(0x202F) || c == QChar(0x2007);
+}
 
 // Trimming as the system does it: blanks (spaces) only, never tabs or other characters.
 QString Trim(const QString& text);

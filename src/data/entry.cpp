@@ -20,8 +20,9 @@ QString iniValue(const core::IniSections& cnf, const QString& key) {
     return core::Trim(line);
 }
 
+// Any white space, and the blanks between the thousands of a figure pasted from a spreadsheet.
 bool isBlank(QChar c) {
-    return c.isSpace() || c == QChar(0x00A0) || c == QChar(0x202F) || c == QChar(0x2007);
+    return c.isSpace() || core::isDigitGroupBlank(c);
 }
 
 } // namespace

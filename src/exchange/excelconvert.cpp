@@ -17,9 +17,9 @@
 namespace mirel::exchange {
 namespace {
 
-// Blanks of a cell's text: the space and the no-break spaces an office puts between thousands.
+// Blanks of a cell's text: those an office puts between thousands.
 bool isBlank(QChar c) {
-    return c == QLatin1Char(' ') || c == QChar(0x00A0) || c == QChar(0x202F);
+    return core::isDigitGroupBlank(c);
 }
 
 QString withoutBlanks(const QString& text) {

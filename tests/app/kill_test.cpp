@@ -15,21 +15,10 @@
 #include "process.h"
 #include "workspace.h"
 
+using mirel::test::snapshotFiles;
 using mirel::test::TempWorkspace;
 
 namespace {
-
-QMap<QString, QByteArray> snapshot(const QString& root) {
-    QMap<QString, QByteArray> files;
-    QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        QFile f(path);
-        f.open(QIODevice::ReadOnly);
-        files.insert(path.mid(root.size()), f.readAll());
-    }
-    return files;
-}
 
 QByteArray withoutDigits(QByteArray bytes) {
     bytes.removeIf([](char c) { return c >= '0' && c <= '9'; });
@@ -79,12 +68,12 @@ TEST(Kill, EveryFileIsTheOldOrTheNewVersionAfterAKill) {
     // The whole-form control rewrites the state line of each section, then writes its report.
     const QStringList command{"control", "210", "1102"};
     Demo d;
-    const QMap<QString, QByteArray> before = snapshot(d.ws.path());
+    const QMap<QString, QByteArray> before = snapshotFiles(d.ws.path());
     QElapsedTimer clock;
     clock.start();
     ASSERT_TRUE(d.run(command, -1));
     const qint64 fullUs = clock.nsecsElapsed() / 1000;
-    const QMap<QString, QByteArray> after = snapshot(d.ws.path());
+    const QMap<QString, QByteArray> after = snapshotFiles(d.ws.path());
     QByteArray report;
     for (auto it = after.cbegin(); it != after.cend(); ++it)
         if (it.key().startsWith("/TMP/")) report = it.value();
@@ -103,7 +92,7 @@ TEST(Kill, EveryFileIsTheOldOrTheNewVersionAfterAKill) {
         // Mostly past the start-up, where the writes are.
         const qint64 delay = qint64(double(fullUs) * (0.2 + random.bounded(0.9)));
         killed += !d.run(command, delay);
-        now = snapshot(d.ws.path());
+        now = snapshotFiles(d.ws.path());
         for (auto it = now.cbegin(); it != now.cend(); ++it) {
             const QString& name = it.key();
             SCOPED_TRACE(QString("seed %1, round %2, killed after %3 us: %4")

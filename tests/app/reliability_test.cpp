@@ -14,22 +14,10 @@
 
 using mirel::test::runMirel;
 using mirel::test::RunResult;
+using mirel::test::snapshotFiles;
 using mirel::test::TempWorkspace;
 
 namespace {
-
-// Every file under the folder with its bytes.
-QMap<QString, QByteArray> snapshot(const QString& root) {
-    QMap<QString, QByteArray> files;
-    QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        QFile f(path);
-        f.open(QIODevice::ReadOnly);
-        files.insert(path.mid(root.size()), f.readAll());
-    }
-    return files;
-}
 
 // Runs mirel with files limited to limit blocks of 512 bytes (0: no file may grow at all).
 RunResult runLimited(int limit, const QStringList& args, const QString& tmp) {
@@ -79,13 +67,13 @@ TEST(FullDisk, AControlRunThatCannotWriteExitsOneAndChangesNothing) {
     TempWorkspace ws;
     ws.copyTree(QStringLiteral(MIREL_DEMO_DIR));
     ws.mkdir("TMP");
-    const auto before = snapshot(ws.path());
+    const auto before = snapshotFiles(ws.path());
     const RunResult r =
         runLimited(0, {"control", "210", "1102", "--workspace", ws.path()}, ws.file("TMP"));
     EXPECT_EQ(r.status, 1) << r.err.toStdString();
     EXPECT_TRUE(r.err.startsWith("error: Ошибка при записи информации !!! [" + ws.path() + "/DAT/"))
         << r.err.toStdString();
-    EXPECT_TRUE(snapshot(ws.path()) == before);
+    EXPECT_TRUE(snapshotFiles(ws.path()) == before);
     EXPECT_TRUE(QDir(ws.file("TMP")).isEmpty());
 }
 

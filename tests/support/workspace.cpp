@@ -1,23 +1,22 @@
 #include "workspace.h"
 
+#include <gtest/gtest.h>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
-#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include "platform/codec.h"
 
 namespace mirel::test {
 
-TempWorkspace::TempWorkspace() : m_dir(QDir::tempPath() + QStringLiteral("/mirel-test-XXXXXX"))
-{
+TempWorkspace::TempWorkspace()
+    : m_dir(QDir::tempPath() + QStringLiteral("/mirel-test-XXXXXX")) {
     m_dir.setAutoRemove(true);
 }
 
-TempWorkspace::~TempWorkspace()
-{
+TempWorkspace::~TempWorkspace() {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     if (info && info->result() && info->result()->Failed()) {
         m_dir.setAutoRemove(false);
@@ -35,47 +34,43 @@ TempWorkspace::~TempWorkspace()
     }
 }
 
-QString TempWorkspace::file(const QString& relative) const
-{
+QString TempWorkspace::file(const QString& relative) const {
     return relative.isEmpty() ? path() : path() + QLatin1Char('/') + relative;
 }
 
-void TempWorkspace::write(const QString& relative, const QString& text, bool raw) const
-{
+void TempWorkspace::write(const QString& relative, const QString& text, bool raw) const {
     writeBytes(relative, raw ? platform::encode1251(text) : cp1251Crlf(text));
 }
 
-void TempWorkspace::writeBytes(const QString& relative, const QByteArray& bytes) const
-{
+void TempWorkspace::writeBytes(const QString& relative, const QByteArray& bytes) const {
     const QString p = file(relative);
     QDir().mkpath(QFileInfo(p).absolutePath());
     QFile f(p);
-    if (f.exists())
-        f.setPermissions(f.permissions() | QFileDevice::WriteOwner);
+    if (f.exists()) f.setPermissions(f.permissions() | QFileDevice::WriteOwner);
     if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
         ADD_FAILURE() << "cannot write " << qPrintable(p);
     f.write(bytes);
 }
 
-QByteArray TempWorkspace::readBytes(const QString& relative) const
-{
+QByteArray TempWorkspace::readBytes(const QString& relative) const {
     QFile f(file(relative));
-    if (!f.open(QIODevice::ReadOnly))
-        return QByteArray();
+    if (!f.open(QIODevice::ReadOnly)) return QByteArray();
     return f.readAll();
 }
 
-QString TempWorkspace::read(const QString& relative) const
-{
+QString TempWorkspace::read(const QString& relative) const {
     return platform::decode1251(readBytes(relative));
 }
 
-bool TempWorkspace::exists(const QString& relative) const { return QFileInfo::exists(file(relative)); }
+bool TempWorkspace::exists(const QString& relative) const {
+    return QFileInfo::exists(file(relative));
+}
 
-void TempWorkspace::mkdir(const QString& relative) const { QDir().mkpath(file(relative)); }
+void TempWorkspace::mkdir(const QString& relative) const {
+    QDir().mkpath(file(relative));
+}
 
-void TempWorkspace::copyTree(const QString& from, const QString& relativeTo) const
-{
+void TempWorkspace::copyTree(const QString& from, const QString& relativeTo) const {
     const QString target = file(relativeTo);
     QDir().mkpath(target);
     QDirIterator it(from, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
@@ -102,16 +97,31 @@ void TempWorkspace::copyTree(const QString& from, const QString& relativeTo) con
     }
 }
 
-QByteArray cp1251(const QString& text) { return platform::encode1251(text); }
+QByteArray cp1251(const QString& text) {
+    return platform::encode1251(text);
+}
 
-QByteArray cp1251Crlf(const QString& text)
-{
+QByteArray cp1251Crlf(const QString& text) {
     QString t = text;
     t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     t.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
     return platform::encode1251(t);
 }
 
-bool runningAsRoot() { return ::geteuid() == 0; }
+bool runningAsRoot() {
+    return ::geteuid() == 0;
+}
+
+QMap<QString, QByteArray> snapshotFiles(const QString& root) {
+    QMap<QString, QByteArray> files;
+    QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        QFile f(path);
+        f.open(QIODevice::ReadOnly);
+        files.insert(path.mid(root.size()), f.readAll());
+    }
+    return files;
+}
 
 } // namespace mirel::test

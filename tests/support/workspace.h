@@ -1,14 +1,19 @@
 #pragma once
 
+#include <ostream>
 #include <QByteArray>
+#include <QMap>
 #include <QString>
 #include <QTemporaryDir>
-#include <ostream>
 
 // Qt strings print readably in assertion failures.
 QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
-inline void PrintTo(const QByteArray& b, std::ostream* os) { *os << '"' << b.toStdString() << '"'; }
+inline void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}
+inline void PrintTo(const QByteArray& b, std::ostream* os) {
+    *os << '"' << b.toStdString() << '"';
+}
 QT_END_NAMESPACE
 
 namespace mirel::test {
@@ -43,6 +48,10 @@ private:
 // Code page 1251 bytes of a text, with "\n" turned into CR LF.
 QByteArray cp1251(const QString& text);
 QByteArray cp1251Crlf(const QString& text);
+
+// Every file under the folder (hidden ones too) with its bytes, by its path below root (with
+// a leading "/"): compare two snapshots to see that nothing was changed, made or left behind.
+QMap<QString, QByteArray> snapshotFiles(const QString& root);
 
 // True when the process runs as root (permission tests then rely on our own checks).
 bool runningAsRoot();
