@@ -22,6 +22,7 @@
 
 #include "core/text.h"
 #include "platform/fileio.h"
+#include "ui/celldelegate.h"
 #include "ui/form_yyyymm.h"
 #include "ui/messageboxprompt.h"
 #include "ui/windowprompt.h"
@@ -179,6 +180,9 @@ void Frm_mirel::createControls() {
     m_c.Tree_Pasp->setHeaderHidden(true);
     m_c.Tree_Pasp->setColumnCount(1);
     m_c.Grid = named(new QTableWidget(m_area), "Grid");
+    // The grid covers the tree: an opaque grid spares drawing the tree beneath it.
+    m_c.Grid->setAutoFillBackground(true);
+    m_c.Grid->setItemDelegate(new PlainCellDelegate(m_c.Grid));
     m_c.Grid->hide();
 
     m_c.Lbl_Info = named(new QLabel(m_area), "Lbl_Info");

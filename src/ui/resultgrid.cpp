@@ -10,6 +10,7 @@
 #include <QStyle>
 #include <QTableWidget>
 #include <QTreeWidget>
+#include <vector>
 
 #include "core/files.h"
 #include "core/html.h"
@@ -47,6 +48,31 @@ private:
     QString m_text;
 };
 
+// A row label: its text, and the size of its header section, which the header would otherwise
+// measure by laying out the texts of a few hundred labels every time it lays the grid out.
+class LabelItem final : public QTableWidgetItem {
+public:
+    LabelItem(const QString& text, QSize size)
+        : QTableWidgetItem(UserType)
+        , m_text(text)
+        , m_size(size) {}
+
+    QVariant data(int role) const override {
+        if (role == Qt::DisplayRole || role == Qt::EditRole) return m_text;
+        if (role == Qt::SizeHintRole) return m_size;
+        return QTableWidgetItem::data(role);
+    }
+    void setData(int role, const QVariant& value) override {
+        if (role == Qt::DisplayRole || role == Qt::EditRole) m_text = value.toString();
+        QTableWidgetItem::setData(role, value);
+    }
+    QTableWidgetItem* clone() const override { return new LabelItem(*this); }
+
+private:
+    QString m_text;
+    QSize m_size;
+};
+
 const QString CloseCaption = QStringLiteral("Закрыть таблицу");
 const QString RunCaption = QStringLiteral("Выполнить");
 
@@ -69,8 +95,11 @@ GridTable gridTable(const QList<QStringList>& matrix, int queryColumns,
         width = std::max(width, row.size());
     const int values = std::max<int>(std::max(queryColumns, 0), int(width) - 2);
     grid.columns = values + 1;
+    grid.rows.reserve(matrix.size());
     for (const QStringList& row : matrix) {
-        QStringList cells{row.value(0)};
+        QStringList cells;
+        cells.reserve(grid.columns);
+        cells.append(row.value(0));
         for (int k = 1; k <= values; ++k)
             cells.append(row.value(k + 1));
         grid.rows.append(cells);
@@ -152,19 +181,24 @@ void ResultGrid::setMapAction(std::function<void()> action) {
 }
 
 namespace {
-// The texts of a grid column most likely to be its widest: the longest ones by characters.
+// The texts of a grid column most likely to be its widest: the longest ones by characters, each
+// text once.
 QStringList longestTexts(const GridTable& table, int column) {
     constexpr int Kept = 24;
-    QList<std::pair<qsizetype, int>> lengths;
+    std::vector<std::pair<qsizetype, int>> lengths;
     lengths.reserve(table.rows.size());
-    for (int r = 0; r < table.rows.size(); ++r)
-        lengths.append({table.rows.at(r).value(column).size(), r});
-    const auto keep = lengths.begin() + std::min<qsizetype>(Kept, lengths.size());
+    for (int r = 0; r < table.rows.size(); ++r) {
+        const QStringList& row = table.rows.at(r);
+        lengths.emplace_back(column < row.size() ? row.at(column).size() : 0, r);
+    }
+    const auto keep = lengths.begin() + std::min<qsizetype>(Kept, qsizetype(lengths.size()));
     std::partial_sort(lengths.begin(), keep, lengths.end(),
                       [](const auto& a, const auto& b) { return a.first > b.first; });
     QStringList out;
-    for (auto it = lengths.begin(); it != keep; ++it)
-        out.append(table.cell(it->second, column));
+    for (auto it = lengths.begin(); it != keep; ++it) {
+        const QString text = table.cell(it->second, column);
+        if (!out.contains(text)) out.append(text);
+    }
     return out;
 }
 } // namespace
@@ -201,8 +235,9 @@ void ResultGrid::fill(const GridTable& table, bool visible, const QString& key) 
     resetGrid();
     grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid->setSelectionMode(QAbstractItemView::ContiguousSelection);
-    grid->setRowCount(int(table.rows.size()));
+    // Columns first: the view lays itself out when they change, and has no rows yet to measure.
     grid->setColumnCount(table.columns - 1);
+    grid->setRowCount(int(table.rows.size()));
 
     // The header row and the label column stay in place while the values scroll.
     QStringList header;
@@ -223,21 +258,23 @@ void ResultGrid::fill(const GridTable& table, bool visible, const QString& key) 
     for (const QString& label : longestTexts(table, 0))
         m_labelWidth =
             std::max(m_labelWidth, metrics.horizontalAdvance(label + QStringLiteral("  ")));
+    // The header section draws its own margins around the text.
+    const int labelsWidth = m_labelWidth + metrics.horizontalAdvance(QLatin1Char('0')) * 2;
+    const QSize labelSize(labelsWidth, labels->defaultSectionSize());
     {
         // Tens of thousands of cells: the view is told once at the end, not for every cell.
         const QSignalBlocker quiet(grid->model());
         for (int r = 0; r < table.rows.size(); ++r) {
             const QStringList& row = table.rows.at(r);
-            grid->setVerticalHeaderItem(r, new QTableWidgetItem(row.value(0)));
-            for (int k = 1; k < table.columns; ++k) {
-                grid->setItem(r, k - 1, new ValueItem(row.value(k)));
-            }
+            grid->setVerticalHeaderItem(r, new LabelItem(row.value(0), labelSize));
+            const int given = std::min(table.columns, int(row.size()));
+            for (int k = 1; k < table.columns; ++k)
+                grid->setItem(r, k - 1, new ValueItem(k < given ? row.at(k) : QString()));
         }
     }
     grid->viewport()->update();
     labels->viewport()->update();
-    // The header section draws its own margins around the text.
-    labels->setMinimumWidth(m_labelWidth + metrics.horizontalAdvance(QLatin1Char('0')) * 2);
+    labels->setMinimumWidth(labelsWidth);
     // Each column as wide as its widest text: measured on the longest texts only, which is
     // what decides for figures (measuring every cell of a large table costs more than
     // computing it).
@@ -280,6 +317,7 @@ void ResultGrid::close() {
         c.Grid->clear();
         c.Grid->setRowCount(0);
         c.Grid->setColumnCount(0);
+        m_table = GridTable(); // its memory goes now, not while the next table is filled
     }
     m_shown = false;
     c.Cmd_calc->setText(RunCaption);

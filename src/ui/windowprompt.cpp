@@ -96,9 +96,17 @@ void WindowPrompt::progressStart(int maximum) {
 void WindowPrompt::progressValue(int value) {
     // Drawing is the costly part of a run that reports every region: the value is shown when
     // the last one has been on screen long enough, and at the end.
-    if (m_bar && m_depth == 1 && (value >= m_maximum || m_sinceShown.elapsed() >= ShowEveryMs)) {
-        m_bar->setValue(value);
-        m_sinceShown.start();
+    if (m_bar && m_depth == 1) {
+        if (value >= m_maximum) {
+            // The last value is drawn with the window's next events, not now: a short run ends
+            // and hides the bar before, and draws nothing.
+            m_bar->setUpdatesEnabled(false);
+            m_bar->setValue(value);
+            m_bar->setUpdatesEnabled(true);
+        } else if (m_sinceShown.elapsed() >= ShowEveryMs) {
+            m_bar->setValue(value);
+            m_sinceShown.start();
+        }
     }
     if (m_sinceEvents.elapsed() >= EventsEveryMs) handleEvents();
     m_inner.progressValue(value);
@@ -160,8 +168,8 @@ void WindowPrompt::endRun() {
     qApp->removeEventFilter(this);
     QApplication::restoreOverrideCursor();
     if (m_bar) {
+        m_bar->hide(); // first: a shown bar would be drawn again by reset()
         m_bar->reset();
-        m_bar->hide();
     }
     if (m_stop) m_stop->hide();
 }

@@ -79,6 +79,27 @@ TEST(LongRun, TheBarIsDrawnAFewTimesASecondNotForEveryStep) {
     EXPECT_EQ(loaded->prompt.progressValues.size(), 30000); // every value still reaches the prompt
 }
 
+// The last value waits for the window's next drawing, which a run that ends at once hides:
+// its bar is never drawn, however briefly, and the end of the run draws nothing either.
+TEST(LongRun, ARunEndingAtItsLastStepDrawsNoBar) {
+    TempWorkspace ws;
+    mirel::test::writeStartableWorkspace(ws, "Тест\n[MIREL_WIN]\nYYYY= 2002\nMM= 5\n");
+    auto loaded = loadWindow(ws, Today);
+    ASSERT_TRUE(loaded->window);
+    Frm_mirel& w = *loaded->window;
+    QProgressBar* bar = w.controls().Progress_Bar;
+    QCoreApplication::processEvents();
+    PaintCounter counter;
+    bar->installEventFilter(&counter);
+    w.prompt().progressStart(2500);
+    w.prompt().progressValue(2500);
+    EXPECT_EQ(bar->value(), 2500);
+    w.prompt().progressEnd();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(counter.paints, 0);
+    EXPECT_FALSE(bar->isVisible());
+}
+
 TEST(LongRun, WhileARunGoesOnlyStoppingIsTakenAndTheWindowStays) {
     TempWorkspace ws;
     mirel::test::writeStartableWorkspace(ws, "Тест\n[MIREL_WIN]\nYYYY= 2002\nMM= 5\n");
