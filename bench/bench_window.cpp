@@ -4,11 +4,13 @@
 // the build folder (bench-ws/N) and kept for the next runs.
 //
 // Counters: "vs_headless" is the window's time over the headless job's time of the same size
-// (the window should stay within 1.2); "vs_floor" the time over the floor's.
+// (the window should stay within 1.2), "cpu_vs_headless" the same ratio of the processor time
+// of the thread (steadier when the machine is busy); "vs_floor" the time over the floor's.
 #include <benchmark/benchmark.h>
 
 #include "benchsupport.h"
 
+#include <ctime>
 #include <fcntl.h>
 #include <map>
 #include <QAction>
@@ -94,9 +96,43 @@ QString workspace(int n) {
     return root;
 }
 
-// Seconds per iteration of the headless jobs, for the window's ratio.
-std::map<std::pair<std::string, int>, double>& headless() {
-    static std::map<std::pair<std::string, int>, double> times;
+// Wall and processor seconds of a measured part. The processor time of this thread is the
+// steadier figure on a machine that others use at the same time.
+struct Times {
+    double wall = 0;
+    double cpu = 0;
+    Times& operator+=(const Times& other) {
+        wall += other.wall;
+        cpu += other.cpu;
+        return *this;
+    }
+    Times per(benchmark::State& state) const {
+        const double n = double(std::max<benchmark::IterationCount>(state.iterations(), 1));
+        return {wall / n, cpu / n};
+    }
+};
+
+double threadSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
+}
+
+class Stopwatch {
+public:
+    Times elapsed() const {
+        return {std::chrono::duration<double>(std::chrono::steady_clock::now() - m_wall).count(),
+                threadSeconds() - m_cpu};
+    }
+
+private:
+    std::chrono::steady_clock::time_point m_wall = std::chrono::steady_clock::now();
+    double m_cpu = threadSeconds();
+};
+
+// Times per iteration of the headless jobs, for the window's ratios.
+std::map<std::pair<std::string, int>, Times>& headless() {
+    static std::map<std::pair<std::string, int>, Times> times;
     return times;
 }
 std::map<int, double>& floors() {
@@ -104,11 +140,14 @@ std::map<int, double>& floors() {
     return times;
 }
 
-void ratios(benchmark::State& state, const std::string& job, int n, double seconds) {
+void ratios(benchmark::State& state, const std::string& job, int n, const Times& window) {
     const auto h = headless().find({job, n});
-    if (h != headless().end() && h->second > 0) state.counters["vs_headless"] = seconds / h->second;
+    if (h != headless().end() && h->second.wall > 0 && h->second.cpu > 0) {
+        state.counters["vs_headless"] = window.wall / h->second.wall;
+        state.counters["cpu_vs_headless"] = window.cpu / h->second.cpu;
+    }
     const auto f = floors().find(n);
-    if (f != floors().end() && f->second > 0) state.counters["vs_floor"] = seconds / f->second;
+    if (f != floors().end() && f->second > 0) state.counters["vs_floor"] = window.wall / f->second;
 }
 
 double elapsed(const std::chrono::steady_clock::time_point& since) {
@@ -153,17 +192,17 @@ void BM_RegionTable_Headless(benchmark::State& state) {
         state.SkipWithError("start-up failed");
         return;
     }
-    double total = 0;
+    Times total;
     for (auto _ : state) {
-        const auto start = std::chrono::steady_clock::now();
+        const Stopwatch watch;
         query::QueryResult result;
         query::runQuery(root + "/PASP/" + Query, session, prompt, browser, {}, result,
                         query::HtmlOutput::Never);
         benchmark::DoNotOptimize(result.table.matrix.size());
-        total += elapsed(start);
+        total += watch.elapsed();
         if (result.table.matrix.size() != n) state.SkipWithError("wrong table");
     }
-    headless()[{"table", n}] = total / double(state.iterations());
+    headless()[{"table", n}] = total.per(state);
 }
 
 void BM_Register_Headless(benchmark::State& state) {
@@ -176,14 +215,14 @@ void BM_Register_Headless(benchmark::State& state) {
         return;
     }
     data::enterLoadView(session, false, QDate(2026, 1, 15), prompt);
-    double total = 0;
+    Times total;
     for (auto _ : state) {
-        const auto start = std::chrono::steady_clock::now();
+        const Stopwatch watch;
         const auto reg = data::Cmd_Load_DD(session, "101", false, prompt);
         benchmark::DoNotOptimize(reg->rows.size());
-        total += elapsed(start);
+        total += watch.elapsed();
     }
-    headless()[{"register", n}] = total / double(state.iterations());
+    headless()[{"register", n}] = total.per(state);
 }
 
 // The main window on the workspace, shown on the offscreen platform.
@@ -209,19 +248,19 @@ void BM_RegionTable_Window(benchmark::State& state) {
     ui::Frm_mirel& w = *window.w;
     auto* view = w.findChild<ui::QueryTree*>();
     const QString path = w.session().dir(core::DirPASP) + "/" + Query;
-    double total = 0;
+    Times total;
     for (auto _ : state) {
         w.controls().Tree_Pasp->setCurrentItem(view->nodeByKey(path));
-        const auto start = std::chrono::steady_clock::now();
+        const Stopwatch watch;
         w.controls().mnu_pasp_calc->trigger();
         QCoreApplication::processEvents(); // the grid drawn once
-        const double seconds = elapsed(start);
-        state.SetIterationTime(seconds);
-        total += seconds;
+        const Times times = watch.elapsed();
+        state.SetIterationTime(times.wall);
+        total += times;
         if (w.controls().Grid->rowCount() != n) state.SkipWithError("no table");
         w.controls().Cmd_calc->click(); // "Закрыть таблицу"
     }
-    ratios(state, "table", n, total / double(state.iterations()));
+    ratios(state, "table", n, total.per(state));
 }
 
 void BM_Register_Window(benchmark::State& state) {
@@ -235,17 +274,17 @@ void BM_Register_Window(benchmark::State& state) {
     const auto& c = w.controls();
     c.menu_VV_All->trigger();
     c.Combo_FFF->setCurrentIndex(0);
-    double total = 0;
+    Times total;
     for (auto _ : state) {
-        const auto start = std::chrono::steady_clock::now();
+        const Stopwatch watch;
         c.Cmd_Load_DD->click();
         QCoreApplication::processEvents(); // the register drawn once
-        const double seconds = elapsed(start);
-        state.SetIterationTime(seconds);
-        total += seconds;
+        const Times times = watch.elapsed();
+        state.SetIterationTime(times.wall);
+        total += times;
         if (c.Grid->rowCount() != n) state.SkipWithError("no register");
     }
-    ratios(state, "register", n, total / double(state.iterations()));
+    ratios(state, "register", n, total.per(state));
 }
 
 // Each size: the floor, the headless jobs, then the window's (which need the others' times).

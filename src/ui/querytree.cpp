@@ -107,9 +107,11 @@ QueryTree::QueryTree(Frm_mirel& window)
     c.Cmd_calc->setEnabled(true);
     // "Выполнить", or "Закрыть таблицу" while a table is shown.
     connect(&window, &Frm_mirel::calcClicked, this, [this] {
-        if (m_grid->isShown())
+        if (m_grid->isShown()) {
             m_grid->close();
-        else
+            // The closed table's memory goes now, not while the next one is computed.
+            m_lastResult = query::QueryResult();
+        } else
             calculate();
     });
     connect(c.Combo_REG, &QComboBox::activated, this, [this] { chooseRegion(); });
