@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <map>
+#include <memory>
 #include <QByteArray>
 #include <QHash>
 #include <QList>
@@ -13,8 +14,9 @@
 #include "aggregate/summmatrix.h"
 
 namespace mirel::platform {
+class Folder;
 class Prompt;
-}
+} // namespace mirel::platform
 
 namespace mirel::aggregate {
 
@@ -35,6 +37,7 @@ public:
     // names: the data file names of the directory when the caller has listed it already.
     DirectorySum(const QString& dirPath, const SummGroups& groups, Mode mode,
                  const QList<QByteArray>* names = nullptr);
+    ~DirectorySum();
 
     // The data files of the directory (for progress); read() lists them when not done yet.
     int fileCount();
@@ -51,6 +54,10 @@ public:
     const SummMatrix* stored(const QString& code, const QString& extension) const;
     // The data file names of the directory, in folder order.
     const QList<QByteArray>& files() const { return m_names; }
+    // Those of them whose names begin with prefix (a range of files()).
+    std::pair<qsizetype, qsizetype> filesStartingWith(const QByteArray& prefix) const;
+    // The directory, open for reading its files by name.
+    const platform::Folder& folder() const { return *m_folder; }
     QString failedPath() const { return m_failedPath; }
     QString path() const { return m_dir; }
 
@@ -66,8 +73,8 @@ private:
         ReadStatus status = ReadStatus::Ok;
         SummMatrix matrix;
     };
-    static void readFiles(const QByteArray& prefix, const QList<QByteArray>& names, qsizetype from,
-                          qsizetype to, std::vector<ParsedFile>& out);
+    static void readFiles(const platform::Folder& folder, const QList<QByteArray>& names,
+                          qsizetype from, qsizetype to, std::vector<ParsedFile>& out);
     Status take(const QByteArray& name, const ParsedFile& file, platform::Prompt& prompt);
     bool list();
     bool add(int group, const QString& extension, const SummMatrix& matrix, const QByteArray& name,
@@ -75,6 +82,7 @@ private:
 
     QString m_dir;
     QByteArray m_localDir;
+    std::unique_ptr<platform::Folder> m_folder;
     const SummGroups& m_groups;
     Mode m_mode;
     bool m_listed = false;

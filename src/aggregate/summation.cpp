@@ -4,6 +4,7 @@
 
 #include "aggregate/dirsum.h"
 #include "core/text.h"
+#include "platform/dirscan.h"
 #include "platform/evaluator.h"
 #include "platform/fileio.h"
 #include "platform/prompt.h"
@@ -112,9 +113,10 @@ QString Summation::regionText(const QString& code) const {
 
 // A directory is protected when a summary file in it is read-only.
 bool Summation::isProtected(const QString& dirKey) const {
-    const QString dir = dirPath(dirKey) + QLatin1Char('/');
+    const platform::Folder folder(platform::localPath(dirPath(dirKey)));
     for (const auto& [code, section] : listing(dirKey).summaryFiles)
-        if (platform::isReadOnly(dir + code + QLatin1Char('.') + section)) return true;
+        if (folder.isReadOnly((code + QLatin1Char('.') + section).toLatin1().constData()))
+            return true;
     return false;
 }
 
@@ -133,7 +135,7 @@ void Summation::scanDirectory(const PeriodDir& dir) {
     top.dir = dir.key;
     const int node = m_tree.add(-1, top);
     if (node < 0) return;
-    const QString path = dirPath(dir.key) + QLatin1Char('/');
+    const QString path = dirPath(dir.key);
     const DirListing files = listing(dir.key);
     if (!files.anyFile) {
         TreeNode empty;
@@ -148,8 +150,10 @@ void Summation::scanDirectory(const PeriodDir& dir) {
 
     // Found_Summ for every summary code at once: which have section files, which read-only.
     QHash<QString, bool> found; // code -> read-only
+    const platform::Folder folder(platform::localPath(path));
     for (const auto& [code, section] : files.summaryFiles) {
-        const bool readOnly = platform::isReadOnly(path + code + QLatin1Char('.') + section);
+        const bool readOnly =
+            folder.isReadOnly((code + QLatin1Char('.') + section).toLatin1().constData());
         found[code] = found.value(code) || readOnly;
     }
     bool foundAny = false;
@@ -348,8 +352,9 @@ bool Summation::writeGroup(const QString& dirKey, int group, const DirectorySum&
     // A section that no member has data for has no sum: an old one would be read as the
     // region's data by the groups that contain it.
     const QByteArray prefix = code.toLatin1() + '.';
-    for (const QByteArray& name : sums.files()) {
-        if (!name.startsWith(prefix)) continue;
+    const auto [first, last] = sums.filesStartingWith(prefix);
+    for (qsizetype i = first; i < last; ++i) {
+        const QByteArray& name = sums.files().at(i);
         const QString section = QString::fromLatin1(name.mid(prefix.size()));
         if (!isSectionExtension(section) || sections.count(section)) continue;
         const QString path = dir + code + QLatin1Char('.') + section;

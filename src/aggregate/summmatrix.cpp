@@ -282,6 +282,18 @@ bool addInto(SummMatrix& sum, const SummMatrix& member, Fit fit) {
     if (!all && sum.added.empty()) sum.added.assign(sum.values.size(), sum.summed ? 1 : 0);
     // Whole numbers whose sums stay below 1E15 add up exactly, with no rounding to check.
     const bool plain = sum.whole && member.whole && sum.bound + member.bound < 1e15;
+    if (plain && all && member.columns == sum.columns) {
+        // The common case: same shapes, exact sums; one pass over all cells.
+        double* to = sum.values.data();
+        const double* from = member.values.data();
+        const size_t cells = sum.values.size();
+        for (size_t i = 0; i < cells; ++i)
+            to[i] += from[i];
+        std::fill(sum.added.begin(), sum.added.end(), char(1));
+        sum.bound += member.bound;
+        sum.summed = true;
+        return true;
+    }
     for (int r = 0; r < rows; ++r) {
         double* to = sum.values.data() + size_t(r) * size_t(sum.columns);
         const double* from = member.values.data() + size_t(r) * size_t(member.columns);

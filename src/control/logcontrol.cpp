@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 #include <QSet>
+#include <vector>
 
 #include "core/files.h"
 #include "core/periods.h"
@@ -115,6 +116,7 @@ public:
 private:
     void Log_RR__(const Block& block, int s, int g, bool& failed);
     std::optional<Side> S_Formul(const QList<Piece>& pieces, int s, int g) const;
+    bool holdsFast(const Formula& f, int s, int g) const;
     void reportBadCells(const Side& side, const Formula& formula);
     void noteWrongCells(const Formula& f, int s, int g);
 
@@ -127,6 +129,10 @@ private:
     // not at every cell of its loops; so is every cell that is not a number.
     QSet<const Formula*> m_unreadable;
     QSet<QString> m_badCells;
+    // The values of the current section's cells for the fast form, read when first needed.
+    enum CellState : quint8 { Unread, Plain, NotPlain };
+    mutable std::vector<quint8> m_cellState;
+    mutable std::vector<double> m_cellValues;
 };
 
 void Evaluation::Log_RR_(const Block& block) {
@@ -168,6 +174,7 @@ void Evaluation::reportBadCells(const Side& side, const Formula& formula) {
 
 void Evaluation::Log_RR__(const Block& block, int s, int g, bool& failed) {
     for (const Formula& f : block.formulas) {
+        if (holdsFast(f, s, g)) continue;
         const std::optional<Side> left = S_Formul(f.left, s, g);
         const std::optional<Side> right = S_Formul(f.right, s, g);
         if (!left || !right) continue;
@@ -220,6 +227,40 @@ void Evaluation::noteWrongCells(const Formula& f, int s, int g) {
             if (!m_run.wrongCells.contains(cell)) m_run.wrongCells.append(cell);
         }
     }
+}
+
+// True when the formula's fast form settles that its condition holds at (S, G); everything
+// else (a failure, a cell that is not a plain number, a selection without data) goes the way of
+// the expression text, which reports it.
+bool Evaluation::holdsFast(const Formula& f, int s, int g) const {
+    if (!f.fast.usable()) return false;
+    const QList<Piece>* pieces = &f.left;
+    const auto value = [&](int piece) -> std::optional<double> {
+        const Piece& p = pieces->at(piece);
+        const Selection& sel = m_rules.selections.at(p.selection);
+        if (!sel.hasData) return std::nullopt;
+        const int row = p.rowS ? s : p.row;
+        const int column = p.columnG ? g : p.column;
+        if (!sel.current) return fastCellValue(sel.matrix.value(row, column));
+        if (row < 1 || row > m_current.rows() || column < 1 || column > m_current.columns())
+            return 0.0;
+        // Each cell is read once per run: the loops meet most cells several times.
+        const size_t at = size_t(row - 1) * size_t(m_current.columns()) + size_t(column - 1);
+        if (m_cellState.empty())
+            m_cellState.assign(size_t(m_current.rows()) * size_t(m_current.columns()), Unread);
+        if (m_cellState[at] == Unread) {
+            const std::optional<double> v = fastCellValue(m_current.cellText(row, column));
+            m_cellState[at] = v ? Plain : NotPlain;
+            if (m_cellValues.empty()) m_cellValues.resize(m_cellState.size());
+            if (v) m_cellValues[at] = *v;
+        }
+        return m_cellState[at] == Plain ? std::optional<double>(m_cellValues[at]) : std::nullopt;
+    };
+    const std::optional<double> left = fastValue(f.fast.left, value);
+    if (!left) return false;
+    pieces = &f.right;
+    const std::optional<double> right = fastValue(f.fast.right, value);
+    return right && fastCompare(*left, f.fast.relation, *right);
 }
 
 std::optional<Side> Evaluation::S_Formul(const QList<Piece>& pieces, int s, int g) const {

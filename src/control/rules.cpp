@@ -258,6 +258,7 @@ std::optional<Block> Parser::V1_A_Str(const RawBlock& raw) {
         // A formula that needs a section without data is left out with the rest of its block;
         // the whole-form run reports the gap.
         if (status == FormulaStatus::Dropped) break;
+        formula.fast = compileFast(formula);
         block.formulas.append(formula);
     }
     return block;

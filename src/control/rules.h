@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <utility>
 
+#include "control/fastformula.h"
 #include "control/target.h"
 #include "data/sectionfile.h"
 
@@ -65,8 +66,13 @@ struct Formula {
     QList<Piece> left;
     QString relation;
     QList<Piece> right;
-    QString source; // the formula line as written (upper-cased, macros expanded)
+    QString source;   // the formula line as written (upper-cased, macros expanded)
+    FastFormula fast; // the formula computed on doubles, when it has that form
 };
+
+// The fast form of a parsed formula (an unusable one when a side holds anything but numbers,
+// references, + - * / and brackets, or the relation is not one of the evaluator's).
+FastFormula compileFast(const Formula& formula);
 
 struct Block {
     QString comment;

@@ -130,7 +130,8 @@ int Load_DD_Bytes(SectionGrid& grid, QByteArrayView fileBytes, const QString& pa
     grid.setCaption(rr + QStringLiteral(": ") + stateMarkOf(bytes).value_or(QStringLiteral("-")));
     if (!compare) grid.clearData();
     // Cells the file gives; in compare mode the others must be zero in the grid too.
-    QList<QList<bool>> covered(rows + 1, QList<bool>(columns + 1, false));
+    QList<QList<bool>> covered;
+    if (compare) covered = QList<QList<bool>>(rows + 1, QList<bool>(columns + 1, false));
     bool rowZeroReported = false;
     ByteLines lines(bytes);
     QByteArrayView line;
@@ -165,7 +166,7 @@ int Load_DD_Bytes(SectionGrid& grid, QByteArrayView fileBytes, const QString& pa
             continue;
         }
         for (int c = 1; c <= columns && fields.next(field); ++c) {
-            covered[row][c] = true;
+            if (compare) covered[row][c] = true;
             const QString value = text1251(field);
             if (compare) {
                 if (cellValue(value) != cellValue(grid.cell(row, c))) return -1;

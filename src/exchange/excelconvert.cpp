@@ -1,5 +1,6 @@
 #include "exchange/excelconvert.h"
 
+#include <optional>
 #include <QFileInfo>
 
 #include "control/logcontrol.h"
@@ -246,9 +247,64 @@ QString Mod_DD_XLS(const QString& text) {
     return sign + result;
 }
 
+namespace {
+
+// The number text of a cell that holds a plain number ("1234", "-12.50", "0.05"): at most 15
+// digits, so that the number text is its digits without the leading and trailing zeros.
+// nullopt for any other text (blanks, a comma, an exponent, a value below 0.0001, which is
+// written with an exponent), left to the general reading.
+std::optional<QString> plainNumberText(const QString& t) {
+    const qsizetype n = t.size();
+    qsizetype i = 0;
+    const bool negative = n > 0 && t.at(0) == QLatin1Char('-');
+    if (n > 0 && (t.at(0) == QLatin1Char('-') || t.at(0) == QLatin1Char('+'))) ++i;
+    const qsizetype wholeBegin = i;
+    while (i < n && core::isDigit(t.at(i)))
+        ++i;
+    const qsizetype wholeEnd = i;
+    qsizetype fractionBegin = i, fractionEnd = i;
+    if (i < n && t.at(i) == QLatin1Char('.')) {
+        fractionBegin = ++i;
+        while (i < n && core::isDigit(t.at(i)))
+            ++i;
+        fractionEnd = i;
+        if (fractionEnd == fractionBegin) return std::nullopt;
+    }
+    if (i != n || wholeEnd == wholeBegin ||
+        (wholeEnd - wholeBegin) + (fractionEnd - fractionBegin) > 15)
+        return std::nullopt;
+    qsizetype w = wholeBegin;
+    while (w < wholeEnd && t.at(w) == QLatin1Char('0'))
+        ++w;
+    qsizetype f = fractionEnd;
+    while (f > fractionBegin && t.at(f - 1) == QLatin1Char('0'))
+        --f;
+    if (w == wholeEnd && f == fractionBegin) return QStringLiteral("0");
+    QString out;
+    out.reserve(n + 1);
+    if (negative) out += QLatin1Char('-');
+    if (w == wholeEnd) {
+        qsizetype firstDigit = fractionBegin;
+        while (t.at(firstDigit) == QLatin1Char('0'))
+            ++firstDigit;
+        if (firstDigit - fractionBegin >= 4) return std::nullopt;
+        out += QLatin1Char('0');
+    } else {
+        out += QStringView(t).mid(w, wholeEnd - w);
+    }
+    if (f > fractionBegin) {
+        out += QLatin1Char('.');
+        out += QStringView(t).mid(fractionBegin, f - fractionBegin);
+    }
+    return out;
+}
+
+} // namespace
+
 QString cellNumber(const QString& text) {
     const QString t = trimBlanks(text);
     if (t.isEmpty()) return QStringLiteral("0");
+    if (std::optional<QString> plain = plainNumberText(t)) return *plain;
     if (core::IsNumeric(t)) {
         const QString compact = withoutBlanks(t);
         const qsizetype comma = compact.indexOf(QLatin1Char(','));

@@ -34,9 +34,10 @@ bool listFileNamesRaw(const QByteArray& localDir, QList<QByteArray>& names) {
     return true;
 }
 
-int readFileInto(const QByteArray& localFile, QByteArray& buffer) {
-    const int fd = ::open(localFile.constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return errno;
+namespace {
+
+// Reads the open file whole and closes it.
+int readOpenFile(int fd, QByteArray& buffer) {
     // Section files are small: one read into 64 KiB is the rule.
     buffer.resize(65536);
     qsizetype done = 0;
@@ -57,6 +58,33 @@ int readFileInto(const QByteArray& localFile, QByteArray& buffer) {
     ::close(fd);
     buffer.resize(done);
     return 0;
+}
+
+} // namespace
+
+int readFileInto(const QByteArray& localFile, QByteArray& buffer) {
+    const int fd = ::open(localFile.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return errno;
+    return readOpenFile(fd, buffer);
+}
+
+Folder::Folder(const QByteArray& localDir)
+    : m_fd(::open(localDir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {}
+
+Folder::~Folder() {
+    if (m_fd >= 0) ::close(m_fd);
+}
+
+int Folder::readFile(const char* name, QByteArray& buffer) const {
+    if (m_fd < 0) return ENOENT;
+    const int fd = ::openat(m_fd, name, O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return errno;
+    return readOpenFile(fd, buffer);
+}
+
+bool Folder::isReadOnly(const char* name) const {
+    struct stat st;
+    return m_fd >= 0 && ::fstatat(m_fd, name, &st, 0) == 0 && !(st.st_mode & S_IWUSR);
 }
 
 } // namespace mirel::platform

@@ -21,4 +21,24 @@ bool listFileNamesRaw(const QByteArray& localDir, QList<QByteArray>& names);
 // for the next file). Returns 0, or the errno of the failure (ENOENT for a file that is gone).
 int readFileInto(const QByteArray& localFile, QByteArray& buffer);
 
+// An open folder whose files are reached by name: each open looks up one name instead of
+// walking the whole path again. Safe to use from several threads at once.
+class Folder {
+public:
+    explicit Folder(const QByteArray& localDir);
+    ~Folder();
+    Folder(const Folder&) = delete;
+    Folder& operator=(const Folder&) = delete;
+
+    bool isOpen() const { return m_fd >= 0; }
+    // As readFileInto, for the file of this name in the folder (ENOENT when the folder could
+    // not be opened).
+    int readFile(const char* name, QByteArray& buffer) const;
+    // The file exists and its owner may not write it.
+    bool isReadOnly(const char* name) const;
+
+private:
+    int m_fd = -1;
+};
+
 } // namespace mirel::platform

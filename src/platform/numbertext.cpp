@@ -49,6 +49,12 @@ bool leadingDigits(double value, int precision, char (&digits)[15], int& exponen
 QString numberText(double value) {
     if (value == 0.0) return QStringLiteral("0");
     if (!std::isfinite(value)) return QStringLiteral("***");
+    // Whole numbers below 1E+15 (most figures) have at most 15 digits: written as they are.
+    if (std::fabs(value) < 1e15 && value == std::trunc(value)) {
+        char whole[24];
+        const auto end = std::to_chars(whole, whole + sizeof whole, static_cast<long long>(value));
+        return QString::fromLatin1(whole, end.ptr - whole);
+    }
 
     // 15 significant digits, halves rounded away from zero as the script engine does (not to
     // even): 100000000000000.5 is "100000000000001".

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "aggregate/dirsum.h"
 #include "aggregate/summation.h"
 #include "fixture.h"
 #include "platform/fileio.h"
@@ -183,4 +184,27 @@ TEST(SummationWindow, AnUnchangedSumIsNotWrittenAgain) {
     ws.write("DAT/DAT_2512.101/1102.01", "1 5\n");
     ASSERT_EQ(s.Summ_Dir("DAT_2512.101"), 0);
     EXPECT_EQ(ws.read("DAT/DAT_2512.101/1100.01"), "PR_? \r\n! 0000 101 01 25 12 1100\r\n1 6\r\n");
+}
+
+TEST(DirectorySum, FilesInByteOrderAndASummaryCodesRange) {
+    TempWorkspace ws;
+    // Names shorter and longer than eight bytes, sharing their first eight, and a name that is
+    // not a data file.
+    const QList<QByteArray> names{"1200.01",    "1.01",        "10000000.02", "100000001.01",
+                                  "10000000.1", "1100.01",     "1100.02",     "110.01",
+                                  "11000.01",   "99999999.99", "1100.1",      "2.1"};
+    for (const QByteArray& name : names)
+        ws.write("DAT/" + QString::fromLatin1(name), "1 1\n");
+    ws.write("DAT/1100.LOG", "x\n");
+    const SummGroups groups;
+    DirectorySum sums(ws.file("DAT"), groups, DirectorySum::Mode::Summation);
+    ASSERT_EQ(sums.fileCount(), names.size());
+    QList<QByteArray> sorted = names;
+    std::sort(sorted.begin(), sorted.end());
+    EXPECT_EQ(sums.files(), sorted);
+    const auto [first, last] = sums.filesStartingWith("1100.");
+    EXPECT_EQ(sums.files().mid(first, last - first),
+              (QList<QByteArray>{"1100.01", "1100.02", "1100.1"}));
+    const auto [none, noneEnd] = sums.filesStartingWith("1300.");
+    EXPECT_EQ(none, noneEnd);
 }

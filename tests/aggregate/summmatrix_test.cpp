@@ -121,4 +121,9 @@ TEST(SummNumbers, WhichMembersFit) {
     ASSERT_TRUE(addInto(texted, small, Fit::MemberShape));
     EXPECT_EQ(texts(texted), (QStringList{"2", "2.0", "5", "4.0", "5.0", "6.0"}));
     EXPECT_FALSE(addInto(small, large, Fit::MemberShape));
+    // A member of the sum's own shape then reaches every cell: all are sums now.
+    SummMatrix whole;
+    ASSERT_EQ(parse("1 1 1\n2 1 1\n3 1 1\n", whole), ReadStatus::Ok);
+    ASSERT_TRUE(addInto(texted, whole, Fit::MemberShape));
+    EXPECT_EQ(texts(texted), (QStringList{"3", "3", "6", "5", "6", "7"}));
 }

@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <QRandomGenerator>
 #include <QThread>
+
+#include "core/text.h"
+#include "platform/evaluator.h"
 
 #include "exchange/excelconvert.h"
 #include "fixture.h"
@@ -61,6 +65,30 @@ TEST(ValueToNumber, Table) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
         EXPECT_EQ(exchange::cellNumber(QString::fromUtf8(c.text)), QString::fromUtf8(c.number));
+    }
+}
+
+// A plain number's text is its value written as the system writes numbers, whatever shortcut
+// the reading takes for it.
+TEST(ValueToNumber, PlainNumbersAreTheirNumberText) {
+    QRandomGenerator random(1208);
+    for (int i = 0; i < 20000; ++i) {
+        QString text;
+        const int sign = random.bounded(4);
+        if (sign == 1) text += '-';
+        if (sign == 2) text += '+';
+        const int whole = random.bounded(random.bounded(2) ? 4 : 17);
+        for (int d = 0; d < whole; ++d)
+            text += QChar(u'0' + (random.bounded(3) == 0 ? 0 : random.bounded(10)));
+        if (random.bounded(2)) {
+            text += '.';
+            const int fraction = random.bounded(random.bounded(2) ? 4 : 17);
+            for (int d = 0; d < fraction; ++d)
+                text += QChar(u'0' + (random.bounded(2) == 0 ? 0 : random.bounded(10)));
+        }
+        if (!core::IsNumeric(text)) continue;
+        SCOPED_TRACE(text.toStdString());
+        EXPECT_EQ(exchange::cellNumber(text), platform::numberText(text.toDouble()));
     }
 }
 

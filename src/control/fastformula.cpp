@@ -1,0 +1,165 @@
+#include "control/fastformula.h"
+
+#include "control/rules.h"
+
+namespace mirel::control {
+namespace {
+
+constexpr double powersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                  1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+constexpr int maxDigits = 15;
+
+bool isDigit(QChar c) {
+    return c.unicode() >= u'0' && c.unicode() <= u'9';
+}
+
+// Digits with at most one separator, read as the evaluator reads a number of at most 15
+// digits: the whole number of the digits divided by a power of ten. Moves `at` past them;
+// nullopt without a digit or with more than 15.
+std::optional<double> readDigits(const QString& text, qsizetype& at, bool commaToo) {
+    qint64 mantissa = 0;
+    int digits = 0;
+    int decimals = -1;
+    for (; at < text.size(); ++at) {
+        const QChar c = text.at(at);
+        if ((c == QLatin1Char('.') || (commaToo && c == QLatin1Char(','))) && decimals < 0) {
+            decimals = 0;
+            continue;
+        }
+        if (!isDigit(c)) break;
+        if (++digits > maxDigits) return std::nullopt;
+        mantissa = mantissa * 10 + (c.unicode() - u'0');
+        if (decimals >= 0) ++decimals;
+    }
+    if (digits == 0) return std::nullopt;
+    return decimals > 0 ? double(mantissa) / powersOfTen[decimals] : double(mantissa);
+}
+
+// The tokens of a literal piece; false for a character or a number outside the fast form.
+bool literalTokens(const QString& text, QList<FastToken>& tokens) {
+    for (qsizetype i = 0; i < text.size();) {
+        const QChar c = text.at(i);
+        FastToken t;
+        if (isDigit(c) || c == QLatin1Char('.')) {
+            const std::optional<double> v = readDigits(text, i, false);
+            // "1.2.3" reads on as another number in the evaluator.
+            if (!v || (i < text.size() && (isDigit(text.at(i)) || text.at(i) == QLatin1Char('.'))))
+                return false;
+            t.value = *v;
+            tokens.append(t);
+            continue;
+        }
+        switch (c.unicode()) {
+        case u'+':
+            t.kind = FastToken::Plus;
+            break;
+        case u'-':
+            t.kind = FastToken::Minus;
+            break;
+        case u'*':
+            t.kind = FastToken::Star;
+            break;
+        case u'/':
+            t.kind = FastToken::Slash;
+            break;
+        case u'(':
+            t.kind = FastToken::Open;
+            break;
+        case u')':
+            t.kind = FastToken::Close;
+            break;
+        default:
+            return false;
+        }
+        tokens.append(t);
+        ++i;
+    }
+    return true;
+}
+
+// The tokens of a side, or nullopt when it has no fast form. A literal number next to a
+// reference is glued to the cell's text in the expression ("1\1\1.5" reads "12.5"): the
+// structure check refuses it, since two operands never stand side by side in an expression.
+std::optional<QList<FastToken>> sideTokens(const QList<Piece>& pieces) {
+    QList<FastToken> tokens;
+    for (qsizetype i = 0; i < pieces.size(); ++i) {
+        const Piece& p = pieces.at(i);
+        if (p.isReference()) {
+            FastToken t;
+            t.kind = FastToken::Reference;
+            t.piece = int(i);
+            tokens.append(t);
+        } else if (!literalTokens(p.text, tokens)) {
+            return std::nullopt;
+        }
+    }
+    const auto one = [](int) -> std::optional<double> { return 1.0; };
+    if (!FastSide(tokens, one, true).value()) return std::nullopt;
+    return tokens;
+}
+
+} // namespace
+
+std::optional<double> fastCellValue(const QString& text) {
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text.at(begin) == QLatin1Char(' '))
+        ++begin;
+    while (end > begin && text.at(end - 1) == QLatin1Char(' '))
+        --end;
+    if (begin == end) return 0.0;
+    bool negative = false;
+    if (text.at(begin) == QLatin1Char('+') || text.at(begin) == QLatin1Char('-')) {
+        negative = text.at(begin) == QLatin1Char('-');
+        ++begin;
+    }
+    qsizetype at = begin;
+    const std::optional<double> v = readDigits(text, at, true);
+    if (!v || at != end) return std::nullopt;
+    return negative ? -*v : *v;
+}
+
+FastRelation fastRelation(const QString& relation) {
+    if (relation == QLatin1String("=")) return FastRelation::Eq;
+    if (relation == QLatin1String("<>") || relation == QLatin1String("><")) return FastRelation::Ne;
+    if (relation == QLatin1String("<")) return FastRelation::Lt;
+    if (relation == QLatin1String(">")) return FastRelation::Gt;
+    if (relation == QLatin1String("<=") || relation == QLatin1String("=<")) return FastRelation::Le;
+    if (relation == QLatin1String(">=") || relation == QLatin1String("=>")) return FastRelation::Ge;
+    return FastRelation::None;
+}
+
+bool fastCompare(double left, FastRelation relation, double right) {
+    switch (relation) {
+    case FastRelation::Eq:
+        return left == right;
+    case FastRelation::Ne:
+        return left != right;
+    case FastRelation::Lt:
+        return left < right;
+    case FastRelation::Gt:
+        return left > right;
+    case FastRelation::Le:
+        return left <= right;
+    case FastRelation::Ge:
+        return left >= right;
+    case FastRelation::None:
+        break;
+    }
+    return false;
+}
+
+FastFormula compileFast(const Formula& formula) {
+    FastFormula fast;
+    const FastRelation relation = fastRelation(formula.relation);
+    if (relation == FastRelation::None) return fast;
+    std::optional<QList<FastToken>> left = sideTokens(formula.left);
+    std::optional<QList<FastToken>> right = left ? sideTokens(formula.right) : std::nullopt;
+    if (!right) return fast;
+    fast.left = std::move(*left);
+    fast.right = std::move(*right);
+    fast.relation = relation;
+    return fast;
+}
+
+} // namespace mirel::control

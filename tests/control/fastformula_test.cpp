@@ -1,0 +1,193 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <QRandomGenerator>
+
+#include "control/logcontrol.h"
+#include "control/rules.h"
+#include "platform/evaluator.h"
+
+using namespace mirel::control;
+
+namespace {
+
+Piece literal(const QString& text) {
+    return Piece{text};
+}
+
+Piece reference() {
+    Piece p;
+    p.selection = 0;
+    p.row = 1;
+    p.column = 1;
+    return p;
+}
+
+bool sameDouble(double a, double b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+// The expression text the control writes for a side: literal pieces as they stand, every
+// reference as its cell's number text; nullopt when a cell is no number.
+std::optional<QString> sideText(const QList<Piece>& pieces, const QStringList& cells) {
+    QString text;
+    for (qsizetype i = 0; i < pieces.size(); ++i) {
+        if (!pieces.at(i).isReference()) {
+            text += pieces.at(i).text;
+            continue;
+        }
+        const std::optional<QString> number = cellNumber(cells.at(i));
+        if (!number) return std::nullopt;
+        text += *number;
+    }
+    return text;
+}
+
+std::optional<double> sideValue(const QList<FastToken>& tokens, const QStringList& cells) {
+    const auto value = [&](int piece) { return fastCellValue(cells.at(piece)); };
+    return fastValue(tokens, value);
+}
+
+// A random side: operands (literal numbers and references) joined by operators, with signs and
+// brackets; now and then something outside the fast form.
+QList<Piece> randomSide(QRandomGenerator& random, int depth = 0) {
+    static const QStringList numbers{"0", "1", "2.5", ".5", "5.", "100", "0.1", "3", "007"};
+    static const QStringList operators{"+", "-", "*", "/", "+-", "*-", "/-", "--"};
+    QList<Piece> pieces;
+    QString text;
+    auto operand = [&] {
+        const int kind = random.bounded(depth < 2 ? 5 : 4);
+        if (random.bounded(6) == 0) text += random.bounded(2) ? "-" : "+";
+        if (kind < 2) {
+            text += numbers.at(random.bounded(numbers.size()));
+        } else if (kind < 4) {
+            if (!text.isEmpty()) pieces.append(literal(text));
+            text.clear();
+            pieces.append(reference());
+        } else {
+            text += "(";
+            const QList<Piece> inner = randomSide(random, depth + 1);
+            for (const Piece& p : inner) {
+                if (p.isReference()) {
+                    if (!text.isEmpty()) pieces.append(literal(text));
+                    text.clear();
+                    pieces.append(p);
+                } else {
+                    text += p.text;
+                }
+            }
+            text += ")";
+        }
+    };
+    operand();
+    const int more = random.bounded(4);
+    for (int i = 0; i < more; ++i) {
+        text += operators.at(random.bounded(operators.size()));
+        operand();
+    }
+    if (random.bounded(40) == 0) text += "^2";
+    if (!text.isEmpty()) pieces.append(literal(text));
+    return pieces;
+}
+
+} // namespace
+
+// Whatever the fast form computes, the expression text gives bit for bit; whatever it settles as
+// holding, the text evaluation holds too. Everything else is left to the text evaluation.
+TEST(FastFormula, AgreesWithTheExpressionText) {
+    static const QStringList cellTexts{"12",
+                                       " -3.5 ",
+                                       "+7",
+                                       "0,25",
+                                       "",
+                                       "1E3",
+                                       "1О",
+                                       "0",
+                                       "-0",
+                                       ".5",
+                                       "5.",
+                                       "999999999999999",
+                                       "1234567890123456",
+                                       "2,5,1",
+                                       "-",
+                                       "1e-400",
+                                       "3 ",
+                                       " 4"};
+    static const QStringList relations{"=", "<>", "<", ">", "<=", ">=", "=<", "><", "!="};
+    QRandomGenerator random(20261208);
+    int computed = 0;
+    int held = 0;
+    for (int round = 0; round < 20000; ++round) {
+        Formula f;
+        f.left = randomSide(random);
+        f.right = randomSide(random);
+        f.relation = relations.at(random.bounded(relations.size()));
+        f.fast = compileFast(f);
+        if (!f.fast.usable()) continue;
+        QStringList leftCells, rightCells;
+        for (qsizetype i = 0; i < f.left.size(); ++i)
+            leftCells << cellTexts.at(random.bounded(cellTexts.size()));
+        for (qsizetype i = 0; i < f.right.size(); ++i)
+            rightCells << cellTexts.at(random.bounded(cellTexts.size()));
+        const std::optional<double> left = sideValue(f.fast.left, leftCells);
+        const std::optional<double> right = sideValue(f.fast.right, rightCells);
+        const std::optional<QString> leftText = sideText(f.left, leftCells);
+        const std::optional<QString> rightText = sideText(f.right, rightCells);
+        for (const auto& [value, text] : {std::pair{left, leftText}, std::pair{right, rightText}}) {
+            if (!value) continue;
+            ++computed;
+            ASSERT_TRUE(text);
+            const mirel::platform::EvalResult r = mirel::platform::evaluate(*text);
+            ASSERT_TRUE(r.ok) << text->toStdString();
+            EXPECT_TRUE(sameDouble(r.value, *value)) << text->toStdString();
+        }
+        if (!left || !right || !fastCompare(*left, f.fast.relation, *right)) continue;
+        ++held;
+        EXPECT_TRUE(evaluateCondition(*leftText, f.relation, *rightText).holds)
+            << (*leftText + f.relation + *rightText).toStdString();
+    }
+    // The walk reaches the fast form often enough to mean something.
+    EXPECT_GT(computed, 5000);
+    EXPECT_GT(held, 1000);
+}
+
+TEST(FastFormula, LeavesEverythingElseToTheExpressionText) {
+    const auto usable = [](QList<Piece> left, const QString& relation, QList<Piece> right) {
+        Formula f;
+        f.left = std::move(left);
+        f.relation = relation;
+        f.right = std::move(right);
+        return compileFast(f).usable();
+    };
+    EXPECT_TRUE(usable({reference()}, ">=", {literal("0")}));
+    EXPECT_TRUE(usable({reference()}, "=", {reference(), literal("+"), reference()}));
+    EXPECT_TRUE(usable({literal("-("), reference(), literal("+2)*3")}, "=<", {reference()}));
+    // A division whose divisor is zero for every value is still an expression.
+    EXPECT_TRUE(usable({reference(), literal("/(1-1)")}, "=", {literal("0")}));
+    // Powers (a signed cell before ^ is read differently), whole division, words.
+    EXPECT_FALSE(usable({reference(), literal("^2")}, "=", {literal("4")}));
+    EXPECT_FALSE(usable({reference(), literal("\\2")}, "=", {literal("4")}));
+    EXPECT_FALSE(usable({reference(), literal("MOD2")}, "=", {literal("0")}));
+    // A number glued to a reference's text, two references side by side.
+    EXPECT_FALSE(usable({reference(), literal(".5")}, "=", {literal("0")}));
+    EXPECT_FALSE(usable({literal("+."), reference()}, "=", {literal("0")}));
+    EXPECT_FALSE(usable({reference(), reference()}, "=", {literal("0")}));
+    EXPECT_FALSE(usable({literal("1.2.3")}, "=", {reference()}));
+    // Relations the evaluator does not know, empty sides, brackets left open, long numbers.
+    EXPECT_FALSE(usable({reference()}, "!=", {literal("0")}));
+    EXPECT_FALSE(usable({reference()}, "#", {literal("0")}));
+    EXPECT_FALSE(usable({}, "=", {literal("0")}));
+    EXPECT_FALSE(usable({literal("("), reference()}, "=", {literal("0")}));
+    EXPECT_FALSE(usable({reference()}, "=", {literal("1234567890123456")}));
+}
+
+TEST(FastFormula, CellValues) {
+    EXPECT_EQ(fastCellValue(""), 0.0);
+    EXPECT_EQ(fastCellValue("   "), 0.0);
+    EXPECT_EQ(fastCellValue(" -3,5 "), -3.5);
+    EXPECT_EQ(fastCellValue("+.5"), 0.5);
+    EXPECT_EQ(fastCellValue("5."), 5.0);
+    EXPECT_EQ(fastCellValue("999999999999999"), 999999999999999.0);
+    for (const char* text : {"1E3", "1О", "-", ".", "1 000", "1\t", "2,5,1", "1234567890123456"})
+        EXPECT_FALSE(fastCellValue(text)) << text;
+}
