@@ -1,5 +1,7 @@
 #include "ui/dataloadingview.h"
 
+#include <vector>
+
 #include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
@@ -266,10 +268,14 @@ bool DataLoadingView::eventFilter(QObject* watched, QEvent* event) {
 }
 
 // The grid as both tables of the view use it: a header row, fixed columns on the left shaded
-// as headers, cells that are read, not edited.
-void DataLoadingView::prepareGrid(const QStringList& header, int rows, int fixedColumns) {
+// as headers, cells that are read, not edited. textOf(row, column) gives each cell's text: an
+// item gets it before it enters the grid, which then has nothing to hear of.
+void DataLoadingView::prepareGrid(const QStringList& header, int rows, int fixedColumns,
+                                  const std::function<QString(int, int)>& textOf) {
     QTableWidget* grid = m_w.controls().Grid;
     grid->clear();
+    // Columns first, rows after: a grid of the old rows would be laid out again for nothing.
+    grid->setRowCount(0);
     grid->setColumnCount(int(header.size()));
     grid->setRowCount(rows);
     grid->setHorizontalHeaderLabels(header);
@@ -281,15 +287,21 @@ void DataLoadingView::prepareGrid(const QStringList& header, int rows, int fixed
     grid->setSelectionMode(QAbstractItemView::SingleSelection);
     grid->horizontalHeader()->setStretchLastSection(false);
     grid->horizontalHeader()->setMinimumSectionSize(1);
-    const QBrush shade = grid->palette().button();
+    // One model item per column: each cell is its copy with the cell's text, which shares the
+    // column's shade and alignment instead of setting them again.
+    std::vector<QTableWidgetItem> columnItems(size_t(header.size()), QTableWidgetItem(QString()));
+    for (int k = 0; k < header.size(); ++k) {
+        QTableWidgetItem& model = columnItems[size_t(k)];
+        model.setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+        if (k < fixedColumns) model.setBackground(grid->palette().button());
+        if (k >= 2) model.setTextAlignment(Qt::AlignCenter);
+    }
     // Tens of thousands of cells: the view is told once (by whoever fills them), not per cell.
     const QSignalBlocker quiet(grid->model());
     for (int r = 0; r < rows; ++r) {
         for (int k = 0; k < header.size(); ++k) {
-            auto* item = new QTableWidgetItem;
-            item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
-            if (k < fixedColumns) item->setBackground(shade);
-            if (k >= 2) item->setTextAlignment(Qt::AlignCenter);
+            QTableWidgetItem* item = columnItems[size_t(k)].clone();
+            item->setText(textOf(r, k));
             grid->setItem(r, k, item);
         }
     }
@@ -305,18 +317,15 @@ void DataLoadingView::setCell(int row, int column, const QString& text) {
 void DataLoadingView::showRegionGrid(const data::TextTable& table, bool summEnabled) {
     QTableWidget* grid = m_w.controls().Grid;
     const int columns = int(table.header.size());
-    prepareGrid(table.header, int(table.rows.size()), columns - 1);
+    prepareGrid(table.header, int(table.rows.size()), columns - 1, [&](int r, int k) {
+        const QStringList& row = table.rows.at(r);
+        return k < row.size() ? row.at(k) : QString();
+    });
     // The two columns after the name as wide as the code; the further ones only when summation
     // columns are shown.
     const int code = grid->columnWidth(0);
     for (int k = 2; k < columns; ++k)
         if (k < 4 || summEnabled) grid->setColumnWidth(k, code);
-    {
-        const QSignalBlocker quiet(grid->model());
-        for (int r = 0; r < table.rows.size(); ++r)
-            for (int k = 0; k < columns && k < table.rows.at(r).size(); ++k)
-                setCell(r, k, table.rows.at(r).at(k));
-    }
     grid->viewport()->update();
     hideEmptyRows();
 }
@@ -354,20 +363,17 @@ void DataLoadingView::showRegister(const data::Register& reg) {
     QTableWidget* grid = c.Grid;
     // The register keeps one row per classifier slot; "Отсутствующие" lists its regions from
     // the top and leaves the other rows empty.
-    prepareGrid(reg.header, int(m_w.session().regions.size()), 2);
+    prepareGrid(reg.header, int(m_w.session().regions.size()), 2, [&](int r, int k) {
+        if (r >= reg.rows.size()) return QString();
+        const data::RegisterRow& row = reg.rows.at(r);
+        if (k == 0) return row.code;
+        if (k == 1) return row.name;
+        return !reg.missingOnly && k - 2 < row.marks.size() ? row.marks.at(k - 2) : QString();
+    });
     const int section = grid->fontMetrics().horizontalAdvance(QStringLiteral("_999_"));
     for (int k = 2; k < reg.header.size(); ++k)
         grid->setColumnWidth(k, section);
     m_register = reg;
-    {
-        const QSignalBlocker quiet(grid->model());
-        for (int r = 0; r < reg.rows.size() && r < grid->rowCount(); ++r) {
-            const data::RegisterRow& row = reg.rows.at(r);
-            setCell(r, 0, row.code);
-            setCell(r, 1, row.name);
-            if (!reg.missingOnly) setRowMarks(r, row.marks);
-        }
-    }
     grid->viewport()->update();
     hideEmptyRows();
     sayWhetherDataExist(reg);

@@ -65,7 +65,8 @@ private:
     void showFormSelector(const QStringList& forms, bool loadEnabled);
     void showRegister(const data::Register& reg);
     void setRowMarks(int row, const QStringList& marks);
-    void prepareGrid(const QStringList& header, int rows, int fixedColumns);
+    void prepareGrid(const QStringList& header, int rows, int fixedColumns,
+                     const std::function<QString(int, int)>& textOf);
     void setCell(int row, int column, const QString& text);
 
     void hideEmptyRows();
