@@ -1,6 +1,8 @@
 #include "control/logcontrol.h"
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <QSet>
@@ -130,8 +132,10 @@ private:
     QSet<const Formula*> m_unreadable;
     QSet<QString> m_badCells;
     // The values of the current section's cells for the fast form, read when first needed.
-    enum CellState : quint8 { Unread, Plain, NotPlain };
-    mutable std::vector<quint8> m_cellState;
+    const int m_rows = m_current.rows();
+    const int m_columns = m_current.columns();
+    // NaN for a cell that is not a plain number (no plain number reads as NaN).
+    const std::vector<double>& cellValues() const;
     mutable std::vector<double> m_cellValues;
 };
 
@@ -229,6 +233,18 @@ void Evaluation::noteWrongCells(const Formula& f, int s, int g) {
     }
 }
 
+// The loops meet every cell several times: each is read once, when the first condition needs
+// the values.
+const std::vector<double>& Evaluation::cellValues() const {
+    if (!m_cellValues.empty() || m_rows <= 0 || m_columns <= 0) return m_cellValues;
+    m_cellValues.reserve(size_t(m_rows) * size_t(m_columns));
+    for (int r = 1; r <= m_rows; ++r)
+        for (int c = 1; c <= m_columns; ++c)
+            m_cellValues.push_back(fastCellValue(m_current.cellText(r, c))
+                                       .value_or(std::numeric_limits<double>::quiet_NaN()));
+    return m_cellValues;
+}
+
 // True when the formula's fast form settles that its condition holds at (S, G); everything
 // else (a failure, a cell that is not a plain number, a selection without data) goes the way of
 // the expression text, which reports it.
@@ -242,19 +258,9 @@ bool Evaluation::holdsFast(const Formula& f, int s, int g) const {
         const int row = p.rowS ? s : p.row;
         const int column = p.columnG ? g : p.column;
         if (!sel.current) return fastCellValue(sel.matrix.value(row, column));
-        if (row < 1 || row > m_current.rows() || column < 1 || column > m_current.columns())
-            return 0.0;
-        // Each cell is read once per run: the loops meet most cells several times.
-        const size_t at = size_t(row - 1) * size_t(m_current.columns()) + size_t(column - 1);
-        if (m_cellState.empty())
-            m_cellState.assign(size_t(m_current.rows()) * size_t(m_current.columns()), Unread);
-        if (m_cellState[at] == Unread) {
-            const std::optional<double> v = fastCellValue(m_current.cellText(row, column));
-            m_cellState[at] = v ? Plain : NotPlain;
-            if (m_cellValues.empty()) m_cellValues.resize(m_cellState.size());
-            if (v) m_cellValues[at] = *v;
-        }
-        return m_cellState[at] == Plain ? std::optional<double>(m_cellValues[at]) : std::nullopt;
+        if (row < 1 || row > m_rows || column < 1 || column > m_columns) return 0.0;
+        const double v = cellValues()[size_t(row - 1) * size_t(m_columns) + size_t(column - 1)];
+        return std::isnan(v) ? std::nullopt : std::optional<double>(v);
     };
     const std::optional<double> left = fastValue(f.fast.left, value);
     if (!left) return false;
