@@ -131,10 +131,10 @@ private:
     // not at every cell of its loops; so is every cell that is not a number.
     QSet<const Formula*> m_unreadable;
     QSet<QString> m_badCells;
-    // The values of the current section's cells for the fast form, read when first needed.
+    // The current section's size, and its cells as numbers for the fast form, read when first
+    // needed: NaN for a cell that is not a plain number (no plain number reads as NaN).
     const int m_rows = m_current.rows();
     const int m_columns = m_current.columns();
-    // NaN for a cell that is not a plain number (no plain number reads as NaN).
     const std::vector<double>& cellValues() const;
     mutable std::vector<double> m_cellValues;
 };
