@@ -9,26 +9,39 @@ constexpr double powersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                   1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
 constexpr int maxDigits = 15;
 
+bool isDigit(char16_t c) {
+    return c >= u'0' && c <= u'9';
+}
 bool isDigit(QChar c) {
-    return c.unicode() >= u'0' && c.unicode() <= u'9';
+    return isDigit(c.unicode());
+}
+
+// The characters of a text, or of code page 1251 bytes: digits, signs, separators and the
+// blank are the same in both.
+char16_t codeAt(QStringView text, qsizetype i) {
+    return text[i].unicode();
+}
+char16_t codeAt(QByteArrayView text, qsizetype i) {
+    return uchar(text[i]);
 }
 
 // Digits with at most one separator, read as the evaluator reads a number of at most 15
 // digits: the whole number of the digits divided by a power of ten. Moves `at` past them;
 // nullopt without a digit or with more than 15.
-std::optional<double> readDigits(const QString& text, qsizetype& at, bool commaToo) {
+template <typename View>
+std::optional<double> readDigits(View text, qsizetype& at, bool commaToo) {
     qint64 mantissa = 0;
     int digits = 0;
     int decimals = -1;
     for (; at < text.size(); ++at) {
-        const QChar c = text.at(at);
-        if ((c == QLatin1Char('.') || (commaToo && c == QLatin1Char(','))) && decimals < 0) {
+        const char16_t c = codeAt(text, at);
+        if ((c == u'.' || (commaToo && c == u',')) && decimals < 0) {
             decimals = 0;
             continue;
         }
         if (!isDigit(c)) break;
         if (++digits > maxDigits) return std::nullopt;
-        mantissa = mantissa * 10 + (c.unicode() - u'0');
+        mantissa = mantissa * 10 + (c - u'0');
         if (decimals >= 0) ++decimals;
     }
     if (digits == 0) return std::nullopt;
@@ -41,7 +54,7 @@ bool literalTokens(const QString& text, QList<FastToken>& tokens) {
         const QChar c = text.at(i);
         FastToken t;
         if (isDigit(c) || c == QLatin1Char('.')) {
-            const std::optional<double> v = readDigits(text, i, false);
+            const std::optional<double> v = readDigits(QStringView(text), i, false);
             // "1.2.3" reads on as another number in the evaluator.
             if (!v || (i < text.size() && (isDigit(text.at(i)) || text.at(i) == QLatin1Char('.'))))
                 return false;
@@ -100,23 +113,36 @@ std::optional<QList<FastToken>> sideTokens(const QList<Piece>& pieces) {
 
 } // namespace
 
-std::optional<double> fastCellValue(const QString& text) {
+namespace {
+
+template <typename View>
+std::optional<double> cellValueOf(View text) {
     qsizetype begin = 0;
     qsizetype end = text.size();
-    while (begin < end && text.at(begin) == QLatin1Char(' '))
+    while (begin < end && codeAt(text, begin) == u' ')
         ++begin;
-    while (end > begin && text.at(end - 1) == QLatin1Char(' '))
+    while (end > begin && codeAt(text, end - 1) == u' ')
         --end;
     if (begin == end) return 0.0;
     bool negative = false;
-    if (text.at(begin) == QLatin1Char('+') || text.at(begin) == QLatin1Char('-')) {
-        negative = text.at(begin) == QLatin1Char('-');
+    if (codeAt(text, begin) == u'+' || codeAt(text, begin) == u'-') {
+        negative = codeAt(text, begin) == u'-';
         ++begin;
     }
     qsizetype at = begin;
     const std::optional<double> v = readDigits(text, at, true);
     if (!v || at != end) return std::nullopt;
     return negative ? -*v : *v;
+}
+
+} // namespace
+
+std::optional<double> fastCellValue(const QString& text) {
+    return cellValueOf(QStringView(text));
+}
+
+std::optional<double> fastCellValue(QByteArrayView bytes) {
+    return cellValueOf(bytes);
 }
 
 FastRelation fastRelation(const QString& relation) {

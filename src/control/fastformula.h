@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <optional>
+#include <QByteArrayView>
 #include <QList>
 #include <QString>
 #include <QtGlobal>
@@ -34,6 +35,8 @@ struct FastFormula {
 // nullopt for anything else (an exponent, a letter, more digits), which the text evaluation
 // settles.
 std::optional<double> fastCellValue(const QString& text);
+// The same on a cell's bytes in code page 1251.
+std::optional<double> fastCellValue(QByteArrayView bytes);
 
 // The relation as the evaluator reads it ("=<" is "<=", "><" is "<>"); None for another text.
 FastRelation fastRelation(const QString& relation);

@@ -1,6 +1,11 @@
 #include "control/formcontrol.h"
 
 #include "control/report.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "control/fastformula.h"
 #include "core/periods.h"
 #include "core/text.h"
 #include "data/datalines.h"
@@ -43,13 +48,68 @@ void unreadable(platform::Prompt& prompt, const QString& path, const QString& de
                    platform::Icon::Error, path);
 }
 
+// A stored section read straight from its file's bytes, with the entry window's reading rules:
+// where each cell's bytes lie is found once, and a cell's text is made only when asked (most
+// cells are only taken as numbers).
+class StoredCells : public SectionCells {
+public:
+    StoredCells(int rows, int columns)
+        : m_rows(rows)
+        , m_columns(columns)
+        , m_cells(size_t(std::max(rows, 0)) * size_t(std::max(columns, 0))) {}
+
+    // Finds the cells of the file's bytes, which it keeps; -1 after the message of a format
+    // error.
+    int read(const QByteArray& fileBytes, const QString& path, platform::Prompt& prompt) {
+        m_bytes = fileBytes;
+        const QByteArrayView bytes = data::memoBytes(m_bytes);
+        return data::scanSectionBytes(bytes, m_rows, m_columns, path, prompt,
+                                      [&](int row, int column, QByteArrayView field) {
+                                          m_cells[index(row, column)] = field;
+                                          return true;
+                                      }) == 0
+                   ? 0
+                   : -1;
+    }
+
+    int rows() const override { return m_rows; }
+    int columns() const override { return m_columns; }
+    QString cellText(int row, int column) const override {
+        if (row < 1 || row > m_rows || column < 1 || column > m_columns) return QString();
+        return data::text1251(m_cells[index(row, column)]);
+    }
+    std::optional<double> plainValue(int row, int column) const override {
+        if (row < 1 || row > m_rows || column < 1 || column > m_columns) return 0.0;
+        return fastCellValue(m_cells[index(row, column)]);
+    }
+    double sum() const override {
+        double total = 0;
+        for (const QByteArrayView cell : m_cells)
+            total += summedValue(cell);
+        return total;
+    }
+
+private:
+    size_t index(int row, int column) const {
+        return size_t(row - 1) * size_t(m_columns) + size_t(column - 1);
+    }
+
+    int m_rows;
+    int m_columns;
+    QByteArray m_bytes;
+    std::vector<QByteArrayView> m_cells; // into m_bytes; empty for a cell no line gives
+};
+
 } // namespace
 
 const SectionCells* StoredForm::load(int section) {
     if (section < 1 || section > m_entry.sections.size()) return nullptr;
     m_cells.reset();
     m_bytes.clear();
-    m_grid = data::SectionGrid::fromStructure(section, m_entry.sections.at(section - 1));
+    m_section = section;
+    const reference::SectionStructure& structure = m_entry.sections.at(section - 1);
+    auto cells =
+        std::make_unique<StoredCells>(int(structure.rows.size()), int(structure.columns.size()));
     const QString path = m_key.path(section);
     std::optional<QByteArray> bytes = platform::readFileBytes(path);
     if (!bytes && platform::fileExists(path)) {
@@ -62,16 +122,19 @@ const SectionCells* StoredForm::load(int section) {
             unreadable(m_prompt, path, QStringLiteral("В файле нет ни одной строки данных"));
             return nullptr;
         }
-        if (data::Load_DD_Bytes(m_grid, *bytes, path, false, m_prompt) != 0) return nullptr;
         m_bytes = *bytes;
+        if (cells->read(m_bytes, path, m_prompt) != 0) {
+            m_bytes.clear();
+            return nullptr;
+        }
     }
-    m_cells = std::make_unique<GridCells>(m_grid);
+    m_cells = std::move(cells);
     return m_cells.get();
 }
 
 bool StoredForm::save(int section, const QString& mark) {
     m_marked.remove(section);
-    if (!m_cells || m_grid.section() != section) return false;
+    if (!m_cells || m_section != section) return false;
     // A section the region has not sent stays absent, so that the register does not show it as
     // submitted.
     if (m_bytes.isEmpty()) return true;

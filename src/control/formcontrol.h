@@ -51,8 +51,8 @@ public:
     }
 };
 
-// The sections of a form as stored, each loaded into a grid of its catalogued structure as the
-// entry window loads it. The stored data are never rewritten: save changes the state line of the
+// The sections of a form as stored, each read as the entry window loads it into a grid of its
+// catalogued structure. The stored data are never rewritten: save changes the state line of the
 // file and nothing else (and writes nothing when the mark is already there). A section without
 // a data file, or with an empty one, is checked as an empty section and not written. A file
 // that cannot be read, or that holds text but no data line (line ends other than CR LF or LF,
@@ -72,8 +72,8 @@ private:
     data::DataKey m_key;
     const reference::CatalogEntry& m_entry;
     platform::Prompt& m_prompt;
-    data::SectionGrid m_grid;
-    std::unique_ptr<GridCells> m_cells;
+    int m_section = 0; // the section loaded
+    std::unique_ptr<SectionCells> m_cells;
     QByteArray m_bytes; // the file as loaded
     QSet<int> m_marked;
 };
@@ -92,7 +92,7 @@ struct SectionOutcome {
 };
 
 struct FormControl {
-    bool ran = false; // false when the form is not catalogued for the period (message shown)
+    bool ran = false;     // false when the form is not catalogued for the period (message shown)
     bool stopped = false; // the sections asked to stop (proceed) before the end
     QList<SectionOutcome> sections;
     QString page;          // the report page (head, the failing sections, tail)

@@ -240,8 +240,8 @@ const std::vector<double>& Evaluation::cellValues() const {
     m_cellValues.reserve(size_t(m_rows) * size_t(m_columns));
     for (int r = 1; r <= m_rows; ++r)
         for (int c = 1; c <= m_columns; ++c)
-            m_cellValues.push_back(fastCellValue(m_current.cellText(r, c))
-                                       .value_or(std::numeric_limits<double>::quiet_NaN()));
+            m_cellValues.push_back(
+                m_current.plainValue(r, c).value_or(std::numeric_limits<double>::quiet_NaN()));
     return m_cellValues;
 }
 

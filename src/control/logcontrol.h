@@ -2,10 +2,10 @@
 
 #include <memory>
 #include <optional>
-#include <utility>
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <utility>
 
 #include "control/rules.h"
 #include "control/target.h"

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <QString>
 
 #include "data/sectionfile.h"
@@ -17,10 +18,17 @@ public:
     virtual int columns() const = 0;
     // The text of a data cell as it stands (possibly empty).
     virtual QString cellText(int row, int column) const = 0;
+    // The cell's value when its text is a plain number (fastCellValue); nullopt otherwise.
+    virtual std::optional<double> plainValue(int row, int column) const;
 
     // The sum of the numeric values of all data cells (an empty cell counts 0).
-    double sum() const;
+    virtual double sum() const;
 };
+
+// A cell's value as the sum of a section counts it: its text's number, 0 for an empty cell; also
+// on a cell's bytes in code page 1251.
+double summedValue(const QString& text);
+double summedValue(QByteArrayView bytes);
 
 // The section in a grid of the entry window (or a grid loaded from its file).
 class GridCells : public SectionCells {

@@ -119,19 +119,11 @@ int Load_DD(SectionGrid& grid, const QString& path, bool compare, platform::Prom
     return Load_DD_Bytes(grid, bytes, path, compare, prompt);
 }
 
-int Load_DD_Bytes(SectionGrid& grid, QByteArrayView fileBytes, const QString& path, bool compare,
-                  platform::Prompt& prompt) {
-    const QString rr = sectionNumber(grid.section());
-    const int rows = grid.rows();
-    const int columns = grid.columns();
+int scanSectionBytes(QByteArrayView bytes, int rows, int columns, const QString& path,
+                     platform::Prompt& prompt,
+                     const std::function<bool(int, int, QByteArrayView)>& onCell) {
     // The lines are read in the file's bytes and a line's fields counted before any is taken,
-    // so that a file of any size costs its bytes and the cells of the grid.
-    const QByteArrayView bytes = memoBytes(fileBytes);
-    grid.setCaption(rr + QStringLiteral(": ") + stateMarkOf(bytes).value_or(QStringLiteral("-")));
-    if (!compare) grid.clearData();
-    // Cells the file gives; in compare mode the others must be zero in the grid too.
-    QList<QList<bool>> covered;
-    if (compare) covered = QList<QList<bool>>(rows + 1, QList<bool>(columns + 1, false));
+    // so that a file of any size costs its bytes and the cells of the section.
     bool rowZeroReported = false;
     ByteLines lines(bytes);
     QByteArrayView line;
@@ -141,7 +133,6 @@ int Load_DD_Bytes(SectionGrid& grid, QByteArrayView fileBytes, const QString& pa
         const qsizetype count = fieldCount(data);
         if (count != columns + 1) {
             formatError(prompt, QStringLiteral("К-во граф = "), int(count - 1), columns);
-            grid.setCaption(rr + QStringLiteral(": --"));
             return -1;
         }
         Fields fields(data);
@@ -151,7 +142,6 @@ int Load_DD_Bytes(SectionGrid& grid, QByteArrayView fileBytes, const QString& pa
         const int row = rowNumber(head);
         if (row > rows) {
             formatError(prompt, QStringLiteral("К-во строк = "), row, rows);
-            grid.setCaption(rr + QStringLiteral(": --"));
             return -1;
         }
         if (row < 1) {
@@ -165,16 +155,35 @@ int Load_DD_Bytes(SectionGrid& grid, QByteArrayView fileBytes, const QString& pa
             rowZeroReported = true;
             continue;
         }
-        for (int c = 1; c <= columns && fields.next(field); ++c) {
-            if (compare) covered[row][c] = true;
-            const QString value = text1251(field);
-            if (compare) {
-                if (cellValue(value) != cellValue(grid.cell(row, c))) return -1;
-            } else {
-                grid.setCell(row, c, value);
-            }
-        }
+        for (int c = 1; c <= columns && fields.next(field); ++c)
+            if (!onCell(row, c, field)) return 1;
     }
+    return 0;
+}
+
+int Load_DD_Bytes(SectionGrid& grid, QByteArrayView fileBytes, const QString& path, bool compare,
+                  platform::Prompt& prompt) {
+    const QString rr = sectionNumber(grid.section());
+    const int rows = grid.rows();
+    const int columns = grid.columns();
+    const QByteArrayView bytes = memoBytes(fileBytes);
+    grid.setCaption(rr + QStringLiteral(": ") + stateMarkOf(bytes).value_or(QStringLiteral("-")));
+    if (!compare) grid.clearData();
+    // Cells the file gives; in compare mode the others must be zero in the grid too.
+    QList<QList<bool>> covered;
+    if (compare) covered = QList<QList<bool>>(rows + 1, QList<bool>(columns + 1, false));
+    const int scanned = scanSectionBytes(
+        bytes, rows, columns, path, prompt, [&](int row, int c, QByteArrayView field) {
+            const QString value = text1251(field);
+            if (!compare) {
+                grid.setCell(row, c, value);
+                return true;
+            }
+            covered[row][c] = true;
+            return cellValue(value) == cellValue(grid.cell(row, c));
+        });
+    if (scanned < 0) grid.setCaption(rr + QStringLiteral(": --"));
+    if (scanned != 0) return -1;
     if (compare) {
         for (int r = 1; r <= rows; ++r)
             for (int c = 1; c <= columns; ++c)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -79,6 +81,13 @@ void applyZeroMap(SectionGrid& grid, const QList<QStringList>& map, const QStrin
 // RR + ": --") or, in compare mode, at the first difference. Lines with row number 0 are
 // skipped with a format warning.
 int Load_DD(SectionGrid& grid, const QString& path, bool compare, platform::Prompt& prompt);
+// The data lines of a section file of rows x columns (its bytes after memoBytes): onCell gets
+// each cell a line gives, with its bytes, and stops the walk by returning false (then 1 is
+// returned). -1 after the format error of a line with another number of values or a row number
+// beyond the section; a line of row 0 is skipped with a warning (once); 0 otherwise.
+int scanSectionBytes(QByteArrayView bytes, int rows, int columns, const QString& path,
+                     platform::Prompt& prompt,
+                     const std::function<bool(int, int, QByteArrayView)>& onCell);
 // Load_DD on the bytes of the file at path, already read.
 int Load_DD_Bytes(SectionGrid& grid, QByteArrayView fileBytes, const QString& path, bool compare,
                   platform::Prompt& prompt);

@@ -5,6 +5,7 @@
 
 #include "control/logcontrol.h"
 #include "control/rules.h"
+#include "platform/codec.h"
 #include "platform/evaluator.h"
 
 using namespace mirel::control;
@@ -181,13 +182,23 @@ TEST(FastFormula, LeavesEverythingElseToTheExpressionText) {
     EXPECT_FALSE(usable({reference()}, "=", {literal("1234567890123456")}));
 }
 
+// A cell's text and its bytes in code page 1251 read alike.
 TEST(FastFormula, CellValues) {
-    EXPECT_EQ(fastCellValue(""), 0.0);
-    EXPECT_EQ(fastCellValue("   "), 0.0);
-    EXPECT_EQ(fastCellValue(" -3,5 "), -3.5);
-    EXPECT_EQ(fastCellValue("+.5"), 0.5);
-    EXPECT_EQ(fastCellValue("5."), 5.0);
-    EXPECT_EQ(fastCellValue("999999999999999"), 999999999999999.0);
-    for (const char* text : {"1E3", "1О", "-", ".", "1 000", "1\t", "2,5,1", "1234567890123456"})
-        EXPECT_FALSE(fastCellValue(text)) << text;
+    const auto value = [](const char* utf8) {
+        const QString text = QString::fromUtf8(utf8);
+        const std::optional<double> fromText = fastCellValue(text);
+        const QByteArray bytes = mirel::platform::encode1251(text);
+        const std::optional<double> fromBytes = fastCellValue(QByteArrayView(bytes));
+        EXPECT_EQ(fromText, fromBytes) << utf8;
+        return fromText;
+    };
+    EXPECT_EQ(value(""), 0.0);
+    EXPECT_EQ(value("   "), 0.0);
+    EXPECT_EQ(value(" -3,5 "), -3.5);
+    EXPECT_EQ(value("+.5"), 0.5);
+    EXPECT_EQ(value("5."), 5.0);
+    EXPECT_EQ(value("999999999999999"), 999999999999999.0);
+    for (const char* text :
+         {"1E3", "1О", "-", ".", "1 000", "1\t", "2,5,1", "1234567890123456", "\u00a05", "5р"})
+        EXPECT_FALSE(value(text)) << text;
 }

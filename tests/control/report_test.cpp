@@ -18,6 +18,7 @@ using mirel::test::cp1251;
 using mirel::test::Message;
 using mirel::test::RecorderBrowser;
 using mirel::test::RecorderPrompt;
+using mirel::test::TempWorkspace;
 
 namespace {
 
@@ -390,4 +391,63 @@ TEST(FormRun, CellsThatAreNotNumbersAndUnreadableRelationsFailTheirSections) {
     // The other failing block of the section is reported too.
     EXPECT_TRUE(page.contains("<p><font size=\"2\">Не выполнено условие : с.2г.1=с.1г.1</p>"
                               "<p><font size=\"2\">0<>3</p></td></tr>\r\n"));
+}
+
+// The stored form reads a section's cells from the file's bytes; whatever the file holds, they
+// are the cells the entry window's grid reading gives: the texts, the numbers the control takes
+// and the sum of the mark, and the same format errors.
+TEST(StoredForm, ReadsAsTheGridDoes) {
+    const QStringList fields{"1",
+                             "0",
+                             "12",
+                             "-3,5",
+                             "+.5",
+                             "5.",
+                             "007",
+                             "1E3",
+                             "1О",
+                             "xx",
+                             "0,0",
+                             "999999999999999",
+                             "1234567890123456",
+                             "-0"};
+    QRandomGenerator random(20261208);
+    const reference::CatalogEntry entry{
+        "101",
+        "200501",
+        {reference::SectionStructure{"1", {"1", "2", "3", "4", "5"}, {"1", "2", "3"}}}};
+    TempWorkspace ws;
+    const data::DataKey key{ws.file("DAT"), "2005", "3", "101", "1401"};
+    for (int round = 0; round < 300; ++round) {
+        QString text = "PR_?\r\n! 0000 101 01 05 03 1401\r\n";
+        const int lines = 1 + random.bounded(6); // a file without data lines is refused before
+        for (int l = 0; l < lines; ++l) {
+            text += QString::number(random.bounded(20) == 0 ? 0 : 1 + random.bounded(5));
+            const int values = random.bounded(25) == 0 ? 2 : 3;
+            for (int c = 0; c < values; ++c)
+                text += (random.bounded(2) ? " " : "\t") + fields.at(random.bounded(fields.size()));
+            text += "\r\n";
+        }
+        ws.write("DAT/DAT_0503.101/1401.01", text);
+        SCOPED_TRACE(text.toStdString());
+
+        RecorderPrompt gridPrompt;
+        data::SectionGrid grid = data::SectionGrid::fromStructure(1, entry.sections.first());
+        const int loaded = data::Load_DD_Bytes(grid, cp1251(text), key.path(1), false, gridPrompt);
+        RecorderPrompt storedPrompt;
+        StoredForm form(key, entry, storedPrompt);
+        const SectionCells* cells = form.load(1);
+        EXPECT_EQ(storedPrompt.messages, gridPrompt.messages);
+        ASSERT_EQ(cells != nullptr, loaded == 0);
+        if (!cells) continue;
+        const GridCells expected(grid);
+        ASSERT_EQ(cells->rows(), expected.rows());
+        ASSERT_EQ(cells->columns(), expected.columns());
+        for (int r = 1; r <= expected.rows(); ++r)
+            for (int c = 1; c <= expected.columns(); ++c) {
+                EXPECT_EQ(cells->cellText(r, c), expected.cellText(r, c));
+                EXPECT_EQ(cells->plainValue(r, c), expected.plainValue(r, c));
+            }
+        EXPECT_EQ(cells->sum(), expected.sum());
+    }
 }
