@@ -137,6 +137,14 @@ std::optional<double> cellValueOf(View text) {
 
 } // namespace
 
+std::optional<double> plainNumberValue(QStringView text) {
+    const bool negative = !text.isEmpty() && text.front() == u'-';
+    qsizetype at = negative ? 1 : 0;
+    const std::optional<double> v = readDigits(text, at, false);
+    if (!v || at != text.size()) return std::nullopt;
+    return negative ? -*v : *v;
+}
+
 std::optional<double> fastCellValue(const QString& text) {
     return cellValueOf(QStringView(text));
 }

@@ -38,6 +38,10 @@ std::optional<double> fastCellValue(const QString& text);
 // The same on a cell's bytes in code page 1251.
 std::optional<double> fastCellValue(QByteArrayView bytes);
 
+// A text that is one number written plainly ("12", "-3.5", ".5": a "-", at most 15 digits with
+// one "." among them): its value as the evaluator reads such a literal; nullopt for anything else.
+std::optional<double> plainNumberValue(QStringView text);
+
 // The relation as the evaluator reads it ("=<" is "<=", "><" is "<>"); None for another text.
 FastRelation fastRelation(const QString& relation);
 

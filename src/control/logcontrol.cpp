@@ -421,56 +421,16 @@ QString controlMark(bool hasFindings, double sum) {
            (hasFindings ? QStringLiteral("??") : QStringLiteral("++"));
 }
 
-namespace {
-
-// A side that is one number written plainly ("12", "-3.5", ".5", at most 15 digits): its value
-// as the evaluator reads such a literal (digits, scaled by a power of ten, then the sign); nullopt
-// for anything else.
-std::optional<double> plainNumber(const QString& side) {
-    static constexpr double powers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                        1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-    const qsizetype n = side.size();
-    qsizetype i = n > 0 && side.at(0) == QLatin1Char('-') ? 1 : 0;
-    qint64 mantissa = 0;
-    int digits = 0;
-    int decimals = -1;
-    for (; i < n; ++i) {
-        const QChar ch = side.at(i);
-        if (ch == QLatin1Char('.') && decimals < 0) {
-            decimals = 0;
-            continue;
-        }
-        if (!core::isDigit(ch) || ++digits > 15) return std::nullopt;
-        mantissa = mantissa * 10 + (ch.unicode() - u'0');
-        if (decimals >= 0) ++decimals;
-    }
-    if (digits == 0) return std::nullopt;
-    const double value = decimals > 0 ? double(mantissa) / powers[decimals] : double(mantissa);
-    return side.startsWith(QLatin1Char('-')) ? -value : value;
-}
-
-// The comparison of two plain numbers without the evaluator; nullopt for another relation.
-std::optional<bool> compare(double l, const QString& relation, double r) {
-    if (relation == QLatin1String("=")) return l == r;
-    if (relation == QLatin1String("<>")) return l != r;
-    if (relation == QLatin1String("<")) return l < r;
-    if (relation == QLatin1String(">")) return l > r;
-    if (relation == QLatin1String("<=")) return l <= r;
-    if (relation == QLatin1String(">=")) return l >= r;
-    return std::nullopt;
-}
-
-} // namespace
-
 Condition evaluateCondition(const QString& left, const QString& relation, const QString& right) {
     Condition c;
     // Most conditions compare two numbers ("0>=0", "15<=27"): they need no expression text.
-    const std::optional<double> leftValue = plainNumber(left);
-    const std::optional<double> rightValue = leftValue ? plainNumber(right) : std::nullopt;
-    const std::optional<bool> holds =
-        rightValue ? compare(*leftValue, relation, *rightValue) : std::nullopt;
-    if (holds) {
-        c.holds = *holds || (relation == QLatin1String("=") && equalWithinRounding(left, right));
+    const FastRelation fast = fastRelation(relation);
+    const std::optional<double> leftValue =
+        fast != FastRelation::None ? plainNumberValue(left) : std::nullopt;
+    const std::optional<double> rightValue = leftValue ? plainNumberValue(right) : std::nullopt;
+    if (rightValue) {
+        c.holds = fastCompare(*leftValue, fast, *rightValue) ||
+                  (relation == QLatin1String("=") && equalWithinRounding(left, right));
         return c;
     }
     c.expression = withoutBlanks(left + relation + right);
