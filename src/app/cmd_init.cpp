@@ -8,7 +8,6 @@
 
 namespace mirel::app {
 
-
 // Start-up up to the folders: the default configuration when missing, then the directory
 // set resolved and created, and the pictures of the query tree. A fresh workspace needs forms
 // before the window can open.
@@ -26,7 +25,8 @@ int cmdInit(CommandContext& ctx) {
     if (core::Ini_A_Dir(cnf, dirs, importMenu, ctx.workspace, ctx.prompt) != 0) return 1;
     const QString unwritten = writeTreePictures(ctx.workspace);
     if (!unwritten.isEmpty()) {
-        platform::showError(ctx.prompt, QStringLiteral("Ошибка при записи информации !!!"), unwritten);
+        platform::showError(ctx.prompt, QStringLiteral("Ошибка при записи информации !!!"),
+                            unwritten);
         return 1;
     }
     static const char* const names[] = {"ARM", "DAT", "FORM", "MAP", "PASP", "SHIF", "IMPORT"};

@@ -1,7 +1,7 @@
 #include "app/commands.h"
 
-#include <QDate>
 #include <cstdio>
+#include <QDate>
 
 #include "core/periods.h"
 #include "core/text.h"
@@ -9,14 +9,14 @@
 
 namespace mirel::app {
 
-const QList<Command>& commands()
-{
+const QList<Command>& commands() {
     static const QList<Command> table{
         {QStringLiteral("init"), QString(),
          QStringLiteral("write the default configuration when missing and create the folders"),
          cmdInit},
         {QStringLiteral("catalog"), QString(),
-         QStringLiteral("print the form catalog: form, base period, sections with rows and columns"),
+         QStringLiteral(
+             "print the form catalog: form, base period, sections with rows and columns"),
          cmdCatalog},
         {QStringLiteral("register"), QStringLiteral("FFF [--missing]"),
          QStringLiteral("print the register of submitted reports of a form for the period"),
@@ -29,7 +29,8 @@ const QList<Command>& commands()
                         "or of the whole form for every region that has sent it"),
          cmdControl},
         {QStringLiteral("enter"), QStringLiteral("FFF COD --section N [--file FILE]"),
-         QStringLiteral("save a section from a matrix (file or stdin) with the entry window's rules"),
+         QStringLiteral(
+             "save a section from a matrix (file or stdin) with the entry window's rules"),
          cmdEnter},
         {QStringLiteral("protect"), QStringLiteral("FFF COD [--off]"),
          QStringLiteral("protect a region's form (its files read-only), or remove the protection"),
@@ -78,16 +79,13 @@ const QList<Command>& commands()
     return table;
 }
 
-bool CommandContext::takeFlag(const QString& flag)
-{
+bool CommandContext::takeFlag(const QString& flag) {
     return args.removeAll(flag) > 0;
 }
 
-std::optional<QString> CommandContext::takeOption(const QString& name)
-{
+std::optional<QString> CommandContext::takeOption(const QString& name) {
     const qsizetype i = args.indexOf(name);
-    if (i < 0)
-        return std::nullopt;
+    if (i < 0) return std::nullopt;
     if (i + 1 >= args.size()) {
         usageError = true;
         args.removeAt(i);
@@ -102,8 +100,7 @@ namespace {
 
 // The value after "=" of a "[MIREL_WIN]" period line; empty when the line or its value is
 // missing.
-QString configuredPeriodField(const core::IniSections& cnf, const QString& key)
-{
+QString configuredPeriodField(const core::IniSections& cnf, const QString& key) {
     QString line = core::Trim(core::Ini_Line(cnf, key));
     core::Cut_Before(line, QStringLiteral("="));
     return core::Trim(line);
@@ -111,18 +108,15 @@ QString configuredPeriodField(const core::IniSections& cnf, const QString& key)
 
 } // namespace
 
-bool startSession(CommandContext& ctx, reference::Session& session, bool needsPeriod)
-{
+bool startSession(CommandContext& ctx, reference::Session& session, bool needsPeriod) {
     session.programDir = ctx.workspace;
-    if (reference::F_Global(session, QDate::currentDate(), ctx.prompt) != 0)
-        return false;
+    if (reference::F_Global(session, QDate::currentDate(), ctx.prompt) != 0) return false;
     if (!ctx.period.isEmpty()) {
         session.year = ctx.period.left(4);
         session.month = QString::number(ctx.period.mid(4, 2).toInt());
         return true;
     }
-    if (!needsPeriod)
-        return true;
+    if (!needsPeriod) return true;
     // The window would show its design-time period 2001 12; a command says what is missing
     // instead of working on that period.
     if (configuredPeriodField(session.cnf, QStringLiteral("YYYY")).isEmpty() ||
@@ -146,18 +140,15 @@ bool startSession(CommandContext& ctx, reference::Session& session, bool needsPe
     return true;
 }
 
-int usage(const Command& command)
-{
+int usage(const Command& command) {
     std::fprintf(stderr, "usage: mirel %s%s%s\n", qPrintable(command.name),
                  command.synopsis.isEmpty() ? "" : " ", command.synopsis.toUtf8().constData());
     return 2;
 }
 
-int usage(const QString& name)
-{
+int usage(const QString& name) {
     for (const Command& c : commands())
-        if (c.name == name)
-            return usage(c);
+        if (c.name == name) return usage(c);
     return 2;
 }
 

@@ -15,38 +15,33 @@ namespace {
 
 const QString MirelWin = QStringLiteral("[MIREL_WIN]");
 
-bool isHeader(const QString& line) { return line.startsWith(QLatin1Char('[')); }
+bool isHeader(const QString& line) {
+    return line.startsWith(QLatin1Char('['));
+}
 
-void showDirError(platform::Prompt& prompt, const QString& dir, const platform::FsError& e)
-{
+void showDirError(platform::Prompt& prompt, const QString& dir, const platform::FsError& e) {
     prompt.message(dir + CRLF + QStringLiteral("ERROR N=") + QString::number(e.number) + CRLF +
                    e.description);
 }
 
 // A directory text from the configuration as a native path; relative texts are taken
 // beside the program, never against the current directory.
-QString configuredDir(const QString& text, const QString& programDir)
-{
+QString configuredDir(const QString& text, const QString& programDir) {
     const QString native = platform::nativePath(text);
-    if (platform::hasDrivePrefix(native))
-        return native;
-    if (native.isEmpty() || QDir::isAbsolutePath(native))
-        return platform::resolvePath(native);
+    if (platform::hasDrivePrefix(native)) return native;
+    if (native.isEmpty() || QDir::isAbsolutePath(native)) return platform::resolvePath(native);
     return platform::resolvePath(programDir + QLatin1Char('/') + native);
 }
 
 } // namespace
 
-QString importMenuDir(const QString& caption, const QString& programDir)
-{
+QString importMenuDir(const QString& caption, const QString& programDir) {
     QString folder = caption;
-    if (folder.contains(QLatin1String("->")))
-        Cut_Before(folder, QStringLiteral("->"));
+    if (folder.contains(QLatin1String("->"))) Cut_Before(folder, QStringLiteral("->"));
     return configuredDir(Trim(folder), programDir);
 }
 
-IniSections Read_Ini_Sections(const QString& path, platform::Prompt& prompt)
-{
+IniSections Read_Ini_Sections(const QString& path, platform::Prompt& prompt) {
     const QStringList lines = Read_Lines_Upper(path, false, prompt);
     // Folder names of a configuration saved as UTF-8 would turn into other letters and the
     // folders be created under those names: say so before anything is created.
@@ -60,58 +55,46 @@ IniSections Read_Ini_Sections(const QString& path, platform::Prompt& prompt)
     // A text file holds no NUL character: a binary file, or one saved as UTF-16, is no
     // configuration at all rather than sections of garbage.
     for (const QString& line : lines)
-        if (line.contains(QChar(0)))
-            return result;
+        if (line.contains(QChar(0))) return result;
     QString header;
     qsizetype i = 0;
     const qsizetype n = lines.size();
     while (i < n) {
-        if (isHeader(lines.at(i)))
-            header = lines.at(i);
-        if (i == n - 1)
-            break;
+        if (isHeader(lines.at(i))) header = lines.at(i);
+        if (i == n - 1) break;
         IniSection section{header, {}};
         qsizetype j = i + 1;
         while (j < n && !isHeader(lines.at(j)))
             section.lines.append(lines.at(j++));
-        if (section.lines.isEmpty())
-            section.lines = emptyList();
+        if (section.lines.isEmpty()) section.lines = emptyList();
         result.append(section);
         i = j;
     }
     return result;
 }
 
-QString Ini_Line(const IniSections& cnf, const QString& key)
-{
+QString Ini_Line(const IniSections& cnf, const QString& key) {
     for (const IniSection& s : cnf) {
-        if (s.header != MirelWin)
-            continue;
+        if (s.header != MirelWin) continue;
         const int pos = Find_Prefix(s.lines, key);
-        if (pos > 0)
-            return s.lines.at(pos - 1);
+        if (pos > 0) return s.lines.at(pos - 1);
     }
     return QString();
 }
 
-bool hasIniEntry(const IniSections& cnf, const QString& entry)
-{
+bool hasIniEntry(const IniSections& cnf, const QString& entry) {
     for (const IniSection& s : cnf)
-        if (s.header == MirelWin && s.lines.contains(entry))
-            return true;
+        if (s.header == MirelWin && s.lines.contains(entry)) return true;
     return false;
 }
 
-const IniSection* preamble(const IniSections& cnf)
-{
-    if (!cnf.isEmpty() && cnf.first().header.isEmpty())
-        return &cnf.first();
+const IniSection* preamble(const IniSections& cnf) {
+    if (!cnf.isEmpty() && cnf.first().header.isEmpty()) return &cnf.first();
     return nullptr;
 }
 
 int Ini_Dir(const IniSections& cnf, const QString& name, QString& dir, const QString& programDir,
-            platform::Prompt& prompt)
-{
+            platform::Prompt& prompt) {
     const QString header = QStringLiteral("[DIR_") + name + QLatin1Char(']');
     QString line;
     bool found = false;
@@ -156,25 +139,20 @@ int Ini_Dir(const IniSections& cnf, const QString& name, QString& dir, const QSt
     return 0;
 }
 
-int Ini_Section_Lines(const IniSections& cnf, const QString& name, QStringList& lines)
-{
+int Ini_Section_Lines(const IniSections& cnf, const QString& name, QStringList& lines) {
     const QString header = QStringLiteral("[DIR_") + name + QLatin1Char(']');
     for (const IniSection& s : cnf)
-        if (s.header == header)
-            lines = s.lines;
+        if (s.header == header) lines = s.lines;
     return 0;
 }
 
 int Summ_Files(const IniSections& cnf, QStringList& list, const QString& dir,
-               platform::Prompt& prompt)
-{
+               platform::Prompt& prompt) {
     bool added = false;
     for (const IniSection& s : cnf) {
-        if (s.header != MirelWin)
-            continue;
+        if (s.header != MirelWin) continue;
         for (const QString& line : s.lines) {
-            if (line.size() <= 2 || !line.startsWith(QLatin1String("SUM")))
-                continue;
+            if (line.size() <= 2 || !line.startsWith(QLatin1String("SUM"))) continue;
             if (!platform::fileExists(dir + QLatin1Char('/') + line)) {
                 prompt.message(QStringLiteral("Отсутствует файл суммирования !!!"),
                                platform::Icon::Error, line);
@@ -189,10 +167,8 @@ int Summ_Files(const IniSections& cnf, QStringList& list, const QString& dir,
 }
 
 int Ini_A_Dir(const IniSections& cnf, DirSet& dirs, QStringList& importMenu,
-              const QString& programDir, platform::Prompt& prompt)
-{
-    if (dirs.size() < DirSlotCount)
-        dirs.resize(DirSlotCount);
+              const QString& programDir, platform::Prompt& prompt) {
+    if (dirs.size() < DirSlotCount) dirs.resize(DirSlotCount);
     static const struct {
         const char* name;
         int slot;
@@ -208,8 +184,7 @@ int Ini_A_Dir(const IniSections& cnf, DirSet& dirs, QStringList& importMenu,
     return 0;
 }
 
-QString defaultIniText(const QString& programDir, const QDate& today)
-{
+QString defaultIniText(const QString& programDir, const QDate& today) {
     int month = today.month() - 1;
     int year = today.year();
     if (month == 0) {
@@ -236,8 +211,7 @@ QString defaultIniText(const QString& programDir, const QDate& today)
     return lines.join(CRLF) + CRLF;
 }
 
-bool V_File_Ini(const QString& programDir, const QDate& today, platform::Prompt& prompt)
-{
+bool V_File_Ini(const QString& programDir, const QDate& today, platform::Prompt& prompt) {
     const QString path = programDir + QLatin1Char('/') + IniFileName;
     // An empty file holds nothing to keep: it is what a write on a full disk once left behind.
     if (platform::fileExists(path) && QFileInfo(platform::resolvePath(path)).size() > 0)
@@ -252,38 +226,31 @@ struct PeriodLineIndexes {
     int month = -1;
 };
 
-PeriodLineIndexes findPeriodLines(const QStringList& lines)
-{
+PeriodLineIndexes findPeriodLines(const QStringList& lines) {
     PeriodLineIndexes idx;
     for (int i = 0; i < lines.size(); ++i) {
         const QString& l = lines.at(i);
-        if (!l.contains(QLatin1Char('=')))
-            continue;
-        if (l.contains(QLatin1String("YYYY")))
-            idx.year = i;
-        if (l.contains(QLatin1String("MM")))
-            idx.month = i;
+        if (!l.contains(QLatin1Char('='))) continue;
+        if (l.contains(QLatin1String("YYYY"))) idx.year = i;
+        if (l.contains(QLatin1String("MM"))) idx.month = i;
     }
     return idx;
 }
 
-void showMissingPeriodLines(platform::Prompt& prompt)
-{
+void showMissingPeriodLines(platform::Prompt& prompt) {
     prompt.message(
         QStringLiteral("В файле MIREL_WIN.INI отсутствуют параметры : YYYY= или MM= !!!"),
         platform::Icon::Error, QStringLiteral("ВЫХОД !!!"));
 }
 
-QString valueAfterEquals(QString line)
-{
+QString valueAfterEquals(QString line) {
     Cut_Before(line, QStringLiteral("="));
     return Trim(line);
 }
 
 } // namespace
 
-PeriodLines readPeriodLines(const QString& iniPath, platform::Prompt& prompt)
-{
+PeriodLines readPeriodLines(const QString& iniPath, platform::Prompt& prompt) {
     const QStringList lines = Read_Lines_Upper(iniPath, false, prompt);
     const PeriodLineIndexes idx = findPeriodLines(lines);
     if (idx.year <= 0 || idx.month <= 0) {
@@ -295,8 +262,7 @@ PeriodLines readPeriodLines(const QString& iniPath, platform::Prompt& prompt)
 }
 
 int rewritePeriodLines(const QString& iniPath, const QString& year, const QString& month,
-                       platform::Prompt& prompt)
-{
+                       platform::Prompt& prompt) {
     QStringList lines = Read_Lines_Upper(iniPath, false, prompt);
     const PeriodLineIndexes idx = findPeriodLines(lines);
     if (idx.year <= 0 || idx.month <= 0) {

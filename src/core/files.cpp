@@ -9,8 +9,7 @@
 namespace mirel::core {
 namespace {
 
-QStringList readLines(const QString& path, bool oem, bool upper, platform::Prompt& prompt)
-{
+QStringList readLines(const QString& path, bool oem, bool upper, platform::Prompt& prompt) {
     bool exists = false;
     const QString text = readText(path, &exists);
     if (!exists) {
@@ -20,77 +19,62 @@ QStringList readLines(const QString& path, bool oem, bool upper, platform::Promp
     QStringList out;
     for (const QString& raw : platform::splitFileLines(text)) {
         QString line = Trim(raw);
-        if (oem)
-            line = platform::toOem(line);
-        if (line.isEmpty())
-            continue;
+        if (oem) line = platform::toOem(line);
+        if (line.isEmpty()) continue;
         out.append(upper ? line.toUpper() : line);
     }
-    if (out.isEmpty())
-        return emptyList();
+    if (out.isEmpty()) return emptyList();
     return out;
 }
 
 } // namespace
 
-QString readText(const QString& path, bool* exists)
-{
+QString readText(const QString& path, bool* exists) {
     const auto bytes = platform::readFileBytes(path);
-    if (exists)
-        *exists = bytes.has_value();
+    if (exists) *exists = bytes.has_value();
     return bytes ? platform::decode1251(*bytes) : QString();
 }
 
-QStringList Read_Lines_Upper(const QString& path, bool oem, platform::Prompt& prompt)
-{
+QStringList Read_Lines_Upper(const QString& path, bool oem, platform::Prompt& prompt) {
     return readLines(path, oem, true, prompt);
 }
 
-QStringList Read_Lines(const QString& path, bool oem, platform::Prompt& prompt)
-{
+QStringList Read_Lines(const QString& path, bool oem, platform::Prompt& prompt) {
     return readLines(path, oem, false, prompt);
 }
 
-QString Read_First_Line(const QString& path, bool oem, bool quiet, platform::Prompt& prompt)
-{
+QString Read_First_Line(const QString& path, bool oem, bool quiet, platform::Prompt& prompt) {
     (void)oem;
     bool exists = false;
     const QString text = readText(path, &exists);
     if (!exists) {
-        if (!quiet)
-            prompt.message(QStringLiteral("Файл отсутствует : ") + path);
+        if (!quiet) prompt.message(QStringLiteral("Файл отсутствует : ") + path);
         return QString();
     }
     const QStringList lines = platform::splitFileLines(text);
     return lines.isEmpty() ? QString() : Trim(lines.first());
 }
 
-QString Read_Whole_File(const QString& path, bool quiet, platform::Prompt& prompt)
-{
+QString Read_Whole_File(const QString& path, bool quiet, platform::Prompt& prompt) {
     bool exists = false;
     const QString text = readText(path, &exists);
-    if (!exists && !quiet)
-        prompt.message(QStringLiteral("Файл не найден !!!") + CRLF + path);
+    if (!exists && !quiet) prompt.message(QStringLiteral("Файл не найден !!!") + CRLF + path);
     return text;
 }
 
-bool writeTextFile(const QString& path, const QString& text)
-{
+bool writeTextFile(const QString& path, const QString& text) {
     return platform::writeFileAtomic(path, platform::encode1251(text));
 }
 
 int Write_Text_File(const QString& path, const QString& text, platform::Prompt& prompt,
-                    platform::Links links)
-{
-    if (platform::writeFileAtomic(path, platform::encode1251(text), nullptr, links))
-        return 0;
+                    platform::Links links) {
+    if (platform::writeFileAtomic(path, platform::encode1251(text), nullptr, links)) return 0;
     prompt.message(QStringLiteral("Ошибка при записи информации !!!"), platform::Icon::Error, path);
     return -1;
 }
 
 QString Write_New_Text_File(const QString& dir, const QString& stem, const QString& suffix,
-                            const QString& text, platform::Prompt& prompt)
-{
+                            const QString& text, platform::Prompt& prompt) {
     const QString path = platform::writeNewFile(dir, stem, suffix, platform::encode1251(text));
     if (path.isEmpty())
         prompt.message(QStringLiteral("Ошибка при записи информации !!!"), platform::Icon::Error,
@@ -99,8 +83,8 @@ QString Write_New_Text_File(const QString& dir, const QString& stem, const QStri
 }
 
 QString Write_New_Text_Files(const QString& dir, const QString& stem,
-                             const QList<QPair<QString, QString>>& files, platform::Prompt& prompt)
-{
+                             const QList<QPair<QString, QString>>& files,
+                             platform::Prompt& prompt) {
     QList<QPair<QString, QByteArray>> bytes;
     for (const auto& [suffix, text] : files)
         bytes.append({suffix, platform::encode1251(text)});

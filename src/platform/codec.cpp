@@ -1,9 +1,9 @@
 #include "platform/codec.h"
 
-#include <QHash>
-#include <QStringDecoder>
 #include <algorithm>
 #include <array>
+#include <QHash>
+#include <QStringDecoder>
 
 namespace mirel::platform {
 namespace {
@@ -12,23 +12,19 @@ struct CodePage {
     std::array<char16_t, 256> toUnicode{};
     QHash<char16_t, char> fromUnicode;
 
-    explicit CodePage(const char* name)
-    {
+    explicit CodePage(const char* name) {
         for (int b = 0; b < 256; ++b) {
             QStringDecoder decoder(name);
             const char byte = char(b);
             const QString s = decoder(QByteArray(&byte, 1));
             char16_t c = char16_t(b);
-            if (s.size() == 1 && s.at(0) != QChar::ReplacementCharacter)
-                c = s.at(0).unicode();
+            if (s.size() == 1 && s.at(0) != QChar::ReplacementCharacter) c = s.at(0).unicode();
             toUnicode[b] = c;
-            if (!fromUnicode.contains(c))
-                fromUnicode.insert(c, byte);
+            if (!fromUnicode.contains(c)) fromUnicode.insert(c, byte);
         }
     }
 
-    QString decode(const QByteArray& bytes) const
-    {
+    QString decode(const QByteArray& bytes) const {
         QString out(bytes.size(), Qt::Uninitialized);
         QChar* dst = out.data();
         for (char b : bytes)
@@ -36,8 +32,7 @@ struct CodePage {
         return out;
     }
 
-    QByteArray encode(const QString& text) const
-    {
+    QByteArray encode(const QString& text) const {
         QByteArray out(text.size(), Qt::Uninitialized);
         char* dst = out.data();
         for (QChar c : text) {
@@ -53,24 +48,23 @@ struct CodePage {
     }
 };
 
-const CodePage& cp1251()
-{
+const CodePage& cp1251() {
     static const CodePage page("windows-1251");
     return page;
 }
 
-const CodePage& cp866()
-{
+const CodePage& cp866() {
     static const CodePage page("IBM866");
     return page;
 }
 
 } // namespace
 
-QString decode1251(const QByteArray& bytes) { return cp1251().decode(bytes); }
+QString decode1251(const QByteArray& bytes) {
+    return cp1251().decode(bytes);
+}
 
-void decode1251(QByteArrayView bytes, QString& into)
-{
+void decode1251(QByteArrayView bytes, QString& into) {
     const char16_t* table = cp1251().toUnicode.data();
     into.resize(bytes.size());
     QChar* dst = into.data();
@@ -78,19 +72,27 @@ void decode1251(QByteArrayView bytes, QString& into)
         *dst++ = QChar(table[static_cast<unsigned char>(b)]);
 }
 
-const char16_t* table1251() { return cp1251().toUnicode.data(); }
-QByteArray encode1251(const QString& text) { return cp1251().encode(text); }
-QString decode866(const QByteArray& bytes) { return cp866().decode(bytes); }
-QByteArray encode866(const QString& text) { return cp866().encode(text); }
+const char16_t* table1251() {
+    return cp1251().toUnicode.data();
+}
+QByteArray encode1251(const QString& text) {
+    return cp1251().encode(text);
+}
+QString decode866(const QByteArray& bytes) {
+    return cp866().decode(bytes);
+}
+QByteArray encode866(const QString& text) {
+    return cp866().encode(text);
+}
 
-QString toOem(const QString& text) { return decode1251(encode866(decode1251(encode1251(text)))); }
+QString toOem(const QString& text) {
+    return decode1251(encode866(decode1251(encode1251(text))));
+}
 
-bool looksLikeUtf8(const QByteArray& bytes)
-{
+bool looksLikeUtf8(const QByteArray& bytes) {
     const bool ascii = std::all_of(bytes.cbegin(), bytes.cend(),
                                    [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-    if (ascii)
-        return false;
+    if (ascii) return false;
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const QString text = utf8.decode(bytes);
     return !utf8.hasError();

@@ -1,13 +1,5 @@
 #include "platform/fileio.h"
 
-#include <QCoreApplication>
-#include <QDateTime>
-#include <QDir>
-#include <QFile>
-#include <QMutex>
-#include <QFileInfo>
-#include <QHash>
-#include <QRandomGenerator>
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -17,6 +9,14 @@
 #include <limits>
 #include <memory>
 #include <optional>
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QMutex>
+#include <QRandomGenerator>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -27,55 +27,59 @@ namespace {
 QString g_tempOverride;
 QString g_programFolder;
 
-void setError(FsError* error, int number, const QString& description)
-{
-    if (error)
-        *error = FsError{number, description};
+void setError(FsError* error, int number, const QString& description) {
+    if (error) *error = FsError{number, description};
 }
 
 // Error numbers and texts in the manner of the file-system object the system was written for.
-void pathNotFound(FsError* e) { setError(e, 76, QStringLiteral("Путь не найден")); }
-void permissionDenied(FsError* e) { setError(e, 70, QStringLiteral("Отказано в разрешении")); }
-void fileAlreadyExists(FsError* e) { setError(e, 58, QStringLiteral("Файл уже существует")); }
-void fileNotFound(FsError* e) { setError(e, 53, QStringLiteral("Файл не найден")); }
-void ioError(FsError* e, const QString& what) { setError(e, 57, QStringLiteral("Ошибка ввода/вывода: ") + what); }
+void pathNotFound(FsError* e) {
+    setError(e, 76, QStringLiteral("Путь не найден"));
+}
+void permissionDenied(FsError* e) {
+    setError(e, 70, QStringLiteral("Отказано в разрешении"));
+}
+void fileAlreadyExists(FsError* e) {
+    setError(e, 58, QStringLiteral("Файл уже существует"));
+}
+void fileNotFound(FsError* e) {
+    setError(e, 53, QStringLiteral("Файл не найден"));
+}
+void ioError(FsError* e, const QString& what) {
+    setError(e, 57, QStringLiteral("Ошибка ввода/вывода: ") + what);
+}
 
 // The local bytes of a native path, for the system calls.
-QByteArray local(const QString& native)
-{
+QByteArray local(const QString& native) {
     return QFile::encodeName(native.isEmpty() ? QStringLiteral(".") : native);
 }
 
-bool statNative(const QString& native, struct stat& st)
-{
+bool statNative(const QString& native, struct stat& st) {
     return ::stat(local(native).constData(), &st) == 0;
 }
 
-bool existsNative(const QString& native)
-{
+bool existsNative(const QString& native) {
     struct stat st;
     return statNative(native, st);
 }
 
-bool isDirNative(const QString& native)
-{
+bool isDirNative(const QString& native) {
     struct stat st;
     return statNative(native, st) && S_ISDIR(st.st_mode);
 }
 
 // Only a name with letters (or characters outside ASCII) can be spelt in another case: a name
 // of digits and signs, such as every section data file, is looked up under its own name alone.
-bool mayBeSpeltOtherwise(const QString& name)
-{
+bool mayBeSpeltOtherwise(const QString& name) {
     for (const QChar c : name) {
         const char16_t u = c.unicode();
-        if (u >= 0x80 || (u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z'))
-            return true;
+        if (u >= 0x80 || (u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z')) return true;
     }
     return false;
 }
 
-qint64 nanoseconds(const struct timespec& t) { return qint64(t.tv_sec) * 1000000000 + t.tv_nsec; }
+qint64 nanoseconds(const struct timespec& t) {
+    return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
+}
 
 // Case-insensitive lookups list the folder once; the listing is kept per folder while the
 // folder stays as it was (its modification time), so looking up names that are missing costs
@@ -87,16 +91,14 @@ struct FolderListing {
 
     // File-system time stamps are coarse: a listing taken within a short while after the
     // folder's last change may miss a change made in the same tick, so it is not trusted.
-    bool validFor(qint64 folderModified) const
-    {
+    bool validFor(qint64 folderModified) const {
         return modified == folderModified && listedAt - modified > 200'000'000;
     }
 };
 QMutex g_listingMutex;
 QHash<QString, FolderListing> g_listings;
 
-void forgetListings()
-{
+void forgetListings() {
     QMutexLocker lock(&g_listingMutex);
     g_listings.clear();
 }
@@ -108,15 +110,12 @@ struct ForgetListingsOnExit {
 
 // The entries of a folder straight from the directory stream: no per-entry look at the disk.
 // Of names that differ only in case the one that sorts first (by exact text) is kept.
-bool readListing(const QString& folder, FolderListing& listing)
-{
+bool readListing(const QString& folder, FolderListing& listing) {
     DIR* dir = ::opendir(local(folder).constData());
-    if (!dir)
-        return false;
+    if (!dir) return false;
     while (const struct dirent* entry = ::readdir(dir)) {
         const char* n = entry->d_name;
-        if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0)))
-            continue;
+        if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0))) continue;
         const QString name = QFile::decodeName(n);
         const QString key = name.toUpper();
         auto it = listing.byUpperName.find(key);
@@ -129,13 +128,10 @@ bool readListing(const QString& folder, FolderListing& listing)
     return true;
 }
 
-QString findInFolder(const QString& folder, const QString& name)
-{
-    if (!mayBeSpeltOtherwise(name))
-        return QString();
+QString findInFolder(const QString& folder, const QString& name) {
+    if (!mayBeSpeltOtherwise(name)) return QString();
     struct stat st;
-    if (!statNative(folder, st) || !S_ISDIR(st.st_mode))
-        return QString();
+    if (!statNative(folder, st) || !S_ISDIR(st.st_mode)) return QString();
     const qint64 modified = nanoseconds(st.st_mtim);
     QMutexLocker lock(&g_listingMutex);
     auto it = g_listings.find(folder);
@@ -143,15 +139,13 @@ QString findInFolder(const QString& folder, const QString& name)
         FolderListing listing;
         listing.modified = modified;
         listing.listedAt = QDateTime::currentMSecsSinceEpoch() * 1000000;
-        if (!readListing(folder, listing))
-            return QString();
+        if (!readListing(folder, listing)) return QString();
         it = g_listings.insert(folder, listing);
     }
     return it->byUpperName.value(name.toUpper());
 }
 
-QStringList sortedNames(QStringList names)
-{
+QStringList sortedNames(QStringList names) {
     std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
         const int c = a.compare(b, Qt::CaseInsensitive);
         return c != 0 ? c < 0 : a < b;
@@ -167,8 +161,7 @@ struct LocalName {
 
     LocalName(const LocalName&) = delete;
     LocalName& operator=(const LocalName&) = delete;
-    explicit LocalName(const QString& name)
-    {
+    explicit LocalName(const QString& name) {
         const qsizetype n = name.size();
         if (n < qsizetype(sizeof small)) {
             bool ascii = true;
@@ -190,12 +183,10 @@ struct LocalName {
 
 // Opens a regular file for reading, relative to a folder descriptor (AT_FDCWD for a path).
 // -1 when there is no such name, -2 when it is no regular file or cannot be read.
-int openRegularAt(int dirfd, const char* name, qint64* size)
-{
+int openRegularAt(int dirfd, const char* name, qint64* size) {
     // Not blocking on a named pipe: it is no file and is refused below.
     const int fd = ::openat(dirfd, name, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        return errno == ENOENT || errno == ENOTDIR ? -1 : -2;
+    if (fd < 0) return errno == ENOENT || errno == ENOTDIR ? -1 : -2;
     struct stat st;
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
@@ -207,45 +198,37 @@ int openRegularAt(int dirfd, const char* name, qint64* size)
 
 // Opens a regular file for reading under the name as written, else under the name found
 // without regard to case. Negative when there is no such file.
-int openRegular(const QString& path, qint64* size)
-{
+int openRegular(const QString& path, qint64* size) {
     const QString native = nativePath(path);
     const int fd = openRegularAt(AT_FDCWD, local(native).constData(), size);
-    if (fd != -1)
-        return fd;
+    if (fd != -1) return fd;
     const QString resolved = resolvePath(path);
-    if (resolved == native)
-        return -1;
+    if (resolved == native) return -1;
     return openRegularAt(AT_FDCWD, local(resolved).constData(), size);
 }
 
 // Reads up to limit bytes (everything for a negative limit) into the buffer after its first
-// offset bytes, reusing its memory: the size the file had when it was opened, or, when that is not known (special files
-// say 0), up to its end. False on a read error.
-bool readOpen(int fd, qint64 size, qint64 limit, QByteArray& into, qsizetype offset = 0)
-{
+// offset bytes, reusing its memory: the size the file had when it was opened, or, when that is not
+// known (special files say 0), up to its end. False on a read error.
+bool readOpen(int fd, qint64 size, qint64 limit, QByteArray& into, qsizetype offset = 0) {
     const bool sized = size > 0;
     qint64 want = sized ? size : 4096;
-    if (limit >= 0)
-        want = std::min(want, limit);
+    if (limit >= 0) want = std::min(want, limit);
     into.resize(offset + qsizetype(want));
     qint64 done = 0;
     while (offset + done < qint64(into.size())) {
         const ssize_t r =
             ::read(fd, into.data() + offset + done, size_t(into.size() - offset - done));
-        if (r < 0 && errno == EINTR)
-            continue;
+        if (r < 0 && errno == EINTR) continue;
         if (r < 0) {
             into.clear();
             return false;
         }
-        if (r == 0)
-            break;
+        if (r == 0) break;
         done += r;
         if (!sized && offset + done == qint64(into.size()) && (limit < 0 || done < limit)) {
             qint64 more = std::max<qint64>(4096, done);
-            if (limit >= 0)
-                more = std::min(more, limit - done);
+            if (limit >= 0) more = std::min(more, limit - done);
             into.resize(offset + qsizetype(done + more));
         }
     }
@@ -255,23 +238,19 @@ bool readOpen(int fd, qint64 size, qint64 limit, QByteArray& into, qsizetype off
 
 } // namespace
 
-QString nativePath(const QString& path)
-{
+QString nativePath(const QString& path) {
     QString p = path;
     p.replace(QLatin1Char('\\'), QLatin1Char('/'));
     return p;
 }
 
-bool hasDrivePrefix(const QString& path)
-{
+bool hasDrivePrefix(const QString& path) {
     return path.size() >= 2 && path.at(1) == QLatin1Char(':') && path.at(0).isLetter();
 }
 
-QString resolvePath(const QString& path)
-{
+QString resolvePath(const QString& path) {
     const QString native = nativePath(path);
-    if (native.isEmpty() || existsNative(native))
-        return native;
+    if (native.isEmpty() || existsNative(native)) return native;
     // Mostly the folder exists as written and only the last name is missing or spelt
     // otherwise: one look at the folder instead of one per level.
     const qsizetype slash = native.lastIndexOf(QLatin1Char('/'));
@@ -284,8 +263,7 @@ QString resolvePath(const QString& path)
         }
     }
     const auto join = [](const QString& folder, const QString& name) {
-        if (folder.isEmpty())
-            return name;
+        if (folder.isEmpty()) return name;
         return folder.endsWith(QLatin1Char('/')) ? folder + name : folder + QLatin1Char('/') + name;
     };
     const QStringList parts = native.split(QLatin1Char('/'), Qt::SkipEmptyParts);
@@ -305,37 +283,29 @@ QString resolvePath(const QString& path)
     return current;
 }
 
-bool pathExists(const QString& path)
-{
+bool pathExists(const QString& path) {
     return existsNative(nativePath(path)) || existsNative(resolvePath(path));
 }
 
-bool fileExists(const QString& path)
-{
+bool fileExists(const QString& path) {
     struct stat st;
-    if (statNative(nativePath(path), st))
-        return S_ISREG(st.st_mode);
+    if (statNative(nativePath(path), st)) return S_ISREG(st.st_mode);
     return statNative(resolvePath(path), st) && S_ISREG(st.st_mode);
 }
 
-bool dirExists(const QString& path)
-{
+bool dirExists(const QString& path) {
     struct stat st;
-    if (statNative(nativePath(path), st))
-        return S_ISDIR(st.st_mode);
+    if (statNative(nativePath(path), st)) return S_ISDIR(st.st_mode);
     return statNative(resolvePath(path), st) && S_ISDIR(st.st_mode);
 }
 
-std::optional<QByteArray> readFileBytes(const QString& path)
-{
+std::optional<QByteArray> readFileBytes(const QString& path) {
     QByteArray bytes;
-    if (!readFileBytes(path, bytes))
-        return std::nullopt;
+    if (!readFileBytes(path, bytes)) return std::nullopt;
     return bytes;
 }
 
-bool readFileBytes(const QString& path, QByteArray& into)
-{
+bool readFileBytes(const QString& path, QByteArray& into) {
     qint64 size = 0;
     const int fd = openRegular(path, &size);
     if (fd < 0) {
@@ -347,36 +317,29 @@ bool readFileBytes(const QString& path, QByteArray& into)
     return ok;
 }
 
-std::optional<QByteArray> readFileHead(const QString& path, qint64 limit)
-{
+std::optional<QByteArray> readFileHead(const QString& path, qint64 limit) {
     qint64 size = 0;
     const int fd = openRegular(path, &size);
-    if (fd < 0)
-        return std::nullopt;
+    if (fd < 0) return std::nullopt;
     QByteArray bytes;
     const bool ok = readOpen(fd, size, limit, bytes);
     ::close(fd);
-    if (!ok)
-        return std::nullopt;
+    if (!ok) return std::nullopt;
     return bytes;
 }
 
 FolderFiles::FolderFiles(const QString& folder)
-    : m_path(resolvePath(folder))
-{
+    : m_path(resolvePath(folder)) {
     m_fd = ::open(local(m_path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     // Without a descriptor to spare, the files are opened by their paths.
     m_exists = m_fd >= 0 || isDirNative(m_path);
 }
 
-FolderFiles::~FolderFiles()
-{
-    if (m_fd >= 0)
-        ::close(m_fd);
+FolderFiles::~FolderFiles() {
+    if (m_fd >= 0) ::close(m_fd);
 }
 
-bool FolderFiles::read(const QString& name, QByteArray& into, qint64 limit)
-{
+bool FolderFiles::read(const QString& name, QByteArray& into, qint64 limit) {
     if (!m_exists) {
         into.clear();
         return false;
@@ -395,8 +358,7 @@ bool FolderFiles::read(const QString& name, QByteArray& into, qint64 limit)
     int fd = openName(name);
     if (fd < 0 && (errno == ENOENT || errno == ENOTDIR)) {
         const QString match = findInFolder(m_path, name);
-        if (!match.isEmpty() && match != name)
-            fd = openName(match);
+        if (!match.isEmpty() && match != name) fd = openName(match);
     }
     if (fd < 0) {
         into.clear();
@@ -423,38 +385,32 @@ bool FolderFiles::read(const QString& name, QByteArray& into, qint64 limit)
         into.resize(qsizetype(r));
     }
     ::close(fd);
-    if (!ok)
-        into.clear();
+    if (!ok) into.clear();
     return ok;
 }
 
-QStringList splitFileLines(const QString& text)
-{
+QStringList splitFileLines(const QString& text) {
     QStringList lines;
     qsizetype start = 0;
     const qsizetype n = text.size();
     for (qsizetype i = 0; i < n; ++i) {
         if (text.at(i) == QLatin1Char('\n')) {
             qsizetype end = i;
-            if (end > start && text.at(end - 1) == QLatin1Char('\r'))
-                --end;
+            if (end > start && text.at(end - 1) == QLatin1Char('\r')) --end;
             lines.append(text.mid(start, end - start));
             start = i + 1;
         }
     }
-    if (start < n)
-        lines.append(text.mid(start));
+    if (start < n) lines.append(text.mid(start));
     return lines;
 }
 
-bool isReadOnly(const QString& path)
-{
+bool isReadOnly(const QString& path) {
     const QFileInfo info(resolvePath(path));
     return info.exists() && !(info.permissions() & QFileDevice::WriteOwner);
 }
 
-bool setReadOnly(const QString& path, bool readOnly, FsError* error)
-{
+bool setReadOnly(const QString& path, bool readOnly, FsError* error) {
     QFile file(resolvePath(path));
     if (!file.exists()) {
         fileNotFound(error);
@@ -475,13 +431,11 @@ bool setReadOnly(const QString& path, bool readOnly, FsError* error)
 
 namespace {
 
-QString errnoText(int err)
-{
+QString errnoText(int err) {
     return QString::fromLocal8Bit(strerror(err));
 }
 
-void setErrno(FsError* e, int err)
-{
+void setErrno(FsError* e, int err) {
     switch (err) {
     case ENOENT:
     case ENOTDIR:
@@ -504,38 +458,32 @@ void setErrno(FsError* e, int err)
     }
 }
 
-void linkRefused(FsError* e)
-{
+void linkRefused(FsError* e) {
     setError(e, 75, QStringLiteral("Ошибка доступа к пути/файлу: символическая ссылка"));
 }
 
 // Follows a chain of symbolic links to the name finally written; empty when it loops.
-QString linkTarget(QString path)
-{
+QString linkTarget(QString path) {
     for (int depth = 0; depth < 40; ++depth) {
         const QFileInfo info(path);
-        if (!info.isSymLink())
-            return path;
+        if (!info.isSymLink()) return path;
         path = info.symLinkTarget();
     }
     return QString();
 }
 
-bool isLink(const QString& path)
-{
+bool isLink(const QString& path) {
     struct stat st;
     return ::lstat(QFile::encodeName(path).constData(), &st) == 0 && S_ISLNK(st.st_mode);
 }
 
 // Exists, a dangling symbolic link included.
-bool nameTaken(const QString& path)
-{
+bool nameTaken(const QString& path) {
     struct stat st;
     return ::lstat(QFile::encodeName(path).constData(), &st) == 0;
 }
 
-QByteArray randomTail()
-{
+QByteArray randomTail() {
     static const char letters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
     QByteArray tail(6, 'x');
     for (char& c : tail)
@@ -552,23 +500,17 @@ class StagedFile {
 public:
     StagedFile(const QString& folder, const QString& name)
         : m_folder(folder)
-        , m_name(name)
-    {
-    }
-    ~StagedFile()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-        if (!m_tempName.isEmpty())
-            ::unlink(m_tempName.constData());
+        , m_name(name) {}
+    ~StagedFile() {
+        if (m_fd >= 0) ::close(m_fd);
+        if (!m_tempName.isEmpty()) ::unlink(m_tempName.constData());
     }
     StagedFile(const StagedFile&) = delete;
     StagedFile& operator=(const StagedFile&) = delete;
 
     // Writes the bytes (with the old file's owner, group and permissions when one is being
     // replaced); false with errno's value in err.
-    bool write(const QByteArray& bytes, const struct stat* old, int& err)
-    {
+    bool write(const QByteArray& bytes, const struct stat* old, int& err) {
         m_bytes = bytes;
         m_old = old ? std::optional<struct stat>(*old) : std::nullopt;
         m_fd =
@@ -586,13 +528,10 @@ public:
     // Gives the content its final name. Exclusive: fails with EEXIST when the name is taken
     // (a symbolic link too), never replacing anything. Otherwise the name is replaced
     // atomically.
-    bool name(const QByteArray& finalName, bool exclusive, int& err)
-    {
+    bool name(const QByteArray& finalName, bool exclusive, int& err) {
         if (m_tempName.isEmpty()) {
-            if (exclusive && linkAnonymous(finalName, err))
-                return true;
-            if (exclusive && err != ENOENT)
-                return false;
+            if (exclusive && linkAnonymous(finalName, err)) return true;
+            if (exclusive && err != ENOENT) return false;
             // Replacing takes a temporary name first (rename needs one); a system without
             // /proc cannot name an unnamed file at all: written again under a name.
             if (!(exclusive ? false : linkAnonymousToTemporary(err)) && !writeNamed(err))
@@ -614,8 +553,7 @@ public:
     }
 
 private:
-    bool fill(int& err)
-    {
+    bool fill(int& err) {
         if (m_old) {
             // Only root may give a file to someone else: another user's replaced file then
             // stays theirs instead of becoming root's.
@@ -630,8 +568,7 @@ private:
         while (done < m_bytes.size()) {
             const ssize_t w =
                 ::write(m_fd, m_bytes.constData() + done, size_t(m_bytes.size() - done));
-            if (w < 0 && errno == EINTR)
-                continue;
+            if (w < 0 && errno == EINTR) continue;
             if (w <= 0) { // a full disk, a file-size limit
                 err = w < 0 ? errno : ENOSPC;
                 return false;
@@ -647,16 +584,13 @@ private:
         return true;
     }
 
-    QByteArray temporaryName() const
-    {
+    QByteArray temporaryName() const {
         return QFile::encodeName(m_folder + QStringLiteral("/.") + m_name + QStringLiteral(".~")) +
                randomTail();
     }
 
-    bool writeNamed(int& err)
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
+    bool writeNamed(int& err) {
+        if (m_fd >= 0) ::close(m_fd);
         m_fd = -1;
         for (int attempt = 0; attempt < 100 && m_fd < 0; ++attempt) {
             m_tempName = temporaryName();
@@ -676,8 +610,7 @@ private:
         return fill(err);
     }
 
-    bool linkAnonymous(const QByteArray& target, int& err)
-    {
+    bool linkAnonymous(const QByteArray& target, int& err) {
         const QByteArray self = "/proc/self/fd/" + QByteArray::number(m_fd);
         if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, target.constData(), AT_SYMLINK_FOLLOW) ==
             0)
@@ -686,16 +619,14 @@ private:
         return false;
     }
 
-    bool linkAnonymousToTemporary(int& err)
-    {
+    bool linkAnonymousToTemporary(int& err) {
         for (int attempt = 0; attempt < 100; ++attempt) {
             const QByteArray candidate = temporaryName();
             if (linkAnonymous(candidate, err)) {
                 m_tempName = candidate;
                 return true;
             }
-            if (err != EEXIST)
-                return false;
+            if (err != EEXIST) return false;
         }
         return false;
     }
@@ -710,8 +641,7 @@ private:
 
 } // namespace
 
-bool writeFileAtomic(const QString& path, const QByteArray& bytes, FsError* error, Links links)
-{
+bool writeFileAtomic(const QString& path, const QByteArray& bytes, FsError* error, Links links) {
     const ForgetListingsOnExit forget;
     QString target = resolvePath(path);
     if (isLink(target)) {
@@ -756,26 +686,22 @@ bool writeFileAtomic(const QString& path, const QByteArray& bytes, FsError* erro
     return true;
 }
 
-bool isWriterTemporary(const QString& name)
-{
+bool isWriterTemporary(const QString& name) {
     const qsizetype n = name.size();
     return n > 9 && name.startsWith(QLatin1Char('.')) && name.at(n - 8) == QLatin1Char('.') &&
            name.at(n - 7) == QLatin1Char('~');
 }
 
 QString writeNewFile(const QString& dir, const QString& stem, const QString& suffix,
-                     const QByteArray& bytes, FsError* error)
-{
+                     const QByteArray& bytes, FsError* error) {
     const QString used = writeNewFiles(dir, stem, {{suffix, bytes}}, error);
-    if (used.isEmpty())
-        return QString();
+    if (used.isEmpty()) return QString();
     const QString folder = resolvePath(dir);
     return (folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/')) + used + suffix;
 }
 
 QString writeNewFiles(const QString& dir, const QString& stem,
-                      const QList<QPair<QString, QByteArray>>& files, FsError* error)
-{
+                      const QList<QPair<QString, QByteArray>>& files, FsError* error) {
     const ForgetListingsOnExit forget;
     const QString folder = resolvePath(dir);
     if (!QFileInfo(folder).isDir()) {
@@ -816,8 +742,7 @@ QString writeNewFiles(const QString& dir, const QString& stem,
                 return QString();
             }
         }
-        if (!taken)
-            return candidate;
+        if (!taken) return candidate;
         for (const QByteArray& done : named)
             ::unlink(done.constData());
     }
@@ -825,13 +750,11 @@ QString writeNewFiles(const QString& dir, const QString& stem,
     return QString();
 }
 
-bool makeDir(const QString& path, FsError* error)
-{
+bool makeDir(const QString& path, FsError* error) {
     const ForgetListingsOnExit forget;
     const QString target = resolvePath(path);
     const QFileInfo info(target);
-    if (info.isDir())
-        return true;
+    if (info.isDir()) return true;
     if (info.exists()) {
         fileAlreadyExists(error);
         return false;
@@ -851,34 +774,33 @@ bool makeDir(const QString& path, FsError* error)
 // The names of the folders (dirs true) or of everything else in a folder, straight from the
 // directory stream: only a link, or an entry of a file system that does not tell the kind, is
 // looked at on the disk. A link counts as what it points to; a dangling one as a file.
-QStringList listEntries(const QString& dir, bool dirs)
-{
+QStringList listEntries(const QString& dir, bool dirs) {
     DIR* d = ::opendir(local(resolvePath(dir)).constData());
-    if (!d)
-        return {};
+    if (!d) return {};
     QStringList names;
     while (const struct dirent* entry = ::readdir(d)) {
         const char* n = entry->d_name;
-        if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0)))
-            continue;
+        if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0))) continue;
         bool isDir = entry->d_type == DT_DIR;
         if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
             struct stat st;
             isDir = ::fstatat(::dirfd(d), n, &st, 0) == 0 && S_ISDIR(st.st_mode);
         }
-        if (isDir == dirs)
-            names.append(QFile::decodeName(n));
+        if (isDir == dirs) names.append(QFile::decodeName(n));
     }
     ::closedir(d);
     return sortedNames(names);
 }
 
-QStringList listDirs(const QString& dir) { return listEntries(dir, true); }
+QStringList listDirs(const QString& dir) {
+    return listEntries(dir, true);
+}
 
-QStringList listFiles(const QString& dir) { return listEntries(dir, false); }
+QStringList listFiles(const QString& dir) {
+    return listEntries(dir, false);
+}
 
-bool removeFile(const QString& path, FsError* error)
-{
+bool removeFile(const QString& path, FsError* error) {
     const ForgetListingsOnExit forget;
     const QString target = resolvePath(path);
     const QFileInfo info(target);
@@ -893,8 +815,7 @@ bool removeFile(const QString& path, FsError* error)
     return true;
 }
 
-bool removeDirRecursively(const QString& path, FsError* error)
-{
+bool removeDirRecursively(const QString& path, FsError* error) {
     const ForgetListingsOnExit forget;
     QDir dir(resolvePath(path));
     if (!dir.exists()) {
@@ -923,8 +844,7 @@ bool removeDirRecursively(const QString& path, FsError* error)
     return true;
 }
 
-bool movePath(const QString& from, const QString& to, FsError* error)
-{
+bool movePath(const QString& from, const QString& to, FsError* error) {
     const ForgetListingsOnExit forget;
     const QString source = resolvePath(from);
     const QString target = resolvePath(to);
@@ -946,8 +866,7 @@ bool movePath(const QString& from, const QString& to, FsError* error)
     const QByteArray t = QFile::encodeName(target);
     // Never over a name that appeared since the check.
     int rc = ::renameat2(AT_FDCWD, s.constData(), AT_FDCWD, t.constData(), RENAME_NOREPLACE);
-    if (rc != 0 && errno == EINVAL)
-        rc = ::rename(s.constData(), t.constData());
+    if (rc != 0 && errno == EINVAL) rc = ::rename(s.constData(), t.constData());
     if (rc != 0) {
         setErrno(error, errno == EEXIST ? EEXIST : EACCES);
         return false;
@@ -955,8 +874,7 @@ bool movePath(const QString& from, const QString& to, FsError* error)
     return true;
 }
 
-bool copyFile(const QString& from, const QString& to, FsError* error)
-{
+bool copyFile(const QString& from, const QString& to, FsError* error) {
     const QString source = resolvePath(from);
     const QString target = resolvePath(to);
     if (!QFileInfo(source).isFile()) {
@@ -968,67 +886,61 @@ bool copyFile(const QString& from, const QString& to, FsError* error)
         return false;
     }
     const auto bytes = readFileBytes(source);
-    if (!bytes)
-        return permissionDenied(error), false;
+    if (!bytes) return permissionDenied(error), false;
     return writeFileAtomic(target, *bytes, error);
 }
 
-bool movePaths(const QList<QPair<QString, QString>>& moves, FsError* error, int* failedAt)
-{
+bool movePaths(const QList<QPair<QString, QString>>& moves, FsError* error, int* failedAt) {
     for (int i = 0; i < moves.size(); ++i) {
-        if (movePath(moves.at(i).first, moves.at(i).second, error))
-            continue;
+        if (movePath(moves.at(i).first, moves.at(i).second, error)) continue;
         for (int k = i - 1; k >= 0; --k)
             movePath(moves.at(k).second, moves.at(k).first);
-        if (failedAt)
-            *failedAt = i;
+        if (failedAt) *failedAt = i;
         return false;
     }
     return true;
 }
 
-bool copyFiles(const QList<QPair<QString, QString>>& copies, FsError* error, int* failedAt)
-{
+bool copyFiles(const QList<QPair<QString, QString>>& copies, FsError* error, int* failedAt) {
     for (int i = 0; i < copies.size(); ++i) {
-        if (copyFile(copies.at(i).first, copies.at(i).second, error))
-            continue;
+        if (copyFile(copies.at(i).first, copies.at(i).second, error)) continue;
         for (int k = i - 1; k >= 0; --k)
             removeFile(copies.at(k).second);
-        if (failedAt)
-            *failedAt = i;
+        if (failedAt) *failedAt = i;
         return false;
     }
     return true;
 }
 
-QString tempDir()
-{
-    if (!g_tempOverride.isEmpty())
-        return g_tempOverride;
+QString tempDir() {
+    if (!g_tempOverride.isEmpty()) return g_tempOverride;
     // Qt gives an empty text when TMPDIR names a folder that is gone.
     const QString system = QDir::tempPath();
     if (!system.isEmpty() && QFileInfo(system).isDir() &&
         ::access(QFile::encodeName(system).constData(), W_OK | X_OK) == 0)
         return system;
-    if (!g_programFolder.isEmpty())
-        return g_programFolder;
+    if (!g_programFolder.isEmpty()) return g_programFolder;
     return QCoreApplication::instance() ? QCoreApplication::applicationDirPath()
                                         : QStringLiteral("/tmp");
 }
 
-void setTempDirOverride(const QString& dir) { g_tempOverride = dir; }
+void setTempDirOverride(const QString& dir) {
+    g_tempOverride = dir;
+}
 
-void setProgramFolder(const QString& dir) { g_programFolder = dir; }
+void setProgramFolder(const QString& dir) {
+    g_programFolder = dir;
+}
 
-QString parentOf(const QString& path)
-{
-    const qsizetype i = std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
+QString parentOf(const QString& path) {
+    const qsizetype i =
+        std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
     return i < 0 ? QString() : path.left(i);
 }
 
-QString nameOf(const QString& path)
-{
-    const qsizetype i = std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
+QString nameOf(const QString& path) {
+    const qsizetype i =
+        std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
     return path.mid(i + 1);
 }
 

@@ -9,20 +9,16 @@ namespace mirel::reference {
 namespace {
 
 // Puts the value of a "[MIREL_WIN]" key line ("KEY= value") into a period field.
-void takePeriodField(const core::IniSections& cnf, const QString& key, QString& field)
-{
+void takePeriodField(const core::IniSections& cnf, const QString& key, QString& field) {
     QString line = core::Trim(core::Ini_Line(cnf, key));
-    if (line.isEmpty())
-        return;
+    if (line.isEmpty()) return;
     core::Cut_Before(line, QStringLiteral("="));
-    if (!line.isEmpty())
-        field = line;
+    if (!line.isEmpty()) field = line;
 }
 
 } // namespace
 
-int F_Global(Session& s, const QDate& today, platform::Prompt& prompt)
-{
+int F_Global(Session& s, const QDate& today, platform::Prompt& prompt) {
     s.dirs = core::emptyDirSet();
     platform::setProgramFolder(s.programDir); // where temporary pages go without a temp folder
     core::V_File_Ini(s.programDir, today, prompt);
@@ -31,10 +27,8 @@ int F_Global(Session& s, const QDate& today, platform::Prompt& prompt)
         prompt.message(QStringLiteral("Ошибка при формировании конфигуратора системы !!!"));
         return -1;
     }
-    if (core::Ini_A_Dir(s.cnf, s.dirs, s.importMenu, s.programDir, prompt) != 0)
-        return -1;
-    if (Load_Form_Catalog(s.dir(core::DirFORM), s.forms, prompt) != 0)
-        return -1;
+    if (core::Ini_A_Dir(s.cnf, s.dirs, s.importMenu, s.programDir, prompt) != 0) return -1;
+    if (Load_Form_Catalog(s.dir(core::DirFORM), s.forms, prompt) != 0) return -1;
     // A missing classifier is reported but does not stop the program.
     Load_Regions(s.regions, s.dir(core::DirSHIF), core::Ini_Line(s.cnf, QStringLiteral("SHIF")),
                  prompt);
@@ -45,20 +39,19 @@ int F_Global(Session& s, const QDate& today, platform::Prompt& prompt)
     return 0;
 }
 
-QString Session::periodCode() const { return core::periodCode(year, month); }
+QString Session::periodCode() const {
+    return core::periodCode(year, month);
+}
 
-int Session::selectForm(const QString& formCode, platform::Prompt& prompt)
-{
+int Session::selectForm(const QString& formCode, platform::Prompt& prompt) {
     QString basePeriod;
     int index = -1;
-    if (VVOD_Base_Per(formCode, periodCode(), forms, basePeriod, index, prompt) != 0)
-        return -1;
+    if (VVOD_Base_Per(formCode, periodCode(), forms, basePeriod, index, prompt) != 0) return -1;
     currentForm = index;
     return 0;
 }
 
-const CatalogEntry* Session::currentEntry() const
-{
+const CatalogEntry* Session::currentEntry() const {
     return currentForm >= 0 && currentForm < forms.size() ? &forms.at(currentForm) : nullptr;
 }
 

@@ -13,8 +13,8 @@
 
 #include "core/text.h"
 #include "platform/fileio.h"
-#include "ui/windowprompt.h"
 #include "ui/form_vsumm.h"
+#include "ui/windowprompt.h"
 
 namespace mirel::ui {
 namespace {

@@ -13,16 +13,14 @@
 using namespace mirel::platform;
 using mirel::test::TempWorkspace;
 
-TEST(FileIo, SplitsLinesAtCrLfAndLfAndAcceptsAMissingLastLineEnd)
-{
+TEST(FileIo, SplitsLinesAtCrLfAndLfAndAcceptsAMissingLastLineEnd) {
     EXPECT_EQ(splitFileLines(QStringLiteral("a\r\nb\nc")), (QStringList{"a", "b", "c"}));
     EXPECT_EQ(splitFileLines(QStringLiteral("a\r\nb\r\n")), (QStringList{"a", "b"}));
     EXPECT_EQ(splitFileLines(QStringLiteral("\r\n\r\nx")), (QStringList{"", "", "x"}));
     EXPECT_TRUE(splitFileLines(QString()).isEmpty());
 }
 
-TEST(FileIo, BackslashPathsBecomeNative)
-{
+TEST(FileIo, BackslashPathsBecomeNative) {
     EXPECT_EQ(nativePath(QStringLiteral("DAT\\DAT_0112.101\\1100.01")),
               QStringLiteral("DAT/DAT_0112.101/1100.01"));
     EXPECT_TRUE(hasDrivePrefix(QStringLiteral("C:\\MIREL")));
@@ -31,8 +29,7 @@ TEST(FileIo, BackslashPathsBecomeNative)
     EXPECT_EQ(nameOf(QStringLiteral("/a/b\\c.psp")), QStringLiteral("c.psp"));
 }
 
-TEST(FileIo, ExistingNamesAreFoundWithoutRegardToCase)
-{
+TEST(FileIo, ExistingNamesAreFoundWithoutRegardToCase) {
     TempWorkspace ws;
     ws.write(QStringLiteral("SHIF/shif.txt"), QStringLiteral("1 a"));
     ws.write(QStringLiteral("ЗАПРОСЫ/Отчет.psp"), QStringLiteral("x"));
@@ -46,17 +43,15 @@ TEST(FileIo, ExistingNamesAreFoundWithoutRegardToCase)
     EXPECT_FALSE(readFileBytes(ws.file("SHIF/none.txt")).has_value());
 }
 
-TEST(FileIo, ANewFileInAListedFolderIsFoundAtOnce)
-{
+TEST(FileIo, ANewFileInAListedFolderIsFoundAtOnce) {
     TempWorkspace ws;
     ws.mkdir("D");
-    EXPECT_FALSE(fileExists(ws.file("D/a.TXT")));  // lists D
+    EXPECT_FALSE(fileExists(ws.file("D/a.TXT"))); // lists D
     ASSERT_TRUE(writeFileAtomic(ws.file("D/A.txt"), "x"));
     EXPECT_TRUE(fileExists(ws.file("D/a.TXT")));
 }
 
-TEST(FileIo, AFolderChangedByAnotherProgramIsListedAgain)
-{
+TEST(FileIo, AFolderChangedByAnotherProgramIsListedAgain) {
     TempWorkspace ws;
     ws.write("D/one.txt", "1");
     EXPECT_FALSE(fileExists(ws.file("D/TWO.TXT"))); // lists D
@@ -74,8 +69,7 @@ TEST(FileIo, AFolderChangedByAnotherProgramIsListedAgain)
     EXPECT_EQ(resolvePath(ws.file("D/1200.01")), ws.file("D/1200.01"));
 }
 
-TEST(FileIo, OnlyRegularFilesAreReadAndHeadsAreCut)
-{
+TEST(FileIo, OnlyRegularFilesAreReadAndHeadsAreCut) {
     TempWorkspace ws;
     ws.writeBytes("Data/a.txt", "0123456789");
     QByteArray buffer("old contents");
@@ -95,8 +89,7 @@ TEST(FileIo, OnlyRegularFilesAreReadAndHeadsAreCut)
     EXPECT_FALSE(fileExists(ws.file("Data/pipe")));
 }
 
-TEST(FileIo, WriteReplacesTheWholeFileUnderItsExistingSpelling)
-{
+TEST(FileIo, WriteReplacesTheWholeFileUnderItsExistingSpelling) {
     TempWorkspace ws;
     ws.write("DAT/Data.TXT", "old old old");
     ASSERT_TRUE(writeFileAtomic(ws.file("dat/DATA.txt"), "new"));
@@ -104,8 +97,7 @@ TEST(FileIo, WriteReplacesTheWholeFileUnderItsExistingSpelling)
     EXPECT_EQ(QDir(ws.file("DAT")).entryList(QDir::Files), QStringList{"Data.TXT"});
 }
 
-TEST(FileIo, AFailedWriteLeavesTheOldFileWhole)
-{
+TEST(FileIo, AFailedWriteLeavesTheOldFileWhole) {
     TempWorkspace ws;
     ws.write("a.txt", "keep me");
     // A folder in place of the temporary file's folder: the target folder is missing.
@@ -123,8 +115,7 @@ TEST(FileIo, AFailedWriteLeavesTheOldFileWhole)
     EXPECT_TRUE(QDir(ws.path()).entryList(QDir::Files) == QStringList{"a.txt"});
 }
 
-TEST(FileIo, ReadOnlyFilesAreNeverRewrittenEvenByRoot)
-{
+TEST(FileIo, ReadOnlyFilesAreNeverRewrittenEvenByRoot) {
     TempWorkspace ws;
     ws.write("1100.01", "PR_?");
     ASSERT_TRUE(setReadOnly(ws.file("1100.01"), true));
@@ -138,12 +129,11 @@ TEST(FileIo, ReadOnlyFilesAreNeverRewrittenEvenByRoot)
     EXPECT_TRUE(writeFileAtomic(ws.file("1100.01"), "changed"));
 }
 
-TEST(FileIo, MakeDirCreatesOneLevelOnly)
-{
+TEST(FileIo, MakeDirCreatesOneLevelOnly) {
     TempWorkspace ws;
     FsError error;
     EXPECT_TRUE(makeDir(ws.file("MAP"), &error));
-    EXPECT_TRUE(makeDir(ws.file("MAP")));  // already there
+    EXPECT_TRUE(makeDir(ws.file("MAP"))); // already there
     EXPECT_FALSE(makeDir(ws.file("A/B"), &error));
     EXPECT_EQ(error.number, 76);
     ws.write("FILE", "x");
@@ -151,8 +141,7 @@ TEST(FileIo, MakeDirCreatesOneLevelOnly)
     EXPECT_EQ(error.number, 58);
 }
 
-TEST(FileIo, ListingsAreSortedWithoutRegardToCase)
-{
+TEST(FileIo, ListingsAreSortedWithoutRegardToCase) {
     TempWorkspace ws;
     for (const char* n : {"b.psp", "A.psp", "c.PSP", "a.psp"})
         ws.write(QString::fromLatin1(n), "x");
@@ -163,8 +152,7 @@ TEST(FileIo, ListingsAreSortedWithoutRegardToCase)
     EXPECT_TRUE(listFiles(ws.file("none")).isEmpty());
 }
 
-TEST(FileIo, ListingsTakeEveryKindOfEntryAsTheFolderObjectDoes)
-{
+TEST(FileIo, ListingsTakeEveryKindOfEntryAsTheFolderObjectDoes) {
     // Links to files and folders, a dangling link, a pipe, hidden names: each lands where the
     // folder object of the toolkit puts it.
     TempWorkspace ws;
@@ -196,8 +184,7 @@ TEST(FileIo, ListingsTakeEveryKindOfEntryAsTheFolderObjectDoes)
     EXPECT_EQ(listDirs(ws.file("D")), (QStringList{".sub", "Sub", "to-dir"}));
 }
 
-TEST(FileIo, MoveAndCopyNeverOverwrite)
-{
+TEST(FileIo, MoveAndCopyNeverOverwrite) {
     TempWorkspace ws;
     ws.write("a.psp", "a");
     ws.write("b.psp", "b");
@@ -209,8 +196,7 @@ TEST(FileIo, MoveAndCopyNeverOverwrite)
     EXPECT_FALSE(ws.exists("c.psp"));
 }
 
-TEST(FileIo, RecursiveRemovalRefusesProtectedContent)
-{
+TEST(FileIo, RecursiveRemovalRefusesProtectedContent) {
     TempWorkspace ws;
     ws.write("S/sub/q.psp", "x");
     ASSERT_TRUE(setReadOnly(ws.file("S/sub/q.psp"), true));
@@ -221,13 +207,12 @@ TEST(FileIo, RecursiveRemovalRefusesProtectedContent)
     EXPECT_FALSE(ws.exists("S"));
 }
 
-#include <QThread>
 #include <csignal>
+#include <QThread>
 #include <sys/wait.h>
 #include <unistd.h>
 
-TEST(FileIo, AWriteKilledHalfwayLeavesTheOldFileWhole)
-{
+TEST(FileIo, AWriteKilledHalfwayLeavesTheOldFileWhole) {
     TempWorkspace ws;
     ws.write("1100.01", "old content");
     const QString target = ws.file("1100.01");
@@ -253,8 +238,7 @@ TEST(FileIo, AWriteKilledHalfwayLeavesTheOldFileWhole)
     EXPECT_TRUE(after == QByteArray("old content")) << after.size() << " bytes";
 }
 
-TEST(FileIo, NewFilesTakeANameNobodyHoldsAndNeverFollowALink)
-{
+TEST(FileIo, NewFilesTakeANameNobodyHoldsAndNeverFollowALink) {
     TempWorkspace ws;
     ws.write(QStringLiteral("T/1.HTM"), QStringLiteral("old"));
     const QString target = ws.file("outside.txt");
@@ -267,6 +251,7 @@ TEST(FileIo, NewFilesTakeANameNobodyHoldsAndNeverFollowALink)
     EXPECT_EQ(ws.readBytes("T/1.HTM"), QByteArray("old"));
     EXPECT_FALSE(QFileInfo::exists(target));
 
-    EXPECT_TRUE(writeNewFile(ws.file("missing"), QStringLiteral("x"), QString(), "x", &e).isEmpty());
+    EXPECT_TRUE(
+        writeNewFile(ws.file("missing"), QStringLiteral("x"), QString(), "x", &e).isEmpty());
     EXPECT_EQ(e.number, 76);
 }
