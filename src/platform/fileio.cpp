@@ -128,6 +128,49 @@ bool readListing(const QString& folder, FolderListing& listing) {
     return true;
 }
 
+// The spellings of an ASCII name with at most a few letters, each letter in either case;
+// empty when there would be too many of them or the name has other characters that a case
+// change could match.
+QList<QByteArray> spellings(const QString& name) {
+    constexpr int MostLetters = 4;
+    QByteArray base = name.toLatin1();
+    QList<int> letters;
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const char16_t u = name.at(i).unicode();
+        if (u >= 0x80) return {};
+        if ((u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z')) {
+            if (letters.size() == MostLetters) return {};
+            letters.append(int(i));
+        }
+    }
+    QList<QByteArray> all;
+    for (int mask = 0; mask < (1 << letters.size()); ++mask) {
+        for (int k = 0; k < letters.size(); ++k) {
+            char& c = base[letters.at(k)];
+            c = (mask >> k) & 1 ? char(c & ~0x20) : char(c | 0x20);
+        }
+        all.append(base);
+    }
+    return all;
+}
+
+// A name found among its few spellings by looking each one up, which costs less than listing
+// a large folder that has just changed (a listing is only kept for a folder that stays as it
+// is). Of several spellings that exist, the one that sorts first wins, as in a listing.
+std::optional<QString> findSpelling(const QString& folder, const QString& name) {
+    const QList<QByteArray> candidates = spellings(name);
+    if (candidates.isEmpty()) return std::nullopt;
+    const QByteArray prefix = local(folder) + '/';
+    QString found;
+    for (const QByteArray& candidate : candidates) {
+        struct stat st;
+        if (::lstat((prefix + candidate).constData(), &st) != 0) continue;
+        const QString spelt = QString::fromLatin1(candidate);
+        if (found.isEmpty() || spelt < found) found = spelt;
+    }
+    return found;
+}
+
 QString findInFolder(const QString& folder, const QString& name) {
     if (!mayBeSpeltOtherwise(name)) return QString();
     struct stat st;
@@ -136,6 +179,7 @@ QString findInFolder(const QString& folder, const QString& name) {
     QMutexLocker lock(&g_listingMutex);
     auto it = g_listings.find(folder);
     if (it == g_listings.end() || !it->validFor(modified)) {
+        if (const std::optional<QString> spelt = findSpelling(folder, name)) return *spelt;
         FolderListing listing;
         listing.modified = modified;
         listing.listedAt = QDateTime::currentMSecsSinceEpoch() * 1000000;

@@ -69,6 +69,22 @@ TEST(FileIo, AFolderChangedByAnotherProgramIsListedAgain) {
     EXPECT_EQ(resolvePath(ws.file("D/1200.01")), ws.file("D/1200.01"));
 }
 
+TEST(FileIo, ShortNamesInAChangingFolderFindTheSpellingAListingWouldFind) {
+    // Names of a few letters are looked up spelling by spelling while the folder keeps
+    // changing; the answer is the listing's: the first by exact text, links included.
+    TempWorkspace ws;
+    ws.write("P/2_x.Htm", "a");
+    ws.write("P/2_X.htm", "b");
+    ASSERT_EQ(::symlink("nowhere", QFile::encodeName(ws.file("P/L.htm")).constData()), 0);
+    EXPECT_EQ(resolvePath(ws.file("P/2_x.HTM")), ws.file("P/2_X.htm"));
+    EXPECT_EQ(resolvePath(ws.file("P/l.HTM")), ws.file("P/L.htm"));
+    EXPECT_EQ(writeNewFile(ws.file("P"), "2_x", ".HTM", "c"), ws.file("P/2_x_1.HTM"));
+    EXPECT_EQ(writeNewFile(ws.file("P"), "l", ".HTM", "d"), ws.file("P/l_1.HTM"));
+    // Many letters: the folder is listed, with the same answer.
+    ws.write("P/Report.Htm", "e");
+    EXPECT_EQ(resolvePath(ws.file("P/REPORT.HTM")), ws.file("P/Report.Htm"));
+}
+
 TEST(FileIo, OnlyRegularFilesAreReadAndHeadsAreCut) {
     TempWorkspace ws;
     ws.writeBytes("Data/a.txt", "0123456789");
