@@ -4,10 +4,10 @@
 
 #include "benchsupport.h"
 
+#include <fcntl.h>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <fcntl.h>
 #include <unistd.h>
 #include <vector>
 

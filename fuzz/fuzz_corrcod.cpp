@@ -42,9 +42,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         QString::fromUtf8(reinterpret_cast<const char*>(data), qsizetype(size)).toUpper();
     SilentPrompt prompt;
     QStringList oldCodes, newCodes;
-    const int status =
-        aggregate::parseCodeList(text.split(QLatin1Char('\n')), "CORR_COD.TXT", oldCodes, newCodes,
-                                 prompt);
+    const int status = aggregate::parseCodeList(text.split(QLatin1Char('\n')), "CORR_COD.TXT",
+                                                oldCodes, newCodes, prompt);
     check(oldCodes.size() == newCodes.size());
     if (status == 0) {
         check(!oldCodes.isEmpty());

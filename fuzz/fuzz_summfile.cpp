@@ -43,7 +43,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         // A matrix written as a summary reads back with its shape and texts.
         aggregate::SummMatrix sum = texted;
         check(aggregate::addInto(sum, texted, aggregate::Fit::SumShape));
-        const QByteArray one = aggregate::summaryFileBytes("PR_? ", "! 0000 101 01 25 12 1", texted);
+        const QByteArray one =
+            aggregate::summaryFileBytes("PR_? ", "! 0000 101 01 25 12 1", texted);
         aggregate::SummMatrix again;
         if (plain.columns > 0) {
             check(aggregate::parseSection(one, again, true) == aggregate::ReadStatus::Ok);

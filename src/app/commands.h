@@ -1,10 +1,10 @@
 #pragma once
 
+#include <optional>
 #include <QList>
 #include <QString>
 #include <QStringList>
 #include <QTextStream>
-#include <optional>
 
 #include "app/cliprompt.h"
 #include "reference/session.h"
@@ -15,8 +15,8 @@ namespace mirel::app {
 // options already taken out), the prompt and the output stream (UTF-8, LF).
 struct CommandContext {
     QString workspace;
-    QString period;       // YYYYMM from --period, empty for the configured one
-    QStringList args;     // the command's own arguments and flags
+    QString period;   // YYYYMM from --period, empty for the configured one
+    QStringList args; // the command's own arguments and flags
     CliPrompt& prompt;
     CliBrowser& browser;
     QTextStream& out;

@@ -20,14 +20,25 @@ struct IniSection {
 using IniSections = QList<IniSection>; // a_Cnf
 
 // The directory set a_Dir: nine slots, 0..6 filled at start-up.
-enum DirSlot { DirARM = 0, DirDAT = 1, DirFORM = 2, DirMAP = 3, DirPASP = 4, DirSHIF = 5, DirIMPORT = 6 };
+enum DirSlot {
+    DirARM = 0,
+    DirDAT = 1,
+    DirFORM = 2,
+    DirMAP = 3,
+    DirPASP = 4,
+    DirSHIF = 5,
+    DirIMPORT = 6
+};
 inline constexpr int DirSlotCount = 9;
 using DirSet = QStringList;
-inline DirSet emptyDirSet() { return DirSet(DirSlotCount); }
+inline DirSet emptyDirSet() {
+    return DirSet(DirSlotCount);
+}
 
 inline const QString IniFileName = QStringLiteral("MIREL_WIN.INI");
 // g_s_Import_XLS: name of the Excel import folder and title of the Excel import.
-inline const QString g_s_Import_XLS = QStringLiteral("Загрузка файлов Excel (КодРегиона_ФФФ_ГГММ.XLS)");
+inline const QString g_s_Import_XLS =
+    QStringLiteral("Загрузка файлов Excel (КодРегиона_ФФФ_ГГММ.XLS)");
 
 // Reads a sectioned file: lines trimmed, upper-cased, empty ones dropped. The first line
 // belongs to no section; when it is not a header the lines up to the first header form the

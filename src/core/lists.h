@@ -1,18 +1,22 @@
 #pragma once
 
+#include <algorithm>
+#include <optional>
 #include <QList>
 #include <QString>
 #include <QStringList>
-#include <algorithm>
-#include <optional>
 
 namespace mirel::core {
 
 // Line lists are 0-based; the empty list is a list holding one empty text. Searches return
 // 1-based positions, 0 for "not found".
 
-inline bool isEmptyList(const QStringList& list) { return list.isEmpty() || list.first().isEmpty(); }
-inline QStringList emptyList() { return QStringList{QString()}; }
+inline bool isEmptyList(const QStringList& list) {
+    return list.isEmpty() || list.first().isEmpty();
+}
+inline QStringList emptyList() {
+    return QStringList{QString()};
+}
 
 // First element, from the 0-based start on, that begins with the prefix (case-sensitive).
 int Find_Prefix(const QStringList& list, const QString& prefix, int start = 0);
@@ -27,11 +31,9 @@ int Find_In_Table(const QList<QStringList>& table, const QString& value, int col
 
 // Pair lists: elements may be absent; searches skip them.
 template <typename Pair, typename Getter>
-int Find_In_Pairs(const QList<std::optional<Pair>>& list, const QString& value, Getter item)
-{
+int Find_In_Pairs(const QList<std::optional<Pair>>& list, const QString& value, Getter item) {
     for (int i = 0; i < list.size(); ++i)
-        if (list.at(i) && item(*list.at(i)) == value)
-            return i + 1;
+        if (list.at(i) && item(*list.at(i)) == value) return i + 1;
     return 0;
 }
 
@@ -40,14 +42,12 @@ void Append_Line(QStringList& list, const QString& text);
 void Insert_At(QStringList& list, const QString& text, int index);
 void Insert_List_At(QStringList& list, const QStringList& other, int index);
 template <typename T>
-void Fill_Array(QList<T>& list, const T& value)
-{
+void Fill_Array(QList<T>& list, const T& value) {
     std::fill(list.begin(), list.end(), value);
 }
 // Ascending sort with the ordinary comparison; equal elements keep their order.
 template <typename T>
-void Sort_Values(QList<T>& list)
-{
+void Sort_Values(QList<T>& list) {
     std::stable_sort(list.begin(), list.end());
 }
 

@@ -8,9 +8,9 @@
 namespace mirel::core {
 
 // Period forms built from the texts of the year and month fields.
-QString yearCode(const QString& yearField);                            // "0000" + year, last 4
-QString monthCode(const QString& monthField);                          // "00" + month, last 2
-QString periodCode(const QString& yearField, const QString& monthField); // YYYYMM
+QString yearCode(const QString& yearField);                               // "0000" + year, last 4
+QString monthCode(const QString& monthField);                             // "00" + month, last 2
+QString periodCode(const QString& yearField, const QString& monthField);  // YYYYMM
 QString shortPeriod(const QString& yearField, const QString& monthField); // YYMM
 QString formFolderPeriod(const QString& yearField, const QString& monthField); // YYYY_MM
 

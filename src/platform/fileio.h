@@ -1,11 +1,11 @@
 #pragma once
 
+#include <optional>
 #include <QByteArray>
 #include <QList>
 #include <QPair>
 #include <QString>
 #include <QStringList>
-#include <optional>
 
 namespace mirel::platform {
 

@@ -40,9 +40,9 @@ struct Period {
     QString month;
 };
 
-// Resolves a year or month as written in a reference line against the current field value: the words ("YEAR",
-// "LAST", "MOUNTH") and signed offsets become numbers written as decimal text; anything else
-// stays as written. An empty text counts as the current value.
+// Resolves a year or month as written in a reference line against the current field value: the
+// words ("YEAR", "LAST", "MOUNTH") and signed offsets become numbers written as decimal text;
+// anything else stays as written. An empty text counts as the current value.
 QString resolveYear(const QString& given, const QString& currentYear);
 QString resolveMonth(const QString& given, const QString& currentMonth);
 

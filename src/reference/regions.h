@@ -1,9 +1,9 @@
 #pragma once
 
+#include <optional>
 #include <QList>
 #include <QString>
 #include <QStringList>
-#include <optional>
 
 #include "core/config.h"
 

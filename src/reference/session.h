@@ -19,17 +19,17 @@ namespace mirel::reference {
 // period fields. Every routine that needs the period reads year and month from here at the
 // moment it runs; the window keeps them equal to its fields.
 struct Session {
-    QString programDir;            // the workspace ("the program folder")
-    core::IniSections cnf;         // a_Cnf
+    QString programDir;                      // the workspace ("the program folder")
+    core::IniSections cnf;                   // a_Cnf
     core::DirSet dirs = core::emptyDirSet(); // a_Dir
-    QStringList importMenu;        // captions of the import menu entries
-    FormCatalog forms;             // a_Form
-    Regions regions;               // a_reg
-    SummList summ;                 // a_Summ of the data-loading view
-    bool summEnabled = false;      // "Алгоритм суммирования" enabled (a summation file was read)
-    QString year = QStringLiteral("2001");  // year field
-    QString month = QStringLiteral("12");   // month field
-    int currentForm = -1;          // index of the current form entry in forms, -1 when none
+    QStringList importMenu;                  // captions of the import menu entries
+    FormCatalog forms;                       // a_Form
+    Regions regions;                         // a_reg
+    SummList summ;                           // a_Summ of the data-loading view
+    bool summEnabled = false; // "Алгоритм суммирования" enabled (a summation file was read)
+    QString year = QStringLiteral("2001"); // year field
+    QString month = QStringLiteral("12");  // month field
+    int currentForm = -1;                  // index of the current form entry in forms, -1 when none
 
     QString dir(core::DirSlot slot) const { return dirs.value(slot); }
     // The period code YYYYMM of the period fields.

@@ -87,8 +87,10 @@ TEST(ReplaceCodesCommand, PlansWithoutYesAndRunsOnce) {
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_EQ(r.err, "info: Файл CORR_COD.TXT перемещен в архив !!! [Повторная замена кодов "
                      "категорически запрещена !!!]\n");
-    EXPECT_EQ(d.ws.readBytes("DAT/DAT_2512.210/1110.01"), d.ws.readBytes("DAT/DAT_2512.210/1106.01"));
-    EXPECT_EQ(d.ws.readBytes("DAT/DAT_2412.130/1310.01"), d.ws.readBytes("DAT/DAT_2412.130/1307.01"));
+    EXPECT_EQ(d.ws.readBytes("DAT/DAT_2512.210/1110.01"),
+              d.ws.readBytes("DAT/DAT_2512.210/1106.01"));
+    EXPECT_EQ(d.ws.readBytes("DAT/DAT_2412.130/1310.01"),
+              d.ws.readBytes("DAT/DAT_2412.130/1307.01"));
     EXPECT_FALSE(d.ws.exists("SHIF/CORR_COD.TXT"));
     const QStringList archives = QDir(d.ws.path()).entryList({"Замена кодов-*"}, QDir::Dirs);
     ASSERT_EQ(archives.size(), 1);

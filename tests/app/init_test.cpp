@@ -8,8 +8,7 @@
 using mirel::test::runMirel;
 using mirel::test::TempWorkspace;
 
-TEST(InitCommand, WritesTheDefaultConfigurationAndCreatesTheFolders)
-{
+TEST(InitCommand, WritesTheDefaultConfigurationAndCreatesTheFolders) {
     TempWorkspace ws;
     const auto r = runMirel({"init", "--workspace", ws.path()});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
@@ -24,8 +23,7 @@ TEST(InitCommand, WritesTheDefaultConfigurationAndCreatesTheFolders)
     EXPECT_TRUE(ws.readBytes("MIREL_WIN.INI") == before);
 }
 
-TEST(InitCommand, ReportsAFolderThatCannotBeCreated)
-{
+TEST(InitCommand, ReportsAFolderThatCannotBeCreated) {
     TempWorkspace ws;
     ws.write("MIREL_WIN.INI", "t\n[MIREL_WIN]\nIE\n[DIR_DAT]\nDAT\n");
     ws.write("DAT", "a file in the way");
@@ -34,8 +32,7 @@ TEST(InitCommand, ReportsAFolderThatCannotBeCreated)
     EXPECT_EQ(r.err, "info: " + ws.path() + "/DAT / ERROR N=58 / Файл уже существует\n");
 }
 
-TEST(CommandLine, UsageErrorsExitWithTwo)
-{
+TEST(CommandLine, UsageErrorsExitWithTwo) {
     TempWorkspace ws;
     EXPECT_EQ(runMirel({"nosuchcommand", "--workspace", ws.path()}).status, 2);
     EXPECT_EQ(runMirel({"init", "--period", "2001", "--workspace", ws.path()}).status, 2);

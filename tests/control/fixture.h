@@ -16,8 +16,7 @@ namespace mirel::test {
 // Keeps the pages a run opens instead of opening them.
 class RecorderBrowser : public platform::Browser {
 public:
-    bool open(const QString& path) override
-    {
+    bool open(const QString& path) override {
         opened.append(path);
         return true;
     }

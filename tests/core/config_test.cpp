@@ -16,16 +16,14 @@ using mirel::test::TempWorkspace;
 
 namespace {
 
-IniSections sections(const TempWorkspace& ws, const QString& text, RecorderPrompt& p)
-{
+IniSections sections(const TempWorkspace& ws, const QString& text, RecorderPrompt& p) {
     ws.write("MIREL_WIN.INI", text);
     return Read_Ini_Sections(ws.file("MIREL_WIN.INI"), p);
 }
 
 } // namespace
 
-TEST(IniSections, FirstLineIsATitleAndThePreambleFollowsIt)
-{
+TEST(IniSections, FirstLineIsATitleAndThePreambleFollowsIt) {
     TempWorkspace ws;
     RecorderPrompt p;
     const IniSections cnf = sections(
@@ -41,8 +39,7 @@ TEST(IniSections, FirstLineIsATitleAndThePreambleFollowsIt)
     EXPECT_EQ(Ini_Line(cnf, "YYYY"), QStringLiteral("YYYY= 2003"));
 }
 
-TEST(IniSections, AHeaderOnTheFirstLineMeansNoPreamble)
-{
+TEST(IniSections, AHeaderOnTheFirstLineMeansNoPreamble) {
     TempWorkspace ws;
     RecorderPrompt p;
     const IniSections cnf = sections(ws, "[MIREL_WIN]\nIE\n[A]\n[B]\nb", p);
@@ -55,8 +52,7 @@ TEST(IniSections, AHeaderOnTheFirstLineMeansNoPreamble)
     EXPECT_TRUE(hasIniEntry(cnf, "IE"));
 }
 
-TEST(IniSections, OneLineOrNoFileGivesNoSection)
-{
+TEST(IniSections, OneLineOrNoFileGivesNoSection) {
     TempWorkspace ws;
     RecorderPrompt p;
     EXPECT_TRUE(sections(ws, "[MIREL_WIN]", p).isEmpty());
@@ -64,8 +60,7 @@ TEST(IniSections, OneLineOrNoFileGivesNoSection)
     EXPECT_EQ(p.texts(), QStringList{"Файл отсутствует : " + ws.file("none.ini")});
 }
 
-TEST(IniSections, BinaryGarbageNeitherCrashesNorFormsASection)
-{
+TEST(IniSections, BinaryGarbageNeitherCrashesNorFormsASection) {
     TempWorkspace ws;
     QByteArray junk;
     for (int i = 0; i < 4096; ++i)
@@ -76,8 +71,7 @@ TEST(IniSections, BinaryGarbageNeitherCrashesNorFormsASection)
     EXPECT_TRUE(Ini_Line(cnf, "YYYY").isEmpty());
 }
 
-TEST(IniSections, KeysAreFoundByPrefixFirstMatchWins)
-{
+TEST(IniSections, KeysAreFoundByPrefixFirstMatchWins) {
     TempWorkspace ws;
     RecorderPrompt p;
     const IniSections cnf = sections(ws, "t\n[MIREL_WIN]\nyyyy= 2001\nYYYY=2002\nSHIF2\n", p);
@@ -86,8 +80,7 @@ TEST(IniSections, KeysAreFoundByPrefixFirstMatchWins)
     EXPECT_EQ(Ini_Line(cnf, "MM"), QString());
 }
 
-TEST(IniDir, DefaultsBesideTheProgramAreCreated)
-{
+TEST(IniDir, DefaultsBesideTheProgramAreCreated) {
     TempWorkspace ws;
     RecorderPrompt p;
     const IniSections cnf = sections(ws, "t\n[MIREL_WIN]\nIE", p);
@@ -100,8 +93,7 @@ TEST(IniDir, DefaultsBesideTheProgramAreCreated)
     EXPECT_TRUE(p.messages.isEmpty());
 }
 
-TEST(IniDir, ConfiguredDirectoriesAreResolvedWithoutRegardToCaseAndLastSectionWins)
-{
+TEST(IniDir, ConfiguredDirectoriesAreResolvedWithoutRegardToCaseAndLastSectionWins) {
     TempWorkspace ws;
     ws.mkdir("Data/Dat");
     RecorderPrompt p;
@@ -113,8 +105,7 @@ TEST(IniDir, ConfiguredDirectoriesAreResolvedWithoutRegardToCaseAndLastSectionWi
     EXPECT_FALSE(QDir(ws.file("other")).exists());
 }
 
-TEST(IniDir, WindowsPathsAreReadWithBackslashesAndDrivesAreMissingDirectories)
-{
+TEST(IniDir, WindowsPathsAreReadWithBackslashesAndDrivesAreMissingDirectories) {
     TempWorkspace ws;
     ws.mkdir("FORM");
     RecorderPrompt p;
@@ -129,8 +120,7 @@ TEST(IniDir, WindowsPathsAreReadWithBackslashesAndDrivesAreMissingDirectories)
     EXPECT_TRUE(QDir(ws.path()).entryList(QStringList{"C*"}, QDir::Dirs).isEmpty());
 }
 
-TEST(IniDir, AFileInTheWayIsReported)
-{
+TEST(IniDir, AFileInTheWayIsReported) {
     TempWorkspace ws;
     ws.write("MAP", "not a folder");
     RecorderPrompt p;
@@ -141,14 +131,11 @@ TEST(IniDir, AFileInTheWayIsReported)
     EXPECT_EQ(p.messages[0].text, ws.file("MAP") + "\r\nERROR N=58\r\nФайл уже существует");
 }
 
-TEST(IniDir, ImportLinesWithArrowsAreCaptionAndFolder)
-{
+TEST(IniDir, ImportLinesWithArrowsAreCaptionAndFolder) {
     TempWorkspace ws;
     RecorderPrompt p;
-    const IniSections cnf = sections(ws,
-                                     "t\n[DIR_IMPORT]\nИз области -> " + ws.file("incoming") +
-                                         "\nВторой -> /elsewhere",
-                                     p);
+    const IniSections cnf = sections(
+        ws, "t\n[DIR_IMPORT]\nИз области -> " + ws.file("incoming") + "\nВторой -> /elsewhere", p);
     DirSet dirs = emptyDirSet();
     QStringList menu;
     ASSERT_EQ(Ini_A_Dir(cnf, dirs, menu, ws.path(), p), 0);
@@ -163,8 +150,7 @@ TEST(IniDir, ImportLinesWithArrowsAreCaptionAndFolder)
     EXPECT_TRUE(dirs[7].isEmpty() && dirs[8].isEmpty());
 }
 
-TEST(IniDir, WithoutAnImportSectionTheMenuShowsTheImportFolder)
-{
+TEST(IniDir, WithoutAnImportSectionTheMenuShowsTheImportFolder) {
     TempWorkspace ws;
     RecorderPrompt p;
     const IniSections cnf = sections(ws, "t\n[MIREL_WIN]\nIE", p);
@@ -174,8 +160,7 @@ TEST(IniDir, WithoutAnImportSectionTheMenuShowsTheImportFolder)
     EXPECT_EQ(menu, QStringList{ws.file("IMPORT")});
 }
 
-TEST(SummFiles, ExistingSummationFilesAreListed)
-{
+TEST(SummFiles, ExistingSummationFilesAreListed) {
     TempWorkspace ws;
     ws.write("SHIF/SUMM1.TXT", "1000:\n1100");
     RecorderPrompt p;
@@ -187,13 +172,13 @@ TEST(SummFiles, ExistingSummationFilesAreListed)
     list = QStringList{" "};
     EXPECT_EQ(Summ_Files(cnf, list, ws.file("SHIF"), p), -1);
     EXPECT_EQ(list, QStringList{" "});
-    EXPECT_EQ(p.messages.last(), (Message{Icon::Error, "Отсутствует файл суммирования !!!", "SUMM9.TXT"}));
+    EXPECT_EQ(p.messages.last(),
+              (Message{Icon::Error, "Отсутствует файл суммирования !!!", "SUMM9.TXT"}));
     cnf = sections(ws, "t\n[MIREL_WIN]\nIE", p);
     EXPECT_EQ(Summ_Files(cnf, list, ws.file("SHIF"), p), -1);
 }
 
-TEST(DefaultIni, BytesForTheFifteenthOfJanuary2002)
-{
+TEST(DefaultIni, BytesForTheFifteenthOfJanuary2002) {
     TempWorkspace ws;
     RecorderPrompt p;
     ASSERT_TRUE(V_File_Ini(ws.path(), QDate(2002, 1, 15), p));
@@ -207,11 +192,16 @@ TEST(DefaultIni, BytesForTheFifteenthOfJanuary2002)
                              "  IE\r\n"
                              "  отчет\r\n"
                              "[DIR_ARM]\r\n"
-                             "  " + P + "\r\n"
+                             "  " +
+                             P +
+                             "\r\n"
                              "[DIR_PASP]\r\n"
-                             "  " + P + "/ЗАПРОСЫ\r\n"
+                             "  " +
+                             P +
+                             "/ЗАПРОСЫ\r\n"
                              "[DIR_IMPORT]\r\n"
-                             "  " + P + "/Загрузка файлов Excel (КодРегиона_ФФФ_ГГММ.XLS)\r\n";
+                             "  " +
+                             P + "/Загрузка файлов Excel (КодРегиона_ФФФ_ГГММ.XLS)\r\n";
     EXPECT_EQ(ws.readBytes("MIREL_WIN.INI"), mirel::test::cp1251(expected));
     // An existing file is never replaced.
     ws.write("MIREL_WIN.INI", "mine");
@@ -220,23 +210,23 @@ TEST(DefaultIni, BytesForTheFifteenthOfJanuary2002)
     EXPECT_TRUE(defaultIniText(P, QDate(2003, 5, 1)).contains("  MM= 4\r\n"));
 }
 
-TEST(PeriodLines, DialogReadsTheLastLinesAndRewritesTheWholeFile)
-{
+TEST(PeriodLines, DialogReadsTheLastLinesAndRewritesTheWholeFile) {
     TempWorkspace ws;
-    ws.write("MIREL_WIN.INI", "параметры:\n  summ1.txt\n\n[MIREL_WIN]\n  yyyy= 2001\n  YYYY= 2002\n  mm= 7\n  ie");
+    ws.write("MIREL_WIN.INI",
+             "параметры:\n  summ1.txt\n\n[MIREL_WIN]\n  yyyy= 2001\n  YYYY= 2002\n  mm= 7\n  ie");
     RecorderPrompt p;
     const PeriodLines lines = readPeriodLines(ws.file("MIREL_WIN.INI"), p);
     ASSERT_TRUE(lines.found);
     EXPECT_EQ(lines.year, QStringLiteral("2002"));
     EXPECT_EQ(lines.month, QStringLiteral("7"));
     ASSERT_EQ(rewritePeriodLines(ws.file("MIREL_WIN.INI"), "2003", " 5 ", p), 0);
-    EXPECT_EQ(ws.read("MIREL_WIN.INI"), QStringLiteral(" ПАРАМЕТРЫ:\r\n SUMM1.TXT\r\n[MIREL_WIN]\r\n"
-                                                       " YYYY= 2001\r\n YYYY= 2003\r\n MM= 5\r\n IE\r\n"));
+    EXPECT_EQ(ws.read("MIREL_WIN.INI"),
+              QStringLiteral(" ПАРАМЕТРЫ:\r\n SUMM1.TXT\r\n[MIREL_WIN]\r\n"
+                             " YYYY= 2001\r\n YYYY= 2003\r\n MM= 5\r\n IE\r\n"));
     EXPECT_TRUE(p.messages.isEmpty());
 }
 
-TEST(PeriodLines, MissingOrFirstLineKeysAreReported)
-{
+TEST(PeriodLines, MissingOrFirstLineKeysAreReported) {
     TempWorkspace ws;
     ws.write("MIREL_WIN.INI", "MM= 5\n[MIREL_WIN]\nYYYY= 2001");
     RecorderPrompt p;
@@ -248,8 +238,7 @@ TEST(PeriodLines, MissingOrFirstLineKeysAreReported)
     EXPECT_EQ(ws.read("MIREL_WIN.INI"), QStringLiteral("MM= 5\r\n[MIREL_WIN]\r\nYYYY= 2001"));
 }
 
-TEST(PeriodLines, AReadOnlyConfigurationIsNotRewritten)
-{
+TEST(PeriodLines, AReadOnlyConfigurationIsNotRewritten) {
     TempWorkspace ws;
     ws.write("MIREL_WIN.INI", "t\n[MIREL_WIN]\nYYYY= 2001\nMM= 12");
     mirel::platform::setReadOnly(ws.file("MIREL_WIN.INI"), true);

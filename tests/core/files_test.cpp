@@ -11,8 +11,7 @@ using mirel::test::Message;
 using mirel::test::RecorderPrompt;
 using mirel::test::TempWorkspace;
 
-TEST(LineFiles, ReadersTrimDropEmptyLinesAndUpperCase)
-{
+TEST(LineFiles, ReadersTrimDropEmptyLinesAndUpperCase) {
     TempWorkspace ws;
     ws.write("a.txt", "  yyyy= 2003 \n\n   \n[mirel_win]\nПериод", true);
     RecorderPrompt p;
@@ -23,8 +22,7 @@ TEST(LineFiles, ReadersTrimDropEmptyLinesAndUpperCase)
     EXPECT_TRUE(p.messages.isEmpty());
 }
 
-TEST(LineFiles, BlankFilesAndEmptyFilesReadAlikeAsTheEmptyList)
-{
+TEST(LineFiles, BlankFilesAndEmptyFilesReadAlikeAsTheEmptyList) {
     TempWorkspace ws;
     ws.write("blank.txt", "   \n  \n\n", true);
     ws.writeBytes("empty.txt", QByteArray());
@@ -35,8 +33,7 @@ TEST(LineFiles, BlankFilesAndEmptyFilesReadAlikeAsTheEmptyList)
     EXPECT_TRUE(p.messages.isEmpty());
 }
 
-TEST(LineFiles, MissingFilesAreReportedUnlessQuiet)
-{
+TEST(LineFiles, MissingFilesAreReportedUnlessQuiet) {
     TempWorkspace ws;
     RecorderPrompt p;
     const QString path = ws.file("none.txt");
@@ -49,25 +46,23 @@ TEST(LineFiles, MissingFilesAreReportedUnlessQuiet)
                                       "Файл не найден !!!\r\n" + path}));
 }
 
-TEST(LineFiles, FirstLineAndWholeFile)
-{
+TEST(LineFiles, FirstLineAndWholeFile) {
     TempWorkspace ws;
     ws.write("d.txt", "  PR_? \r\n! 0000 101\r\n", true);
     RecorderPrompt p;
     EXPECT_EQ(Read_First_Line(ws.file("d.txt"), false, false, p), QStringLiteral("PR_?"));
-    EXPECT_EQ(Read_Whole_File(ws.file("d.txt"), false, p), QStringLiteral("  PR_? \r\n! 0000 101\r\n"));
+    EXPECT_EQ(Read_Whole_File(ws.file("d.txt"), false, p),
+              QStringLiteral("  PR_? \r\n! 0000 101\r\n"));
 }
 
-TEST(LineFiles, OemFlagConvertsToTheDosCodePage)
-{
+TEST(LineFiles, OemFlagConvertsToTheDosCodePage) {
     TempWorkspace ws;
     ws.write("o.txt", "А", true);
     RecorderPrompt p;
     EXPECT_EQ(Read_Lines(ws.file("o.txt"), true, p), QStringList{QStringLiteral("Ђ")});
 }
 
-TEST(LineFiles, WriteTextFileWritesCp1251AsGivenAndReportsFailure)
-{
+TEST(LineFiles, WriteTextFileWritesCp1251AsGivenAndReportsFailure) {
     TempWorkspace ws;
     RecorderPrompt p;
     EXPECT_EQ(Write_Text_File(ws.file("w.txt"), QStringLiteral("Мирель\r\n"), p), 0);
@@ -75,6 +70,7 @@ TEST(LineFiles, WriteTextFileWritesCp1251AsGivenAndReportsFailure)
     mirel::platform::setReadOnly(ws.file("w.txt"), true);
     EXPECT_EQ(Write_Text_File(ws.file("w.txt"), QStringLiteral("x"), p), -1);
     ASSERT_EQ(p.messages.size(), 1);
-    EXPECT_EQ(p.messages.first(), (Message{Icon::Error, "Ошибка при записи информации !!!", ws.file("w.txt")}));
+    EXPECT_EQ(p.messages.first(),
+              (Message{Icon::Error, "Ошибка при записи информации !!!", ws.file("w.txt")}));
     EXPECT_EQ(ws.readBytes("w.txt"), QByteArray("\xcc\xe8\xf0\xe5\xeb\xfc\r\n"));
 }

@@ -6,8 +6,7 @@
 
 using namespace mirel::core;
 
-TEST(Periods, FieldsArePaddedIntoCodes)
-{
+TEST(Periods, FieldsArePaddedIntoCodes) {
     EXPECT_EQ(yearCode("1"), QStringLiteral("0001"));
     EXPECT_EQ(monthCode("7"), QStringLiteral("07"));
     EXPECT_EQ(periodCode("2001", "12"), QStringLiteral("200112"));
@@ -17,8 +16,7 @@ TEST(Periods, FieldsArePaddedIntoCodes)
     EXPECT_EQ(monthCode("123"), QStringLiteral("23"));
 }
 
-TEST(Periods, PeriodicityDecidesTheMonthsDue)
-{
+TEST(Periods, PeriodicityDecidesTheMonthsDue) {
     for (int m = 1; m <= 12; ++m) {
         EXPECT_TRUE(VVOD_Actual_Per(12, m));
         EXPECT_EQ(VVOD_Actual_Per(4, m), m % 3 == 0) << m;
@@ -29,15 +27,13 @@ TEST(Periods, PeriodicityDecidesTheMonthsDue)
     }
 }
 
-TEST(Periods, PreviousMonthWrapsInJanuary)
-{
+TEST(Periods, PreviousMonthWrapsInJanuary) {
     EXPECT_EQ(previousMonth(QDate(2002, 1, 15)).year, QStringLiteral("2001"));
     EXPECT_EQ(previousMonth(QDate(2002, 1, 15)).month, QStringLiteral("12"));
     EXPECT_EQ(previousMonth(QDate(2026, 12, 7)).month, QStringLiteral("11"));
 }
 
-TEST(Periods, PreambleLinesSetYearAndMonth)
-{
+TEST(Periods, PreambleLinesSetYearAndMonth) {
     IniSections cnf{{QString(), {"2003 4", "SUMM1.TXT", "7", "X 9"}}, {"[MIREL_WIN]", {"IE"}}};
     const YearMonth ym = periodFromPreamble(cnf, {"2001", "12"}, QDate(2002, 1, 15));
     EXPECT_EQ(ym.year, QStringLiteral("2003"));

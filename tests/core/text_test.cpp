@@ -12,16 +12,14 @@ using namespace mirel::core;
 using mirel::test::Message;
 using mirel::test::RecorderPrompt;
 
-TEST(Text, TrimRemovesBlanksOnly)
-{
+TEST(Text, TrimRemovesBlanksOnly) {
     EXPECT_EQ(Trim(QStringLiteral("  a b  ")), QStringLiteral("a b"));
     EXPECT_EQ(Trim(QStringLiteral("\ta\t")), QStringLiteral("\ta\t"));
     EXPECT_EQ(LTrim(QStringLiteral("  a ")), QStringLiteral("a "));
     EXPECT_EQ(RTrim(QStringLiteral(" a  ")), QStringLiteral(" a"));
 }
 
-TEST(Text, CutBeforeSplitsAtTheFirstSeparator)
-{
+TEST(Text, CutBeforeSplitsAtTheFirstSeparator) {
     QString s = QStringLiteral("YYYY= 2001");
     EXPECT_EQ(Cut_Before(s, "="), QStringLiteral("YYYY"));
     EXPECT_EQ(s, QStringLiteral(" 2001"));
@@ -30,8 +28,7 @@ TEST(Text, CutBeforeSplitsAtTheFirstSeparator)
     EXPECT_EQ(none, QStringLiteral("IE"));
 }
 
-TEST(Text, CutLeadDigitsTakesTheCodeAndLeavesTheName)
-{
+TEST(Text, CutLeadDigitsTakesTheCodeAndLeavesTheName) {
     QString s = QStringLiteral("1100  Белгородская область");
     EXPECT_EQ(Cut_Lead_Digits(s), QStringLiteral("1100"));
     EXPECT_EQ(s, QStringLiteral("Белгородская область"));
@@ -48,8 +45,7 @@ TEST(Text, CutLeadDigitsTakesTheCodeAndLeavesTheName)
     EXPECT_EQ(zero, 2);
 }
 
-TEST(Text, SmallPredicatesAndRewrites)
-{
+TEST(Text, SmallPredicatesAndRewrites) {
     EXPECT_TRUE(Is_All_Digits(QString()));
     EXPECT_TRUE(Is_All_Digits(QStringLiteral("0123")));
     EXPECT_FALSE(Is_All_Digits(QStringLiteral("12a")));
@@ -66,7 +62,8 @@ TEST(Text, SmallPredicatesAndRewrites)
     EXPECT_EQ(Replace_All(nl, QStringLiteral("\r\n\r\n\r\n"), QStringLiteral("\r\n\r\n")),
               QStringLiteral("a\r\n\r\nb"));
     QString blanks = QStringLiteral("a     b");
-    EXPECT_EQ(Replace_All(blanks, QStringLiteral("  "), QStringLiteral(" ")), QStringLiteral("a b"));
+    EXPECT_EQ(Replace_All(blanks, QStringLiteral("  "), QStringLiteral(" ")),
+              QStringLiteral("a b"));
     QString rf = QStringLiteral("FIX 00101 FIX");
     EXPECT_TRUE(Remove_First(rf, QStringLiteral("FIX")));
     EXPECT_EQ(rf, QStringLiteral(" 00101 FIX"));
@@ -74,33 +71,30 @@ TEST(Text, SmallPredicatesAndRewrites)
     EXPECT_EQ(Max_Long(3, 7), 7);
 }
 
-TEST(Text, SplitLinesTrimsAndDropsEmptyPieces)
-{
+TEST(Text, SplitLinesTrimsAndDropsEmptyPieces) {
     EXPECT_EQ(Split_Lines(QStringLiteral(" a \r\n\r\n b")), (QStringList{"a", "b"}));
     EXPECT_EQ(Split_Lines(QStringLiteral(" \r\n ")), QStringList{QString()});
 }
 
-TEST(Text, UnbalancedBracketsAreReported)
-{
+TEST(Text, UnbalancedBracketsAreReported) {
     RecorderPrompt p;
     EXPECT_FALSE(Check_Brackets(QStringLiteral("(1+2)*(3)"), p));
     EXPECT_TRUE(Check_Brackets(QStringLiteral("1=(2"), p));
     ASSERT_EQ(p.messages.size(), 1);
-    EXPECT_EQ(p.messages.first(),
-              (Message{mirel::platform::Icon::None,
-                       "Количество открывающих скобок не равно количеству закрывающих -> 1=(2", ""}));
+    EXPECT_EQ(
+        p.messages.first(),
+        (Message{mirel::platform::Icon::None,
+                 "Количество открывающих скобок не равно количеству закрывающих -> 1=(2", ""}));
 }
 
-TEST(Text, MonthNames)
-{
+TEST(Text, MonthNames) {
     EXPECT_EQ(Month_Name(1), QStringLiteral("январь"));
     EXPECT_EQ(Month_Name(12), QStringLiteral("декабрь"));
     EXPECT_EQ(Month_Name(0), QString());
     EXPECT_EQ(Month_Name(13), QString());
 }
 
-TEST(Text, ValReadsTheLeadingNumber)
-{
+TEST(Text, ValReadsTheLeadingNumber) {
     EXPECT_EQ(Val(QStringLiteral(" 12 ab")), 12.0);
     EXPECT_EQ(Val(QStringLiteral("-7.5x")), -7.5);
     EXPECT_EQ(Val(QStringLiteral("1,5")), 1.0);
@@ -124,8 +118,7 @@ TEST(Text, ValReadsTheLeadingNumber)
         digits.truncate(1 + int(random.bounded(18)));
         const int point = int(random.bounded(int(digits.size()) + 1));
         QString text = (random.bounded(3) == 0 ? QStringLiteral("-") : QString()) + digits;
-        if (point < digits.size())
-            text.insert(text.size() - digits.size() + point + 1, '.');
+        if (point < digits.size()) text.insert(text.size() - digits.size() + point + 1, '.');
         ASSERT_EQ(Val(text), text.toDouble()) << text.toStdString();
     }
     EXPECT_TRUE(IsNumeric(QStringLiteral(" 12 ")));
@@ -135,8 +128,7 @@ TEST(Text, ValReadsTheLeadingNumber)
     EXPECT_FALSE(IsNumeric(QString()));
 }
 
-TEST(Lists, SearchesAreOneBasedAndZeroForNotFound)
-{
+TEST(Lists, SearchesAreOneBasedAndZeroForNotFound) {
     const QStringList l{"SUMM1.TXT", "MM= 5", "MMX"};
     EXPECT_EQ(Find_Prefix(l, "MM"), 2);
     EXPECT_EQ(Find_Prefix(l, "MM", 2), 3);
@@ -149,8 +141,7 @@ TEST(Lists, SearchesAreOneBasedAndZeroForNotFound)
     EXPECT_EQ(Find_In_Table({{"a"}}, "d", 3), 0);
 }
 
-TEST(Lists, AppendAndInsert)
-{
+TEST(Lists, AppendAndInsert) {
     QStringList l = emptyList();
     Append_Line(l, "A");
     EXPECT_EQ(l, QStringList{"A"});

@@ -5,8 +5,7 @@
 
 using namespace mirel::platform;
 
-TEST(Codec, Cp1251RoundTripsCyrillicAndEveryByte)
-{
+TEST(Codec, Cp1251RoundTripsCyrillicAndEveryByte) {
     EXPECT_EQ(encode1251(QStringLiteral("Отчетный период")),
               QByteArray("\xce\xf2\xf7\xe5\xf2\xed\xfb\xe9 \xef\xe5\xf0\xe8\xee\xe4"));
     EXPECT_EQ(decode1251(QByteArray("\xb8\xa8")), QStringLiteral("ёЁ"));
@@ -18,14 +17,12 @@ TEST(Codec, Cp1251RoundTripsCyrillicAndEveryByte)
     EXPECT_EQ(encode866(decode866(cyrillic866)), cyrillic866);
 }
 
-TEST(Codec, CharactersOutsideTheCodePageBecomeQuestionMarks)
-{
+TEST(Codec, CharactersOutsideTheCodePageBecomeQuestionMarks) {
     EXPECT_EQ(encode1251(QStringLiteral("a中b")), QByteArray("a?b"));
     EXPECT_EQ(encode866(QStringLiteral("€")), QByteArray("?"));
 }
 
-TEST(Codec, OemConversionGivesTheDosBytesReadAsWindowsText)
-{
+TEST(Codec, OemConversionGivesTheDosBytesReadAsWindowsText) {
     // "А" is 0xC0 in 1251 and 0x80 in 866; 0x80 read as 1251 is "Ђ".
     EXPECT_EQ(toOem(QStringLiteral("А")), decode1251(QByteArray("\x80")));
     EXPECT_EQ(toOem(QStringLiteral("abc 123")), QStringLiteral("abc 123"));

@@ -13,8 +13,7 @@ namespace mirel::test {
 // Records the pages handed to the browser.
 class RecordingBrowser : public platform::Browser {
 public:
-    bool open(const QString& path) override
-    {
+    bool open(const QString& path) override {
         opened.append(path);
         return true;
     }

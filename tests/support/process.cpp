@@ -7,8 +7,7 @@ namespace mirel::test {
 
 namespace {
 
-RunResult run(const QStringList& args, const QByteArray* input, int timeoutMs)
-{
+RunResult run(const QStringList& args, const QByteArray* input, int timeoutMs) {
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
@@ -34,13 +33,11 @@ RunResult run(const QStringList& args, const QByteArray* input, int timeoutMs)
 
 } // namespace
 
-RunResult runMirel(const QStringList& args, int timeoutMs)
-{
+RunResult runMirel(const QStringList& args, int timeoutMs) {
     return run(args, nullptr, timeoutMs);
 }
 
-RunResult runMirelWithInput(const QStringList& args, const QByteArray& input, int timeoutMs)
-{
+RunResult runMirelWithInput(const QStringList& args, const QByteArray& input, int timeoutMs) {
     return run(args, &input, timeoutMs);
 }
 

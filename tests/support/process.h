@@ -9,8 +9,8 @@ namespace mirel::test {
 // Result of running the mirel executable as a process.
 struct RunResult {
     int status = -1;
-    QString out;  // stdout, UTF-8
-    QString err;  // stderr, UTF-8
+    QString out; // stdout, UTF-8
+    QString err; // stderr, UTF-8
 };
 
 // Runs the built mirel executable with the arguments (on the offscreen platform), waiting up to

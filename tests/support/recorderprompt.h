@@ -1,10 +1,10 @@
 #pragma once
 
+#include <deque>
+#include <optional>
 #include <QList>
 #include <QString>
 #include <QStringList>
-#include <deque>
-#include <optional>
 
 #include <QStringList>
 
@@ -40,19 +40,19 @@ public:
     // Answers "stop" from the stopAfter-th question on (never when negative).
     bool stopRequested() override;
 
-    QList<Message> messages;   // messages shown
-    QList<Message> questions;  // questions and input boxes asked (icon Question)
+    QList<Message> messages;  // messages shown
+    QList<Message> questions; // questions and input boxes asked (icon Question)
     QStringList statuses;
     int progressMaximum = -1;
     QList<int> progressValues;
     int progressEnds = 0;
-    int stopAfter = -1;   // the person asks to stop at this stop question (1 = the first)
+    int stopAfter = -1; // the person asks to stop at this stop question (1 = the first)
     int stopQuestions = 0;
 
-    std::deque<bool> answers;                     // answers to yes/no and OK/cancel
-    std::deque<std::optional<bool>> choices;      // answers to yes/no/cancel (nullopt: Cancel)
+    std::deque<bool> answers;                // answers to yes/no and OK/cancel
+    std::deque<std::optional<bool>> choices; // answers to yes/no/cancel (nullopt: Cancel)
     bool defaultAnswer = true;
-    std::deque<std::optional<QString>> inputs;    // answers to input boxes
+    std::deque<std::optional<QString>> inputs; // answers to input boxes
 
     // Texts only, for compact assertions.
     QStringList texts() const;

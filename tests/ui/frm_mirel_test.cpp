@@ -128,12 +128,12 @@ TEST(MainWindow, OpensWithItsMenusControlsAndPeriodFields) {
                               {"menu_FFF_per", "По дате начала эксплуатации"}}));
     // Only what exists yet can be chosen. The title line makes an (empty) preamble, so
     // "ВВОД ДАННЫХ" is offered; without "ОТЧЕТ" the reports are hidden.
-    EXPECT_EQ(enabledItems(w),
-              (QStringList{"mnu_pasp_calc", "mnu_pasp_open", "mnu_pasp_app", "mnu_pasp_ren",
-                           "mnu_pasp_del", "mnu_rr_app", "mnu_rr_del", "mnu_rr_ren", "menu_Imp_Dir",
-                           "menu_XLS", "Menu_YYYYMM", "Menu_VFormat", "menu_FFF_cod",
-                           "menu_FFF_per", "menu_VV_All", "mnu_exit", "mnu_help_guide",
-                           "mnu_help_about"}));
+    EXPECT_EQ(
+        enabledItems(w),
+        (QStringList{"mnu_pasp_calc", "mnu_pasp_open", "mnu_pasp_app", "mnu_pasp_ren",
+                     "mnu_pasp_del", "mnu_rr_app", "mnu_rr_del", "mnu_rr_ren", "menu_Imp_Dir",
+                     "menu_XLS", "Menu_YYYYMM", "Menu_VFormat", "menu_FFF_cod", "menu_FFF_per",
+                     "menu_VV_All", "mnu_exit", "mnu_help_guide", "mnu_help_about"}));
     EXPECT_EQ(visibleBarItems(w), (QStringList{"mnu_pasp", "mnu_dir", "menu_Import", "Memu_Serv",
                                                "menu_FFF", "menu_VV_All", "mnu_exit", "mnu_help"}));
     EXPECT_EQ(w.findChild<QMenu*>("Memu_Serv"), c.Memu_Serv);

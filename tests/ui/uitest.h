@@ -17,8 +17,7 @@ namespace mirel::test {
 // Keeps the pages the window would have opened.
 class RecorderBrowser : public platform::Browser {
 public:
-    bool open(const QString& path) override
-    {
+    bool open(const QString& path) override {
         opened.append(path);
         return shows;
     }
