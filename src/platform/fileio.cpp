@@ -179,7 +179,11 @@ QString findInFolder(const QString& folder, const QString& name) {
     QMutexLocker lock(&g_listingMutex);
     auto it = g_listings.find(folder);
     if (it == g_listings.end() || !it->validFor(modified)) {
-        if (const std::optional<QString> spelt = findSpelling(folder, name)) return *spelt;
+        // A folder of a few blocks is listed at once; a large one only when the name has
+        // too many spellings to try.
+        constexpr off_t SmallFolder = 16384;
+        if (st.st_size > SmallFolder)
+            if (const std::optional<QString> spelt = findSpelling(folder, name)) return *spelt;
         FolderListing listing;
         listing.modified = modified;
         listing.listedAt = QDateTime::currentMSecsSinceEpoch() * 1000000;
