@@ -91,8 +91,8 @@ bool literalTokens(const QString& text, QList<FastToken>& tokens) {
 }
 
 // The tokens of a side, or nullopt when it has no fast form. A literal number next to a
-// reference is glued to the cell's text in the expression ("1\1\1.5" reads "12.5"): the
-// structure check refuses it, since two operands never stand side by side in an expression.
+// reference is glued to the cell's text in the expression ("1\1\1.5" reads "12.5"): its
+// compilation refuses it, since two operands never stand side by side in an expression.
 std::optional<QList<FastToken>> sideTokens(const QList<Piece>& pieces) {
     QList<FastToken> tokens;
     for (qsizetype i = 0; i < pieces.size(); ++i) {
@@ -106,12 +106,97 @@ std::optional<QList<FastToken>> sideTokens(const QList<Piece>& pieces) {
             return std::nullopt;
         }
     }
-    const auto one = [](int) -> std::optional<double> { return 1.0; };
-    if (!FastSide(tokens, one, true).value()) return std::nullopt;
     return tokens;
 }
 
+// Reads a token list as the evaluator reads an expression and writes its steps: + and - of
+// terms, * and / of factors, signs binding tighter than * and / (-a*b is (-a)*b, a*-b is
+// a*(-b)), brackets.
+class SideCompiler {
+public:
+    explicit SideCompiler(const QList<FastToken>& tokens)
+        : m_tokens(tokens) {}
+
+    std::optional<FastProgram> compile() {
+        if (!expression(0) || m_at != m_tokens.size()) return std::nullopt;
+        return m_program;
+    }
+
+private:
+    // Deeper brackets are left to the evaluator, which has its own limit.
+    static constexpr int MaxDepth = 100;
+
+    bool is(FastToken::Kind kind) const {
+        return m_at < m_tokens.size() && m_tokens.at(m_at).kind == kind;
+    }
+
+    void emit(FastStep::Op op) {
+        FastStep step;
+        step.op = op;
+        m_program.steps.append(step);
+        if (op != FastStep::Negate) --m_height;
+    }
+
+    bool expression(int depth) {
+        if (!term(depth)) return false;
+        while (is(FastToken::Plus) || is(FastToken::Minus)) {
+            const bool plus = m_tokens.at(m_at++).kind == FastToken::Plus;
+            if (!term(depth)) return false;
+            emit(plus ? FastStep::Add : FastStep::Subtract);
+        }
+        return true;
+    }
+
+    bool term(int depth) {
+        if (!factor(depth)) return false;
+        while (is(FastToken::Star) || is(FastToken::Slash)) {
+            const bool times = m_tokens.at(m_at++).kind == FastToken::Star;
+            if (!factor(depth)) return false;
+            emit(times ? FastStep::Multiply : FastStep::Divide);
+        }
+        return true;
+    }
+
+    bool factor(int depth) {
+        bool negative = false;
+        while (is(FastToken::Plus) || is(FastToken::Minus))
+            negative ^= m_tokens.at(m_at++).kind == FastToken::Minus;
+        if (m_at >= m_tokens.size()) return false;
+        const FastToken& t = m_tokens.at(m_at++);
+        switch (t.kind) {
+        case FastToken::Number:
+        case FastToken::Reference: {
+            if (m_height == FastProgram::MaxStack) return false;
+            FastStep step;
+            step.op = t.kind == FastToken::Number ? FastStep::Number : FastStep::Reference;
+            step.value = t.value;
+            step.piece = t.piece;
+            m_program.steps.append(step);
+            ++m_height;
+            break;
+        }
+        case FastToken::Open:
+            if (depth >= MaxDepth || !expression(depth + 1) || !is(FastToken::Close)) return false;
+            ++m_at;
+            break;
+        default:
+            return false;
+        }
+        if (negative) emit(FastStep::Negate);
+        return true;
+    }
+
+    const QList<FastToken>& m_tokens;
+    qsizetype m_at = 0;
+    FastProgram m_program;
+    int m_height = 0; // values on the stack after the steps so far
+};
+
 } // namespace
+
+std::optional<FastProgram> compileSide(const QList<FastToken>& tokens) {
+    return SideCompiler(tokens).compile();
+}
 
 namespace {
 
@@ -187,8 +272,11 @@ FastFormula compileFast(const Formula& formula) {
     FastFormula fast;
     const FastRelation relation = fastRelation(formula.relation);
     if (relation == FastRelation::None) return fast;
-    std::optional<QList<FastToken>> left = sideTokens(formula.left);
-    std::optional<QList<FastToken>> right = left ? sideTokens(formula.right) : std::nullopt;
+    const std::optional<QList<FastToken>> leftTokens = sideTokens(formula.left);
+    const std::optional<QList<FastToken>> rightTokens =
+        leftTokens ? sideTokens(formula.right) : std::nullopt;
+    std::optional<FastProgram> left = rightTokens ? compileSide(*leftTokens) : std::nullopt;
+    std::optional<FastProgram> right = left ? compileSide(*rightTokens) : std::nullopt;
     if (!right) return fast;
     fast.left = std::move(*left);
     fast.right = std::move(*right);

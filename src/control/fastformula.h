@@ -21,12 +21,28 @@ struct FastToken {
     int piece = -1;   // Reference: the index of its piece in the side
 };
 
+// A side ready to be computed: its operands and operations in the order the expression text is
+// read, worked on a small stack. Operands are taken, and operations fail, in the same order as
+// the evaluator meets them.
+struct FastStep {
+    enum Op : quint8 { Number, Reference, Negate, Add, Subtract, Multiply, Divide };
+    Op op = Number;
+    double value = 0; // Number
+    int piece = -1;   // Reference: the index of its piece in the side
+};
+
+struct FastProgram {
+    // Deeper sides are left to the evaluator.
+    static constexpr int MaxStack = 64;
+    QList<FastStep> steps;
+};
+
 enum class FastRelation : quint8 { None, Eq, Ne, Lt, Gt, Le, Ge };
 
 struct FastFormula {
     FastRelation relation = FastRelation::None; // None: the formula has no fast form
-    QList<FastToken> left;
-    QList<FastToken> right;
+    FastProgram left;
+    FastProgram right;
     bool usable() const { return relation != FastRelation::None; }
 };
 
@@ -48,99 +64,53 @@ FastRelation fastRelation(const QString& relation);
 // True when the relation holds between the two values.
 bool fastCompare(double left, FastRelation relation, double right);
 
-// Computes a token list; referenceValue(piece) gives a reference's value or nullopt. nullopt when
-// the list is not a whole expression or the computation meets what it leaves to the evaluator.
-// With structureOnly the list is only checked to be an expression, whatever the values give.
+// The program of a token list; nullopt when the list is not a whole expression (or nests too
+// deep).
+std::optional<FastProgram> compileSide(const QList<FastToken>& tokens);
+
+// Computes a side; referenceValue(piece) gives a reference's value or nullopt. nullopt when the
+// computation meets what it leaves to the evaluator: a reference without a value, a division by
+// zero, a result that is not finite.
 template <typename ReferenceValue>
-class FastSide {
-public:
-    FastSide(const QList<FastToken>& tokens, const ReferenceValue& referenceValue,
-             bool structureOnly = false)
-        : m_tokens(tokens)
-        , m_referenceValue(referenceValue)
-        , m_structureOnly(structureOnly) {}
-
-    std::optional<double> value() {
-        double v = 0;
-        if (!expression(v, 0) || m_at != m_tokens.size()) return std::nullopt;
-        return v;
-    }
-
-private:
-    // Deeper brackets are left to the evaluator, which has its own limit.
-    static constexpr int MaxDepth = 100;
-
-    bool is(FastToken::Kind kind) const {
-        return m_at < m_tokens.size() && m_tokens.at(m_at).kind == kind;
-    }
-
-    bool finite(double v) const { return m_structureOnly || std::isfinite(v); }
-
-    bool expression(double& v, int depth) {
-        if (!term(v, depth)) return false;
-        while (is(FastToken::Plus) || is(FastToken::Minus)) {
-            const bool plus = m_tokens.at(m_at++).kind == FastToken::Plus;
-            double r = 0;
-            if (!term(r, depth)) return false;
-            v = plus ? v + r : v - r;
-            if (!finite(v)) return false;
+std::optional<double> fastValue(const FastProgram& program, const ReferenceValue& referenceValue) {
+    double stack[FastProgram::MaxStack];
+    int top = -1;
+    for (const FastStep& step : program.steps) {
+        switch (step.op) {
+        case FastStep::Number:
+            stack[++top] = step.value;
+            continue;
+        case FastStep::Reference: {
+            const std::optional<double> cell = referenceValue(step.piece);
+            if (!cell) return std::nullopt;
+            stack[++top] = *cell;
+            continue;
         }
-        return true;
-    }
-
-    bool term(double& v, int depth) {
-        if (!factor(v, depth)) return false;
-        while (is(FastToken::Star) || is(FastToken::Slash)) {
-            const bool times = m_tokens.at(m_at++).kind == FastToken::Star;
-            double r = 0;
-            if (!factor(r, depth)) return false;
-            if (m_structureOnly) continue;
-            if (!times && r == 0) return false;
-            v = times ? v * r : v / r;
-            if (!finite(v)) return false;
-        }
-        return true;
-    }
-
-    // Signs bind tighter than * and /, as in the evaluator: -a*b is (-a)*b, a*-b is a*(-b).
-    bool factor(double& v, int depth) {
-        bool negative = false;
-        while (is(FastToken::Plus) || is(FastToken::Minus))
-            negative ^= m_tokens.at(m_at++).kind == FastToken::Minus;
-        if (m_at >= m_tokens.size()) return false;
-        const FastToken& t = m_tokens.at(m_at++);
-        switch (t.kind) {
-        case FastToken::Number:
-            v = t.value;
+        case FastStep::Negate:
+            stack[top] = -stack[top];
+            continue;
+        case FastStep::Add:
+            --top;
+            stack[top] = stack[top] + stack[top + 1];
             break;
-        case FastToken::Reference: {
-            const std::optional<double> cell = m_referenceValue(t.piece);
-            if (!cell) return false;
-            v = *cell;
+        case FastStep::Subtract:
+            --top;
+            stack[top] = stack[top] - stack[top + 1];
+            break;
+        case FastStep::Multiply:
+            --top;
+            stack[top] = stack[top] * stack[top + 1];
+            break;
+        case FastStep::Divide:
+            --top;
+            if (stack[top + 1] == 0) return std::nullopt;
+            stack[top] = stack[top] / stack[top + 1];
             break;
         }
-        case FastToken::Open:
-            if (depth >= MaxDepth || !expression(v, depth + 1) || !is(FastToken::Close))
-                return false;
-            ++m_at;
-            break;
-        default:
-            return false;
-        }
-        if (negative) v = -v;
-        return true;
+        if (!std::isfinite(stack[top])) return std::nullopt;
     }
-
-    const QList<FastToken>& m_tokens;
-    const ReferenceValue& m_referenceValue;
-    bool m_structureOnly = false;
-    qsizetype m_at = 0;
-};
-
-template <typename ReferenceValue>
-std::optional<double> fastValue(const QList<FastToken>& tokens,
-                                const ReferenceValue& referenceValue) {
-    return FastSide<ReferenceValue>(tokens, referenceValue).value();
+    if (top != 0) return std::nullopt;
+    return stack[0];
 }
 
 } // namespace mirel::control

@@ -137,6 +137,9 @@ private:
     const int m_columns = m_current.columns();
     const std::vector<double>& cellValues() const;
     mutable std::vector<double> m_cellValues;
+    // The same for the cells of the other selections, by selection.
+    const std::vector<double>& selectionValues(int selection) const;
+    mutable std::vector<std::vector<double>> m_selectionValues;
 };
 
 void Evaluation::Log_RR_(const Block& block) {
@@ -245,6 +248,28 @@ const std::vector<double>& Evaluation::cellValues() const {
     return m_cellValues;
 }
 
+// The box of a matrix's cells: its rows by its longest row (outside it every cell reads "0").
+std::pair<int, int> cellBox(const data::SectionMatrix& matrix) {
+    int columns = 0;
+    for (const QStringList& row : matrix.cells)
+        columns = std::max(columns, int(row.size()));
+    return {int(matrix.cells.size()), columns};
+}
+
+const std::vector<double>& Evaluation::selectionValues(int selection) const {
+    if (m_selectionValues.empty()) m_selectionValues.resize(size_t(m_rules.selections.size()));
+    std::vector<double>& values = m_selectionValues[size_t(selection)];
+    const data::SectionMatrix& matrix = m_rules.selections.at(selection).matrix;
+    const auto [rows, columns] = cellBox(matrix);
+    if (!values.empty() || rows <= 0 || columns <= 0) return values;
+    values.reserve(size_t(rows) * size_t(columns));
+    for (int r = 1; r <= rows; ++r)
+        for (int c = 1; c <= columns; ++c)
+            values.push_back(fastCellValue(matrix.value(r, c))
+                                 .value_or(std::numeric_limits<double>::quiet_NaN()));
+    return values;
+}
+
 // True when the formula's fast form settles that its condition holds at (S, G); everything
 // else (a failure, a cell that is not a plain number, a selection without data) goes the way of
 // the expression text, which reports it.
@@ -257,9 +282,18 @@ bool Evaluation::holdsFast(const Formula& f, int s, int g) const {
         if (!sel.hasData) return std::nullopt;
         const int row = p.rowS ? s : p.row;
         const int column = p.columnG ? g : p.column;
-        if (!sel.current) return fastCellValue(sel.matrix.value(row, column));
-        if (row < 1 || row > m_rows || column < 1 || column > m_columns) return 0.0;
-        const double v = cellValues()[size_t(row - 1) * size_t(m_columns) + size_t(column - 1)];
+        double v = 0;
+        if (!sel.current) {
+            const std::vector<double>& values = selectionValues(p.selection);
+            const int rows = int(sel.matrix.cells.size());
+            const int columns = rows > 0 ? int(values.size()) / rows : 0;
+            // Outside its cells a selection reads "0".
+            if (row < 1 || row > rows || column < 1 || column > columns) return 0.0;
+            v = values[size_t(row - 1) * size_t(columns) + size_t(column - 1)];
+        } else {
+            if (row < 1 || row > m_rows || column < 1 || column > m_columns) return 0.0;
+            v = cellValues()[size_t(row - 1) * size_t(m_columns) + size_t(column - 1)];
+        }
         return std::isnan(v) ? std::nullopt : std::optional<double>(v);
     };
     const std::optional<double> left = fastValue(f.fast.left, value);

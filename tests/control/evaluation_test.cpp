@@ -158,6 +158,20 @@ TEST(Control, TheCurrentSectionComesFromTheGridOthersFromFiles) {
     EXPECT_TRUE(f.run(rules).findings.isEmpty());
 }
 
+TEST(Control, AStoredSectionReadsZeroOutsideItsCells) {
+    ControlFixture f;
+    f.writeSection("0503", "102", "01", {"1 5 6", "2 -1,5 0"});
+    // Inside the stored cells, past them (row 3 in the loop) and a failure with its values.
+    ControlRun run = f.run("1: 101\n2: 102 // Ф.102\n\n// Сверка\n1\\1\\1=2\\1\\1+2\\1\\2-1"
+                           "\n1\\2\\1*2\\2\\1=-6\n\n// Хвост\nS=2-3\n2\\S\\2+1=1\n"
+                           "1\\S\\1<2\\1\\1/2\\S\\2");
+    EXPECT_EQ(run.findings,
+              (QStringList{"", "// ХВОСТ", "",
+                           "Не выполнено условие : с.2г.1<Ф.102:с.1г.1/Ф.102:с.2г.2", "4>=5/0",
+                           "Не выполнено условие : с.3г.1<Ф.102:с.1г.1/Ф.102:с.3г.2", "5>=5/0"}));
+    EXPECT_TRUE(f.prompt.messages.isEmpty());
+}
+
 TEST(Cells, OnlyNumbersEnterExpressions) {
     const struct {
         QString cell;

@@ -44,9 +44,9 @@ std::optional<QString> sideText(const QList<Piece>& pieces, const QStringList& c
     return text;
 }
 
-std::optional<double> sideValue(const QList<FastToken>& tokens, const QStringList& cells) {
+std::optional<double> sideValue(const FastProgram& program, const QStringList& cells) {
     const auto value = [&](int piece) { return fastCellValue(cells.at(piece)); };
-    return fastValue(tokens, value);
+    return fastValue(program, value);
 }
 
 // A random side: operands (literal numbers and references) joined by operators, with signs and
