@@ -138,8 +138,14 @@ private:
     const std::vector<double>& cellValues() const;
     mutable std::vector<double> m_cellValues;
     // The same for the cells of the other selections, by selection.
-    const std::vector<double>& selectionValues(int selection) const;
-    mutable std::vector<std::vector<double>> m_selectionValues;
+    struct Values {
+        bool read = false;
+        int rows = 0;
+        int columns = 0;
+        std::vector<double> cells;
+    };
+    const Values& selectionValues(int selection) const;
+    mutable std::vector<Values> m_selectionValues;
 };
 
 void Evaluation::Log_RR_(const Block& block) {
@@ -248,25 +254,21 @@ const std::vector<double>& Evaluation::cellValues() const {
     return m_cellValues;
 }
 
-// The box of a matrix's cells: its rows by its longest row (outside it every cell reads "0").
-std::pair<int, int> cellBox(const data::SectionMatrix& matrix) {
-    int columns = 0;
-    for (const QStringList& row : matrix.cells)
-        columns = std::max(columns, int(row.size()));
-    return {int(matrix.cells.size()), columns};
-}
-
-const std::vector<double>& Evaluation::selectionValues(int selection) const {
+// Outside its cells (its rows by its longest row) a matrix reads "0".
+const Evaluation::Values& Evaluation::selectionValues(int selection) const {
     if (m_selectionValues.empty()) m_selectionValues.resize(size_t(m_rules.selections.size()));
-    std::vector<double>& values = m_selectionValues[size_t(selection)];
+    Values& values = m_selectionValues[size_t(selection)];
+    if (values.read) return values;
+    values.read = true;
     const data::SectionMatrix& matrix = m_rules.selections.at(selection).matrix;
-    const auto [rows, columns] = cellBox(matrix);
-    if (!values.empty() || rows <= 0 || columns <= 0) return values;
-    values.reserve(size_t(rows) * size_t(columns));
-    for (int r = 1; r <= rows; ++r)
-        for (int c = 1; c <= columns; ++c)
-            values.push_back(fastCellValue(matrix.value(r, c))
-                                 .value_or(std::numeric_limits<double>::quiet_NaN()));
+    values.rows = int(matrix.cells.size());
+    for (const QStringList& row : matrix.cells)
+        values.columns = std::max(values.columns, int(row.size()));
+    values.cells.reserve(size_t(values.rows) * size_t(values.columns));
+    for (int r = 1; r <= values.rows; ++r)
+        for (int c = 1; c <= values.columns; ++c)
+            values.cells.push_back(fastCellValue(matrix.value(r, c))
+                                       .value_or(std::numeric_limits<double>::quiet_NaN()));
     return values;
 }
 
@@ -284,12 +286,9 @@ bool Evaluation::holdsFast(const Formula& f, int s, int g) const {
         const int column = p.columnG ? g : p.column;
         double v = 0;
         if (!sel.current) {
-            const std::vector<double>& values = selectionValues(p.selection);
-            const int rows = int(sel.matrix.cells.size());
-            const int columns = rows > 0 ? int(values.size()) / rows : 0;
-            // Outside its cells a selection reads "0".
-            if (row < 1 || row > rows || column < 1 || column > columns) return 0.0;
-            v = values[size_t(row - 1) * size_t(columns) + size_t(column - 1)];
+            const Values& values = selectionValues(p.selection);
+            if (row < 1 || row > values.rows || column < 1 || column > values.columns) return 0.0;
+            v = values.cells[size_t(row - 1) * size_t(values.columns) + size_t(column - 1)];
         } else {
             if (row < 1 || row > m_rows || column < 1 || column > m_columns) return 0.0;
             v = cellValues()[size_t(row - 1) * size_t(m_columns) + size_t(column - 1)];
