@@ -1,6 +1,7 @@
 #include "exchange/excelconvert.h"
 
 #include <optional>
+#include <QElapsedTimer>
 #include <QFileInfo>
 
 #include "control/logcontrol.h"
@@ -394,6 +395,13 @@ FormOutcome Cnv_XLS_All(const ImportJob& job, const QString& formCode, const QSt
                     core::periodCode(job.year, job.month), formCode, settings, prompt);
     if (outcome.settingsLoaded) {
         platform::Progress progress(prompt, int(workbooks.size()));
+        // The log is written after every workbook while that costs little against the
+        // conversions; a long log is written at most a fifth of the run's time, so the page
+        // is not rewritten whole a thousand times, and a crash loses only the last moments'
+        // rows.
+        QElapsedTimer sinceWritten;
+        sinceWritten.start();
+        qint64 writeCost = 0;
         for (int i = 0; i < workbooks.size(); ++i) {
             WorkbookOutcome w;
             w.path = workbooks.at(i);
@@ -403,7 +411,13 @@ FormOutcome Cnv_XLS_All(const ImportJob& job, const QString& formCode, const QSt
                     !Copy_XLS_Arch(w.path, formCode, job.year, job.month, prompt).isEmpty();
                 if (w.archived && observer) observer->workbookArchived(w.path);
             }
-            if (log.isOpen()) log.flush(prompt);
+            if (log.isOpen() && sinceWritten.nsecsElapsed() >= 4 * writeCost) {
+                QElapsedTimer writing;
+                writing.start();
+                log.flush(prompt);
+                writeCost = writing.nsecsElapsed();
+                sinceWritten.restart();
+            }
             outcome.workbooks.append(w);
             if (!progress.step(i + 1) && i + 1 < workbooks.size()) {
                 outcome.stopped = true;
@@ -412,6 +426,7 @@ FormOutcome Cnv_XLS_All(const ImportJob& job, const QString& formCode, const QSt
         }
     }
     if (log.isOpen()) {
+        log.flush(prompt);
         outcome.logPath = log.path();
         if (outcome.settingsLoaded && !outcome.stopped) showLog(log, prompt, browser);
     }

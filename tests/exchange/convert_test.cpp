@@ -283,6 +283,34 @@ TEST(ExcelConvert, EmptyBlockAndSectionCounter) {
               "PR_? \r\n! 0000 101 04 05 06 1401\r\n1 0\r\n");
 }
 
+// A stopped run with control leaves its log whole on disk with the rows of every workbook that
+// was converted.
+TEST(ExcelConvert, AStoppedRunWritesItsLog) {
+    ImportFixture f;
+    f.ws.write("FORM/2005_01.101/101_0501.01.LOG", "// Первая\n1\\1\\1<=1\\4\\1\n");
+    f.addWorkbook("values.xls", "1401_101_0506.xls");
+    f.addWorkbook("values.xls", "1402_101_0506.xls");
+    ASSERT_TRUE(f.start());
+    struct SlowFirst : exchange::ImportObserver {
+        int started = 0;
+        void workbookStarted(const QString&) override {
+            if (started++ == 0) QThread::msleep(150);
+        }
+    } slow;
+    f.prompt.stopAfter = 1;
+    const exchange::ImportJob job{f.session, "2005", "6", true, f.now};
+    const exchange::FormOutcome out = exchange::Cnv_XLS_All(
+        job, "101", {f.folder() + "/1401_101_0506.xls", f.folder() + "/1402_101_0506.xls"},
+        f.prompt, f.browser, &slow);
+    ASSERT_TRUE(out.stopped);
+    const QString log = f.ws.read("LOG_2005_06_101.HTM");
+    EXPECT_TRUE(log.contains("<tr>\r\n<td><b>1401 - Первый район</b></td></tr>\r\n"
+                             "<tr>\r\n<td><b>РАЗДЕЛ 1</b></td></tr>\r\n"));
+    EXPECT_FALSE(log.contains("1402"));
+    EXPECT_TRUE(log.endsWith("<tr>\r\n<td><b>***</b></td></tr>\r\n</table>\r\n</font>\r\n"
+                             "</center>\r\n</body>\r\n</html>\r\n"));
+}
+
 // The person stops a long run between two workbooks; an archived workbook of the same name
 // is kept beside the new one.
 TEST(ExcelConvert, StopBetweenWorkbooksAndArchiveKeepsOlder) {
