@@ -278,6 +278,17 @@ FastFormula compileFast(const Formula& formula) {
     std::optional<FastProgram> left = rightTokens ? compileSide(*leftTokens) : std::nullopt;
     std::optional<FastProgram> right = left ? compileSide(*rightTokens) : std::nullopt;
     if (!right) return fast;
+    for (auto [program, pieces] : {std::pair{&*left, &formula.left}, {&*right, &formula.right}}) {
+        for (FastStep& step : program->steps) {
+            if (step.op != FastStep::Reference) continue;
+            const Piece& p = pieces->at(step.piece);
+            step.selection = p.selection;
+            step.row = p.row;
+            step.column = p.column;
+            step.rowS = p.rowS;
+            step.columnG = p.columnG;
+        }
+    }
     fast.left = std::move(*left);
     fast.right = std::move(*right);
     fast.relation = relation;

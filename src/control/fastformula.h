@@ -27,8 +27,15 @@ struct FastToken {
 struct FastStep {
     enum Op : quint8 { Number, Reference, Negate, Add, Subtract, Multiply, Divide };
     Op op = Number;
+    // Reference: the cell as its piece names it, the row and column variables S and G standing
+    // for the loop's row and column.
+    bool rowS = false;
+    bool columnG = false;
     double value = 0; // Number
     int piece = -1;   // Reference: the index of its piece in the side
+    int selection = -1;
+    int row = 0;
+    int column = 0;
 };
 
 struct FastProgram {
@@ -68,7 +75,7 @@ bool fastCompare(double left, FastRelation relation, double right);
 // deep).
 std::optional<FastProgram> compileSide(const QList<FastToken>& tokens);
 
-// Computes a side; referenceValue(piece) gives a reference's value or nullopt. nullopt when the
+// Computes a side; referenceValue(step) gives a reference's value or nullopt. nullopt when the
 // computation meets what it leaves to the evaluator: a reference without a value, a division by
 // zero, a result that is not finite.
 template <typename ReferenceValue>
@@ -81,7 +88,7 @@ std::optional<double> fastValue(const FastProgram& program, const ReferenceValue
             stack[++top] = step.value;
             continue;
         case FastStep::Reference: {
-            const std::optional<double> cell = referenceValue(step.piece);
+            const std::optional<double> cell = referenceValue(step);
             if (!cell) return std::nullopt;
             stack[++top] = *cell;
             continue;

@@ -277,27 +277,25 @@ const Evaluation::Values& Evaluation::selectionValues(int selection) const {
 // the expression text, which reports it.
 bool Evaluation::holdsFast(const Formula& f, int s, int g) const {
     if (!f.fast.usable()) return false;
-    const QList<Piece>* pieces = &f.left;
-    const auto value = [&](int piece) -> std::optional<double> {
-        const Piece& p = pieces->at(piece);
-        const Selection& sel = m_rules.selections.at(p.selection);
-        if (!sel.hasData) return std::nullopt;
-        const int row = p.rowS ? s : p.row;
-        const int column = p.columnG ? g : p.column;
+    const double* current = cellValues().data();
+    const auto value = [&](const FastStep& step) -> std::optional<double> {
+        const Selection& sel = m_rules.selections.at(step.selection);
+        const int row = step.rowS ? s : step.row;
+        const int column = step.columnG ? g : step.column;
         double v = 0;
-        if (!sel.current) {
-            const Values& values = selectionValues(p.selection);
+        if (sel.current) {
+            if (row < 1 || row > m_rows || column < 1 || column > m_columns) return 0.0;
+            v = current[size_t(row - 1) * size_t(m_columns) + size_t(column - 1)];
+        } else {
+            if (!sel.hasData) return std::nullopt;
+            const Values& values = selectionValues(step.selection);
             if (row < 1 || row > values.rows || column < 1 || column > values.columns) return 0.0;
             v = values.cells[size_t(row - 1) * size_t(values.columns) + size_t(column - 1)];
-        } else {
-            if (row < 1 || row > m_rows || column < 1 || column > m_columns) return 0.0;
-            v = cellValues()[size_t(row - 1) * size_t(m_columns) + size_t(column - 1)];
         }
         return std::isnan(v) ? std::nullopt : std::optional<double>(v);
     };
     const std::optional<double> left = fastValue(f.fast.left, value);
     if (!left) return false;
-    pieces = &f.right;
     const std::optional<double> right = fastValue(f.fast.right, value);
     return right && fastCompare(*left, f.fast.relation, *right);
 }

@@ -45,7 +45,7 @@ std::optional<QString> sideText(const QList<Piece>& pieces, const QStringList& c
 }
 
 std::optional<double> sideValue(const FastProgram& program, const QStringList& cells) {
-    const auto value = [&](int piece) { return fastCellValue(cells.at(piece)); };
+    const auto value = [&](const FastStep& step) { return fastCellValue(cells.at(step.piece)); };
     return fastValue(program, value);
 }
 
