@@ -283,6 +283,26 @@ TEST(ExcelConvert, EmptyBlockAndSectionCounter) {
               "PR_? \r\n! 0000 101 04 05 06 1401\r\n1 0\r\n");
 }
 
+namespace {
+
+// Converts workbooks 1401 and 1402 of form 101; the person asks to stop while the first one is
+// converted (progress is reported, and the question asked, once a tenth of a second has passed).
+exchange::FormOutcome stopDuringFirstWorkbook(ImportFixture& f, bool control) {
+    struct SlowFirst : exchange::ImportObserver {
+        int started = 0;
+        void workbookStarted(const QString&) override {
+            if (started++ == 0) QThread::msleep(150);
+        }
+    } slow;
+    f.prompt.stopAfter = 1;
+    const exchange::ImportJob job{f.session, "2005", "6", control, f.now};
+    return exchange::Cnv_XLS_All(
+        job, "101", {f.folder() + "/1401_101_0506.xls", f.folder() + "/1402_101_0506.xls"},
+        f.prompt, f.browser, &slow);
+}
+
+} // namespace
+
 // A stopped run with control leaves its log whole on disk with the rows of every workbook that
 // was converted.
 TEST(ExcelConvert, AStoppedRunWritesItsLog) {
@@ -291,18 +311,7 @@ TEST(ExcelConvert, AStoppedRunWritesItsLog) {
     f.addWorkbook("values.xls", "1401_101_0506.xls");
     f.addWorkbook("values.xls", "1402_101_0506.xls");
     ASSERT_TRUE(f.start());
-    struct SlowFirst : exchange::ImportObserver {
-        int started = 0;
-        void workbookStarted(const QString&) override {
-            if (started++ == 0) QThread::msleep(150);
-        }
-    } slow;
-    f.prompt.stopAfter = 1;
-    const exchange::ImportJob job{f.session, "2005", "6", true, f.now};
-    const exchange::FormOutcome out = exchange::Cnv_XLS_All(
-        job, "101", {f.folder() + "/1401_101_0506.xls", f.folder() + "/1402_101_0506.xls"},
-        f.prompt, f.browser, &slow);
-    ASSERT_TRUE(out.stopped);
+    ASSERT_TRUE(stopDuringFirstWorkbook(f, true).stopped);
     const QString log = f.ws.read("LOG_2005_06_101.HTM");
     EXPECT_TRUE(log.contains("<tr>\r\n<td><b>1401 - Первый район</b></td></tr>\r\n"
                              "<tr>\r\n<td><b>РАЗДЕЛ 1</b></td></tr>\r\n"));
@@ -319,19 +328,7 @@ TEST(ExcelConvert, StopBetweenWorkbooksAndArchiveKeepsOlder) {
     f.addWorkbook("values.xls", "1402_101_0506.xls");
     f.addWorkbook("values.ods", "АРХИВ/2005_06/101/1401_101_0506.xls");
     ASSERT_TRUE(f.start());
-    // The person asks to stop while the first workbook is converted; progress is reported (and
-    // the question asked) once a tenth of a second has passed.
-    struct SlowFirst : exchange::ImportObserver {
-        int started = 0;
-        void workbookStarted(const QString&) override {
-            if (started++ == 0) QThread::msleep(150);
-        }
-    } slow;
-    f.prompt.stopAfter = 1;
-    const exchange::ImportJob job{f.session, "2005", "6", false, f.now};
-    const exchange::FormOutcome out = exchange::Cnv_XLS_All(
-        job, "101", {f.folder() + "/1401_101_0506.xls", f.folder() + "/1402_101_0506.xls"},
-        f.prompt, f.browser, &slow);
+    const exchange::FormOutcome out = stopDuringFirstWorkbook(f, false);
     EXPECT_TRUE(out.stopped);
     EXPECT_EQ(out.workbooks.size(), 1);
     EXPECT_EQ(f.prompt.texts(), QStringList{platform::stoppedText()});
