@@ -131,21 +131,27 @@ private:
     // not at every cell of its loops; so is every cell that is not a number.
     QSet<const Formula*> m_unreadable;
     QSet<QString> m_badCells;
-    // The current section's size, and its cells as numbers for the fast form, read when first
-    // needed: NaN for a cell that is not a plain number (no plain number reads as NaN).
-    const int m_rows = m_current.rows();
-    const int m_columns = m_current.columns();
-    const std::vector<double>& cellValues() const;
-    mutable std::vector<double> m_cellValues;
-    // The same for the cells of the other selections, by selection.
-    struct Values {
+    // A section's cells as numbers for the fast form, read once, when a condition first needs
+    // them: NaN for a cell that is not a plain number (no plain number reads as NaN).
+    struct CellNumbers {
         bool read = false;
         int rows = 0;
         int columns = 0;
         std::vector<double> cells;
+
+        template <typename PlainValue>
+        void fill(int rowCount, int columnCount, const PlainValue& plainValue);
+        // Outside its cells a section reads 0.
+        std::optional<double> at(int row, int column) const {
+            if (row < 1 || row > rows || column < 1 || column > columns) return 0.0;
+            const double v = cells[size_t(row - 1) * size_t(columns) + size_t(column - 1)];
+            return std::isnan(v) ? std::nullopt : std::optional<double>(v);
+        }
     };
-    const Values& selectionValues(int selection) const;
-    mutable std::vector<Values> m_selectionValues;
+    // The numbers of the current section, or of another selection.
+    const CellNumbers& cellNumbers(int selection) const;
+    mutable CellNumbers m_currentNumbers;
+    mutable std::vector<CellNumbers> m_selectionNumbers;
 };
 
 void Evaluation::Log_RR_(const Block& block) {
@@ -242,34 +248,37 @@ void Evaluation::noteWrongCells(const Formula& f, int s, int g) {
     }
 }
 
-// The loops meet every cell several times: each is read once, when the first condition needs
-// the values.
-const std::vector<double>& Evaluation::cellValues() const {
-    if (!m_cellValues.empty() || m_rows <= 0 || m_columns <= 0) return m_cellValues;
-    m_cellValues.reserve(size_t(m_rows) * size_t(m_columns));
-    for (int r = 1; r <= m_rows; ++r)
-        for (int c = 1; c <= m_columns; ++c)
-            m_cellValues.push_back(
-                m_current.plainValue(r, c).value_or(std::numeric_limits<double>::quiet_NaN()));
-    return m_cellValues;
+template <typename PlainValue>
+void Evaluation::CellNumbers::fill(int rowCount, int columnCount, const PlainValue& plainValue) {
+    read = true;
+    rows = std::max(rowCount, 0);
+    columns = std::max(columnCount, 0);
+    cells.reserve(size_t(rows) * size_t(columns));
+    for (int r = 1; r <= rows; ++r)
+        for (int c = 1; c <= columns; ++c)
+            cells.push_back(plainValue(r, c).value_or(std::numeric_limits<double>::quiet_NaN()));
 }
 
-// Outside its cells (its rows by its longest row) a matrix reads "0".
-const Evaluation::Values& Evaluation::selectionValues(int selection) const {
-    if (m_selectionValues.empty()) m_selectionValues.resize(size_t(m_rules.selections.size()));
-    Values& values = m_selectionValues[size_t(selection)];
-    if (values.read) return values;
-    values.read = true;
-    const data::SectionMatrix& matrix = m_rules.selections.at(selection).matrix;
-    values.rows = int(matrix.cells.size());
-    for (const QStringList& row : matrix.cells)
-        values.columns = std::max(values.columns, int(row.size()));
-    values.cells.reserve(size_t(values.rows) * size_t(values.columns));
-    for (int r = 1; r <= values.rows; ++r)
-        for (int c = 1; c <= values.columns; ++c)
-            values.cells.push_back(fastCellValue(matrix.value(r, c))
-                                       .value_or(std::numeric_limits<double>::quiet_NaN()));
-    return values;
+// The loops meet every cell several times: each is read once.
+const Evaluation::CellNumbers& Evaluation::cellNumbers(int selection) const {
+    const Selection& sel = m_rules.selections.at(selection);
+    if (sel.current) {
+        if (!m_currentNumbers.read)
+            m_currentNumbers.fill(m_current.rows(), m_current.columns(),
+                                  [&](int r, int c) { return m_current.plainValue(r, c); });
+        return m_currentNumbers;
+    }
+    if (m_selectionNumbers.empty()) m_selectionNumbers.resize(size_t(m_rules.selections.size()));
+    CellNumbers& numbers = m_selectionNumbers[size_t(selection)];
+    if (!numbers.read) {
+        // A stored section's cells: its rows by its longest row.
+        int columns = 0;
+        for (const QStringList& row : sel.matrix.cells)
+            columns = std::max(columns, int(row.size()));
+        numbers.fill(int(sel.matrix.cells.size()), columns,
+                     [&](int r, int c) { return fastCellValue(sel.matrix.value(r, c)); });
+    }
+    return numbers;
 }
 
 // True when the formula's fast form settles that its condition holds at (S, G); everything
@@ -277,22 +286,10 @@ const Evaluation::Values& Evaluation::selectionValues(int selection) const {
 // the expression text, which reports it.
 bool Evaluation::holdsFast(const Formula& f, int s, int g) const {
     if (!f.fast.usable()) return false;
-    const double* current = cellValues().data();
     const auto value = [&](const FastStep& step) -> std::optional<double> {
-        const Selection& sel = m_rules.selections.at(step.selection);
-        const int row = step.rowS ? s : step.row;
-        const int column = step.columnG ? g : step.column;
-        double v = 0;
-        if (sel.current) {
-            if (row < 1 || row > m_rows || column < 1 || column > m_columns) return 0.0;
-            v = current[size_t(row - 1) * size_t(m_columns) + size_t(column - 1)];
-        } else {
-            if (!sel.hasData) return std::nullopt;
-            const Values& values = selectionValues(step.selection);
-            if (row < 1 || row > values.rows || column < 1 || column > values.columns) return 0.0;
-            v = values.cells[size_t(row - 1) * size_t(values.columns) + size_t(column - 1)];
-        }
-        return std::isnan(v) ? std::nullopt : std::optional<double>(v);
+        if (!m_rules.selections.at(step.selection).hasData) return std::nullopt;
+        return cellNumbers(step.selection)
+            .at(step.rowS ? s : step.row, step.columnG ? g : step.column);
     };
     const std::optional<double> left = fastValue(f.fast.left, value);
     if (!left) return false;
