@@ -336,18 +336,30 @@ bool Summation::writeGroup(const QString& dirKey, int group, const DirectorySum&
     const QString formCode = dirKey.right(3);
     const QString yy = dirKey.mid(4, 2);
     const QString mm = dirKey.mid(6, 2);
-    for (const auto& [extension, matrix] : sections) {
-        const QString path = dir + code + QLatin1Char('.') + extension;
-        const QByteArray bytes = summaryFileBytes(
-            QStringLiteral("PR_? "), summaryHeader(formCode, extension, yy, mm, code), matrix);
-        if (!writeSummaryFile(path, bytes)) {
-            platform::showError(m_prompt, QStringLiteral("Ошибка при записи информации !!!"), path);
-            return false;
+    std::vector<SummaryWrite> writes;
+    writes.reserve(sections.size());
+    for (const auto& [extension, matrix] : sections)
+        writes.push_back({dir + code + QLatin1Char('.') + extension, extension,
+                          summaryFileBytes(QStringLiteral("PR_? "),
+                                           summaryHeader(formCode, extension, yy, mm, code),
+                                           matrix)});
+    writeSummaryFiles(writes);
+    const SummaryWrite* failed = nullptr;
+    for (const SummaryWrite& write : writes) {
+        if (!write.written) {
+            if (!failed) failed = &write;
+            continue;
         }
-        if (m_keepListings && isSectionExtension(extension)) {
+        if (m_keepListings && isSectionExtension(write.extension)) {
             QList<QPair<QString, QString>>& summary = m_listings[dirKey].summaryFiles;
-            if (!summary.contains(qMakePair(code, extension))) summary.append({code, extension});
+            if (!summary.contains(qMakePair(code, write.extension)))
+                summary.append({code, write.extension});
         }
+    }
+    if (failed) {
+        platform::showError(m_prompt, QStringLiteral("Ошибка при записи информации !!!"),
+                            failed->path);
+        return false;
     }
     // A section that no member has data for has no sum: an old one would be read as the
     // region's data by the groups that contain it.

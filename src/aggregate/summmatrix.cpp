@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <thread>
 
 #include "core/text.h"
 #include "data/sectionfile.h"
@@ -359,6 +360,20 @@ bool writeSummaryFile(const QString& path, const QByteArray& bytes) {
     if (platform::readFileInto(platform::localPath(path), existing) == 0 && existing == bytes)
         return true;
     return platform::writeFileAtomic(path, bytes);
+}
+
+void writeSummaryFiles(std::vector<SummaryWrite>& writes) {
+    const auto range = [&writes](size_t from, size_t step) {
+        for (size_t i = from; i < writes.size(); i += step)
+            writes[i].written = writeSummaryFile(writes[i].path, writes[i].bytes);
+    };
+    if (writes.size() < 2 || std::thread::hardware_concurrency() < 2) {
+        range(0, 1);
+        return;
+    }
+    std::thread other(range, 1, 2);
+    range(0, 2);
+    other.join();
 }
 
 } // namespace mirel::aggregate

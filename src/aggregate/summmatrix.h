@@ -97,4 +97,16 @@ QByteArray summaryFileBytes(const QString& stateLine, const QString& header,
 // bytes already: a sum that has not changed is left as it is. False when the write failed.
 bool writeSummaryFile(const QString& path, const QByteArray& bytes);
 
+// One summary file to write, and whether it was.
+struct SummaryWrite {
+    QString path;
+    QString extension;
+    QByteArray bytes;
+    bool written = false;
+};
+// Writes the files of one group as writeSummaryFile does, two at a time where the machine has
+// the cores (each file is made durable on its own, so the disk's wait overlaps). Every file is
+// tried; each says whether it was written.
+void writeSummaryFiles(std::vector<SummaryWrite>& writes);
+
 } // namespace mirel::aggregate

@@ -127,3 +127,25 @@ TEST(SummNumbers, WhichMembersFit) {
     ASSERT_TRUE(addInto(texted, whole, Fit::MemberShape));
     EXPECT_EQ(texts(texted), (QStringList{"3", "3", "6", "5", "6", "7"}));
 }
+
+TEST(SummWriter, AGroupsFilesAreAllTriedAndEachSaysWhetherItWasWritten) {
+    TempWorkspace ws;
+    ws.write("DAT/2000.02", "old\r\n");
+    ws.write("DAT/2000.04", "same\r\n");
+    std::vector<SummaryWrite> writes;
+    for (int s = 1; s <= 7; ++s) {
+        const QString ext = QString::number(s).rightJustified(2, QLatin1Char('0'));
+        // The third file's folder does not exist: it alone fails.
+        const QString dir = s == 3 ? ws.file("NONE") : ws.file("DAT");
+        writes.push_back({dir + "/2000." + ext, ext, "sum " + ext.toLatin1() + "\r\n"});
+    }
+    writes[3].bytes = "same\r\n";
+    writeSummaryFiles(writes);
+    for (int s = 1; s <= 7; ++s) {
+        const SummaryWrite& w = writes[size_t(s - 1)];
+        EXPECT_EQ(w.written, s != 3) << s;
+        if (s != 3) {
+            EXPECT_EQ(ws.readBytes("DAT/2000." + w.extension), w.bytes) << s;
+        }
+    }
+}
