@@ -3,7 +3,8 @@
 // MIREL_BENCH_DIR chooses where the generated workspace lies (default: the temporary folder);
 // on a RAM-backed folder the comparison shows the program's own work, on a disk it includes
 // the disk's time to make each written file durable. CPU times are of the whole process (the
-// summation reads with two threads); on a machine that others share, compare those.
+// summation reads, and writes its sums, with two threads); on a machine that others share,
+// compare those.
 #include <benchmark/benchmark.h>
 
 #include "benchsupport.h"
