@@ -339,10 +339,10 @@ bool Summation::writeGroup(const QString& dirKey, int group, const DirectorySum&
     std::vector<SummaryWrite> writes;
     writes.reserve(sections.size());
     for (const auto& [extension, matrix] : sections)
-        writes.push_back({dir + code + QLatin1Char('.') + extension, extension,
-                          summaryFileBytes(QStringLiteral("PR_? "),
-                                           summaryHeader(formCode, extension, yy, mm, code),
-                                           matrix)});
+        writes.push_back(
+            {dir + code + QLatin1Char('.') + extension, extension,
+             summaryFileBytes(QStringLiteral("PR_? "),
+                              summaryHeader(formCode, extension, yy, mm, code), matrix)});
     writeSummaryFiles(writes);
     const SummaryWrite* failed = nullptr;
     for (const SummaryWrite& write : writes) {
