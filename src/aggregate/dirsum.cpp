@@ -1,6 +1,8 @@
 #include "aggregate/dirsum.h"
 
 #include <algorithm>
+#include <array>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <thread>
@@ -54,29 +56,97 @@ void sortNames(QList<QByteArray>& names) {
     names = std::move(sorted);
 }
 
-} // namespace
-
-void DirectorySum::readFiles(const platform::Folder& folder, const QList<QByteArray>& names,
-                             qsizetype from, qsizetype to, std::vector<ParsedFile>& out) {
-    const auto range = [&](qsizetype a, qsizetype b) {
-        QByteArray buffer;
-        for (qsizetype i = a; i < b; ++i) {
-            ParsedFile& file = out[size_t(i - from)];
-            file.err = folder.readFile(names.at(i).constData(), buffer);
-            if (file.err != 0) continue;
-            file.status = parseSection(buffer, file.matrix, false);
-        }
-    };
-    const qsizetype middle = from + (to - from) / 2;
-    if (std::thread::hardware_concurrency() < 2 || to - from < 64 ||
-        qEnvironmentVariableIsSet("I18_ONE")) {
-        range(from, to);
-        return;
+// Reads and parses the files of a folder ahead of their turn: a second thread reads on while
+// the files already read are taken, and the taking thread reads too while it waits for a file.
+// The files are handed out in folder order through a ring of a few chunks, so memory stays
+// small whatever the folder's size.
+class ReadAhead {
+public:
+    ReadAhead(const platform::Folder& folder, const QList<QByteArray>& names, bool helper)
+        : m_folder(folder)
+        , m_names(names) {
+        for (Slot& slot : m_slots)
+            slot.files.resize(Chunk);
+        if (helper)
+            m_helper = std::thread([this] {
+                QByteArray buffer;
+                for (;;) {
+                    const qsizetype i = m_claim.fetch_add(1);
+                    if (i >= m_names.size() || !readOne(i, buffer)) return;
+                }
+            });
     }
-    std::thread other(range, middle, to);
-    range(from, middle);
-    other.join();
-}
+    ~ReadAhead() {
+        m_abort.store(true);
+        m_taken.fetch_add(Ring); // wakes a helper that waits for a free chunk
+        m_taken.notify_all();
+        if (m_helper.joinable()) m_helper.join();
+    }
+
+    // File i; the files are asked for in order, each once.
+    const ParsedFile& at(qsizetype i) {
+        const int chunk = int(i / Chunk);
+        if (chunk != m_current) {
+            // The chunk before is taken: its slot may be filled again.
+            m_slots[size_t(m_current % Ring)].done.store(0);
+            m_current = chunk;
+            m_taken.store(chunk);
+            m_taken.notify_all();
+        }
+        Slot& slot = m_slots[size_t(chunk % Ring)];
+        const int size = int(std::min<qsizetype>(Chunk, m_names.size() - qsizetype(chunk) * Chunk));
+        const qsizetype limit = qsizetype(chunk + 1) * Chunk;
+        for (;;) {
+            const int done = slot.done.load(std::memory_order_acquire);
+            if (done == size) break;
+            qsizetype next = m_claim.load();
+            while (next < limit && !m_claim.compare_exchange_weak(next, next + 1)) {
+            }
+            if (next < limit && next < m_names.size())
+                readOne(next, m_buffer);
+            else
+                slot.done.wait(done, std::memory_order_acquire);
+        }
+        return slot.files[size_t(i % Chunk)];
+    }
+
+private:
+    static constexpr int Chunk = 256;
+    static constexpr int Ring = 4;
+    struct Slot {
+        std::vector<ParsedFile> files;
+        std::atomic<int> done{0}; // files of its chunk read
+    };
+
+    bool readOne(qsizetype i, QByteArray& buffer) {
+        const int chunk = int(i / Chunk);
+        for (;;) { // the chunk's slot is free once the chunk Ring places before it is taken
+            const int taken = m_taken.load(std::memory_order_acquire);
+            if (m_abort.load()) return false;
+            if (chunk < taken + Ring) break;
+            m_taken.wait(taken, std::memory_order_acquire);
+        }
+        Slot& slot = m_slots[size_t(chunk % Ring)];
+        ParsedFile& file = slot.files[size_t(i % Chunk)];
+        file.err = m_folder.readFile(m_names.at(i).constData(), buffer);
+        if (file.err == 0) file.status = parseSection(buffer, file.matrix, false);
+        slot.done.fetch_add(1, std::memory_order_release);
+        slot.done.notify_one();
+        return true;
+    }
+
+    const platform::Folder& m_folder;
+    const QList<QByteArray>& m_names;
+    std::array<Slot, Ring> m_slots;
+    std::atomic<qsizetype> m_claim{0}; // the next file to read
+    std::atomic<int> m_taken{0};       // the chunks before this one are taken
+    std::atomic<bool> m_abort{false};
+    int m_current = 0; // the chunk being taken
+    QByteArray m_buffer;
+    std::thread m_helper;
+};
+
+} // namespace
 
 DirectorySum::DirectorySum(const QString& dirPath, const SummGroups& groups, Mode mode,
                            const QList<QByteArray>* names)
@@ -158,19 +228,14 @@ bool DirectorySum::add(int group, const QString& extension, const SummMatrix& ma
 DirectorySum::Status DirectorySum::read(platform::Prompt& prompt,
                                         const std::function<bool()>& step) {
     if (!list()) return Status::Ok; // a directory that went away holds nothing to add
-    // Files are read and parsed in chunks by two threads (reading is most of the work), then
-    // taken one by one in folder order.
-    constexpr qsizetype Chunk = 1024;
-    std::vector<ParsedFile> chunk;
-    for (qsizetype base = 0; base < m_names.size(); base += Chunk) {
-        const qsizetype end = std::min(m_names.size(), base + Chunk);
-        chunk.resize(size_t(end - base));
-        readFiles(*m_folder, m_names, base, end, chunk);
-        for (qsizetype i = base; i < end; ++i) {
-            const Status status = take(m_names.at(i), chunk[size_t(i - base)], prompt);
-            if (status != Status::Ok) return status;
-            if (step && !step()) return Status::Stopped;
-        }
+    // Reading is most of the work: a second thread reads ahead while the files are taken one by
+    // one in folder order.
+    ReadAhead ahead(*m_folder, m_names,
+                    std::thread::hardware_concurrency() >= 2 && m_names.size() >= 64);
+    for (qsizetype i = 0; i < m_names.size(); ++i) {
+        const Status status = take(m_names.at(i), ahead.at(i), prompt);
+        if (status != Status::Ok) return status;
+        if (step && !step()) return Status::Stopped;
     }
     return Status::Ok;
 }

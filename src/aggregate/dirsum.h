@@ -20,6 +20,13 @@ class Prompt;
 
 namespace mirel::aggregate {
 
+// A data file as read and parsed (values only) ahead of its turn.
+struct ParsedFile {
+    int err = 0;
+    ReadStatus status = ReadStatus::Ok;
+    SummMatrix matrix;
+};
+
 // One run of summation (or of the sum check) over a period data directory. Every data file of
 // the directory (code + "." + extension, both all digits) is read once, in folder order, and
 // added into the sums of every group it is a member of, per extension; a file that cannot be
@@ -67,14 +74,6 @@ private:
         QString extension;
         SummMatrix matrix;
     };
-    // A data file as read and parsed (values only) ahead of its turn.
-    struct ParsedFile {
-        int err = 0;
-        ReadStatus status = ReadStatus::Ok;
-        SummMatrix matrix;
-    };
-    static void readFiles(const platform::Folder& folder, const QList<QByteArray>& names,
-                          qsizetype from, qsizetype to, std::vector<ParsedFile>& out);
     Status take(const QByteArray& name, const ParsedFile& file, platform::Prompt& prompt);
     bool list();
     bool add(int group, const QString& extension, const SummMatrix& matrix, const QByteArray& name,

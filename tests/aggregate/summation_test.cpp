@@ -208,3 +208,50 @@ TEST(DirectorySum, FilesInByteOrderAndASummaryCodesRange) {
     const auto [none, noneEnd] = sums.filesStartingWith("1300.");
     EXPECT_EQ(none, noneEnd);
 }
+
+// A folder large enough for the files to be read ahead on a second thread, through every place
+// of the reader's ring several times: the sums are those of the files in folder order, a
+// malformed file stops the run at itself, and so does a stop.
+TEST(DirectorySum, AFolderReadAheadGivesTheSumsAndStopsWhereItShould) {
+    TempWorkspace ws;
+    constexpr int Regions = 1300;
+    SummGroups groups{{"9001", {}, "SUMM1.TXT"}, {"9002", {}, "SUMM1.TXT"}};
+    qint64 expected[2][2] = {};
+    for (int k = 0; k < Regions; ++k) {
+        const QString code = QString::number(10000 + k);
+        groups[k % 2].members.append(code);
+        for (int s = 1; s <= 2; ++s) {
+            ws.write("DAT/" + code + ".0" + QString::number(s),
+                     "PR_?\n1 " + QString::number(k * s) + " 1\n");
+            expected[k % 2][s - 1] += k * s;
+        }
+    }
+    {
+        RecorderPrompt p;
+        DirectorySum sums(ws.file("DAT"), groups, DirectorySum::Mode::Summation);
+        ASSERT_EQ(sums.read(p, {}), DirectorySum::Status::Ok);
+        for (int g = 0; g < 2; ++g)
+            for (int s = 1; s <= 2; ++s) {
+                const SummMatrix& m = sums.sums(g).at("0" + QString::number(s));
+                EXPECT_EQ(m.value(1, 1), double(expected[g][s - 1])) << g << s;
+                EXPECT_EQ(m.value(1, 2), double(Regions / 2)) << g << s;
+            }
+    }
+    {
+        int taken = 0;
+        RecorderPrompt p;
+        DirectorySum sums(ws.file("DAT"), groups, DirectorySum::Mode::Summation);
+        EXPECT_EQ(sums.read(p, [&] { return ++taken < 1500; }), DirectorySum::Status::Stopped);
+        EXPECT_EQ(taken, 1500);
+    }
+    ws.write("DAT/10900.01", "PR_?\n1 1 1\n2 1\n");
+    RecorderPrompt p;
+    DirectorySum sums(ws.file("DAT"), groups, DirectorySum::Mode::Summation);
+    EXPECT_EQ(sums.read(p, {}), DirectorySum::Status::Failed);
+    EXPECT_EQ(sums.failedPath(), ws.file("DAT/10900.01"));
+    EXPECT_EQ(p.messages,
+              (QList<Message>{{Icon::Error,
+                               "При считывании данных обнаружено переменное число данных в "
+                               "строке !!!",
+                               ws.file("DAT/10900.01")}}));
+}
