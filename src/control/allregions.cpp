@@ -1,6 +1,9 @@
 #include "control/allregions.h"
 
+#include <array>
+#include <atomic>
 #include <QSet>
+#include <thread>
 
 #include "control/report.h"
 #include "core/periods.h"
@@ -90,6 +93,167 @@ QString summaryRow(const RegionRun& region, const QString& pageName) {
            QStringLiteral("</tr>") + core::CRLF;
 }
 
+// What the check of one region tells, kept while the region is checked (on either thread) and
+// passed on in region order. The control of a form asks nothing and is not stopped within a
+// region: questions are answered No, and a stop is seen between regions only.
+class RegionPrompt : public platform::Prompt {
+public:
+    void message(const QString& text, platform::Icon icon, const QString& title) override {
+        m_said.append({false, text, icon, title});
+    }
+    bool askYesNo(const QString&, const QString&) override { return false; }
+    bool askOkCancel(const QString&, const QString&) override { return false; }
+    std::optional<QString> inputBox(const QString&, const QString&, const QString&) override {
+        return std::nullopt;
+    }
+    void status(const QString& text) override { m_said.append({true, text, {}, {}}); }
+
+    void passOn(platform::Prompt& to) {
+        for (const Said& s : m_said)
+            if (s.status)
+                to.status(s.text);
+            else
+                to.message(s.text, s.icon, s.title);
+        m_said.clear();
+    }
+
+private:
+    struct Said {
+        bool status = false;
+        QString text;
+        platform::Icon icon = platform::Icon::None;
+        QString title;
+    };
+    QList<Said> m_said;
+};
+
+// What a run needs to check one region; shared by the threads, read only.
+struct RunContext {
+    const reference::FormCatalog& catalog;
+    const ControlTarget& target;
+    const reference::CatalogEntry& form;
+    const QString& formName;
+    const QString& stem;
+    const QDateTime& now;
+};
+
+// The whole-form check of one region: its marks written, its page when it has findings.
+RegionRun checkRegion(const RunContext& c, const reference::Region& region, FormRules& rules,
+                      platform::Prompt& prompt) {
+    RegionRun run;
+    run.code = region.code;
+    run.name = region.name;
+    ControlTarget regionTarget = c.target;
+    regionTarget.regionCode = run.code;
+    regionTarget.section = 1;
+    StoredForm stored(regionTarget.dataKey(), c.form, prompt);
+    const QString caption = data::entryCaption(run.code, run.name, c.formName);
+    run.form = checkForm(c.catalog, regionTarget, stored, caption, c.now, prompt, &rules);
+    if (run.form.findings)
+        run.form.reportPath =
+            writeReportPage(run.form.page, c.stem + QLatin1Char('_') + run.code, prompt);
+    run.form.page.clear(); // the page is on disk; thousands of them are not kept
+    run.marks = sectionMarks(run.form, stored);
+    run.failed = regionFailed(run.form);
+    return run;
+}
+
+// The regions of a run checked by two threads, handed out in classifier order. The thread of
+// the run takes the regions in order (their messages, progress and results) and checks regions
+// itself while it waits; a second thread checks the regions ahead, at most a few places ahead
+// of the one taken next. Each region is checked whole by one thread; the regions are
+// independent (each writes its own files), so only the order in which they are written
+// differs from one thread's.
+class RegionChecks {
+public:
+    RegionChecks(const RunContext& context, const QList<reference::Region>& due,
+                 const FormRules& rules)
+        : m_context(context)
+        , m_due(due)
+        , m_mainRules(rules) {
+        if (std::thread::hardware_concurrency() >= 2 && due.size() >= 4) {
+            m_helperRules = rules;
+            m_helper = std::thread([this] {
+                for (;;) {
+                    const int i = m_claim.fetch_add(1);
+                    if (i >= m_due.size() || !waitForPlace(i)) return;
+                    check(i, m_helperRules);
+                }
+            });
+        }
+    }
+    ~RegionChecks() { stop(); }
+
+    // Region i checked, its messages passed on to prompt; regions are taken in order, each once.
+    RegionRun take(int i, platform::Prompt& prompt) {
+        Slot& slot = m_slots[size_t(i % Ring)];
+        for (;;) {
+            const int ready = slot.ready.load(std::memory_order_acquire);
+            if (ready) break;
+            int next = m_claim.load();
+            while (next < i + Ring && next < m_due.size() &&
+                   !m_claim.compare_exchange_weak(next, next + 1)) {
+            }
+            if (next < i + Ring && next < m_due.size())
+                check(next, m_mainRules);
+            else
+                slot.ready.wait(0, std::memory_order_acquire);
+        }
+        slot.prompt.passOn(prompt);
+        RegionRun run = std::move(slot.run);
+        slot.ready.store(0);
+        m_taken.store(i + 1, std::memory_order_release);
+        m_taken.notify_all();
+        return run;
+    }
+    // Whether region i has been checked already (after stop(), the ones checked while the run
+    // was stopping).
+    bool checked(int i) const {
+        return m_slots[size_t(i % Ring)].ready.load(std::memory_order_acquire) != 0;
+    }
+    // No region is begun from now on; the ones begun are finished.
+    void stop() {
+        m_stopping.store(true);
+        m_taken.fetch_add(Ring);
+        m_taken.notify_all();
+        if (m_helper.joinable()) m_helper.join();
+    }
+
+private:
+    static constexpr int Ring = 4;
+    struct Slot {
+        RegionRun run;
+        RegionPrompt prompt;
+        std::atomic<int> ready{0};
+    };
+
+    // Region i has a free place once the region Ring places before it is taken.
+    bool waitForPlace(int i) {
+        for (;;) {
+            const int taken = m_taken.load(std::memory_order_acquire);
+            if (m_stopping.load()) return false;
+            if (i < taken + Ring) return true;
+            m_taken.wait(taken, std::memory_order_acquire);
+        }
+    }
+    void check(int i, FormRules& rules) {
+        Slot& slot = m_slots[size_t(i % Ring)];
+        slot.run = checkRegion(m_context, m_due.at(i), rules, slot.prompt);
+        slot.ready.store(1, std::memory_order_release);
+        slot.ready.notify_all();
+    }
+
+    const RunContext& m_context;
+    const QList<reference::Region>& m_due;
+    FormRules m_mainRules; // each thread keeps its own prepared rules
+    FormRules m_helperRules;
+    std::array<Slot, Ring> m_slots;
+    std::atomic<int> m_claim{0}; // the next region to check
+    std::atomic<int> m_taken{0}; // the regions before this one are taken
+    std::atomic<bool> m_stopping{false};
+    std::thread m_helper;
+};
+
 } // namespace
 
 QString AllRegionsRun::summary() const {
@@ -144,36 +308,35 @@ AllRegionsRun controlAllRegions(const reference::FormCatalog& catalog, const Con
     }
 
     DistinctMessages prompt(outer);
-    FormRules rules = readFormRules(target.formDir, target.formCode, basePeriod, sectionCount);
     const QString stem = F_Name_Now(now);
+    const RunContext context{catalog, target, form, formName, stem, now};
+    RegionChecks checks(context, due,
+                        readFormRules(target.formDir, target.formCode, basePeriod, sectionCount));
     QString rows;
-    platform::Progress progress(prompt, int(due.size()));
-    for (int i = 0; i < due.size(); ++i) {
-        prompt.setRegion(due.at(i));
-        RegionRun run;
-        run.code = due.at(i).code;
-        run.name = due.at(i).name;
-        ControlTarget regionTarget = target;
-        regionTarget.regionCode = run.code;
-        regionTarget.section = 1;
-        StoredForm stored(regionTarget.dataKey(), form, prompt);
-        const QString caption = data::entryCaption(run.code, run.name, formName);
-        run.form = checkForm(catalog, regionTarget, stored, caption, now, prompt, &rules);
-        if (run.form.findings) {
-            run.form.reportPath =
-                writeReportPage(run.form.page, stem + QLatin1Char('_') + run.code, prompt);
-            ++result.withFindings;
-        }
-        run.form.page.clear(); // the page is on disk; thousands of them are not kept
-        run.marks = sectionMarks(run.form, stored);
-        run.failed = regionFailed(run.form);
+    const auto taken = [&](RegionRun run) {
+        if (run.form.findings) ++result.withFindings;
         if (run.form.findings || run.failed)
             rows += summaryRow(run, platform::nameOf(run.form.reportPath));
-        result.regions.append(run);
+        result.regions.append(std::move(run));
         if (regionDone) regionDone(result.regions.last());
-        if (!progress.step(i + 1)) {
+    };
+    platform::Progress progress(prompt, int(due.size()));
+    int i = 0;
+    while (i < due.size()) {
+        prompt.setRegion(due.at(i));
+        taken(checks.take(i, prompt));
+        ++i;
+        if (!progress.step(i)) {
             result.stopped = true;
             break;
+        }
+    }
+    if (result.stopped) {
+        // The regions already begun are finished and count as done.
+        checks.stop();
+        for (; i < due.size() && checks.checked(i); ++i) {
+            prompt.setRegion(due.at(i));
+            taken(checks.take(i, prompt));
         }
     }
     progress.finish();

@@ -45,7 +45,10 @@ struct AllRegionsRun {
 
 // Logical control of the whole form (controlForm) for every region of the classifier that has
 // sent the form in the period (has any section data file of it), in classifier order, with
-// progress; the person may stop it between two regions (stoppedText() is said). Every region
+// progress; the person may stop it between two regions (stoppedText() is said). Where the
+// machine has two cores the regions are checked by two threads, a few regions ahead of the one
+// reported; results, messages and regionDone still come in classifier order, and after a stop
+// the regions already begun are finished and reported as done. Every region
 // gets its state marks; a region with findings gets its own page (as its whole-form run writes
 // it, named after the moment and the region code), and the run ends with a summary page: one
 // row per region with findings or faults, its marks and a link to its page, then the totals.

@@ -198,3 +198,88 @@ TEST(AllRegions, NothingToCheck) {
                                QString()}}));
     EXPECT_TRUE(f.browser.opened.isEmpty());
 }
+
+namespace {
+
+// Twelve regions, all of which sent section 1, every fourth section 2 as well; every third fails
+// the rule of section 1, and the rules of section 2 have a fault (a row 0 reference) that every
+// region meets: enough regions for the run to check them on two threads.
+struct ManyRegions : AllFixture {
+    ManyRegions() {
+        regions.clear();
+        rules(1, "// Итог\n1\\1\\1=1\\1\\2+1\\1\\3");
+        rules(2, "// Плохо\n1\\0\\1=0");
+        for (int k = 0; k < 12; ++k) {
+            const QString code = QString::number(1501 + k);
+            regions.append(reference::Region{code, "Район " + code});
+            section(code, 1, k % 3 == 0 ? "1 9 1 2\n2 0 0 0\n" : "1 3 1 2\n2 0 0 0\n");
+            if (k % 4 == 0) section(code, 2, "1 0\n");
+        }
+    }
+};
+
+} // namespace
+
+TEST(AllRegions, ManyRegionsComeOutInClassifierOrderWithTheirOwnMarksAndMessages) {
+    ManyRegions f;
+    QStringList done;
+    const AllRegionsRun run =
+        controlAllRegions(f.catalog, f.target, f.regions, "101 - Форма", Clock, f.prompt, f.browser,
+                          [&](const RegionRun& r) { done.append(r.code); });
+    QStringList all;
+    for (int k = 0; k < 12; ++k)
+        all.append(QString::number(1501 + k));
+    EXPECT_EQ(codes(run), all);
+    EXPECT_EQ(done, all);
+    // The fault of the rules is shown once, for the first region that met it.
+    EXPECT_EQ(f.prompt.messages,
+              (QList<Message>{{Icon::Error, "Номер строки = 0 !!!", "Выход !!!"}}));
+    EXPECT_EQ(f.prompt.statuses, (QStringList{"Логический контроль : 1501 - Район 1501", ""}));
+    QByteArray rows;
+    for (int k = 0; k < 12; ++k) {
+        const RegionRun& r = run.regions.at(k);
+        const QString one = k % 3 == 0 ? "??" : "++";
+        EXPECT_EQ(r.marks, (QStringList{one, "--"})) << k;
+        EXPECT_EQ(f.mark(r.code, 1), "PR_" + one) << k;
+        EXPECT_EQ(r.form.reportPath.isEmpty(), k % 3 != 0) << k;
+        QString who = r.code + " - Район " + r.code;
+        if (k % 3 == 0) who = "<a href=\"07_12_2026_09_05_03_" + r.code + ".HTM\">" + who + "</a>";
+        rows += cp1251("<tr>\r\n<td><font size=\"2\">" + who + " : " + one + " --</td></tr>\r\n");
+    }
+    EXPECT_EQ(run.withFindings, 4);
+    const QByteArray summary = f.ws.readBytes("TMP/07_12_2026_09_05_03.HTM");
+    EXPECT_TRUE(summary.contains(rows)) << summary.toStdString();
+}
+
+TEST(AllRegions, AStopAmongManyRegionsKeepsTheDoneOnesWholeAndTheOthersUntouched) {
+    ManyRegions f;
+    // The first region's message takes a while to answer (the regions ahead are checked
+    // meanwhile), then the person asks to stop.
+    struct SlowPrompt : RecorderPrompt {
+        void message(const QString& text, Icon icon, const QString& title) override {
+            RecorderPrompt::message(text, icon, title);
+            QThread::msleep(150);
+        }
+    } slow;
+    slow.stopAfter = 1;
+    const AllRegionsRun run = f.run(slow);
+    EXPECT_TRUE(run.stopped);
+    EXPECT_EQ(slow.texts().last(), "Выполнение прервано пользователем !!!");
+    // The regions begun when the stop came are finished and reported; none after them is begun.
+    ASSERT_GE(run.regions.size(), 1);
+    ASSERT_LT(run.regions.size(), 12);
+    for (int k = 0; k < 12; ++k) {
+        const QString code = QString::number(1501 + k);
+        if (k < run.regions.size()) {
+            EXPECT_EQ(run.regions.at(k).code, code);
+            EXPECT_EQ(f.mark(code, 1), k % 3 == 0 ? "PR_??" : "PR_++") << k;
+        } else {
+            EXPECT_EQ(f.mark(code, 1), "PR_?") << k;
+            EXPECT_FALSE(f.ws.exists("TMP/07_12_2026_09_05_03_" + code + ".HTM")) << k;
+        }
+    }
+    EXPECT_EQ(run.summary(), "Проверено регионов : " + QString::number(run.regions.size()) +
+                                 ", с замечаниями : " + QString::number(run.withFindings) +
+                                 ", прервано");
+    EXPECT_FALSE(f.ws.exists("TMP/07_12_2026_09_05_03.HTM"));
+}
