@@ -2,11 +2,10 @@
 
 #include <algorithm>
 #include <array>
-#include <atomic>
 #include <cerrno>
 #include <cstring>
-#include <thread>
 
+#include "core/workahead.h"
 #include "platform/dirscan.h"
 #include "platform/fileio.h"
 #include "platform/prompt.h"
@@ -55,96 +54,6 @@ void sortNames(QList<QByteArray>& names) {
         sorted.append(names.at(key.index));
     names = std::move(sorted);
 }
-
-// Reads and parses the files of a folder ahead of their turn: a second thread reads on while
-// the files already read are taken, and the taking thread reads too while it waits for a file.
-// The files are handed out in folder order through a ring of a few chunks, so memory stays
-// small whatever the folder's size.
-class ReadAhead {
-public:
-    ReadAhead(const platform::Folder& folder, const QList<QByteArray>& names, bool helper)
-        : m_folder(folder)
-        , m_names(names) {
-        for (Slot& slot : m_slots)
-            slot.files.resize(Chunk);
-        if (helper)
-            m_helper = std::thread([this] {
-                QByteArray buffer;
-                for (;;) {
-                    const qsizetype i = m_claim.fetch_add(1);
-                    if (i >= m_names.size() || !readOne(i, buffer)) return;
-                }
-            });
-    }
-    ~ReadAhead() {
-        m_abort.store(true);
-        m_taken.fetch_add(Ring); // wakes a helper that waits for a free chunk
-        m_taken.notify_all();
-        if (m_helper.joinable()) m_helper.join();
-    }
-
-    // File i; the files are asked for in order, each once.
-    const ParsedFile& at(qsizetype i) {
-        const int chunk = int(i / Chunk);
-        if (chunk != m_current) {
-            // The chunk before is taken: its slot may be filled again.
-            m_slots[size_t(m_current % Ring)].done.store(0);
-            m_current = chunk;
-            m_taken.store(chunk);
-            m_taken.notify_all();
-        }
-        Slot& slot = m_slots[size_t(chunk % Ring)];
-        const int size = int(std::min<qsizetype>(Chunk, m_names.size() - qsizetype(chunk) * Chunk));
-        const qsizetype limit = qsizetype(chunk + 1) * Chunk;
-        for (;;) {
-            const int done = slot.done.load(std::memory_order_acquire);
-            if (done == size) break;
-            qsizetype next = m_claim.load();
-            while (next < limit && !m_claim.compare_exchange_weak(next, next + 1)) {
-            }
-            if (next < limit && next < m_names.size())
-                readOne(next, m_buffer);
-            else
-                slot.done.wait(done, std::memory_order_acquire);
-        }
-        return slot.files[size_t(i % Chunk)];
-    }
-
-private:
-    static constexpr int Chunk = 256;
-    static constexpr int Ring = 4;
-    struct Slot {
-        std::vector<ParsedFile> files;
-        std::atomic<int> done{0}; // files of its chunk read
-    };
-
-    bool readOne(qsizetype i, QByteArray& buffer) {
-        const int chunk = int(i / Chunk);
-        for (;;) { // the chunk's slot is free once the chunk Ring places before it is taken
-            const int taken = m_taken.load(std::memory_order_acquire);
-            if (m_abort.load()) return false;
-            if (chunk < taken + Ring) break;
-            m_taken.wait(taken, std::memory_order_acquire);
-        }
-        Slot& slot = m_slots[size_t(chunk % Ring)];
-        ParsedFile& file = slot.files[size_t(i % Chunk)];
-        file.err = m_folder.readFile(m_names.at(i).constData(), buffer);
-        if (file.err == 0) file.status = parseSection(buffer, file.matrix, false);
-        slot.done.fetch_add(1, std::memory_order_release);
-        slot.done.notify_one();
-        return true;
-    }
-
-    const platform::Folder& m_folder;
-    const QList<QByteArray>& m_names;
-    std::array<Slot, Ring> m_slots;
-    std::atomic<qsizetype> m_claim{0}; // the next file to read
-    std::atomic<int> m_taken{0};       // the chunks before this one are taken
-    std::atomic<bool> m_abort{false};
-    int m_current = 0; // the chunk being taken
-    QByteArray m_buffer;
-    std::thread m_helper;
-};
 
 } // namespace
 
@@ -228,12 +137,18 @@ bool DirectorySum::add(int group, const QString& extension, const SummMatrix& ma
 DirectorySum::Status DirectorySum::read(platform::Prompt& prompt,
                                         const std::function<bool()>& step) {
     if (!list()) return Status::Ok; // a directory that went away holds nothing to add
-    // Reading is most of the work: a second thread reads ahead while the files are taken one by
-    // one in folder order.
-    ReadAhead ahead(*m_folder, m_names,
-                    std::thread::hardware_concurrency() >= 2 && m_names.size() >= 64);
+    // Reading is most of the work: a second thread reads and parses ahead while the files read
+    // are taken one by one in folder order (a thousand files ahead at most, to keep memory
+    // small).
+    std::array<QByteArray, 2> buffers; // one per thread
+    core::WorkAhead<ParsedFile> ahead(
+        int(m_names.size()), 1024, m_names.size() >= 64, [&](int i, ParsedFile& file, int lane) {
+            QByteArray& buffer = buffers[size_t(lane)];
+            file.err = m_folder->readFile(m_names.at(i).constData(), buffer);
+            if (file.err == 0) file.status = parseSection(buffer, file.matrix, false);
+        });
     for (qsizetype i = 0; i < m_names.size(); ++i) {
-        const Status status = take(m_names.at(i), ahead.at(i), prompt);
+        const Status status = take(m_names.at(i), ahead.take(int(i)), prompt);
         if (status != Status::Ok) return status;
         if (step && !step()) return Status::Stopped;
     }

@@ -1,13 +1,12 @@
 #include "control/allregions.h"
 
 #include <array>
-#include <atomic>
 #include <QSet>
-#include <thread>
 
 #include "control/report.h"
 #include "core/periods.h"
 #include "core/text.h"
+#include "core/workahead.h"
 #include "data/loadview.h"
 #include "platform/fileio.h"
 #include "platform/prompt.h"
@@ -158,100 +157,10 @@ RegionRun checkRegion(const RunContext& c, const reference::Region& region, Form
     return run;
 }
 
-// The regions of a run checked by two threads, handed out in classifier order. The thread of
-// the run takes the regions in order (their messages, progress and results) and checks regions
-// itself while it waits; a second thread checks the regions ahead, at most a few places ahead
-// of the one taken next. Each region is checked whole by one thread; the regions are
-// independent (each writes its own files), so only the order in which they are written
-// differs from one thread's.
-class RegionChecks {
-public:
-    RegionChecks(const RunContext& context, const QList<reference::Region>& due,
-                 const FormRules& rules)
-        : m_context(context)
-        , m_due(due)
-        , m_mainRules(rules) {
-        if (std::thread::hardware_concurrency() >= 2 && due.size() >= 4) {
-            m_helperRules = rules;
-            m_helper = std::thread([this] {
-                for (;;) {
-                    const int i = m_claim.fetch_add(1);
-                    if (i >= m_due.size() || !waitForPlace(i)) return;
-                    check(i, m_helperRules);
-                }
-            });
-        }
-    }
-    ~RegionChecks() { stop(); }
-
-    // Region i checked, its messages passed on to prompt; regions are taken in order, each once.
-    RegionRun take(int i, platform::Prompt& prompt) {
-        Slot& slot = m_slots[size_t(i % Ring)];
-        for (;;) {
-            const int ready = slot.ready.load(std::memory_order_acquire);
-            if (ready) break;
-            int next = m_claim.load();
-            while (next < i + Ring && next < m_due.size() &&
-                   !m_claim.compare_exchange_weak(next, next + 1)) {
-            }
-            if (next < i + Ring && next < m_due.size())
-                check(next, m_mainRules);
-            else
-                slot.ready.wait(0, std::memory_order_acquire);
-        }
-        slot.prompt.passOn(prompt);
-        RegionRun run = std::move(slot.run);
-        slot.ready.store(0);
-        m_taken.store(i + 1, std::memory_order_release);
-        m_taken.notify_all();
-        return run;
-    }
-    // Whether region i has been checked already (after stop(), the ones checked while the run
-    // was stopping).
-    bool checked(int i) const {
-        return m_slots[size_t(i % Ring)].ready.load(std::memory_order_acquire) != 0;
-    }
-    // No region is begun from now on; the ones begun are finished.
-    void stop() {
-        m_stopping.store(true);
-        m_taken.fetch_add(Ring);
-        m_taken.notify_all();
-        if (m_helper.joinable()) m_helper.join();
-    }
-
-private:
-    static constexpr int Ring = 4;
-    struct Slot {
-        RegionRun run;
-        RegionPrompt prompt;
-        std::atomic<int> ready{0};
-    };
-
-    // Region i has a free place once the region Ring places before it is taken.
-    bool waitForPlace(int i) {
-        for (;;) {
-            const int taken = m_taken.load(std::memory_order_acquire);
-            if (m_stopping.load()) return false;
-            if (i < taken + Ring) return true;
-            m_taken.wait(taken, std::memory_order_acquire);
-        }
-    }
-    void check(int i, FormRules& rules) {
-        Slot& slot = m_slots[size_t(i % Ring)];
-        slot.run = checkRegion(m_context, m_due.at(i), rules, slot.prompt);
-        slot.ready.store(1, std::memory_order_release);
-        slot.ready.notify_all();
-    }
-
-    const RunContext& m_context;
-    const QList<reference::Region>& m_due;
-    FormRules m_mainRules; // each thread keeps its own prepared rules
-    FormRules m_helperRules;
-    std::array<Slot, Ring> m_slots;
-    std::atomic<int> m_claim{0}; // the next region to check
-    std::atomic<int> m_taken{0}; // the regions before this one are taken
-    std::atomic<bool> m_stopping{false};
-    std::thread m_helper;
+// A region checked, with what its check told.
+struct CheckedRegion {
+    RegionRun run;
+    RegionPrompt prompt;
 };
 
 } // namespace
@@ -310,10 +219,22 @@ AllRegionsRun controlAllRegions(const reference::FormCatalog& catalog, const Con
     DistinctMessages prompt(outer);
     const QString stem = F_Name_Now(now);
     const RunContext context{catalog, target, form, formName, stem, now};
-    RegionChecks checks(context, due,
-                        readFormRules(target.formDir, target.formCode, basePeriod, sectionCount));
+    // The regions are checked by two threads, the second a few regions ahead of the one taken;
+    // each region is checked whole by one thread (the regions are independent: each writes its
+    // own files), each thread with its own prepared rules.
+    std::array<FormRules, 2> rules;
+    rules.fill(readFormRules(target.formDir, target.formCode, basePeriod, sectionCount));
+    core::WorkAhead<CheckedRegion> checks(
+        int(due.size()), 4, due.size() >= 4, [&](int i, CheckedRegion& checked, int lane) {
+            checked.run = checkRegion(context, due.at(i), rules[size_t(lane)], checked.prompt);
+        });
     QString rows;
-    const auto taken = [&](RegionRun run) {
+    // Region k as checked: its messages passed on, its result kept.
+    const auto take = [&](int k) {
+        prompt.setRegion(due.at(k));
+        CheckedRegion& checked = checks.take(k);
+        checked.prompt.passOn(prompt);
+        RegionRun& run = checked.run;
         if (run.form.findings) ++result.withFindings;
         if (run.form.findings || run.failed)
             rows += summaryRow(run, platform::nameOf(run.form.reportPath));
@@ -323,9 +244,7 @@ AllRegionsRun controlAllRegions(const reference::FormCatalog& catalog, const Con
     platform::Progress progress(prompt, int(due.size()));
     int i = 0;
     while (i < due.size()) {
-        prompt.setRegion(due.at(i));
-        taken(checks.take(i, prompt));
-        ++i;
+        take(i++);
         if (!progress.step(i)) {
             result.stopped = true;
             break;
@@ -334,10 +253,8 @@ AllRegionsRun controlAllRegions(const reference::FormCatalog& catalog, const Con
     if (result.stopped) {
         // The regions already begun are finished and count as done.
         checks.stop();
-        for (; i < due.size() && checks.checked(i); ++i) {
-            prompt.setRegion(due.at(i));
-            taken(checks.take(i, prompt));
-        }
+        for (; i < due.size() && checks.done(i); ++i)
+            take(i);
     }
     progress.finish();
     if (result.stopped) {
