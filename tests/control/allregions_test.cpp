@@ -62,6 +62,15 @@ struct AllFixture {
     AllRegionsRun run() { return run(prompt); }
 };
 
+// A person who takes a while to answer each message, then asks to stop.
+struct SlowPrompt : RecorderPrompt {
+    SlowPrompt() { stopAfter = 1; }
+    void message(const QString& text, Icon icon, const QString& title) override {
+        RecorderPrompt::message(text, icon, title);
+        QThread::msleep(150);
+    }
+};
+
 QStringList codes(const AllRegionsRun& run) {
     QStringList out;
     for (const RegionRun& r : run.regions)
@@ -155,13 +164,7 @@ TEST(AllRegions, StoppedBetweenTwoRegions) {
     f.rules(1, "// Итог\n1\\1\\1>=0");
     // Region 1401's file cannot be read: its message takes a while to answer, then the person
     // asks to stop.
-    struct SlowPrompt : RecorderPrompt {
-        void message(const QString& text, Icon icon, const QString& title) override {
-            RecorderPrompt::message(text, icon, title);
-            QThread::msleep(150);
-        }
-    } slow;
-    slow.stopAfter = 1;
+    SlowPrompt slow;
     f.ws.writeBytes("DAT/DAT_0503.101/1401.01", "PR_?\r1 1 1 1\r");
     f.section("1402", 1, "1 3 1 2\n2 0 0 0\n");
     const AllRegionsRun run = f.run(slow);
@@ -255,13 +258,7 @@ TEST(AllRegions, AStopAmongManyRegionsKeepsTheDoneOnesWholeAndTheOthersUntouched
     ManyRegions f;
     // The first region's message takes a while to answer (the regions ahead are checked
     // meanwhile), then the person asks to stop.
-    struct SlowPrompt : RecorderPrompt {
-        void message(const QString& text, Icon icon, const QString& title) override {
-            RecorderPrompt::message(text, icon, title);
-            QThread::msleep(150);
-        }
-    } slow;
-    slow.stopAfter = 1;
+    SlowPrompt slow;
     const AllRegionsRun run = f.run(slow);
     EXPECT_TRUE(run.stopped);
     EXPECT_EQ(slow.texts().last(), "Выполнение прервано пользователем !!!");
