@@ -101,23 +101,23 @@ void DataLoadingView::controlAllRegions() {
                                         session.year,
                                         session.month,
                                         {}};
-    // The window's prompt holds other input back while the run goes on; Escape and "Прервать"
-    // stop it.
-    const control::AllRegionsRun run =
-        control::controlAllRegions(session.forms, target, session.regions, m_registerName,
-                                   QDateTime::currentDateTime(), m_w.prompt(), m_w.browser());
-    // The register shows what the files hold now.
+    // The register shows what the files hold now: each region's row is read again as soon as
+    // the region is done, while the regions after it are being checked.
     QHash<QString, int> rowOf;
     for (int r = 0; r < m_register->rows.size(); ++r)
         if (!m_register->rows.at(r).code.isEmpty()) rowOf.insert(m_register->rows.at(r).code, r);
-    for (const control::RegionRun& region : run.regions) {
+    const auto refresh = [&](const control::RegionRun& region) {
         const int row = rowOf.value(region.code, -1);
-        if (row < 0 || m_register->missingOnly) continue;
+        if (row < 0 || m_register->missingOnly) return;
         const QStringList marks =
             data::registerMarks(session, m_register->formCode, region.code, m_register->sections);
         m_register->rows[row].marks = marks;
         setRowMarks(row, marks);
-    }
+    };
+    // The window's prompt holds other input back while the run goes on; Escape and "Прервать"
+    // stop it.
+    control::controlAllRegions(session.forms, target, session.regions, m_registerName,
+                               QDateTime::currentDateTime(), m_w.prompt(), m_w.browser(), refresh);
 }
 
 void DataLoadingView::setSummAction(std::function<void()> action) {
