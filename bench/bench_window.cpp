@@ -1,7 +1,7 @@
 // The region table and the register through the main window (offscreen) at 2,500 and 30,000
-// regions, against the same job run headless (as the commands run it) and against the time to
-// read the form's data files once with open/read/close. The workspaces are generated once under
-// the build folder (bench-ws/N) and kept for the next runs.
+// regions, and the control of every region at 2,500, against the same job run headless (as the
+// commands run it) and against the time to read the form's data files once with open/read/close.
+// The workspaces are generated once under the build folder (bench-ws/N) and kept for the next runs.
 //
 // Counters: "vs_headless" is the window's time over the headless job's time of the same size
 // (the window should stay within 1.2), "cpu_vs_headless" the same ratio of the processor time
@@ -30,6 +30,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "control/allregions.h"
 #include "data/loadview.h"
 #include "platform/prompt.h"
 #include "query/runquery.h"
@@ -59,9 +60,23 @@ QByteArray crlf(const char* text) {
 
 // A workspace of n regions: form 101 of three sections catalogued from January 2023, data of
 // every region for December 2025, a region table over sections 1 and 2.
+// Rule files for the sections of form 101, for the control of every region.
+void writeRules(const QString& root) {
+    for (int s = 1; s <= Sections; ++s) {
+        const QString path = root + "/FORM/2023_01.101/101_2301.0" + QString::number(s) + ".LOG";
+        if (!QFile::exists(path))
+            writeFile(path, crlf("// Not below zero\nS=1-10\nG=1-6\n1\\S\\G>=0\n\n"
+                                 "// First column under the sum of the others\nS=1-10\n"
+                                 "1\\S\\1<=1\\S\\2+1\\S\\3+1\\S\\4+1\\S\\5+1\\S\\6+1000\n"));
+    }
+}
+
 QString workspace(int n) {
     const QString root = QStringLiteral(MIREL_BENCH_DIR "/") + QString::number(n);
-    if (QFile::exists(root + "/complete")) return root;
+    if (QFile::exists(root + "/complete")) {
+        writeRules(root);
+        return root;
+    }
     QDir(root).removeRecursively();
     writeFile(root + "/MIREL_WIN.INI",
               crlf("Window bench\n[MIREL_WIN]\n YYYY= 2025\n MM= 12\n[DIR_PASP]\n PASP\n"));
@@ -97,6 +112,7 @@ QString workspace(int n) {
                           QString::number(s),
                       text);
         }
+    writeRules(root);
     writeFile(root + "/complete", "");
     return root;
 }
@@ -351,6 +367,72 @@ void BM_Register_Window(benchmark::State& state) {
     ratios(state, "register", n, total.per(state));
 }
 
+// The control of every region, headless as the command runs it. The first run, untimed, writes
+// the marks; the timed ones find them written.
+void BM_ControlAll_Headless(benchmark::State& state) {
+    const int n = int(state.range(0));
+    const QString root = workspace(n);
+    bench::QuietPrompt prompt;
+    bench::NoBrowser browser;
+    reference::Session session;
+    if (!startSession(session, root, prompt)) {
+        state.SkipWithError("start-up failed");
+        return;
+    }
+    const control::ControlTarget target{
+        session.dir(core::DirDAT), session.dir(core::DirFORM), "101", 1, "2025", "12", {}};
+    const auto run = [&] {
+        return control::controlAllRegions(session.forms, target, session.regions, "101 - Form",
+                                          QDateTime::currentDateTime(), prompt, browser);
+    };
+    run();
+    Times total;
+    for (auto _ : state) {
+        const Stopwatch watch;
+        const control::AllRegionsRun result = run();
+        total += watch.elapsed();
+        if (result.regions.size() != n) state.SkipWithError("regions missed");
+    }
+    headless()[{"control", n}] = total.per(state);
+}
+
+void BM_ControlAll_Command(benchmark::State& state) {
+    const QString root = workspace(int(state.range(0)));
+    runCommandBenchmark(state, "control", {"control", "101", "--all", "--workspace", root});
+}
+
+// The same from the register's context menu ("Логический контроль" -> "Все регионы"), the
+// register's marks read again.
+void BM_ControlAll_Window(benchmark::State& state) {
+    const int n = int(state.range(0));
+    Window window(workspace(n));
+    if (!window.w) {
+        state.SkipWithError("start-up failed");
+        return;
+    }
+    ui::Frm_mirel& w = *window.w;
+    const auto& c = w.controls();
+    c.menu_VV_All->trigger();
+    c.Combo_FFF->setCurrentIndex(0);
+    c.Cmd_Load_DD->click();
+    QCoreApplication::processEvents();
+    auto* all = w.findChild<QAction*>("menu_Log_All");
+    if (!all || c.Grid->rowCount() != n) {
+        state.SkipWithError("no register");
+        return;
+    }
+    Times total;
+    for (auto _ : state) {
+        const Stopwatch watch;
+        all->trigger();
+        QCoreApplication::processEvents(); // the marks drawn once
+        const Times times = watch.elapsed();
+        state.SetIterationTime(times.wall);
+        total += times;
+    }
+    ratios(state, "control", n, total.per(state));
+}
+
 // Each size: the floor, the headless jobs, then the window's (which need the others' times).
 void sizes(benchmark::internal::Benchmark* b) {
     b->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -367,6 +449,9 @@ BENCHMARK(BM_RegionTable_Window)->Arg(2500)->Arg(30000)->Apply(windowSizes)->Ite
 BENCHMARK(BM_Register_Headless)->Arg(2500)->Arg(30000)->Apply(sizes)->Iterations(3);
 BENCHMARK(BM_Register_Command)->Arg(2500)->Arg(30000)->Apply(windowSizes)->Iterations(3);
 BENCHMARK(BM_Register_Window)->Arg(2500)->Arg(30000)->Apply(windowSizes)->Iterations(3);
+BENCHMARK(BM_ControlAll_Headless)->Arg(2500)->Apply(sizes)->Iterations(3);
+BENCHMARK(BM_ControlAll_Command)->Arg(2500)->Apply(windowSizes)->Iterations(3);
+BENCHMARK(BM_ControlAll_Window)->Arg(2500)->Apply(windowSizes)->Iterations(3);
 
 } // namespace
 
