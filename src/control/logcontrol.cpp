@@ -117,6 +117,10 @@ public:
 
 private:
     void Log_RR__(const Block& block, int s, int g, bool& failed);
+    // Clears sure[p] at the points (m_rows[p], m_columns[p]) where a formula of the block does
+    // not hold in its fast form, all points computed together; false when some formula has no
+    // fast form.
+    bool holdFast(const Block& block);
     std::optional<Side> S_Formul(const QList<Piece>& pieces, int s, int g) const;
     bool holdsFast(const Formula& f, int s, int g) const;
     void reportBadCells(const Side& side, const Formula& formula);
@@ -152,19 +156,31 @@ private:
     const CellNumbers& cellNumbers(int selection) const;
     mutable CellNumbers m_currentNumbers;
     mutable std::vector<CellNumbers> m_selectionNumbers;
+    // The points of a block's loops, in loop order, and what holdFast works with.
+    std::vector<int> m_rows;
+    std::vector<int> m_columns;
+    std::vector<char> m_sure;
+    std::vector<double> m_left;
+    std::vector<double> m_right;
+    std::vector<double> m_stack;
 };
 
 void Evaluation::Log_RR_(const Block& block) {
     if (block.formulas.isEmpty() || !block.regions.matches(m_region)) return;
-    bool failed = false;
     const Formula& first = block.formulas.first();
+    m_rows.clear();
+    m_columns.clear();
     auto overColumns = [&](int s) {
         if (!first.usesG) {
-            Log_RR__(block, s, 0, failed);
+            m_rows.push_back(s);
+            m_columns.push_back(0);
             return;
         }
         for (int g = 1; g <= m_current.columns(); ++g)
-            if (block.columnList.matches(g)) Log_RR__(block, s, g, failed);
+            if (block.columnList.matches(g)) {
+                m_rows.push_back(s);
+                m_columns.push_back(g);
+            }
     };
     if (first.usesS) {
         for (int s = 1; s <= m_current.rows(); ++s)
@@ -172,6 +188,41 @@ void Evaluation::Log_RR_(const Block& block) {
     } else {
         overColumns(0);
     }
+    // Most points of a loop hold: they are settled together, and only the others are taken one
+    // by one, in loop order, as if no point had been settled before.
+    const bool settled = m_rows.size() >= 4 && holdFast(block);
+    bool failed = false;
+    for (size_t p = 0; p < m_rows.size(); ++p)
+        if (!settled || !m_sure[p]) Log_RR__(block, m_rows[p], m_columns[p], failed);
+}
+
+bool Evaluation::holdFast(const Block& block) {
+    for (const Formula& f : block.formulas)
+        if (!f.fast.usable()) return false;
+    const size_t points = m_rows.size();
+    m_sure.assign(points, 1);
+    m_left.resize(points);
+    m_right.resize(points);
+    const auto values = [&](const FastStep& step, double* column) {
+        if (!m_rules.selections.at(step.selection).hasData) {
+            std::fill_n(m_sure.begin(), points, char(0));
+            return;
+        }
+        const CellNumbers& numbers = cellNumbers(step.selection);
+        for (size_t p = 0; p < points; ++p) {
+            const std::optional<double> v = numbers.at(step.rowS ? m_rows[p] : step.row,
+                                                       step.columnG ? m_columns[p] : step.column);
+            if (!v) m_sure[p] = 0;
+            column[p] = v.value_or(0.0);
+        }
+    };
+    for (const Formula& f : block.formulas) {
+        fastValues(f.fast.left, points, values, m_sure, m_stack, m_left.data());
+        fastValues(f.fast.right, points, values, m_sure, m_stack, m_right.data());
+        for (size_t p = 0; p < points; ++p)
+            if (m_sure[p] && !fastCompare(m_left[p], f.fast.relation, m_right[p])) m_sure[p] = 0;
+    }
+    return true;
 }
 
 void Evaluation::reportBadCells(const Side& side, const Formula& formula) {
