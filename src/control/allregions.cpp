@@ -219,13 +219,14 @@ AllRegionsRun controlAllRegions(const reference::FormCatalog& catalog, const Con
     DistinctMessages prompt(outer);
     const QString stem = F_Name_Now(now);
     const RunContext context{catalog, target, form, formName, stem, now};
-    // The regions are checked by two threads, the second a few regions ahead of the one taken;
-    // each region is checked whole by one thread (the regions are independent: each writes its
-    // own files), each thread with its own prepared rules.
+    // The regions are checked by two threads, the second at most seven regions ahead of the one
+    // taken, so that one region's wait for the disk overlaps the others' work. Each region is
+    // checked whole by one thread (the regions are independent: each writes its own files), each
+    // thread with its own prepared rules.
     std::array<FormRules, 2> rules;
     rules.fill(readFormRules(target.formDir, target.formCode, basePeriod, sectionCount));
     core::WorkAhead<CheckedRegion> checks(
-        int(due.size()), 4, due.size() >= 4, [&](int i, CheckedRegion& checked, int lane) {
+        int(due.size()), 8, due.size() >= 4, [&](int i, CheckedRegion& checked, int lane) {
             checked.run = checkRegion(context, due.at(i), rules[size_t(lane)], checked.prompt);
         });
     QString rows;
