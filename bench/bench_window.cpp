@@ -343,17 +343,24 @@ void BM_RegionTable_Window(benchmark::State& state) {
     ratios(state, "table", n, total.per(state));
 }
 
+// The window in its data loading view with the first form chosen; nullptr (the benchmark
+// skipped) when it did not start.
+ui::Frm_mirel* loadingView(Window& window, benchmark::State& state) {
+    if (!window.w) {
+        state.SkipWithError("start-up failed");
+        return nullptr;
+    }
+    window.w->controls().menu_VV_All->trigger();
+    window.w->controls().Combo_FFF->setCurrentIndex(0);
+    return window.w.get();
+}
+
 void BM_Register_Window(benchmark::State& state) {
     const int n = int(state.range(0));
     Window window(workspace(n));
-    if (!window.w) {
-        state.SkipWithError("start-up failed");
-        return;
-    }
-    ui::Frm_mirel& w = *window.w;
-    const auto& c = w.controls();
-    c.menu_VV_All->trigger();
-    c.Combo_FFF->setCurrentIndex(0);
+    ui::Frm_mirel* w = loadingView(window, state);
+    if (!w) return;
+    const auto& c = w->controls();
     Times total;
     for (auto _ : state) {
         const Stopwatch watch;
@@ -406,17 +413,12 @@ void BM_ControlAll_Command(benchmark::State& state) {
 void BM_ControlAll_Window(benchmark::State& state) {
     const int n = int(state.range(0));
     Window window(workspace(n));
-    if (!window.w) {
-        state.SkipWithError("start-up failed");
-        return;
-    }
-    ui::Frm_mirel& w = *window.w;
-    const auto& c = w.controls();
-    c.menu_VV_All->trigger();
-    c.Combo_FFF->setCurrentIndex(0);
+    ui::Frm_mirel* w = loadingView(window, state);
+    if (!w) return;
+    const auto& c = w->controls();
     c.Cmd_Load_DD->click();
     QCoreApplication::processEvents();
-    auto* all = w.findChild<QAction*>("menu_Log_All");
+    auto* all = w->findChild<QAction*>("menu_Log_All");
     if (!all || c.Grid->rowCount() != n) {
         state.SkipWithError("no register");
         return;
