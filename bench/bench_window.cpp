@@ -207,26 +207,31 @@ void BM_Floor(benchmark::State& state) {
     floors()[n] = total / double(state.iterations());
 }
 
-bool startSession(reference::Session& session, const QString& root, platform::Prompt& prompt) {
-    session.programDir = root;
-    return reference::F_Global(session, QDate(2026, 1, 15), prompt) == 0;
-}
-
-void BM_RegionTable_Headless(benchmark::State& state) {
-    const int n = int(state.range(0));
-    const QString root = workspace(n);
+// A session on the workspace of n regions, as the headless jobs and the commands start one;
+// started is false (the benchmark skipped) when it did not start.
+struct Headless {
+    QString root;
     bench::QuietPrompt prompt;
     bench::NoBrowser browser;
     reference::Session session;
-    if (!startSession(session, root, prompt)) {
-        state.SkipWithError("start-up failed");
-        return;
+    bool started = false;
+    Headless(int n, benchmark::State& state)
+        : root(workspace(n)) {
+        session.programDir = root;
+        started = reference::F_Global(session, QDate(2026, 1, 15), prompt) == 0;
+        if (!started) state.SkipWithError("start-up failed");
     }
+};
+
+void BM_RegionTable_Headless(benchmark::State& state) {
+    const int n = int(state.range(0));
+    Headless h(n, state);
+    if (!h.started) return;
     Times total;
     for (auto _ : state) {
         const Stopwatch watch;
         query::QueryResult result;
-        query::runQuery(root + "/PASP/" + Query, session, prompt, browser, {}, result,
+        query::runQuery(h.root + "/PASP/" + Query, h.session, h.prompt, h.browser, {}, result,
                         query::HtmlOutput::Never);
         benchmark::DoNotOptimize(result.table.matrix.size());
         total += watch.elapsed();
@@ -287,18 +292,13 @@ void BM_Register_Command(benchmark::State& state) {
 
 void BM_Register_Headless(benchmark::State& state) {
     const int n = int(state.range(0));
-    const QString root = workspace(n);
-    bench::QuietPrompt prompt;
-    reference::Session session;
-    if (!startSession(session, root, prompt)) {
-        state.SkipWithError("start-up failed");
-        return;
-    }
-    data::enterLoadView(session, false, QDate(2026, 1, 15), prompt);
+    Headless h(n, state);
+    if (!h.started) return;
+    data::enterLoadView(h.session, false, QDate(2026, 1, 15), h.prompt);
     Times total;
     for (auto _ : state) {
         const Stopwatch watch;
-        const auto reg = data::Cmd_Load_DD(session, "101", false, prompt);
+        const auto reg = data::Cmd_Load_DD(h.session, "101", false, h.prompt);
         benchmark::DoNotOptimize(reg->rows.size());
         total += watch.elapsed();
     }
@@ -378,19 +378,13 @@ void BM_Register_Window(benchmark::State& state) {
 // the marks; the timed ones find them written.
 void BM_ControlAll_Headless(benchmark::State& state) {
     const int n = int(state.range(0));
-    const QString root = workspace(n);
-    bench::QuietPrompt prompt;
-    bench::NoBrowser browser;
-    reference::Session session;
-    if (!startSession(session, root, prompt)) {
-        state.SkipWithError("start-up failed");
-        return;
-    }
+    Headless h(n, state);
+    if (!h.started) return;
     const control::ControlTarget target{
-        session.dir(core::DirDAT), session.dir(core::DirFORM), "101", 1, "2025", "12", {}};
+        h.session.dir(core::DirDAT), h.session.dir(core::DirFORM), "101", 1, "2025", "12", {}};
     const auto run = [&] {
-        return control::controlAllRegions(session.forms, target, session.regions, "101 - Form",
-                                          QDateTime::currentDateTime(), prompt, browser);
+        return control::controlAllRegions(h.session.forms, target, h.session.regions, "101 - Form",
+                                          QDateTime::currentDateTime(), h.prompt, h.browser);
     };
     run();
     Times total;
