@@ -3,9 +3,9 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
-#include <thread>
 
 #include "core/text.h"
+#include "core/workahead.h"
 #include "data/sectionfile.h"
 #include "platform/codec.h"
 #include "platform/dirscan.h"
@@ -363,17 +363,12 @@ bool writeSummaryFile(const QString& path, const QByteArray& bytes) {
 }
 
 void writeSummaryFiles(std::vector<SummaryWrite>& writes) {
-    const auto range = [&writes](size_t from, size_t step) {
-        for (size_t i = from; i < writes.size(); i += step)
-            writes[i].written = writeSummaryFile(writes[i].path, writes[i].bytes);
-    };
-    if (writes.size() < 2 || std::thread::hardware_concurrency() < 2) {
-        range(0, 1);
-        return;
-    }
-    std::thread other(range, 1, 2);
-    range(0, 2);
-    other.join();
+    const int count = int(writes.size());
+    core::WorkAhead<char> written(count, std::max(count, 1), true, [&](int i, char& ok, int) {
+        ok = writeSummaryFile(writes[size_t(i)].path, writes[size_t(i)].bytes);
+    });
+    for (int i = 0; i < count; ++i)
+        writes[size_t(i)].written = written.take(i);
 }
 
 } // namespace mirel::aggregate

@@ -172,7 +172,7 @@ private:
             step.value = t.value;
             step.piece = t.piece;
             m_program.steps.append(step);
-            ++m_height;
+            m_program.depth = std::max(m_program.depth, ++m_height);
             break;
         }
         case FastToken::Open:

@@ -44,6 +44,7 @@ struct FastProgram {
     // Deeper sides are left to the evaluator.
     static constexpr int MaxStack = 64;
     QList<FastStep> steps;
+    int depth = 0; // the most values on the stack at once
 };
 
 enum class FastRelation : quint8 { None, Eq, Ne, Lt, Gt, Le, Ge };
@@ -131,15 +132,7 @@ std::optional<double> fastValue(const FastProgram& program, const ReferenceValue
 template <typename ReferenceValues>
 void fastValues(const FastProgram& program, size_t points, const ReferenceValues& referenceValues,
                 std::vector<char>& sure, std::vector<double>& work, double* values) {
-    int height = 0;
-    int depth = 0;
-    for (const FastStep& step : program.steps) {
-        height += step.op == FastStep::Number || step.op == FastStep::Reference ? 1
-                  : step.op == FastStep::Negate                                 ? 0
-                                                                                : -1;
-        depth = std::max(depth, height);
-    }
-    if (work.size() < points * size_t(depth)) work.resize(points * size_t(depth));
+    if (work.size() < points * size_t(program.depth)) work.resize(points * size_t(program.depth));
     const auto column = [&](int k) { return work.data() + size_t(k) * points; };
     int top = -1;
     for (const FastStep& step : program.steps) {
