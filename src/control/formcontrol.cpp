@@ -191,6 +191,30 @@ FormRules readFormRules(const QString& formDir, const QString& formCode, const Q
     return rules;
 }
 
+ControlRun LogRR(const reference::FormCatalog& catalog, const ControlTarget& target,
+                 const SectionCells& current, bool wholeForm, platform::Prompt& prompt,
+                 FormRules& rules) {
+    QString basePeriod;
+    int entry = -1;
+    if (reference::VVOD_Base_Per(target.formCode, core::periodCode(target.year, target.month),
+                                 catalog, basePeriod, entry, prompt) != 0) {
+        ControlRun run;
+        run.status = ControlRun::Status::Stopped;
+        return run;
+    }
+    if (rules.basePeriod != basePeriod) rules = FormRules{basePeriod, {}};
+    if (target.section < 1)
+        return Log_RR(ruleFilePath(target.formDir, target.formCode, basePeriod, target.section),
+                      target, current, wholeForm, prompt);
+    while (rules.sections.size() < target.section)
+        rules.sections.append(RuleFile());
+    RuleFile& file = rules.sections[target.section - 1];
+    if (file.path.isEmpty())
+        file =
+            readRuleFile(ruleFilePath(target.formDir, target.formCode, basePeriod, target.section));
+    return runRuleFile(file, target, current, wholeForm, prompt);
+}
+
 FormControl checkForm(const reference::FormCatalog& catalog, const ControlTarget& target,
                       FormSections& sections, const QString& caption, const QDateTime& now,
                       platform::Prompt& prompt, FormRules* rules) {

@@ -109,6 +109,12 @@ struct FormRules {
 FormRules readFormRules(const QString& formDir, const QString& formCode, const QString& basePeriod,
                         int sectionCount);
 
+// LogRR for a run over many workbooks of a form: each section's rule file is read the first time
+// the section is checked and kept in rules for the next ones.
+ControlRun LogRR(const reference::FormCatalog& catalog, const ControlTarget& target,
+                 const SectionCells& current, bool wholeForm, platform::Prompt& prompt,
+                 FormRules& rules);
+
 // The whole-form check without its page written: every section that has a rule file is loaded,
 // controlled with the incomplete-control check and saved with its state mark; the failures of
 // each section follow its banner in the page headed by the caption. A section whose rules stop

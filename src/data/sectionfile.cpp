@@ -251,6 +251,19 @@ double valueSum(const QList<DataRow>& rows) {
 }
 
 QString dataLineLabel(const QString& label, int row) {
+    // Mostly the label is the row's number already.
+    if (!label.isEmpty() && label.size() <= 9) {
+        int number = 0;
+        bool digits = true;
+        for (const QChar c : label) {
+            if (c < QLatin1Char('0') || c > QLatin1Char('9')) {
+                digits = false;
+                break;
+            }
+            number = number * 10 + (c.unicode() - '0');
+        }
+        if (digits) return number == row ? label : QString::number(row);
+    }
     QString t = label;
     core::Tabs_To_Spaces(t);
     const QString first = core::Trim(t).section(Blank, 0, 0);
@@ -268,14 +281,31 @@ QString sectionFileText(const QString& year, const QString& month, const QString
     QString text = QStringLiteral("PR_") + mark + core::CRLF + g_PR_Matrix + formCode + Blank +
                    sectionNumber(section) + Blank + yearCode.right(2) + Blank +
                    core::monthCode(month) + Blank + core::Trim(regionCode) + core::CRLF;
-    text.reserve(text.size() + rows.size() * (columns + 1) * 6);
+    qsizetype size = text.size();
+    for (const DataRow& row : rows) {
+        size += row.label.size() + 2 + 2 * columns;
+        for (const QString& v : row.values)
+            size += v.size();
+    }
+    text.reserve(size);
     for (int i = 0; i < rows.size(); ++i) {
         const DataRow& row = rows.at(i);
         text += dataLineLabel(row.label, i + 1);
         // Rows shorter than the longest are completed with "0": unequal lines would not read.
         for (qsizetype c = 0; c < columns; ++c) {
             text += Blank;
-            text += c < row.values.size() ? cleanValue(row.values.at(c)) : QStringLiteral("0");
+            if (c >= row.values.size()) {
+                text += QLatin1Char('0');
+                continue;
+            }
+            const QString& v = row.values.at(c);
+            bool clean = !v.isEmpty();
+            for (const QChar ch : v)
+                if (ch == Blank || ch == QLatin1Char('\t')) {
+                    clean = false;
+                    break;
+                }
+            text += clean ? v : cleanValue(v);
         }
         text += core::CRLF;
     }

@@ -4,11 +4,13 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 
+#include "control/formcontrol.h"
 #include "control/logcontrol.h"
 #include "control/target.h"
 #include "core/files.h"
 #include "core/periods.h"
 #include "core/text.h"
+#include "core/workahead.h"
 #include "data/sectionfile.h"
 #include "exchange/excelnames.h"
 #include "platform/evaluator.h"
@@ -62,14 +64,9 @@ struct StagedSection {
 
 const QString WriteError = QStringLiteral("Ошибка при записи информации !!!");
 
-// Reads every cell the settings name. False after the message of the first that fails.
-bool readSections(const CnvSettings& settings, platform::Workbook& book, const QString& path,
-                  QList<StagedSection>& staged, platform::Prompt& prompt) {
-    auto fail = [&](const QString& reason, const QString& reference) {
-        prompt.message(cellErrorText(reason, reference), platform::Icon::None,
-                       platform::nativePath(path));
-        return false;
-    };
+// Reads every cell the settings name. Empty, or the message of the first cell that fails.
+QString readSections(const CnvSettings& settings, platform::Workbook& book,
+                     QList<StagedSection>& staged) {
     int counter = 1;
     for (int f = 0; f < settings.files.size(); ++f) {
         const int sheetNumber = settings.sheetNumber(f);
@@ -82,7 +79,8 @@ bool readSections(const CnvSettings& settings, platform::Workbook& book, const Q
                 staged.append(s);
                 continue;
             }
-            if (!sheet) return fail(platform::noSheetText(sheetNumber), block.first().first());
+            if (!sheet)
+                return cellErrorText(platform::noSheetText(sheetNumber), block.first().first());
             const qsizetype columns = block.first().size();
             s.matrix.rows = int(block.size());
             s.matrix.columns = int(columns);
@@ -91,12 +89,13 @@ bool readSections(const CnvSettings& settings, platform::Workbook& book, const Q
                 data::DataRow row{QString::number(i + 1), {}};
                 for (qsizetype j = 0; j < columns; ++j) {
                     if (j >= line.size())
-                        return fail(QStringLiteral("В строке ") + QString::number(i + 1) +
-                                        QStringLiteral(" блока ссылок меньше, чем в первой"),
-                                    QString());
+                        return cellErrorText(
+                            QStringLiteral("В строке ") + QString::number(i + 1) +
+                                QStringLiteral(" блока ссылок меньше, чем в первой"),
+                            QString());
                     QString text;
                     if (!sheet->cell(line.at(j), text))
-                        return fail(platform::BadCellReference, line.at(j));
+                        return cellErrorText(platform::BadCellReference, line.at(j));
                     const QString number = cellNumber(text);
                     if (s.allZero && !isZeroText(number)) s.allZero = false;
                     row.values.append(number);
@@ -107,13 +106,36 @@ bool readSections(const CnvSettings& settings, platform::Workbook& book, const Q
             staged.append(s);
         }
     }
-    return true;
+    return QString();
+}
+
+// A workbook as read, before anything of it is written or shown: reading touches nothing but
+// the workbook itself, so that it can be done ahead of the workbook's turn.
+struct ReadWorkbook {
+    int slot = -1; // the region's place in the list; -1 when the name names no region
+    QString cod;
+    bool opened = false;
+    QString failure; // why it could not be opened, or the message of the cell that failed
+    QList<StagedSection> staged;
+};
+
+void readWorkbook(const ImportJob& job, const CnvSettings& settings, const QString& path,
+                  ReadWorkbook& read) {
+    read = ReadWorkbook();
+    const QString name = platform::nameOf(path);
+    read.slot =
+        regionOfName(job.session.regions, name.left(name.indexOf(QLatin1Char('_'))), read.cod);
+    if (read.slot < 0) return;
+    const std::unique_ptr<platform::Workbook> book = platform::Workbook::open(path, &read.failure);
+    if (!book) return;
+    read.opened = true;
+    read.failure = readSections(settings, *book, read.staged);
 }
 
 // Writes the staged sections of one workbook, each with logical control when asked.
 bool writeSections(const ImportJob& job, const QString& formCode, const QString& cod,
                    const QList<StagedSection>& staged, ImportLog* log, ImportObserver* observer,
-                   WorkbookOutcome& outcome, platform::Prompt& prompt) {
+                   control::FormRules& rules, WorkbookOutcome& outcome, platform::Prompt& prompt) {
     const reference::Session& session = job.session;
     const QString datDir = session.dir(core::DirDAT);
     const QString dir = data::periodDataDir(datDir, job.year, job.month, formCode);
@@ -147,7 +169,7 @@ bool writeSections(const ImportJob& job, const QString& formCode, const QString&
                 datDir, session.dir(core::DirFORM), formCode, s.section, job.year, job.month, cod};
             const control::MatrixCells cells(s.matrix);
             const control::ControlRun run =
-                control::LogRR(session.forms, target, cells, true, prompt);
+                control::LogRR(session.forms, target, cells, true, prompt, rules);
             for (const control::MissingSection& m : run.missing)
                 log->add(missingRow(m.formCode, m.section, m.year, m.month));
             if (run.checked()) {
@@ -172,34 +194,32 @@ QString openFailureText(const QString& path, const QString& reason) {
            core::CRLF + reason;
 }
 
-// One workbook from opening to its written sections (archiving is the caller's).
-bool convertWorkbook(const ImportJob& job, const QString& formCode, const CnvSettings& settings,
+// One workbook, read, to its written sections (archiving is the caller's).
+bool convertWorkbook(const ImportJob& job, const QString& formCode, const ReadWorkbook& read,
                      WorkbookOutcome& outcome, ImportLog* log, ImportObserver* observer,
-                     platform::Prompt& prompt) {
-    const QString name = platform::nameOf(outcome.path);
-    const int slot =
-        regionOfName(job.session.regions, name.left(name.indexOf(QLatin1Char('_'))), outcome.cod);
-    if (slot < 0) {
+                     control::FormRules& rules, platform::Prompt& prompt) {
+    if (read.slot < 0) {
         platform::showError(prompt, QStringLiteral("Ошибка конвертирования !!!"),
                             platform::nativePath(outcome.path));
         return false;
     }
+    outcome.cod = read.cod;
     outcome.stem =
         data::periodDataDir(job.session.dir(core::DirDAT), job.year, job.month, formCode) +
         QLatin1Char('/') + outcome.cod;
-    if (job.control && log) log->add(regionRows(outcome.cod, job.session.regions.at(slot)->name));
-
-    QString reason;
-    const std::unique_ptr<platform::Workbook> book =
-        platform::Workbook::open(outcome.path, &reason);
-    if (!book) {
-        platform::showError(prompt, openFailureText(outcome.path, reason));
+    if (job.control && log)
+        log->add(regionRows(outcome.cod, job.session.regions.at(read.slot)->name));
+    if (!read.opened) {
+        platform::showError(prompt, openFailureText(outcome.path, read.failure));
         return false;
     }
-    QList<StagedSection> staged;
-    if (!readSections(settings, *book, outcome.path, staged, prompt)) return false;
-    outcome.nextSection = int(staged.size()) + 1;
-    if (!writeSections(job, formCode, outcome.cod, staged, log, observer, outcome, prompt))
+    if (!read.failure.isEmpty()) {
+        prompt.message(read.failure, platform::Icon::None, platform::nativePath(outcome.path));
+        return false;
+    }
+    outcome.nextSection = int(read.staged.size()) + 1;
+    if (!writeSections(job, formCode, outcome.cod, read.staged, log, observer, rules, outcome,
+                       prompt))
         return false;
     outcome.converted = true;
     return true;
@@ -366,8 +386,11 @@ WorkbookOutcome Cnv_Xls_(const ImportJob& job, const QString& formCode, const QS
     if (job.control &&
         !log.open(job.session.programDir, job.year, job.month, formCode, job.now, prompt))
         return outcome;
+    ReadWorkbook read;
+    readWorkbook(job, settings, path, read);
+    control::FormRules rules;
     const bool converted =
-        convertWorkbook(job, formCode, settings, outcome, &log, observer, prompt);
+        convertWorkbook(job, formCode, read, outcome, &log, observer, rules, prompt);
     if (job.control) log.flush(prompt);
     if (!converted) return outcome;
     platform::showInfo(prompt,
@@ -395,23 +418,31 @@ FormOutcome Cnv_XLS_All(const ImportJob& job, const QString& formCode, const QSt
                     core::periodCode(job.year, job.month), formCode, settings, prompt);
     if (outcome.settingsLoaded) {
         platform::Progress progress(prompt, int(workbooks.size()));
-        // The log is written after every workbook while that costs little against the
+        // The log is written a few times a second while that costs little against the
         // conversions; a long log is written at most a fifth of the run's time, so the page
         // is not rewritten whole a thousand times, and a crash loses only the last moments'
         // rows.
+        constexpr qint64 LogInterval = 250'000'000;
         QElapsedTimer sinceWritten;
         sinceWritten.start();
         qint64 writeCost = 0;
+        control::FormRules rules; // each section's rule file read once for the run
+        // The next workbooks are opened and read on the second core while one is written.
+        core::WorkAhead<ReadWorkbook> ahead(int(workbooks.size()), 4, true,
+                                            [&](int i, ReadWorkbook& read, int) {
+                                                readWorkbook(job, settings, workbooks.at(i), read);
+                                            });
         for (int i = 0; i < workbooks.size(); ++i) {
             WorkbookOutcome w;
             w.path = workbooks.at(i);
             if (observer) observer->workbookStarted(w.path);
-            if (convertWorkbook(job, formCode, settings, w, &log, observer, prompt)) {
+            if (convertWorkbook(job, formCode, ahead.take(i), w, &log, observer, rules, prompt)) {
                 w.archived =
                     !Copy_XLS_Arch(w.path, formCode, job.year, job.month, prompt).isEmpty();
                 if (w.archived && observer) observer->workbookArchived(w.path);
             }
-            if (log.isOpen() && sinceWritten.nsecsElapsed() >= 4 * writeCost) {
+            if (log.isOpen() &&
+                sinceWritten.nsecsElapsed() >= std::max<qint64>(4 * writeCost, LogInterval)) {
                 QElapsedTimer writing;
                 writing.start();
                 log.flush(prompt);

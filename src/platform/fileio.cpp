@@ -160,37 +160,47 @@ QList<QByteArray> spellings(const QString& name) {
 std::optional<QString> findSpelling(const QString& folder, const QString& name) {
     const QList<QByteArray> candidates = spellings(name);
     if (candidates.isEmpty()) return std::nullopt;
-    const QByteArray prefix = local(folder) + '/';
+    // Looked up relative to the folder: its path is walked once, not once per spelling.
+    const int dir = ::open(local(folder).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (dir < 0) return std::nullopt;
     QString found;
     for (const QByteArray& candidate : candidates) {
         struct stat st;
-        if (::lstat((prefix + candidate).constData(), &st) != 0) continue;
+        if (::fstatat(dir, candidate.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
         const QString spelt = QString::fromLatin1(candidate);
         if (found.isEmpty() || spelt < found) found = spelt;
     }
+    ::close(dir);
     return found;
+}
+
+// findInFolder on a folder already looked at (st).
+QString findInDir(const QString& folder, const struct stat& st, const QString& name) {
+    const qint64 modified = nanoseconds(st.st_mtim);
+    QMutexLocker lock(&g_listingMutex);
+    auto it = g_listings.find(folder);
+    if (it == g_listings.end() || !it->validFor(modified)) {
+        const qint64 now = QDateTime::currentMSecsSinceEpoch() * 1000000;
+        // A folder of a few blocks is listed at once, unless it is being changed (a listing of
+        // it would not be kept): a large or changing one only when the name has too many
+        // spellings to try.
+        constexpr off_t SmallFolder = 16384;
+        FolderListing listing;
+        listing.modified = modified;
+        listing.listedAt = now;
+        if (st.st_size > SmallFolder || !listing.validFor(modified))
+            if (const std::optional<QString> spelt = findSpelling(folder, name)) return *spelt;
+        if (!readListing(folder, listing)) return QString();
+        it = g_listings.insert(folder, listing);
+    }
+    return it->byUpperName.value(name.toUpper());
 }
 
 QString findInFolder(const QString& folder, const QString& name) {
     if (!mayBeSpeltOtherwise(name)) return QString();
     struct stat st;
     if (!statNative(folder, st) || !S_ISDIR(st.st_mode)) return QString();
-    const qint64 modified = nanoseconds(st.st_mtim);
-    QMutexLocker lock(&g_listingMutex);
-    auto it = g_listings.find(folder);
-    if (it == g_listings.end() || !it->validFor(modified)) {
-        // A folder of a few blocks is listed at once; a large one only when the name has
-        // too many spellings to try.
-        constexpr off_t SmallFolder = 16384;
-        if (st.st_size > SmallFolder)
-            if (const std::optional<QString> spelt = findSpelling(folder, name)) return *spelt;
-        FolderListing listing;
-        listing.modified = modified;
-        listing.listedAt = QDateTime::currentMSecsSinceEpoch() * 1000000;
-        if (!readListing(folder, listing)) return QString();
-        it = g_listings.insert(folder, listing);
-    }
-    return it->byUpperName.value(name.toUpper());
+    return findInDir(folder, st, name);
 }
 
 QStringList sortedNames(QStringList names) {
@@ -305,8 +315,11 @@ QString resolvePath(const QString& path) {
     if (slash > 0 && slash + 1 < native.size() && !native.contains(QLatin1String("//"))) {
         const QString folder = native.left(slash);
         const QString name = native.mid(slash + 1);
-        if (name != QLatin1String(".") && name != QLatin1String("..") && isDirNative(folder)) {
-            const QString match = findInFolder(folder, name);
+        struct stat st;
+        if (name != QLatin1String(".") && name != QLatin1String("..") && statNative(folder, st) &&
+            S_ISDIR(st.st_mode)) {
+            const QString match =
+                mayBeSpeltOtherwise(name) ? findInDir(folder, st, name) : QString();
             return match.isEmpty() ? native : folder + QLatin1Char('/') + match;
         }
     }
@@ -520,11 +533,6 @@ QString linkTarget(QString path) {
     return QString();
 }
 
-bool isLink(const QString& path) {
-    struct stat st;
-    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 && S_ISLNK(st.st_mode);
-}
-
 // Exists, a dangling symbolic link included.
 bool nameTaken(const QString& path) {
     struct stat st;
@@ -692,7 +700,9 @@ private:
 bool writeFileAtomic(const QString& path, const QByteArray& bytes, FsError* error, Links links) {
     const ForgetListingsOnExit forget;
     QString target = resolvePath(path);
-    if (isLink(target)) {
+    struct stat old;
+    bool replacing = ::lstat(QFile::encodeName(target).constData(), &old) == 0;
+    if (replacing && S_ISLNK(old.st_mode)) {
         if (links == Links::Refuse) {
             linkRefused(error);
             return false;
@@ -702,32 +712,25 @@ bool writeFileAtomic(const QString& path, const QByteArray& bytes, FsError* erro
             linkRefused(error);
             return false;
         }
+        replacing = ::stat(QFile::encodeName(target).constData(), &old) == 0;
+    }
+    // A folder, a device or a pipe holds no data file, and a read-only file is kept. A missing
+    // folder shows when the new content is staged in it.
+    if (replacing && (!S_ISREG(old.st_mode) || !(old.st_mode & S_IWUSR))) {
+        permissionDenied(error);
+        return false;
     }
     const QFileInfo info(target);
-    if (info.isDir()) {
-        permissionDenied(error);
-        return false;
-    }
-    if (info.exists() && !(info.permissions() & QFileDevice::WriteOwner)) {
-        permissionDenied(error);
-        return false;
-    }
-    const QString folder = info.absolutePath();
-    if (!QFileInfo(folder).isDir()) {
-        pathNotFound(error);
-        return false;
-    }
     const QByteArray finalName = QFile::encodeName(info.absoluteFilePath());
-    struct stat old;
-    const bool replacing = ::stat(finalName.constData(), &old) == 0;
-    if (replacing && !S_ISREG(old.st_mode)) { // a device or a pipe holds no data file
-        permissionDenied(error);
+    int err = 0;
+    StagedFile staged(info.absolutePath(), info.fileName());
+    if (!staged.write(bytes, replacing ? &old : nullptr, err)) {
+        setErrno(error, err);
         return false;
     }
-    int err = 0;
-    StagedFile staged(folder, info.fileName());
-    if (!staged.write(bytes, replacing ? &old : nullptr, err) ||
-        !staged.name(finalName, false, err)) {
+    // A new file takes its name at once; one that appeared since the look above is replaced.
+    if (!replacing && staged.name(finalName, true, err)) return true;
+    if ((!replacing && err != EEXIST) || !staged.name(finalName, false, err)) {
         setErrno(error, err);
         return false;
     }
@@ -896,13 +899,13 @@ bool movePath(const QString& from, const QString& to, FsError* error) {
     const ForgetListingsOnExit forget;
     const QString source = resolvePath(from);
     const QString target = resolvePath(to);
-    if (!nameTaken(source)) {
+    struct stat st;
+    if (::lstat(QFile::encodeName(source).constData(), &st) != 0) {
         fileNotFound(error);
         return false;
     }
     // rename(2) asks nothing of the file itself: the read-only attribute is checked here.
-    const QFileInfo info(source);
-    if (!info.isSymLink() && !(info.permissions() & QFileDevice::WriteOwner)) {
+    if (!S_ISLNK(st.st_mode) && !(st.st_mode & S_IWUSR)) {
         permissionDenied(error);
         return false;
     }

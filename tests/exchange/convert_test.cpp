@@ -339,3 +339,51 @@ TEST(ExcelConvert, StopBetweenWorkbooksAndArchiveKeepsOlder) {
     EXPECT_NE(f.ws.readBytes(f.inFolder("АРХИВ/2005_06/101/1401_101_0506.xls")),
               f.ws.readBytes(f.inFolder("1402_101_0506.xls")));
 }
+
+// A long run reads the next workbooks while one is written: every workbook still gets its own
+// messages, in the order of the list, and only the readable ones are loaded and archived.
+TEST(ExcelConvert, ManyWorkbooksAreToldInTheirOrder) {
+    ImportFixture f;
+    QString shif = "Код Наименование\n";
+    for (int r = 1401; r <= 1430; ++r)
+        shif += QString::number(r) + " Район " + QString::number(r) + "\n";
+    f.ws.write("SHIF/shif.txt", shif);
+    QStringList paths;
+    QStringList expected;
+    for (int r = 1401; r <= 1430; ++r) {
+        const bool corrupt = r % 7 == 3;
+        const QString name = QString::number(r) + (r % 3 ? "_101_0506.xls" : "_101_0506.xlsx");
+        f.addWorkbook(corrupt ? "corrupt.xls" : (r % 3 ? "values.xls" : "values.xlsx"), name);
+        paths << f.folder() + "/" + name;
+        if (corrupt)
+            expected << "Ошибка при открытии книги Excel -> " + paths.last() + "\r\n" +
+                            platform::DamagedWorkbook;
+        if (r % 10 == 5) { // a workbook of no region between two others
+            const QString stray = QString::number(9000 + r) + "_101_0506.xls";
+            f.addWorkbook("values.xls", stray);
+            paths << f.folder() + "/" + stray;
+            expected << "Ошибка конвертирования !!!";
+        }
+    }
+    expected << "Загрузка завершена !!!";
+    ASSERT_TRUE(f.start());
+    const exchange::ImportJob job{f.session, "2005", "6", false, f.now};
+    const exchange::FormOutcome out = exchange::Cnv_XLS_All(job, "101", paths, f.prompt, f.browser);
+    EXPECT_EQ(f.prompt.texts(), expected);
+    ASSERT_EQ(out.workbooks.size(), paths.size());
+    for (int i = 0; i < paths.size(); ++i) {
+        const exchange::WorkbookOutcome& w = out.workbooks.at(i);
+        SCOPED_TRACE(w.path.toStdString());
+        EXPECT_EQ(w.path, paths.at(i));
+        const QString name = platform::nameOf(w.path);
+        const int region = name.section('_', 0, 0).toInt();
+        const bool good = region < 9000 && region % 7 != 3;
+        EXPECT_EQ(w.archived, good);
+        EXPECT_EQ(f.ws.exists(f.inFolder(name)), !good);
+        if (good) {
+            EXPECT_EQ(f.ws.read("DAT/DAT_0506.101/" + QString::number(region) + ".02"),
+                      "PR_? \r\n! 0000 101 02 05 06 " + QString::number(region) +
+                          "\r\n1 5 6.5\r\n2 10 0\r\n");
+        }
+    }
+}

@@ -86,6 +86,13 @@ TEST(FileIo, ShortNamesInAChangingFolderFindTheSpellingAListingWouldFind) {
     // Many letters: the folder is listed, with the same answer.
     ws.write("P/Report.Htm", "e");
     EXPECT_EQ(resolvePath(ws.file("P/REPORT.HTM")), ws.file("P/Report.Htm"));
+    // A small folder that has just changed is looked up the same way.
+    ws.mkdir("S");
+    ws.write("S/1401_101_0506.XLS", "f");
+    ws.write("S/a.txt", "g");
+    EXPECT_EQ(resolvePath(ws.file("S/1401_101_0506.xls")), ws.file("S/1401_101_0506.XLS"));
+    EXPECT_FALSE(movePath(ws.file("S/a.txt"), ws.file("S/1401_101_0506.xls")));
+    EXPECT_TRUE(movePath(ws.file("S/a.txt"), ws.file("S/1401_101_0506_1.xls")));
 }
 
 TEST(FileIo, OnlyRegularFilesAreReadAndHeadsAreCut) {
