@@ -44,6 +44,23 @@ bool leadingDigits(double value, int precision, char (&digits)[15], int& exponen
     return true;
 }
 
+// The shortest digits that read back as the (positive) value, when there are at most 15 of
+// them: they are then its 15-digit rounding too, the value lying far nearer to them than half a
+// step of the fifteenth digit. False for values that need more digits.
+bool shortestDigits(double value, char (&digits)[15], int& count, int& exponent) {
+    char buf[40];
+    const auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific);
+    count = 0;
+    const char* p = buf;
+    for (; p < res.ptr && *p != 'e'; ++p) {
+        if (*p == '.') continue;
+        if (count == 15) return false;
+        digits[count++] = *p;
+    }
+    std::from_chars(p + 1 + (p[1] == '+'), res.ptr, exponent);
+    return count > 0;
+}
+
 } // namespace
 
 QString numberText(double value) {
@@ -60,11 +77,15 @@ QString numberText(double value) {
     // even): 100000000000000.5 is "100000000000001".
     int exponent = 0;
     char digits[15];
-    if (!leadingDigits(std::fabs(value), 16, digits, exponent)) {
-        // The two digits after the 15th read "50": look further to tell a half from less.
-        leadingDigits(std::fabs(value), 50, digits, exponent);
-    }
     int count = 15;
+    // (Not so for the tiny values below the normal range, which have fewer bits.)
+    if (!std::isnormal(value) || !shortestDigits(std::fabs(value), digits, count, exponent)) {
+        count = 15;
+        if (!leadingDigits(std::fabs(value), 16, digits, exponent)) {
+            // The two digits after the 15th read "50": look further to tell a half from less.
+            leadingDigits(std::fabs(value), 50, digits, exponent);
+        }
+    }
     while (count > 1 && digits[count - 1] == '0')
         --count;
     const bool negative = value < 0;

@@ -2,6 +2,8 @@
 // old or the new version afterwards, and every report written is whole.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <QDir>
 #include <QDirIterator>
 #include <QElapsedTimer>
@@ -72,8 +74,16 @@ TEST(Kill, EveryFileIsTheOldOrTheNewVersionAfterAKill) {
     QElapsedTimer clock;
     clock.start();
     ASSERT_TRUE(d.run(command, -1));
-    const qint64 fullUs = clock.nsecsElapsed() / 1000;
+    qint64 fullUs = clock.nsecsElapsed() / 1000;
     const QMap<QString, QByteArray> after = snapshotFiles(d.ws.path());
+    // The kills are timed by the fastest of a few full runs: the first one, on a cold disk
+    // cache, may take much longer than the rest.
+    for (int run = 0; run < 2; ++run) {
+        restore(d.ws, before, snapshotFiles(d.ws.path()));
+        clock.restart();
+        ASSERT_TRUE(d.run(command, -1));
+        fullUs = std::min(fullUs, clock.nsecsElapsed() / 1000);
+    }
     QByteArray report;
     for (auto it = after.cbegin(); it != after.cend(); ++it)
         if (it.key().startsWith("/TMP/")) report = it.value();
@@ -86,7 +96,7 @@ TEST(Kill, EveryFileIsTheOldOrTheNewVersionAfterAKill) {
     const quint32 seed = QRandomGenerator::global()->generate();
     QRandomGenerator random(seed);
     int killed = 0;
-    QMap<QString, QByteArray> now = after;
+    QMap<QString, QByteArray> now = snapshotFiles(d.ws.path());
     for (int round = 0; round < 24; ++round) {
         restore(d.ws, before, now);
         // Mostly past the start-up, where the writes are.
