@@ -64,6 +64,20 @@ QString serialDateText(double serial, bool system1904) {
     return dateTimeText(date, QTime(0, 0).addSecs(int(seconds)));
 }
 
+QString isoDateText(const QString& text) {
+    const QDate date = QDate::fromString(text.left(10), Qt::ISODate);
+    if (!date.isValid()) return QString();
+    if (text.size() == 10) return dateTimeText(date, QTime(0, 0));
+    if (text.at(10) != QLatin1Char('T')) return QString();
+    qsizetype end = 11;
+    while (end < text.size() &&
+           (text.at(end).isDigit() || text.at(end) == QLatin1Char(':') ||
+            text.at(end) == QLatin1Char('.') || text.at(end) == QLatin1Char(',')))
+        ++end;
+    const QTime time = QTime::fromString(text.mid(11, end - 11), Qt::ISODate);
+    return time.isValid() ? dateTimeText(date, time) : QString();
+}
+
 bool Worksheet::cell(const QString& reference, QString& text) const {
     CellPos pos;
     if (!parseA1(reference, pos)) return false;

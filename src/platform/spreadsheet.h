@@ -33,6 +33,10 @@ inline constexpr int MaxSheetColumns = 16384;
 QString dateTimeText(const QDate& date, const QTime& time);
 // The same from a serial day number of the 1900 date system (or of the 1904 one).
 QString serialDateText(double serial, bool system1904);
+// The same from an ISO 8601 date ("2005-03-27") or date and time ("2005-03-27T02:30:00",
+// fractions of a second allowed), read as written: no time zone, so that no change of the local
+// clock moves or drops the time. Empty for another text.
+QString isoDateText(const QString& text);
 
 class Worksheet {
 public:

@@ -2,7 +2,6 @@
 // million empty rows is one element), so both are kept as runs and looked up by halving.
 
 #include <algorithm>
-#include <QDateTime>
 #include <QList>
 #include <QRegularExpression>
 #include <QXmlStreamReader>
@@ -139,10 +138,9 @@ QString cellValue(QXmlStreamReader& r) {
     }
     if (type == QLatin1String("date")) {
         const QString v = attribute(a, QLatin1String("date-value"));
-        const QDateTime moment = QDateTime::fromString(v.left(19), Qt::ISODate);
-        if (moment.isValid()) return dateTimeText(moment.date(), moment.time());
-        const QDate day = QDate::fromString(v.left(10), Qt::ISODate);
-        return day.isValid() ? dateTimeText(day, QTime(0, 0)) : paragraphs;
+        QString text = isoDateText(v.left(19));
+        if (text.isEmpty()) text = isoDateText(v.left(10));
+        return text.isEmpty() ? paragraphs : text;
     }
     if (type == QLatin1String("time"))
         return durationText(attribute(a, QLatin1String("time-value")));

@@ -1,7 +1,6 @@
 // .xlsx workbooks: the workbook part for the order of the worksheets, the shared strings, the
 // number formats (to tell dates), and each worksheet part when it is first asked for.
 
-#include <QDateTime>
 #include <QHash>
 #include <QList>
 #include <QXmlStreamReader>
@@ -269,10 +268,8 @@ private:
             return value.trimmed() == QLatin1String("1") ? QStringLiteral("1")
                                                          : QStringLiteral("0");
         if (type == QLatin1String("d")) {
-            const QDateTime moment = QDateTime::fromString(value.trimmed(), Qt::ISODate);
-            if (moment.isValid()) return dateTimeText(moment.date(), moment.time());
-            const QDate day = QDate::fromString(value.trimmed(), Qt::ISODate);
-            return day.isValid() ? dateTimeText(day, QTime(0, 0)) : value;
+            const QString text = isoDateText(value.trimmed());
+            return text.isEmpty() ? value : text;
         }
         bool ok = false;
         const double number = value.trimmed().toDouble(&ok);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <ctime>
 #include <QFile>
 
 #include "platform/spreadsheet.h"
@@ -138,4 +139,21 @@ TEST(Spreadsheet, DatesAsTheOfficeWritesThem) {
     EXPECT_EQ(platform::serialDateText(59, false), QStringLiteral("28.02.1900"));
     EXPECT_EQ(platform::serialDateText(61, false), QStringLiteral("01.03.1900"));
     EXPECT_EQ(platform::serialDateText(0, true), QStringLiteral("01.01.1904"));
+
+    // Dates of the zipped formats are read as written, whatever the local clock did at that
+    // hour (in Moscow 02:30 on 27.03.2005 did not exist: the clocks went from 2:00 to 3:00).
+    const QByteArray zone = qgetenv("TZ");
+    qputenv("TZ", "Europe/Moscow");
+    tzset();
+    EXPECT_EQ(platform::isoDateText("2005-03-27T02:30:00"), "27.03.2005 2:30:00");
+    EXPECT_EQ(platform::isoDateText("2005-03-27T02:30:00.250"), "27.03.2005 2:30:00");
+    EXPECT_EQ(platform::isoDateText("2005-03-27"), "27.03.2005");
+    EXPECT_EQ(platform::isoDateText("1899-12-30T10:00:00"), "10:00:00");
+    EXPECT_EQ(platform::isoDateText("2005-03-27 02:30"), "");
+    EXPECT_EQ(platform::isoDateText("27.03.2005"), "");
+    if (zone.isNull())
+        qunsetenv("TZ");
+    else
+        qputenv("TZ", zone);
+    tzset();
 }
