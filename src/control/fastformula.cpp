@@ -268,6 +268,34 @@ bool fastCompare(double left, FastRelation relation, double right) {
     return false;
 }
 
+void joinSums(FastProgram& program) {
+    QList<FastStep> steps;
+    const qsizetype n = program.steps.size();
+    const auto pairAt = [&](qsizetype i) {
+        return i + 1 < n && program.steps.at(i).op == FastStep::Reference &&
+               program.steps.at(i + 1).op == FastStep::Add;
+    };
+    for (qsizetype i = 0; i < n;) {
+        qsizetype end = i;
+        while (pairAt(end))
+            end += 2;
+        if (end - i >= 4) {
+            FastStep run;
+            run.op = FastStep::AddReferences;
+            run.first = int(program.references.size());
+            run.count = int((end - i) / 2);
+            for (qsizetype k = i; k < end; k += 2)
+                program.references.append(program.steps.at(k));
+            steps.append(run);
+            i = end;
+            continue;
+        }
+        steps.append(program.steps.at(i));
+        ++i;
+    }
+    program.steps = steps;
+}
+
 FastFormula compileFast(const Formula& formula) {
     FastFormula fast;
     const FastRelation relation = fastRelation(formula.relation);
@@ -289,6 +317,8 @@ FastFormula compileFast(const Formula& formula) {
             step.columnG = p.columnG;
         }
     }
+    joinSums(*left);
+    joinSums(*right);
     fast.left = std::move(*left);
     fast.right = std::move(*right);
     fast.relation = relation;

@@ -27,7 +27,9 @@ struct FastToken {
 // read, worked on a small stack. Operands are taken, and operations fail, in the same order as
 // the evaluator meets them.
 struct FastStep {
-    enum Op : quint8 { Number, Reference, Negate, Add, Subtract, Multiply, Divide };
+    // AddReferences: the references first .. first + count - 1 of the program's references added
+    // one after the other to the value on top (what a run of Reference, Add steps does).
+    enum Op : quint8 { Number, Reference, Negate, Add, Subtract, Multiply, Divide, AddReferences };
     Op op = Number;
     // Reference: the cell as its piece names it, the row and column variables S and G standing
     // for the loop's row and column.
@@ -38,14 +40,22 @@ struct FastStep {
     int selection = -1;
     int row = 0;
     int column = 0;
+    int first = 0; // AddReferences
+    int count = 0;
 };
 
 struct FastProgram {
     // Deeper sides are left to the evaluator.
     static constexpr int MaxStack = 64;
     QList<FastStep> steps;
-    int depth = 0; // the most values on the stack at once
+    QList<FastStep> references; // the Reference steps that AddReferences steps add
+    int depth = 0;              // the most values on the stack at once
 };
+
+// Joins each run of two or more Reference, Add steps (a sum of cells, as SUMM_S and SUMM_G
+// write it) into one AddReferences step: the same additions in the same order. A sum that is
+// not finite stays so whatever is added to it, so it is looked at once, at the end of the run.
+void joinSums(FastProgram& program);
 
 enum class FastRelation : quint8 { None, Eq, Ne, Lt, Gt, Le, Ge };
 
@@ -116,6 +126,17 @@ std::optional<double> fastValue(const FastProgram& program, const ReferenceValue
             if (stack[top + 1] == 0) return std::nullopt;
             stack[top] = stack[top] / stack[top + 1];
             break;
+        case FastStep::AddReferences: {
+            double sum = stack[top];
+            const FastStep* reference = program.references.constData() + step.first;
+            for (int k = 0; k < step.count; ++k) {
+                const std::optional<double> cell = referenceValue(reference[k]);
+                if (!cell) return std::nullopt;
+                sum = sum + *cell;
+            }
+            stack[top] = sum;
+            break;
+        }
         }
         if (!std::isfinite(stack[top])) return std::nullopt;
     }
@@ -170,6 +191,17 @@ void fastValues(const FastProgram& program, size_t points, const ReferenceValues
                     if (b[p] == 0) sure[p] = 0;
                     a[p] = a[p] / b[p];
                 }
+            break;
+        }
+        case FastStep::AddReferences: {
+            a = column(top);
+            double* b = column(top + 1);
+            const FastStep* reference = program.references.constData() + step.first;
+            for (int k = 0; k < step.count; ++k) {
+                referenceValues(reference[k], b);
+                for (size_t p = 0; p < points; ++p)
+                    a[p] = a[p] + b[p];
+            }
             break;
         }
         }

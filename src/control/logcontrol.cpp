@@ -111,6 +111,7 @@ public:
         m_region = !code.isEmpty() && code.size() <= 18 && core::Is_All_Digits(code)
                        ? code.toLongLong()
                        : -1;
+        m_numbersOf.assign(size_t(rules.selections.size()), &m_unread);
     }
 
     void Log_RR_(const Block& block);
@@ -154,6 +155,17 @@ private:
     };
     // The numbers of the current section, or of another selection.
     const CellNumbers& cellNumbers(int selection) const;
+    // The same for a reference of a fast form, looked up once per selection: nullptr when the
+    // selection has no data.
+    const CellNumbers* numbersOf(int selection) const {
+        const CellNumbers* numbers = m_numbersOf[size_t(selection)];
+        if (numbers != &m_unread) return numbers;
+        numbers = m_rules.selections.at(selection).hasData ? &cellNumbers(selection) : nullptr;
+        m_numbersOf[size_t(selection)] = numbers;
+        return numbers;
+    }
+    mutable std::vector<const CellNumbers*> m_numbersOf;
+    CellNumbers m_unread; // marks a selection not looked up yet
     mutable CellNumbers m_currentNumbers;
     mutable std::vector<CellNumbers> m_selectionNumbers;
     // The points of a block's loops, in loop order, and what holdFast works with.
@@ -204,14 +216,14 @@ bool Evaluation::holdFast(const Block& block) {
     m_left.resize(points);
     m_right.resize(points);
     const auto values = [&](const FastStep& step, double* column) {
-        if (!m_rules.selections.at(step.selection).hasData) {
+        const CellNumbers* numbers = numbersOf(step.selection);
+        if (!numbers) {
             std::fill_n(m_sure.begin(), points, char(0));
             return;
         }
-        const CellNumbers& numbers = cellNumbers(step.selection);
         for (size_t p = 0; p < points; ++p) {
-            const std::optional<double> v = numbers.at(step.rowS ? m_rows[p] : step.row,
-                                                       step.columnG ? m_columns[p] : step.column);
+            const std::optional<double> v = numbers->at(step.rowS ? m_rows[p] : step.row,
+                                                        step.columnG ? m_columns[p] : step.column);
             if (!v) m_sure[p] = 0;
             column[p] = v.value_or(0.0);
         }
@@ -338,9 +350,9 @@ const Evaluation::CellNumbers& Evaluation::cellNumbers(int selection) const {
 bool Evaluation::holdsFast(const Formula& f, int s, int g) const {
     if (!f.fast.usable()) return false;
     const auto value = [&](const FastStep& step) -> std::optional<double> {
-        if (!m_rules.selections.at(step.selection).hasData) return std::nullopt;
-        return cellNumbers(step.selection)
-            .at(step.rowS ? s : step.row, step.columnG ? g : step.column);
+        const CellNumbers* numbers = numbersOf(step.selection);
+        if (!numbers) return std::nullopt;
+        return numbers->at(step.rowS ? s : step.row, step.columnG ? g : step.column);
     };
     const std::optional<double> left = fastValue(f.fast.left, value);
     if (!left) return false;

@@ -249,3 +249,56 @@ TEST(FastFormula, ManyPointsAtOnceAgreeWithOneByOne) {
     EXPECT_GT(settled, 1000);
     EXPECT_GT(unsettled, 1000);
 }
+
+// A sum of cells (as SUMM_S and SUMM_G write it) is added in one step, in the order written:
+// the same value bit for bit as the expression text, one point or many at once.
+TEST(FastFormula, SumsOfCellsAreOneStepWithTheSameValue) {
+    static const QStringList cellTexts{"0.1", "-3.5", "0.7", "999999999999999", "12", "1E3", ""};
+    QRandomGenerator random(20261210);
+    std::vector<double> stack;
+    int joined = 0;
+    for (int round = 0; round < 2000; ++round) {
+        const int terms = 2 + random.bounded(40);
+        Formula f;
+        if (round % 3 == 1) f.left = {literal("2*(")};
+        for (int k = 0; k < terms; ++k) {
+            if (k > 0) f.left << literal("+");
+            f.left << reference();
+        }
+        if (round % 3 == 1) f.left << literal(")");
+        if (round % 3 == 2) f.left << literal("-0.3");
+        f.right = {literal("0")};
+        f.relation = "=";
+        f.fast = compileFast(f);
+        ASSERT_TRUE(f.fast.usable());
+        for (const FastStep& step : f.fast.left.steps)
+            joined += step.op == FastStep::AddReferences;
+        constexpr size_t Points = 5;
+        std::vector<QStringList> cells(Points);
+        for (QStringList& c : cells)
+            for (qsizetype i = 0; i < f.left.size(); ++i)
+                c << cellTexts.at(random.bounded(cellTexts.size() - (round % 2 ? 0 : 2)));
+        std::vector<char> sure(Points, 1);
+        std::vector<double> values(Points);
+        const auto columnOf = [&](const FastStep& step, double* column) {
+            for (size_t p = 0; p < Points; ++p) {
+                const std::optional<double> v = fastCellValue(cells[p].at(step.piece));
+                if (!v) sure[p] = 0;
+                column[p] = v.value_or(0.0);
+            }
+        };
+        fastValues(f.fast.left, Points, columnOf, sure, stack, values.data());
+        for (size_t p = 0; p < Points; ++p) {
+            const std::optional<double> one = sideValue(f.fast.left, cells[p]);
+            ASSERT_EQ(bool(sure[p]), one.has_value()) << round;
+            if (!one) continue;
+            EXPECT_TRUE(sameDouble(*one, values[p])) << round;
+            const std::optional<QString> text = sideText(f.left, cells[p]);
+            ASSERT_TRUE(text);
+            const mirel::platform::EvalResult r = mirel::platform::evaluate(*text);
+            ASSERT_TRUE(r.ok) << text->toStdString();
+            EXPECT_TRUE(sameDouble(r.value, *one)) << text->toStdString();
+        }
+    }
+    EXPECT_GT(joined, 1500);
+}
