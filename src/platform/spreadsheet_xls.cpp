@@ -238,6 +238,20 @@ static bool hasFilePass(const QByteArray& file) {
     return false;
 }
 
+// Whether every entry of the directory's first sector, as FreeXL reads it, has a name that fits
+// its field. FreeXL takes that sector straight from the file, without the allocation table,
+// 512 bytes long unless the header says 4096, and converts each name by the length the entry
+// claims: a longer one would make it read past its buffer.
+static bool firstDirectorySectorFits(const QByteArray& file) {
+    if (file.size() < 512) return true; // FreeXL refuses it before the directory
+    const qsizetype sector = u16(file, 0x1E) == 12 ? 4096 : 512;
+    // Its place is computed in 32 bits, as FreeXL does: the last sector number wraps to 0.
+    const qsizetype start = qsizetype((u32(file, 0x30) + 1u) * quint32(sector));
+    for (qsizetype at = start; at < start + sector && at + 0x42 <= file.size(); at += 128)
+        if (u16(file, at + 0x40) > 64) return false;
+    return true;
+}
+
 bool isEncryptedPackage(const QByteArray& file) {
     return CompoundFile(file).hasStream(QStringLiteral("EncryptedPackage"));
 }
@@ -409,7 +423,8 @@ std::unique_ptr<Workbook> openXls(const QString& path, const QByteArray& bytes, 
         if (error) *error = reason;
         return nullptr;
     };
-    if (!CompoundFile(bytes, true).namesValid()) return fail(DamagedWorkbook);
+    if (!CompoundFile(bytes, true).namesValid() || !firstDirectorySectorFits(bytes))
+        return fail(DamagedWorkbook);
     const void* handle = nullptr;
     const int status = freexl_open(path.toLocal8Bit().constData(), &handle);
     if (status != FREEXL_OK) {

@@ -72,6 +72,9 @@ TEST(Spreadsheet, UnreadableFilesSayWhy) {
         // Found by fuzzing: a directory entry claiming a name longer than its field made
         // FreeXL read past a buffer.
         {"fuzz/longname.xls", platform::DamagedWorkbook},
+        // The same in a directory sector that the allocation table does not reach: FreeXL
+        // reads that sector all the same.
+        {"fuzz/longname-unchained.xls", platform::DamagedWorkbook},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
