@@ -192,6 +192,12 @@ FormRules readFormRules(const QString& formDir, const QString& formCode, const Q
 }
 
 ControlRun LogRR(const reference::FormCatalog& catalog, const ControlTarget& target,
+                 const SectionCells& current, bool wholeForm, platform::Prompt& prompt) {
+    FormRules rules;
+    return LogRR(catalog, target, current, wholeForm, prompt, rules);
+}
+
+ControlRun LogRR(const reference::FormCatalog& catalog, const ControlTarget& target,
                  const SectionCells& current, bool wholeForm, platform::Prompt& prompt,
                  FormRules& rules) {
     QString basePeriod;

@@ -486,20 +486,6 @@ ControlRun Log_RR(const QString& ruleFile, const ControlTarget& target, const Se
     return runRuleFile(file, target, current, wholeForm, prompt);
 }
 
-ControlRun LogRR(const reference::FormCatalog& catalog, const ControlTarget& target,
-                 const SectionCells& current, bool wholeForm, platform::Prompt& prompt) {
-    QString basePeriod;
-    int entry = -1;
-    if (reference::VVOD_Base_Per(target.formCode, core::periodCode(target.year, target.month),
-                                 catalog, basePeriod, entry, prompt) != 0) {
-        ControlRun run;
-        run.status = ControlRun::Status::Stopped;
-        return run;
-    }
-    return Log_RR(ruleFilePath(target.formDir, target.formCode, basePeriod, target.section), target,
-                  current, wholeForm, prompt);
-}
-
 QString incompleteEntry(const MissingSection& missing) {
     return QStringLiteral("НЕПОЛНЫЙ ЛОГИЧЕСКИЙ КОНТРОЛЬ : отсутствуют данные по разделу ") +
            missing.section + QStringLiteral(", формы ") + missing.formCode +
