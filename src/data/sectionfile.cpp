@@ -25,6 +25,14 @@ bool startsWithDigit(const QString& text) {
 
 // A value as written: no blank may remain inside it, or the row would gain a field.
 QString cleanValue(const QString& value) {
+    // Mostly there is nothing to drop: the value itself is written.
+    bool clean = !value.isEmpty();
+    for (const QChar c : value)
+        if (c == Blank || c == QLatin1Char('\t')) {
+            clean = false;
+            break;
+        }
+    if (clean) return value;
     QString v;
     v.reserve(value.size());
     for (QChar c : value)
@@ -294,18 +302,10 @@ QString sectionFileText(const QString& year, const QString& month, const QString
         // Rows shorter than the longest are completed with "0": unequal lines would not read.
         for (qsizetype c = 0; c < columns; ++c) {
             text += Blank;
-            if (c >= row.values.size()) {
+            if (c < row.values.size())
+                text += cleanValue(row.values.at(c));
+            else
                 text += QLatin1Char('0');
-                continue;
-            }
-            const QString& v = row.values.at(c);
-            bool clean = !v.isEmpty();
-            for (const QChar ch : v)
-                if (ch == Blank || ch == QLatin1Char('\t')) {
-                    clean = false;
-                    break;
-                }
-            text += clean ? v : cleanValue(v);
         }
         text += core::CRLF;
     }

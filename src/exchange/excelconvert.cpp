@@ -301,23 +301,20 @@ std::optional<QString> plainNumberText(const QString& t) {
     while (f > fractionBegin && t.at(f - 1) == QLatin1Char('0'))
         --f;
     if (w == wholeEnd && f == fractionBegin) return QStringLiteral("0");
-    // Mostly the text is written so already (as the cells of numbers are).
-    const bool oneZero = w == wholeEnd && wholeEnd - wholeBegin == 1;
-    if (t.at(0) != QLatin1Char('+') && (w == wholeBegin || oneZero) && f == fractionEnd) {
-        if (!oneZero) return t;
-        qsizetype firstDigit = fractionBegin;
-        while (t.at(firstDigit) == QLatin1Char('0'))
-            ++firstDigit;
-        if (firstDigit - fractionBegin < 4) return t;
-    }
-    QString out;
-    out.reserve(n + 1);
-    if (negative) out += QLatin1Char('-');
     if (w == wholeEnd) {
         qsizetype firstDigit = fractionBegin;
         while (t.at(firstDigit) == QLatin1Char('0'))
             ++firstDigit;
         if (firstDigit - fractionBegin >= 4) return std::nullopt;
+    }
+    // Mostly the text is written so already (as the cells of numbers are).
+    if (t.at(0) != QLatin1Char('+') && f == fractionEnd &&
+        (w == wholeBegin || (w == wholeEnd && wholeEnd - wholeBegin == 1)))
+        return t;
+    QString out;
+    out.reserve(n + 1);
+    if (negative) out += QLatin1Char('-');
+    if (w == wholeEnd) {
         out += QLatin1Char('0');
     } else {
         out += QStringView(t).mid(w, wholeEnd - w);

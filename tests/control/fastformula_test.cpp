@@ -49,6 +49,24 @@ std::optional<double> sideValue(const FastProgram& program, const QStringList& c
     return fastValue(program, value);
 }
 
+// The same side at many points at once, each point with its own cell texts: sure[p] and
+// values[p] as fastValues leaves them.
+void valuesAtPoints(const FastProgram& program, const std::vector<QStringList>& cells,
+                    std::vector<char>& sure, std::vector<double>& stack,
+                    std::vector<double>& values) {
+    const size_t points = cells.size();
+    sure.assign(points, 1);
+    values.assign(points, 0.0);
+    const auto columnOf = [&](const FastStep& step, double* column) {
+        for (size_t p = 0; p < points; ++p) {
+            const std::optional<double> v = fastCellValue(cells[p].at(step.piece));
+            if (!v) sure[p] = 0;
+            column[p] = v.value_or(0.0);
+        }
+    };
+    fastValues(program, points, columnOf, sure, stack, values.data());
+}
+
 // A random side: operands (literal numbers and references) joined by operators, with signs and
 // brackets; now and then something outside the fast form.
 QList<Piece> randomSide(QRandomGenerator& random, int depth = 0) {
@@ -225,16 +243,9 @@ TEST(FastFormula, ManyPointsAtOnceAgreeWithOneByOne) {
         for (QStringList& c : cells)
             for (qsizetype i = 0; i < f.left.size(); ++i)
                 c << cellTexts.at(random.bounded(cellTexts.size()));
-        std::vector<char> sure(Points, 1);
-        std::vector<double> values(Points);
-        const auto columnOf = [&](const FastStep& step, double* column) {
-            for (size_t p = 0; p < Points; ++p) {
-                const std::optional<double> v = fastCellValue(cells[p].at(step.piece));
-                if (!v) sure[p] = 0;
-                column[p] = v.value_or(0.0);
-            }
-        };
-        fastValues(f.fast.left, Points, columnOf, sure, stack, values.data());
+        std::vector<char> sure;
+        std::vector<double> values;
+        valuesAtPoints(f.fast.left, cells, sure, stack, values);
         for (size_t p = 0; p < Points; ++p) {
             const std::optional<double> one = sideValue(f.fast.left, cells[p]);
             ASSERT_EQ(bool(sure[p]), one.has_value()) << round << " " << p;
@@ -278,16 +289,9 @@ TEST(FastFormula, SumsOfCellsAreOneStepWithTheSameValue) {
         for (QStringList& c : cells)
             for (qsizetype i = 0; i < f.left.size(); ++i)
                 c << cellTexts.at(random.bounded(cellTexts.size() - (round % 2 ? 0 : 2)));
-        std::vector<char> sure(Points, 1);
-        std::vector<double> values(Points);
-        const auto columnOf = [&](const FastStep& step, double* column) {
-            for (size_t p = 0; p < Points; ++p) {
-                const std::optional<double> v = fastCellValue(cells[p].at(step.piece));
-                if (!v) sure[p] = 0;
-                column[p] = v.value_or(0.0);
-            }
-        };
-        fastValues(f.fast.left, Points, columnOf, sure, stack, values.data());
+        std::vector<char> sure;
+        std::vector<double> values;
+        valuesAtPoints(f.fast.left, cells, sure, stack, values);
         for (size_t p = 0; p < Points; ++p) {
             const std::optional<double> one = sideValue(f.fast.left, cells[p]);
             ASSERT_EQ(bool(sure[p]), one.has_value()) << round;
