@@ -61,6 +61,36 @@ bool shortestDigits(double value, char (&digits)[15], int& count, int& exponent)
     return count > 0;
 }
 
+// The digits of a positive value that is a whole number of hundredths, thousandths... up to
+// 10^-MostPlaces (most typed figures): n / 10^k reads back as the value when the division of
+// the two exact numbers gives it, and with n below 10^15 no other n of as many digits lies
+// as near, so these are the shortest digits too. Without to_chars, which costs more.
+bool fewPlacesDigits(double value, char (&digits)[15], int& count, int& exponent) {
+    constexpr int MostPlaces = 6;
+    static constexpr double Scale[MostPlaces + 1] = {1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6};
+    if (!(value >= 1e-4 && value < 1e14)) return false;
+    for (int k = 1; k <= MostPlaces; ++k) {
+        const double product = value * Scale[k];
+        if (product >= 1e15) return false;
+        // Rounded to a whole number by adding 2^52 (below it every double is exact in
+        // halves and wholes): a call to nearbyint costs more than the whole try.
+        constexpr double Shift = 4503599627370496.0;
+        const double scaled = (product + Shift) - Shift;
+        if (scaled / Scale[k] != value) continue;
+        auto n = static_cast<long long>(scaled);
+        char buf[16];
+        int len = 0;
+        for (; n > 0; n /= 10)
+            buf[len++] = char('0' + n % 10);
+        count = 0;
+        for (int i = len - 1; i >= 0; --i)
+            digits[count++] = buf[i];
+        exponent = len - 1 - k;
+        return true;
+    }
+    return false;
+}
+
 } // namespace
 
 QString numberText(double value) {
@@ -79,7 +109,8 @@ QString numberText(double value) {
     char digits[15];
     int count = 15;
     // (Not so for the tiny values below the normal range, which have fewer bits.)
-    if (!std::isnormal(value) || !shortestDigits(std::fabs(value), digits, count, exponent)) {
+    if (!fewPlacesDigits(std::fabs(value), digits, count, exponent) &&
+        (!std::isnormal(value) || !shortestDigits(std::fabs(value), digits, count, exponent))) {
         count = 15;
         if (!leadingDigits(std::fabs(value), 16, digits, exponent)) {
             // The two digits after the 15th read "50": look further to tell a half from less.

@@ -3,6 +3,7 @@
 #include "platform/evaluator.h"
 #include "workspace.h"
 
+#include <charconv>
 #include <cmath>
 #include <limits>
 #include <QFile>
@@ -282,6 +283,37 @@ TEST(NumberText, WritesDoublesAsVbscriptCStrDoes) {
     };
     for (const Case& c : cases)
         EXPECT_EQ(numberText(c.value), QString::fromLatin1(c.text)) << c.text;
+}
+
+// Figures typed with a few decimals, and values near them, against the shortest text that
+// reads back (std::to_chars): the same wherever that has at most 15 digits and no exponent.
+TEST(NumberText, WritesTypedDecimalsAsTheirShortestText) {
+    QRandomGenerator random(20261209);
+    static const double scale[] = {1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8};
+    int compared = 0;
+    for (int i = 0; i < 400000; ++i) {
+        const int places = int(random.bounded(9));
+        const int digits = 1 + int(random.bounded(16));
+        double whole = 1;
+        for (int d = 0; d < digits; ++d)
+            whole *= 10;
+        double value = std::floor(random.generateDouble() * whole) / scale[places];
+        if (i % 4 == 1) value = std::nextafter(value, 1e300);
+        if (i % 4 == 2) value = std::nextafter(value, 0.0);
+        if (i % 2 == 1) value = -value;
+        if (value == 0 || value == std::trunc(value)) continue;
+        char buf[64];
+        auto r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific);
+        const std::string scientific(buf, r.ptr);
+        const int exponent = std::stoi(scientific.substr(scientific.find('e') + 1));
+        const int significant = int(scientific.find('e')) - (value < 0) -
+                                (scientific.find('.') == std::string::npos ? 0 : 1);
+        if (significant > 15 || exponent < -4 || exponent >= 15) continue;
+        r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed);
+        ASSERT_EQ(numberText(value), QString::fromLatin1(buf, r.ptr - buf)) << scientific;
+        ++compared;
+    }
+    EXPECT_GT(compared, 100000);
 }
 
 TEST(FormatNumber, RoundsHalvesAwayFromZeroOnTheDecimalText) {
