@@ -3,6 +3,8 @@
 #include <optional>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QHash>
+#include <QSet>
 
 #include "control/formcontrol.h"
 #include "control/logcontrol.h"
@@ -63,6 +65,24 @@ struct StagedSection {
 };
 
 const QString WriteError = QStringLiteral("Ошибка при записи информации !!!");
+
+// The folders a conversion writes into, each looked at (and made when missing) once per run
+// instead of once per workbook: a folder taken away meanwhile shows as a failed write, which
+// is reported. A whole-form run also keeps the names of its archive folder, so that a name
+// taken there in another case is known without a look at the folder for every workbook.
+struct RunFolders {
+    bool keepArchiveNames = false;
+    QHash<QString, QString> ready;              // folder as asked -> as spelt on disk
+    QHash<QString, QSet<QString>> archiveNames; // archive folder -> its names in upper case
+};
+
+// The folder as spelt on disk, made when missing; empty when it cannot be made.
+QString readyFolder(const QString& dir, RunFolders& folders) {
+    const auto it = folders.ready.constFind(dir);
+    if (it != folders.ready.constEnd()) return *it;
+    if (!platform::dirExists(dir) && !platform::makeDir(dir)) return QString();
+    return *folders.ready.insert(dir, platform::resolvePath(dir));
+}
 
 // Reads every cell the settings name. Empty, or the message of the first cell that fails.
 QString readSections(const CnvSettings& settings, platform::Workbook& book,
@@ -135,18 +155,20 @@ void readWorkbook(const ImportJob& job, const CnvSettings& settings, const QStri
 // Writes the staged sections of one workbook, each with logical control when asked.
 bool writeSections(const ImportJob& job, const QString& formCode, const QString& cod,
                    const QList<StagedSection>& staged, ImportLog* log, ImportObserver* observer,
-                   control::FormRules& rules, WorkbookOutcome& outcome, platform::Prompt& prompt) {
+                   control::FormRules& rules, RunFolders& folders, WorkbookOutcome& outcome,
+                   platform::Prompt& prompt) {
     const reference::Session& session = job.session;
     const QString datDir = session.dir(core::DirDAT);
     const QString dir = data::periodDataDir(datDir, job.year, job.month, formCode);
-    if ((!platform::dirExists(datDir) && !platform::makeDir(datDir)) ||
-        (!platform::dirExists(dir) && !platform::makeDir(dir))) {
+    // Section file names are digits: in the folder as it is spelled on disk no other case can
+    // exist.
+    const QString resolvedDir =
+        readyFolder(datDir, folders).isEmpty() ? QString() : readyFolder(dir, folders);
+    if (resolvedDir.isEmpty()) {
         platform::showError(prompt, WriteError, platform::nativePath(dir));
         return false;
     }
-    // A protected section stops the workbook before anything of it is written. Section file
-    // names are digits: in the folder as it is spelled on disk no other case can exist.
-    const QString resolvedDir = platform::resolvePath(dir);
+    // A protected section stops the workbook before anything of it is written.
     for (const StagedSection& s : staged) {
         const QString path = resolvedDir + QLatin1Char('/') + data::sectionFileName(cod, s.section);
         const QFileInfo info(path);
@@ -197,7 +219,7 @@ QString openFailureText(const QString& path, const QString& reason) {
 // One workbook, read, to its written sections (archiving is the caller's).
 bool convertWorkbook(const ImportJob& job, const QString& formCode, const ReadWorkbook& read,
                      WorkbookOutcome& outcome, ImportLog* log, ImportObserver* observer,
-                     control::FormRules& rules, platform::Prompt& prompt) {
+                     control::FormRules& rules, RunFolders& folders, platform::Prompt& prompt) {
     if (read.slot < 0) {
         platform::showError(prompt, QStringLiteral("Ошибка конвертирования !!!"),
                             platform::nativePath(outcome.path));
@@ -218,8 +240,8 @@ bool convertWorkbook(const ImportJob& job, const QString& formCode, const ReadWo
         return false;
     }
     outcome.nextSection = int(read.staged.size()) + 1;
-    if (!writeSections(job, formCode, outcome.cod, read.staged, log, observer, rules, outcome,
-                       prompt))
+    if (!writeSections(job, formCode, outcome.cod, read.staged, log, observer, rules, folders,
+                       outcome, prompt))
         return false;
     outcome.converted = true;
     return true;
@@ -350,33 +372,67 @@ QString cellNumber(const QString& text) {
     return Mod_DD_XLS(t);
 }
 
-QString Copy_XLS_Arch(const QString& path, const QString& formCode, const QString& year,
-                      const QString& month, platform::Prompt& prompt) {
+namespace {
+
+QString archiveWorkbook(const QString& path, const QString& formCode, const QString& year,
+                        const QString& month, RunFolders& folders, platform::Prompt& prompt) {
     QString dir = platform::parentOf(path);
     for (const QString& level :
          {QStringLiteral("АРХИВ"), core::formFolderPeriod(year, month), formCode}) {
-        dir += QLatin1Char('/') + level;
-        if (!platform::dirExists(dir) && !platform::makeDir(dir)) {
-            platform::showError(prompt, WriteError, platform::nativePath(dir));
+        const QString ready = readyFolder(dir + QLatin1Char('/') + level, folders);
+        if (ready.isEmpty()) {
+            platform::showError(prompt, WriteError,
+                                platform::nativePath(dir + QLatin1Char('/') + level));
             return QString();
         }
+        dir = ready; // as spelt on disk
+    }
+    QSet<QString>* names = nullptr;
+    if (folders.keepArchiveNames) {
+        auto it = folders.archiveNames.find(dir);
+        if (it == folders.archiveNames.end()) {
+            QSet<QString> listed;
+            for (const QStringList& entries : {platform::listFiles(dir), platform::listDirs(dir)})
+                for (const QString& entry : entries)
+                    listed.insert(entry.toUpper());
+            it = folders.archiveNames.insert(dir, listed);
+        }
+        names = &*it;
     }
     const QString name = platform::nameOf(path);
     const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
     const QString stem = dot < 0 ? name : name.left(dot);
     const QString ext = dot < 0 ? QString() : name.mid(dot);
     for (int n = 0; n < 1000; ++n) {
-        const QString target = dir + QLatin1Char('/') + stem +
-                               (n == 0 ? QString() : QLatin1Char('_') + QString::number(n)) + ext;
+        const QString targetName =
+            stem + (n == 0 ? QString() : QLatin1Char('_') + QString::number(n)) + ext;
+        const QString target = dir + QLatin1Char('/') + targetName;
+        const QString key = targetName.toUpper();
+        if (names && names->contains(key)) continue;
         // The move itself refuses a name that is taken: only then is the next one tried.
-        if (platform::movePath(path, target)) return target;
-        if (platform::pathExists(target)) continue;
+        if (platform::movePath(path, target, nullptr,
+                               names ? platform::Spellings::Checked : platform::Spellings::Look)) {
+            if (names) names->insert(key);
+            return target;
+        }
+        if (platform::pathExists(target)) {
+            if (names) names->insert(key);
+            continue;
+        }
         if (platform::copyFile(path, target) && platform::removeFile(path)) return target;
         platform::showError(prompt, WriteError, platform::nativePath(target));
         return QString();
     }
     platform::showError(prompt, WriteError, platform::nativePath(dir));
     return QString();
+}
+
+} // namespace
+
+QString Copy_XLS_Arch(const QString& path, const QString& formCode, const QString& year,
+                      const QString& month, platform::Prompt& prompt) {
+    RunFolders folders;
+    return archiveWorkbook(path, formCode, year, month, folders, prompt);
 }
 
 WorkbookOutcome Cnv_Xls_(const ImportJob& job, const QString& formCode, const QString& path,
@@ -395,8 +451,9 @@ WorkbookOutcome Cnv_Xls_(const ImportJob& job, const QString& formCode, const QS
     ReadWorkbook read;
     readWorkbook(job, settings, path, read);
     control::FormRules rules;
+    RunFolders folders;
     const bool converted =
-        convertWorkbook(job, formCode, read, outcome, &log, observer, rules, prompt);
+        convertWorkbook(job, formCode, read, outcome, &log, observer, rules, folders, prompt);
     if (job.control) log.flush(prompt);
     if (!converted) return outcome;
     platform::showInfo(prompt,
@@ -404,7 +461,7 @@ WorkbookOutcome Cnv_Xls_(const ImportJob& job, const QString& formCode, const QS
                            platform::nativePath(path),
                        platform::nativePath(outcome.stem) + QLatin1Char('.') +
                            data::sectionNumber(outcome.nextSection));
-    const QString archived = Copy_XLS_Arch(path, formCode, job.year, job.month, prompt);
+    const QString archived = archiveWorkbook(path, formCode, job.year, job.month, folders, prompt);
     outcome.archived = !archived.isEmpty();
     if (outcome.archived && observer) observer->workbookArchived(path);
     if (job.control) showLog(log, prompt, browser);
@@ -433,6 +490,8 @@ FormOutcome Cnv_XLS_All(const ImportJob& job, const QString& formCode, const QSt
         sinceWritten.start();
         qint64 writeCost = 0;
         control::FormRules rules; // each section's rule file read once for the run
+        RunFolders folders;
+        folders.keepArchiveNames = true;
         // The next workbooks are opened and read on the second core while one is written.
         core::WorkAhead<ReadWorkbook> ahead(int(workbooks.size()), 4, true,
                                             [&](int i, ReadWorkbook& read, int) {
@@ -442,9 +501,11 @@ FormOutcome Cnv_XLS_All(const ImportJob& job, const QString& formCode, const QSt
             WorkbookOutcome w;
             w.path = workbooks.at(i);
             if (observer) observer->workbookStarted(w.path);
-            if (convertWorkbook(job, formCode, ahead.take(i), w, &log, observer, rules, prompt)) {
+            if (convertWorkbook(job, formCode, ahead.take(i), w, &log, observer, rules, folders,
+                                prompt)) {
                 w.archived =
-                    !Copy_XLS_Arch(w.path, formCode, job.year, job.month, prompt).isEmpty();
+                    !archiveWorkbook(w.path, formCode, job.year, job.month, folders, prompt)
+                         .isEmpty();
                 if (w.archived && observer) observer->workbookArchived(w.path);
             }
             if (log.isOpen() &&

@@ -699,42 +699,53 @@ private:
 
 bool writeFileAtomic(const QString& path, const QByteArray& bytes, FsError* error, Links links) {
     const ForgetListingsOnExit forget;
-    QString target = resolvePath(path);
-    struct stat old;
-    bool replacing = ::lstat(QFile::encodeName(target).constData(), &old) == 0;
-    if (replacing && S_ISLNK(old.st_mode)) {
-        if (links == Links::Refuse) {
-            linkRefused(error);
+    const QString native = nativePath(path);
+    // The name as written is looked at first. When it exists (and is no link), or it is new and
+    // no other spelling can match it (every data file's name is digits), no other spelling is
+    // looked for unless its folder turns out to be spelt otherwise.
+    for (bool resolved = false;; resolved = true) {
+        QString target = resolved ? resolvePath(path) : native;
+        struct stat old;
+        bool replacing = ::lstat(local(target).constData(), &old) == 0;
+        if (!resolved && (replacing ? S_ISLNK(old.st_mode) : mayBeSpeltOtherwise(nameOf(native))))
+            continue;
+        if (replacing && S_ISLNK(old.st_mode)) {
+            if (links == Links::Refuse) {
+                linkRefused(error);
+                return false;
+            }
+            target = linkTarget(target);
+            if (target.isEmpty()) {
+                linkRefused(error);
+                return false;
+            }
+            replacing = ::stat(QFile::encodeName(target).constData(), &old) == 0;
+        }
+        // A folder, a device or a pipe holds no data file, and a read-only file is kept. A
+        // missing folder shows when the new content is staged in it.
+        if (replacing && (!S_ISREG(old.st_mode) || !(old.st_mode & S_IWUSR))) {
+            permissionDenied(error);
             return false;
         }
-        target = linkTarget(target);
-        if (target.isEmpty()) {
-            linkRefused(error);
+        const QFileInfo info(target);
+        const QByteArray finalName = QFile::encodeName(info.absoluteFilePath());
+        int err = 0;
+        StagedFile staged(info.absolutePath(), info.fileName());
+        if (!staged.write(bytes, replacing ? &old : nullptr, err)) {
+            if (!resolved && (err == ENOENT || err == ENOTDIR) && resolvePath(path) != native)
+                continue;
+            setErrno(error, err);
             return false;
         }
-        replacing = ::stat(QFile::encodeName(target).constData(), &old) == 0;
+        // A new file takes its name at once; one that appeared since the look above is
+        // replaced.
+        if (!replacing && staged.name(finalName, true, err)) return true;
+        if ((!replacing && err != EEXIST) || !staged.name(finalName, false, err)) {
+            setErrno(error, err);
+            return false;
+        }
+        return true;
     }
-    // A folder, a device or a pipe holds no data file, and a read-only file is kept. A missing
-    // folder shows when the new content is staged in it.
-    if (replacing && (!S_ISREG(old.st_mode) || !(old.st_mode & S_IWUSR))) {
-        permissionDenied(error);
-        return false;
-    }
-    const QFileInfo info(target);
-    const QByteArray finalName = QFile::encodeName(info.absoluteFilePath());
-    int err = 0;
-    StagedFile staged(info.absolutePath(), info.fileName());
-    if (!staged.write(bytes, replacing ? &old : nullptr, err)) {
-        setErrno(error, err);
-        return false;
-    }
-    // A new file takes its name at once; one that appeared since the look above is replaced.
-    if (!replacing && staged.name(finalName, true, err)) return true;
-    if ((!replacing && err != EEXIST) || !staged.name(finalName, false, err)) {
-        setErrno(error, err);
-        return false;
-    }
-    return true;
 }
 
 bool isWriterTemporary(const QString& name) {
@@ -895,21 +906,33 @@ bool removeDirRecursively(const QString& path, FsError* error) {
     return true;
 }
 
-bool movePath(const QString& from, const QString& to, FsError* error) {
+bool movePath(const QString& from, const QString& to, FsError* error, Spellings spellings) {
     const ForgetListingsOnExit forget;
-    const QString source = resolvePath(from);
-    const QString target = resolvePath(to);
+    // Each name as written is looked at first; its other spellings only when it is missing.
+    QString source = nativePath(from);
     struct stat st;
-    if (::lstat(QFile::encodeName(source).constData(), &st) != 0) {
-        fileNotFound(error);
-        return false;
+    if (::lstat(local(source).constData(), &st) != 0) {
+        source = resolvePath(from);
+        if (::lstat(local(source).constData(), &st) != 0) {
+            fileNotFound(error);
+            return false;
+        }
     }
     // rename(2) asks nothing of the file itself: the read-only attribute is checked here.
     if (!S_ISLNK(st.st_mode) && !(st.st_mode & S_IWUSR)) {
         permissionDenied(error);
         return false;
     }
-    if (nameTaken(target)) {
+    QString target = nativePath(to);
+    bool taken = nameTaken(target);
+    if (!taken && spellings == Spellings::Look) {
+        const QString resolved = resolvePath(to);
+        if (resolved != target) {
+            target = resolved;
+            taken = nameTaken(target);
+        }
+    }
+    if (taken) {
         fileAlreadyExists(error);
         return false;
     }

@@ -125,7 +125,11 @@ QStringList listFiles(const QString& dir);
 // never replaces an existing name.
 bool removeFile(const QString& path, FsError* error = nullptr);
 bool removeDirRecursively(const QString& path, FsError* error = nullptr);
-bool movePath(const QString& from, const QString& to, FsError* error = nullptr);
+// Spellings::Checked: the caller knows that no other spelling of the target's name exists (a
+// folder it keeps the names of), so that only the name as written is looked at.
+enum class Spellings { Look, Checked };
+bool movePath(const QString& from, const QString& to, FsError* error = nullptr,
+              Spellings spellings = Spellings::Look);
 bool copyFile(const QString& from, const QString& to, FsError* error = nullptr);
 
 // Moves (or copies) several paths as one step, in order: when one fails, those before it are

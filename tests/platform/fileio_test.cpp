@@ -123,6 +123,34 @@ TEST(FileIo, WriteReplacesTheWholeFileUnderItsExistingSpelling) {
     EXPECT_EQ(QDir(ws.file("DAT")).entryList(QDir::Files), QStringList{"Data.TXT"});
 }
 
+// A name with no letters (every data file) is written and moved under its name as written; the
+// folders above it are still found in any case, and a move still refuses a name taken in
+// another case.
+TEST(FileIo, NamesAsWrittenStillFindFoldersAndNamesSpeltOtherwise) {
+    TempWorkspace ws;
+    ws.mkdir("DAT/DAT_0506.101");
+    ASSERT_TRUE(writeFileAtomic(ws.file("dat/dat_0506.101/1401.01"), "new"));
+    EXPECT_EQ(ws.readBytes("DAT/DAT_0506.101/1401.01"), QByteArray("new"));
+    EXPECT_FALSE(ws.exists("dat"));
+    FsError error;
+    EXPECT_FALSE(writeFileAtomic(ws.file("DAT/NONE/1401.01"), "x", &error));
+    EXPECT_EQ(error.number, 76);
+
+    ws.write("Arch/1401_101_0506.XLS", "old");
+    ws.write("in/1401_101_0506.xls", "new");
+    EXPECT_FALSE(movePath(ws.file("IN/1401_101_0506.XLS"), ws.file("arch/1401_101_0506.xls")));
+    EXPECT_TRUE(movePath(ws.file("IN/1401_101_0506.XLS"), ws.file("arch/1401_101_0506_1.xls")));
+    EXPECT_EQ(ws.readBytes("Arch/1401_101_0506_1.xls"), QByteArray("new"));
+    EXPECT_EQ(ws.readBytes("Arch/1401_101_0506.XLS"), QByteArray("old"));
+    // The caller that keeps a folder's names moves under the name as written alone.
+    ws.write("in/1402.xls", "2");
+    EXPECT_TRUE(movePath(ws.file("in/1402.xls"), ws.file("Arch/1402.xls"), nullptr,
+                         Spellings::Checked));
+    EXPECT_TRUE(ws.exists("Arch/1402.xls"));
+    EXPECT_FALSE(movePath(ws.file("in/none.xls"), ws.file("Arch/none.xls"), &error));
+    EXPECT_EQ(error.number, 53);
+}
+
 TEST(FileIo, AFailedWriteLeavesTheOldFileWhole) {
     TempWorkspace ws;
     ws.write("a.txt", "keep me");
