@@ -68,7 +68,12 @@ bool writeTextFile(const QString& path, const QString& text) {
 
 int Write_Text_File(const QString& path, const QString& text, platform::Prompt& prompt,
                     platform::Links links) {
-    if (platform::writeFileAtomic(path, platform::encode1251(text), nullptr, links)) return 0;
+    return writeEncodedFile(path, platform::encode1251(text), prompt, links);
+}
+
+int writeEncodedFile(const QString& path, const QByteArray& bytes, platform::Prompt& prompt,
+                     platform::Links links) {
+    if (platform::writeFileAtomic(path, bytes, nullptr, links)) return 0;
     prompt.message(QStringLiteral("Ошибка при записи информации !!!"), platform::Icon::Error, path);
     return -1;
 }

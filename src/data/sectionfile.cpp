@@ -282,13 +282,19 @@ QString dataLineLabel(const QString& label, int row) {
 QString sectionFileText(const QString& year, const QString& month, const QString& formCode,
                         const QString& regionCode, int section, const QList<DataRow>& rows,
                         const QString& mark) {
+    return QStringLiteral("PR_") + mark + core::CRLF +
+           sectionFileBody(year, month, formCode, regionCode, section, rows);
+}
+
+QString sectionFileBody(const QString& year, const QString& month, const QString& formCode,
+                        const QString& regionCode, int section, const QList<DataRow>& rows) {
     qsizetype columns = 0;
     for (const DataRow& row : rows)
         columns = std::max(columns, row.values.size());
     const QString yearCode = core::yearCode(year);
-    QString text = QStringLiteral("PR_") + mark + core::CRLF + g_PR_Matrix + formCode + Blank +
-                   sectionNumber(section) + Blank + yearCode.right(2) + Blank +
-                   core::monthCode(month) + Blank + core::Trim(regionCode) + core::CRLF;
+    QString text = g_PR_Matrix + formCode + Blank + sectionNumber(section) + Blank +
+                   yearCode.right(2) + Blank + core::monthCode(month) + Blank +
+                   core::Trim(regionCode) + core::CRLF;
     qsizetype size = text.size();
     for (const DataRow& row : rows) {
         size += row.label.size() + 2 + 2 * columns;

@@ -109,6 +109,11 @@ double valueSum(const QList<DataRow>& rows);
 // rows it was written from.
 QString dataLineLabel(const QString& label, int row);
 
+// A section data file after its state line: the header line and the data lines, as
+// sectionFileText writes them (the part that does not depend on the control's mark).
+QString sectionFileBody(const QString& year, const QString& month, const QString& formCode,
+                        const QString& regionCode, int section, const QList<DataRow>& rows);
+
 // The whole text of a section data file as written: state line "PR_" + mark, header line
 // "! 0000 FFF RR YY MM COD", one data line per row (row label, then the values with inner
 // blanks removed, empty values as "0"), every line ended by CR LF.

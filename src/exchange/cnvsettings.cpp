@@ -1,6 +1,7 @@
 #include "exchange/cnvsettings.h"
 
 #include <algorithm>
+#include <QSet>
 
 #include "core/files.h"
 #include "core/text.h"
@@ -23,13 +24,22 @@ QString cnvStem(const QString& formDir, const QString& formCode, const QString& 
 QStringList cnvFileList(const QString& formDir, const QString& formCode,
                         const QString& basePeriod) {
     const QString stem = cnvStem(formDir, formCode, basePeriod);
+    // The form folder is listed once; only names it holds (in any case) are looked at.
+    QSet<QString> listed;
+    for (const QString& name : platform::listFiles(platform::parentOf(stem)))
+        listed.insert(name.toUpper());
+    const QString stemName = platform::nameOf(stem).toUpper();
+    const auto exists = [&](const QString& number, const QString& path) {
+        return listed.contains(stemName + number) && platform::fileExists(path);
+    };
     QStringList files;
     for (int n = 0; n <= 33; ++n) {
-        const QString plain = stem + QString::number(n);
-        const QString padded = stem + QLatin1Char('0') + QString::number(n);
-        if (platform::fileExists(plain))
+        const QString number = QString::number(n);
+        const QString plain = stem + number;
+        const QString padded = stem + QLatin1Char('0') + number;
+        if (exists(number, plain))
             files.append(plain);
-        else if (platform::fileExists(padded))
+        else if (exists(QLatin1Char('0') + number, padded))
             files.append(padded);
     }
     std::sort(files.begin(), files.end());

@@ -5,7 +5,9 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QSet>
+#include <vector>
 
+#include "control/fastformula.h"
 #include "control/formcontrol.h"
 #include "control/logcontrol.h"
 #include "control/target.h"
@@ -15,6 +17,7 @@
 #include "core/workahead.h"
 #include "data/sectionfile.h"
 #include "exchange/excelnames.h"
+#include "platform/codec.h"
 #include "platform/evaluator.h"
 #include "platform/fileio.h"
 #include "platform/prompt.h"
@@ -55,13 +58,31 @@ bool isZeroText(const QString& number) {
     return true;
 }
 
-// One section read from the workbook, ready to be written.
+// One section read from the workbook, ready to be written: its file after the state line
+// (which waits for the control's mark) and its cells for the control, their values read too.
 struct StagedSection {
     int section = 0;
     bool empty = false; // an empty block: the number is taken, nothing is written
-    QList<data::DataRow> rows;
+    QByteArray body;    // in code page 1251
     data::SectionMatrix matrix;
+    std::vector<std::optional<double>> values; // fastCellValue of each cell, row by row
     bool allZero = true;
+};
+
+// A staged section's cells as the control reads them.
+class StagedCells : public control::MatrixCells {
+public:
+    explicit StagedCells(const StagedSection& staged)
+        : MatrixCells(staged.matrix)
+        , m_staged(staged) {}
+    std::optional<double> plainValue(int row, int column) const override {
+        const data::SectionMatrix& m = m_staged.matrix;
+        if (row < 1 || row > m.rows || column < 1 || column > m.columns) return 0.0;
+        return m_staged.values[size_t(row - 1) * size_t(m.columns) + size_t(column - 1)];
+    }
+
+private:
+    const StagedSection& m_staged;
 };
 
 const QString WriteError = QStringLiteral("Ошибка при записи информации !!!");
@@ -84,14 +105,42 @@ QString readyFolder(const QString& dir, RunFolders& folders) {
     return *folders.ready.insert(dir, platform::resolvePath(dir));
 }
 
+// The settings with their cell references read once per run: [file][block][line][cell], a
+// row of -1 for a reference that names no cell.
+struct RunSettings {
+    const CnvSettings& settings;
+    QList<QList<QList<QList<platform::CellPos>>>> places;
+
+    explicit RunSettings(const CnvSettings& s)
+        : settings(s) {
+        for (const CnvFile& file : s.files) {
+            auto& filePlaces = places.emplace_back();
+            for (const CnvBlock& block : file) {
+                auto& blockPlaces = filePlaces.emplace_back();
+                for (const CnvLine& line : block) {
+                    auto& linePlaces = blockPlaces.emplace_back();
+                    for (const QString& reference : line) {
+                        platform::CellPos pos;
+                        if (!platform::parseA1(reference, pos)) pos.row = -1;
+                        linePlaces.append(pos);
+                    }
+                }
+            }
+        }
+    }
+};
+
 // Reads every cell the settings name. Empty, or the message of the first cell that fails.
-QString readSections(const CnvSettings& settings, platform::Workbook& book,
+QString readSections(const ImportJob& job, const QString& formCode, const QString& cod,
+                     const RunSettings& run, platform::Workbook& book,
                      QList<StagedSection>& staged) {
+    const CnvSettings& settings = run.settings;
     int counter = 1;
     for (int f = 0; f < settings.files.size(); ++f) {
         const int sheetNumber = settings.sheetNumber(f);
         const platform::Worksheet* sheet = book.sheet(sheetNumber);
-        for (const CnvBlock& block : settings.files.at(f)) {
+        for (qsizetype b = 0; b < settings.files.at(f).size(); ++b) {
+            const CnvBlock& block = settings.files.at(f).at(b);
             StagedSection s;
             s.section = counter++;
             if (block.isEmpty()) {
@@ -104,6 +153,8 @@ QString readSections(const CnvSettings& settings, platform::Workbook& book,
             const qsizetype columns = block.first().size();
             s.matrix.rows = int(block.size());
             s.matrix.columns = int(columns);
+            s.values.reserve(size_t(block.size() * columns));
+            QList<data::DataRow> rows;
             for (qsizetype i = 0; i < block.size(); ++i) {
                 const CnvLine& line = block.at(i);
                 data::DataRow row{QString::number(i + 1), {}};
@@ -113,16 +164,19 @@ QString readSections(const CnvSettings& settings, platform::Workbook& book,
                             QStringLiteral("В строке ") + QString::number(i + 1) +
                                 QStringLiteral(" блока ссылок меньше, чем в первой"),
                             QString());
-                    QString text;
-                    if (!sheet->cell(line.at(j), text))
-                        return cellErrorText(platform::BadCellReference, line.at(j));
+                    const platform::CellPos pos = run.places.at(f).at(b).at(i).at(j);
+                    if (pos.row < 0) return cellErrorText(platform::BadCellReference, line.at(j));
+                    const QString text = sheet->cellText(pos.row, pos.column);
                     const QString number = cellNumber(text);
                     if (s.allZero && !isZeroText(number)) s.allZero = false;
+                    s.values.push_back(control::fastCellValue(number));
                     row.values.append(number);
                 }
                 s.matrix.cells.append(row.values);
-                s.rows.append(row);
+                rows.append(row);
             }
+            s.body = platform::encode1251(
+                data::sectionFileBody(job.year, job.month, formCode, cod, s.section, rows));
             staged.append(s);
         }
     }
@@ -139,8 +193,8 @@ struct ReadWorkbook {
     QList<StagedSection> staged;
 };
 
-void readWorkbook(const ImportJob& job, const CnvSettings& settings, const QString& path,
-                  ReadWorkbook& read) {
+void readWorkbook(const ImportJob& job, const QString& formCode, const RunSettings& settings,
+                  const QString& path, ReadWorkbook& read) {
     read = ReadWorkbook();
     const QString name = platform::nameOf(path);
     read.slot =
@@ -149,7 +203,7 @@ void readWorkbook(const ImportJob& job, const CnvSettings& settings, const QStri
     const std::unique_ptr<platform::Workbook> book = platform::Workbook::open(path, &read.failure);
     if (!book) return;
     read.opened = true;
-    read.failure = readSections(settings, *book, read.staged);
+    read.failure = readSections(job, formCode, read.cod, settings, *book, read.staged);
 }
 
 // Writes the staged sections of one workbook, each with logical control when asked.
@@ -189,7 +243,7 @@ bool writeSections(const ImportJob& job, const QString& formCode, const QString&
             log->add(sectionRow(s.section));
             const control::ControlTarget target{
                 datDir, session.dir(core::DirFORM), formCode, s.section, job.year, job.month, cod};
-            const control::MatrixCells cells(s.matrix);
+            const StagedCells cells(s);
             const control::ControlRun run =
                 control::LogRR(session.forms, target, cells, true, prompt, rules);
             for (const control::MissingSection& m : run.missing)
@@ -202,9 +256,9 @@ bool writeSections(const ImportJob& job, const QString& formCode, const QString&
             stopped = run.stopped();
         }
         const QString path = resolvedDir + QLatin1Char('/') + data::sectionFileName(cod, s.section);
-        const QString text =
-            data::sectionFileText(job.year, job.month, formCode, cod, s.section, s.rows, mark);
-        if (core::Write_Text_File(path, text, prompt) != 0) return false;
+        const QByteArray bytes =
+            platform::encode1251(QStringLiteral("PR_") + mark + core::CRLF) + s.body;
+        if (core::writeEncodedFile(path, bytes, prompt) != 0) return false;
         outcome.sectionFiles.append(path);
         if (stopped) return false; // the rules' message has been shown
     }
@@ -449,7 +503,7 @@ WorkbookOutcome Cnv_Xls_(const ImportJob& job, const QString& formCode, const QS
         !log.open(job.session.programDir, job.year, job.month, formCode, job.now, prompt))
         return outcome;
     ReadWorkbook read;
-    readWorkbook(job, settings, path, read);
+    readWorkbook(job, formCode, RunSettings(settings), path, read);
     control::FormRules rules;
     RunFolders folders;
     const bool converted =
@@ -492,11 +546,12 @@ FormOutcome Cnv_XLS_All(const ImportJob& job, const QString& formCode, const QSt
         control::FormRules rules; // each section's rule file read once for the run
         RunFolders folders;
         folders.keepArchiveNames = true;
+        const RunSettings run(settings);
         // The next workbooks are opened and read on the second core while one is written.
-        core::WorkAhead<ReadWorkbook> ahead(int(workbooks.size()), 4, true,
-                                            [&](int i, ReadWorkbook& read, int) {
-                                                readWorkbook(job, settings, workbooks.at(i), read);
-                                            });
+        core::WorkAhead<ReadWorkbook> ahead(
+            int(workbooks.size()), 4, true, [&](int i, ReadWorkbook& read, int) {
+                readWorkbook(job, formCode, run, workbooks.at(i), read);
+            });
         for (int i = 0; i < workbooks.size(); ++i) {
             WorkbookOutcome w;
             w.path = workbooks.at(i);
