@@ -1,4 +1,5 @@
 #include "platform/fileio.h"
+#include <atomic>
 
 #include <algorithm>
 #include <cerrno>
@@ -667,10 +668,22 @@ private:
     }
 
     bool linkAnonymous(const QByteArray& target, int& err) {
+        // The descriptor itself names the file where the system allows it (Linux 6.10 for
+        // the process that made the file, or with the right to search any folder): no walk
+        // through /proc.
+        static std::atomic<bool> emptyPathRefused{false};
+        if (!emptyPathRefused.load(std::memory_order_relaxed)) {
+            if (::linkat(m_fd, "", AT_FDCWD, target.constData(), AT_EMPTY_PATH) == 0) return true;
+            err = errno;
+            if (err != ENOENT && err != EPERM && err != EINVAL) return false;
+        }
         const QByteArray self = "/proc/self/fd/" + QByteArray::number(m_fd);
         if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, target.constData(), AT_SYMLINK_FOLLOW) ==
-            0)
+            0) {
+            // The same link by /proc works: the system refuses the shorter way.
+            emptyPathRefused.store(true, std::memory_order_relaxed);
             return true;
+        }
         err = errno;
         return false;
     }
