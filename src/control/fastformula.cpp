@@ -202,8 +202,20 @@ namespace {
 
 template <typename View>
 std::optional<double> cellValueOf(View text) {
+    // Most cells are whole numbers of a few digits without blanks: read in one pass.
+    const qsizetype n = text.size();
+    if (n > 0 && n <= maxDigits) {
+        qint64 whole = 0;
+        qsizetype i = 0;
+        for (; i < n; ++i) {
+            const unsigned digit = unsigned(codeAt(text, i)) - u'0';
+            if (digit > 9) break;
+            whole = whole * 10 + digit;
+        }
+        if (i == n) return double(whole);
+    }
     qsizetype begin = 0;
-    qsizetype end = text.size();
+    qsizetype end = n;
     while (begin < end && codeAt(text, begin) == u' ')
         ++begin;
     while (end > begin && codeAt(text, end - 1) == u' ')

@@ -1,5 +1,7 @@
 #include "data/sectiongrid.h"
 
+#include <array>
+
 #include "core/files.h"
 #include "core/text.h"
 #include "data/datalines.h"
@@ -125,21 +127,39 @@ int scanSectionBytes(QByteArrayView bytes, int rows, int columns, const QString&
     // The lines are read in the file's bytes and a line's fields counted before any is taken,
     // so that a file of any size costs its bytes and the cells of the section.
     bool rowZeroReported = false;
+    // The fields of a line are kept while they are counted (a line of a usual section has a
+    // few dozen), so that the line is gone through once.
+    constexpr int KeptFields = 64;
+    std::array<QByteArrayView, KeptFields> kept;
+    const bool keep = columns + 1 <= KeptFields;
     ByteLines lines(bytes);
     QByteArrayView line;
     while (lines.next(line)) {
         const QByteArrayView data = dataLine(line);
         if (data.isEmpty()) continue;
-        const qsizetype count = fieldCount(data);
+        qsizetype count = 0;
+        Fields fields(data);
+        QByteArrayView field;
+        while (fields.next(field)) {
+            if (keep && count < KeptFields) kept[size_t(count)] = field;
+            ++count;
+        }
         if (count != columns + 1) {
             formatError(prompt, QStringLiteral("К-во граф = "), int(count - 1), columns);
             return -1;
         }
-        Fields fields(data);
-        QByteArrayView field;
+        fields = Fields(data);
         fields.next(field);
-        const QString head = text1251(field);
-        const int row = rowNumber(head);
+        // A row number of a few digits (every line the program writes) is read at once.
+        int row = 0;
+        qsizetype digits = 0;
+        for (; digits < field.size() && digits < 9; ++digits) {
+            const unsigned d = unsigned(uchar(field[digits])) - '0';
+            if (d > 9) break;
+            row = row * 10 + int(d);
+        }
+        const QString head = digits == field.size() ? QString() : text1251(field);
+        if (digits != field.size()) row = rowNumber(head);
         if (row > rows) {
             formatError(prompt, QStringLiteral("К-во строк = "), row, rows);
             return -1;
@@ -148,15 +168,20 @@ int scanSectionBytes(QByteArrayView bytes, int rows, int columns, const QString&
             // Row 0 is the title row of the grid: the line cannot belong anywhere.
             if (!rowZeroReported)
                 prompt.message(QStringLiteral("Ошибка в формате данных !!!") + core::CRLF +
-                                   QStringLiteral("Строка с номером ") + head +
+                                   QStringLiteral("Строка с номером ") + text1251(field) +
                                    QStringLiteral(" вне раздела (строк : ") +
                                    QString::number(rows) + QStringLiteral(") пропущена"),
                                platform::Icon::Warning, path);
             rowZeroReported = true;
             continue;
         }
-        for (int c = 1; c <= columns && fields.next(field); ++c)
-            if (!onCell(row, c, field)) return 1;
+        if (keep) {
+            for (int c = 1; c <= columns; ++c)
+                if (!onCell(row, c, kept[size_t(c)])) return 1;
+        } else {
+            for (int c = 1; c <= columns && fields.next(field); ++c)
+                if (!onCell(row, c, field)) return 1;
+        }
     }
     return 0;
 }

@@ -117,6 +117,33 @@ TEST(GridLoading, FormatErrorsStopAndRowZeroIsSkipped) {
                                ws.file("zero")}}));
 }
 
+// Row numbers are read as numbers ("003" is row 3, "2.9" row 2), and a section wider than the
+// fields a line keeps at hand loads the same way.
+TEST(GridLoading, RowNumbersAsNumbersAndWideSections) {
+    TempWorkspace ws;
+    RecorderPrompt p;
+    SectionGrid g = grid();
+    ws.write("labels", "PR_?\n003 5 6\n2.9 3 4\n");
+    EXPECT_EQ(Load_DD(g, ws.file("labels"), false, p), 0);
+    EXPECT_EQ(data(g), (QStringList{"", "", "3", "4", "5", "6"}));
+
+    QStringList columns;
+    for (int c = 1; c <= 70; ++c)
+        columns << QString::number(c);
+    SectionGrid wide = SectionGrid::fromStructure(
+        1, mirel::reference::SectionStructure{"1", {"1", "2"}, columns});
+    QString text = "PR_?\n2";
+    for (int c = 1; c <= 70; ++c)
+        text += " " + QString::number(c * 10);
+    ws.write("wide", text + "\n");
+    EXPECT_EQ(Load_DD(wide, ws.file("wide"), false, p), 0);
+    EXPECT_EQ(wide.cell(2, 1), "10");
+    EXPECT_EQ(wide.cell(2, 64), "640");
+    EXPECT_EQ(wide.cell(2, 70), "700");
+    EXPECT_EQ(wide.cell(1, 70), "");
+    EXPECT_TRUE(p.messages.isEmpty());
+}
+
 TEST(GridLoading, CompareModeComparesNumbersAndLeftOutCells) {
     TempWorkspace ws;
     ws.write("a", "PR_?\n1 7.50 0\n3 1 2\n");
