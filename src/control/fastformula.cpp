@@ -203,19 +203,9 @@ namespace {
 template <typename View>
 std::optional<double> cellValueOf(View text) {
     // Most cells are whole numbers of a few digits without blanks: read in one pass.
-    const qsizetype n = text.size();
-    if (n > 0 && n <= maxDigits) {
-        qint64 whole = 0;
-        qsizetype i = 0;
-        for (; i < n; ++i) {
-            const unsigned digit = unsigned(codeAt(text, i)) - u'0';
-            if (digit > 9) break;
-            whole = whole * 10 + digit;
-        }
-        if (i == n) return double(whole);
-    }
+    if (const std::optional<double> whole = wholeDigitsValue(text)) return whole;
     qsizetype begin = 0;
-    qsizetype end = n;
+    qsizetype end = text.size();
     while (begin < end && codeAt(text, begin) == u' ')
         ++begin;
     while (end > begin && codeAt(text, end - 1) == u' ')

@@ -7,6 +7,7 @@
 #include <QList>
 #include <QString>
 #include <QtGlobal>
+#include <type_traits>
 #include <vector>
 
 namespace mirel::control {
@@ -65,6 +66,26 @@ struct FastFormula {
     FastProgram right;
     bool usable() const { return relation != FastRelation::None; }
 };
+
+// The value of a cell of 1 to 15 plain digits and nothing else (most cells), which every
+// reading of a cell gives it; nullopt for any other text.
+template <typename View>
+inline std::optional<double> wholeDigitsValue(View text) {
+    const qsizetype n = text.size();
+    if (n == 0 || n > 15) return std::nullopt;
+    qint64 whole = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        unsigned code;
+        if constexpr (std::is_same_v<View, QByteArrayView>)
+            code = uchar(text[i]);
+        else
+            code = text[i].unicode();
+        const unsigned digit = code - '0';
+        if (digit > 9) return std::nullopt;
+        whole = whole * 10 + digit;
+    }
+    return double(whole);
+}
 
 // The value of a cell text as the text evaluation reads it when it is a plain number: blanks
 // around it, a sign, at most 15 digits with one "." or "," among them; 0 for an empty text.

@@ -3,6 +3,8 @@
 #include "control/report.h"
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 #include <vector>
 
 #include "control/fastformula.h"
@@ -80,12 +82,19 @@ public:
     }
     std::optional<double> plainValue(int row, int column) const override {
         if (row < 1 || row > m_rows || column < 1 || column > m_columns) return 0.0;
-        return fastCellValue(m_cells[index(row, column)]);
+        const size_t i = index(row, column);
+        if (const std::optional<double> whole = wholeDigitsValue(m_cells[i])) {
+            if (m_wholes.empty()) m_wholes.assign(m_cells.size(), NotWhole);
+            m_wholes[i] = *whole; // for the sum: the cell is not read twice
+            return whole;
+        }
+        return fastCellValue(m_cells[i]);
     }
     double sum() const override {
         double total = 0;
-        for (const QByteArrayView cell : m_cells)
-            total += summedValue(cell);
+        for (size_t i = 0; i < m_cells.size(); ++i)
+            total +=
+                m_wholes.empty() || std::isnan(m_wholes[i]) ? summedValue(m_cells[i]) : m_wholes[i];
         return total;
     }
 
@@ -98,6 +107,10 @@ private:
     int m_columns;
     QByteArray m_bytes;
     std::vector<QByteArrayView> m_cells; // into m_bytes; empty for a cell no line gives
+    // The cells of plain digits already read as numbers (NotWhole for the others and the ones
+    // not read); empty until the first.
+    static constexpr double NotWhole = std::numeric_limits<double>::quiet_NaN();
+    mutable std::vector<double> m_wholes;
 };
 
 } // namespace

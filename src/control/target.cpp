@@ -7,25 +7,11 @@ namespace mirel::control {
 
 namespace {
 
-char16_t codeOf(QChar c) {
-    return c.unicode();
-}
-char16_t codeOf(char c) {
-    return uchar(c);
-}
-
 // cellValue, with whole numbers of up to 15 digits (most cells) read directly.
 template <typename Text, typename Decode>
 double value(const Text& text, const Decode& decode) {
-    const qsizetype n = text.size();
-    if (n == 0 || n > 15) return data::cellValue(decode(text));
-    qint64 v = 0;
-    for (qsizetype i = 0; i < n; ++i) {
-        const char16_t c = codeOf(text[i]);
-        if (c < u'0' || c > u'9') return data::cellValue(decode(text));
-        v = v * 10 + (c - u'0');
-    }
-    return double(v);
+    if (const std::optional<double> whole = wholeDigitsValue(text)) return *whole;
+    return data::cellValue(decode(text));
 }
 
 } // namespace
