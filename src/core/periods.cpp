@@ -4,23 +4,51 @@
 
 namespace mirel::core {
 
+namespace {
+
+// The last `width` characters of the field with zeros before it ("0000" + field, right 4):
+// written in place, since every data file's path is made of such codes.
+QChar* padded(QChar* out, qsizetype width, const QString& field) {
+    const qsizetype n = field.size();
+    for (qsizetype i = 0; i < width; ++i) {
+        const qsizetype from = n - width + i;
+        out[i] = from >= 0 ? field.at(from) : QChar(u'0');
+    }
+    return out + width;
+}
+
+} // namespace
+
 QString yearCode(const QString& yearField) {
-    return (QStringLiteral("0000") + yearField).right(4);
+    QString code(4, Qt::Uninitialized);
+    padded(code.data(), 4, yearField);
+    return code;
 }
 QString monthCode(const QString& monthField) {
-    return (QStringLiteral("00") + monthField).right(2);
+    QString code(2, Qt::Uninitialized);
+    padded(code.data(), 2, monthField);
+    return code;
 }
 
 QString periodCode(const QString& yearField, const QString& monthField) {
-    return yearCode(yearField) + monthCode(monthField);
+    QString code(6, Qt::Uninitialized);
+    padded(padded(code.data(), 4, yearField), 2, monthField);
+    return code;
 }
 
 QString shortPeriod(const QString& yearField, const QString& monthField) {
-    return yearCode(yearField).right(2) + monthCode(monthField);
+    // The last two digits of the year code are the last two of the field, padded.
+    QString code(4, Qt::Uninitialized);
+    padded(padded(code.data(), 2, yearField), 2, monthField);
+    return code;
 }
 
 QString formFolderPeriod(const QString& yearField, const QString& monthField) {
-    return yearCode(yearField) + QLatin1Char('_') + monthCode(monthField);
+    QString code(7, Qt::Uninitialized);
+    QChar* at = padded(code.data(), 4, yearField);
+    *at++ = QLatin1Char('_');
+    padded(at, 2, monthField);
+    return code;
 }
 
 bool VVOD_Actual_Per(int periodicity, int month) {

@@ -64,7 +64,7 @@ QString sectionNumber(int section) {
 
 QString periodDataDir(const QString& datDir, const QString& year, const QString& month,
                       const QString& formCode) {
-    return datDir + QStringLiteral("/DAT_") + core::shortPeriod(year, month) + QLatin1Char('.') +
+    return datDir % QLatin1String("/DAT_") % core::shortPeriod(year, month) % QLatin1Char('.') %
            formCode;
 }
 
@@ -74,7 +74,7 @@ QString sectionFileName(const QString& regionCode, int section) {
 
 QString sectionFilePath(const QString& datDir, const QString& year, const QString& month,
                         const QString& formCode, const QString& regionCode, int section) {
-    return periodDataDir(datDir, year, month, formCode) + QLatin1Char('/') +
+    return periodDataDir(datDir, year, month, formCode) % QLatin1Char('/') %
            sectionFileName(regionCode, section);
 }
 

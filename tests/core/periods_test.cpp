@@ -14,6 +14,12 @@ TEST(Periods, FieldsArePaddedIntoCodes) {
     EXPECT_EQ(shortPeriod("2005", "6"), QStringLiteral("0506"));
     EXPECT_EQ(formFolderPeriod("2001", "1"), QStringLiteral("2001_01"));
     EXPECT_EQ(monthCode("123"), QStringLiteral("23"));
+    // Empty and long fields: zeros before, the last characters kept.
+    EXPECT_EQ(yearCode(""), QStringLiteral("0000"));
+    EXPECT_EQ(yearCode("120051"), QStringLiteral("0051"));
+    EXPECT_EQ(periodCode("5", ""), QStringLiteral("000500"));
+    EXPECT_EQ(shortPeriod("20051", "012"), QStringLiteral("5112"));
+    EXPECT_EQ(formFolderPeriod("", "123"), QStringLiteral("0000_23"));
 }
 
 TEST(Periods, PeriodicityDecidesTheMonthsDue) {
