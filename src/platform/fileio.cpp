@@ -1,7 +1,7 @@
 #include "platform/fileio.h"
-#include <atomic>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
