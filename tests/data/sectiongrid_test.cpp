@@ -130,8 +130,8 @@ TEST(GridLoading, RowNumbersAsNumbersAndWideSections) {
     QStringList columns;
     for (int c = 1; c <= 70; ++c)
         columns << QString::number(c);
-    SectionGrid wide = SectionGrid::fromStructure(
-        1, mirel::reference::SectionStructure{"1", {"1", "2"}, columns});
+    SectionGrid wide =
+        SectionGrid::fromStructure(1, mirel::reference::SectionStructure{"1", {"1", "2"}, columns});
     QString text = "PR_?\n2";
     for (int c = 1; c <= 70; ++c)
         text += " " + QString::number(c * 10);

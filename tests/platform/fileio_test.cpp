@@ -144,8 +144,8 @@ TEST(FileIo, NamesAsWrittenStillFindFoldersAndNamesSpeltOtherwise) {
     EXPECT_EQ(ws.readBytes("Arch/1401_101_0506.XLS"), QByteArray("old"));
     // The caller that keeps a folder's names moves under the name as written alone.
     ws.write("in/1402.xls", "2");
-    EXPECT_TRUE(movePath(ws.file("in/1402.xls"), ws.file("Arch/1402.xls"), nullptr,
-                         Spellings::Checked));
+    EXPECT_TRUE(
+        movePath(ws.file("in/1402.xls"), ws.file("Arch/1402.xls"), nullptr, Spellings::Checked));
     EXPECT_TRUE(ws.exists("Arch/1402.xls"));
     EXPECT_FALSE(movePath(ws.file("in/none.xls"), ws.file("Arch/none.xls"), &error));
     EXPECT_EQ(error.number, 53);
