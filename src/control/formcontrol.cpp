@@ -90,6 +90,16 @@ public:
         }
         return fastCellValue(m_cells[i]);
     }
+    void plainValues(std::vector<double>& values) const override {
+        values.resize(m_cells.size());
+        if (m_wholes.empty()) m_wholes.assign(m_cells.size(), NotWhole);
+        for (size_t i = 0; i < m_cells.size(); ++i) {
+            if (const std::optional<double> whole = wholeDigitsValue(m_cells[i]))
+                values[i] = m_wholes[i] = *whole;
+            else
+                values[i] = fastCellValue(m_cells[i]).value_or(NotWhole);
+        }
+    }
     double sum() const override {
         double total = 0;
         for (size_t i = 0; i < m_cells.size(); ++i)

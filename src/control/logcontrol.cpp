@@ -326,9 +326,12 @@ void Evaluation::CellNumbers::fill(int rowCount, int columnCount, const PlainVal
 const Evaluation::CellNumbers& Evaluation::cellNumbers(int selection) const {
     const Selection& sel = m_rules.selections.at(selection);
     if (sel.current) {
-        if (!m_currentNumbers.read)
-            m_currentNumbers.fill(m_current.rows(), m_current.columns(),
-                                  [&](int r, int c) { return m_current.plainValue(r, c); });
+        if (!m_currentNumbers.read) {
+            m_currentNumbers.read = true;
+            m_currentNumbers.rows = std::max(m_current.rows(), 0);
+            m_currentNumbers.columns = std::max(m_current.columns(), 0);
+            m_current.plainValues(m_currentNumbers.cells);
+        }
         return m_currentNumbers;
     }
     if (m_selectionNumbers.empty()) m_selectionNumbers.resize(size_t(m_rules.selections.size()));

@@ -1,5 +1,8 @@
 #include "control/target.h"
 
+#include <algorithm>
+#include <limits>
+
 #include "control/fastformula.h"
 #include "data/datalines.h"
 
@@ -26,6 +29,17 @@ double summedValue(QByteArrayView bytes) {
 
 std::optional<double> SectionCells::plainValue(int row, int column) const {
     return fastCellValue(cellText(row, column));
+}
+
+void SectionCells::plainValues(std::vector<double>& values) const {
+    const int r = std::max(rows(), 0);
+    const int k = std::max(columns(), 0);
+    values.clear();
+    values.reserve(size_t(r) * size_t(k));
+    for (int row = 1; row <= r; ++row)
+        for (int column = 1; column <= k; ++column)
+            values.push_back(
+                plainValue(row, column).value_or(std::numeric_limits<double>::quiet_NaN()));
 }
 
 double SectionCells::sum() const {

@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <QString>
+#include <vector>
 
 #include "data/sectionfile.h"
 #include "data/sectiongrid.h"
@@ -20,6 +21,8 @@ public:
     virtual QString cellText(int row, int column) const = 0;
     // The cell's value when its text is a plain number (fastCellValue); nullopt otherwise.
     virtual std::optional<double> plainValue(int row, int column) const;
+    // Every cell's plainValue, row by row, NaN where there is none (no plain number reads NaN).
+    virtual void plainValues(std::vector<double>& values) const;
 
     // The sum of the numeric values of all data cells (an empty cell counts 0).
     virtual double sum() const;
