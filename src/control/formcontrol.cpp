@@ -82,23 +82,13 @@ public:
     }
     std::optional<double> plainValue(int row, int column) const override {
         if (row < 1 || row > m_rows || column < 1 || column > m_columns) return 0.0;
-        const size_t i = index(row, column);
-        if (const std::optional<double> whole = wholeDigitsValue(m_cells[i])) {
-            if (m_wholes.empty()) m_wholes.assign(m_cells.size(), NotWhole);
-            m_wholes[i] = *whole; // for the sum: the cell is not read twice
-            return whole;
-        }
-        return fastCellValue(m_cells[i]);
+        const double v = numberAt(index(row, column));
+        return std::isnan(v) ? std::nullopt : std::optional<double>(v);
     }
     void plainValues(std::vector<double>& values) const override {
         values.resize(m_cells.size());
-        if (m_wholes.empty()) m_wholes.assign(m_cells.size(), NotWhole);
-        for (size_t i = 0; i < m_cells.size(); ++i) {
-            if (const std::optional<double> whole = wholeDigitsValue(m_cells[i]))
-                values[i] = m_wholes[i] = *whole;
-            else
-                values[i] = fastCellValue(m_cells[i]).value_or(NotWhole);
-        }
+        for (size_t i = 0; i < m_cells.size(); ++i)
+            values[i] = numberAt(i);
     }
     double sum() const override {
         double total = 0;
@@ -109,6 +99,15 @@ public:
     }
 
 private:
+    // A cell's plainValue, NotWhole for none; a cell of plain digits is kept for the sum, so
+    // that it is not read twice.
+    double numberAt(size_t i) const {
+        if (const std::optional<double> whole = wholeDigitsValue(m_cells[i])) {
+            if (m_wholes.empty()) m_wholes.assign(m_cells.size(), NotWhole);
+            return m_wholes[i] = *whole;
+        }
+        return fastCellValue(m_cells[i]).value_or(NotWhole);
+    }
     size_t index(int row, int column) const {
         return size_t(row - 1) * size_t(m_columns) + size_t(column - 1);
     }

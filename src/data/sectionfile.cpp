@@ -282,8 +282,12 @@ QString dataLineLabel(const QString& label, int row) {
 QString sectionFileText(const QString& year, const QString& month, const QString& formCode,
                         const QString& regionCode, int section, const QList<DataRow>& rows,
                         const QString& mark) {
-    return QStringLiteral("PR_") + mark + core::CRLF +
+    return sectionStateLine(mark) +
            sectionFileBody(year, month, formCode, regionCode, section, rows);
+}
+
+QString sectionStateLine(const QString& mark) {
+    return QStringLiteral("PR_") + mark + core::CRLF;
 }
 
 QString sectionFileBody(const QString& year, const QString& month, const QString& formCode,

@@ -109,6 +109,9 @@ double valueSum(const QList<DataRow>& rows);
 // rows it was written from.
 QString dataLineLabel(const QString& label, int row);
 
+// The first line of a section data file: "PR_" + mark, CR LF.
+QString sectionStateLine(const QString& mark);
+
 // A section data file after its state line: the header line and the data lines, as
 // sectionFileText writes them (the part that does not depend on the control's mark).
 QString sectionFileBody(const QString& year, const QString& month, const QString& formCode,

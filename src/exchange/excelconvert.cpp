@@ -256,8 +256,7 @@ bool writeSections(const ImportJob& job, const QString& formCode, const QString&
             stopped = run.stopped();
         }
         const QString path = resolvedDir + QLatin1Char('/') + data::sectionFileName(cod, s.section);
-        const QByteArray bytes =
-            platform::encode1251(QStringLiteral("PR_") + mark + core::CRLF) + s.body;
+        const QByteArray bytes = platform::encode1251(data::sectionStateLine(mark)) + s.body;
         if (core::writeEncodedFile(path, bytes, prompt) != 0) return false;
         outcome.sectionFiles.append(path);
         if (stopped) return false; // the rules' message has been shown
