@@ -158,8 +158,7 @@ int scanSectionBytes(QByteArrayView bytes, int rows, int columns, const QString&
             if (d > 9) break;
             row = row * 10 + int(d);
         }
-        const QString head = digits == field.size() ? QString() : text1251(field);
-        if (digits != field.size()) row = rowNumber(head);
+        if (digits != field.size()) row = rowNumber(text1251(field));
         if (row > rows) {
             formatError(prompt, QStringLiteral("К-во строк = "), row, rows);
             return -1;
