@@ -250,26 +250,6 @@ FastRelation fastRelation(const QString& relation) {
     return FastRelation::None;
 }
 
-bool fastCompare(double left, FastRelation relation, double right) {
-    switch (relation) {
-    case FastRelation::Eq:
-        return left == right;
-    case FastRelation::Ne:
-        return left != right;
-    case FastRelation::Lt:
-        return left < right;
-    case FastRelation::Gt:
-        return left > right;
-    case FastRelation::Le:
-        return left <= right;
-    case FastRelation::Ge:
-        return left >= right;
-    case FastRelation::None:
-        break;
-    }
-    return false;
-}
-
 void joinSums(FastProgram& program) {
     QList<FastStep> steps;
     const qsizetype n = program.steps.size();

@@ -103,7 +103,25 @@ std::optional<double> plainNumberValue(QStringView text);
 FastRelation fastRelation(const QString& relation);
 
 // True when the relation holds between the two values.
-bool fastCompare(double left, FastRelation relation, double right);
+inline bool fastCompare(double left, FastRelation relation, double right) {
+    switch (relation) {
+    case FastRelation::Eq:
+        return left == right;
+    case FastRelation::Ne:
+        return left != right;
+    case FastRelation::Lt:
+        return left < right;
+    case FastRelation::Gt:
+        return left > right;
+    case FastRelation::Le:
+        return left <= right;
+    case FastRelation::Ge:
+        return left >= right;
+    case FastRelation::None:
+        break;
+    }
+    return false;
+}
 
 // The program of a token list; nullopt when the list is not a whole expression (or nests too
 // deep).
@@ -111,7 +129,8 @@ std::optional<FastProgram> compileSide(const QList<FastToken>& tokens);
 
 // Computes a side; referenceValue(step) gives a reference's value or nullopt. nullopt when the
 // computation meets what it leaves to the evaluator: a reference without a value, a division by
-// zero, a result that is not finite.
+// zero, a result that is not finite. A referenceValue that has addTo(sum, references, count)
+// adds a run of references itself, NaN standing for a reference without a value.
 template <typename ReferenceValue>
 std::optional<double> fastValue(const FastProgram& program, const ReferenceValue& referenceValue) {
     double stack[FastProgram::MaxStack];
@@ -148,14 +167,20 @@ std::optional<double> fastValue(const FastProgram& program, const ReferenceValue
             stack[top] = stack[top] / stack[top + 1];
             break;
         case FastStep::AddReferences: {
-            double sum = stack[top];
             const FastStep* reference = program.references.constData() + step.first;
-            for (int k = 0; k < step.count; ++k) {
-                const std::optional<double> cell = referenceValue(reference[k]);
-                if (!cell) return std::nullopt;
-                sum = sum + *cell;
+            if constexpr (requires { referenceValue.addTo(stack[top], reference, step.count); }) {
+                // A reference without a value adds NaN, which the sum keeps to the check below:
+                // the same outcome as giving up at that reference.
+                referenceValue.addTo(stack[top], reference, step.count);
+            } else {
+                double sum = stack[top];
+                for (int k = 0; k < step.count; ++k) {
+                    const std::optional<double> cell = referenceValue(reference[k]);
+                    if (!cell) return std::nullopt;
+                    sum = sum + *cell;
+                }
+                stack[top] = sum;
             }
-            stack[top] = sum;
             break;
         }
         }

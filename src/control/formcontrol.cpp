@@ -65,13 +65,8 @@ public:
     int read(const QByteArray& fileBytes, const QString& path, platform::Prompt& prompt) {
         m_bytes = fileBytes;
         const QByteArrayView bytes = data::memoBytes(m_bytes);
-        return data::scanSectionBytes(bytes, m_rows, m_columns, path, prompt,
-                                      [&](int row, int column, QByteArrayView field) {
-                                          m_cells[index(row, column)] = field;
-                                          return true;
-                                      }) == 0
-                   ? 0
-                   : -1;
+        return data::scanSectionBytes(bytes, m_rows, m_columns, path, prompt, m_cells) == 0 ? 0
+                                                                                            : -1;
     }
 
     int rows() const override { return m_rows; }

@@ -118,7 +118,7 @@ public:
 
 private:
     void Log_RR__(const Block& block, int s, int g, bool& failed);
-    // Clears sure[p] at the points (m_rows[p], m_columns[p]) where a formula of the block does
+    // Clears sure[p] at the points of m_points where a formula of the block does
     // not hold in its fast form, all points computed together; false when some formula has no
     // fast form.
     bool holdFast(const Block& block);
@@ -146,10 +146,14 @@ private:
 
         template <typename PlainValue>
         void fill(int rowCount, int columnCount, const PlainValue& plainValue);
-        // Outside its cells a section reads 0.
+        // Outside its cells a section reads 0; NaN is a cell that is not a plain number.
+        double valueOrNaN(int row, int column) const {
+            if (unsigned(row - 1) >= unsigned(rows) || unsigned(column - 1) >= unsigned(columns))
+                return 0.0;
+            return cells[size_t(row - 1) * size_t(columns) + size_t(column - 1)];
+        }
         std::optional<double> at(int row, int column) const {
-            if (row < 1 || row > rows || column < 1 || column > columns) return 0.0;
-            const double v = cells[size_t(row - 1) * size_t(columns) + size_t(column - 1)];
+            const double v = valueOrNaN(row, column);
             return std::isnan(v) ? std::nullopt : std::optional<double>(v);
         }
     };
@@ -169,8 +173,8 @@ private:
     mutable CellNumbers m_currentNumbers;
     mutable std::vector<CellNumbers> m_selectionNumbers;
     // The points of a block's loops, in loop order, and what holdFast works with.
-    std::vector<int> m_rows;
-    std::vector<int> m_columns;
+    const BlockPoints* m_points = nullptr;
+    BlockPoints m_ownPoints; // for rules read for another shape of section
     std::vector<char> m_sure;
     std::vector<double> m_left;
     std::vector<double> m_right;
@@ -179,39 +183,29 @@ private:
 
 void Evaluation::Log_RR_(const Block& block) {
     if (block.formulas.isEmpty() || !block.regions.matches(m_region)) return;
-    const Formula& first = block.formulas.first();
-    m_rows.clear();
-    m_columns.clear();
-    auto overColumns = [&](int s) {
-        if (!first.usesG) {
-            m_rows.push_back(s);
-            m_columns.push_back(0);
-            return;
-        }
-        for (int g = 1; g <= m_current.columns(); ++g)
-            if (block.columnList.matches(g)) {
-                m_rows.push_back(s);
-                m_columns.push_back(g);
-            }
-    };
-    if (first.usesS) {
-        for (int s = 1; s <= m_current.rows(); ++s)
-            if (block.rowList.matches(s)) overColumns(s);
+    const int rows = m_current.rows();
+    const int columns = m_current.columns();
+    if (m_rules.pointShape == std::pair{rows, columns}) {
+        m_points = &block.points;
     } else {
-        overColumns(0);
+        blockPoints(block, rows, columns, m_ownPoints);
+        m_points = &m_ownPoints;
     }
+    const BlockPoints& points = *m_points;
     // Most points of a loop hold: they are settled together, and only the others are taken one
     // by one, in loop order, as if no point had been settled before.
-    const bool settled = m_rows.size() >= 4 && holdFast(block);
+    const bool settled = points.rows.size() >= 4 && holdFast(block);
     bool failed = false;
-    for (size_t p = 0; p < m_rows.size(); ++p)
-        if (!settled || !m_sure[p]) Log_RR__(block, m_rows[p], m_columns[p], failed);
+    for (size_t p = 0; p < points.rows.size(); ++p)
+        if (!settled || !m_sure[p]) Log_RR__(block, points.rows[p], points.columns[p], failed);
 }
 
 bool Evaluation::holdFast(const Block& block) {
     for (const Formula& f : block.formulas)
         if (!f.fast.usable()) return false;
-    const size_t points = m_rows.size();
+    const std::vector<int>& rows = m_points->rows;
+    const std::vector<int>& columns = m_points->columns;
+    const size_t points = rows.size();
     m_sure.assign(points, 1);
     m_left.resize(points);
     m_right.resize(points);
@@ -222,10 +216,14 @@ bool Evaluation::holdFast(const Block& block) {
             return;
         }
         for (size_t p = 0; p < points; ++p) {
-            const std::optional<double> v = numbers->at(step.rowS ? m_rows[p] : step.row,
-                                                        step.columnG ? m_columns[p] : step.column);
-            if (!v) m_sure[p] = 0;
-            column[p] = v.value_or(0.0);
+            const double v = numbers->valueOrNaN(step.rowS ? rows[p] : step.row,
+                                                 step.columnG ? columns[p] : step.column);
+            if (std::isnan(v)) {
+                m_sure[p] = 0;
+                column[p] = 0.0;
+            } else {
+                column[p] = v;
+            }
         }
     };
     for (const Formula& f : block.formulas) {
@@ -352,11 +350,32 @@ const Evaluation::CellNumbers& Evaluation::cellNumbers(int selection) const {
 // the expression text, which reports it.
 bool Evaluation::holdsFast(const Formula& f, int s, int g) const {
     if (!f.fast.usable()) return false;
-    const auto value = [&](const FastStep& step) -> std::optional<double> {
-        const CellNumbers* numbers = numbersOf(step.selection);
-        if (!numbers) return std::nullopt;
-        return numbers->at(step.rowS ? s : step.row, step.columnG ? g : step.column);
+    // The references' values at (S, G); a sum of cells (most of a rule) is added in one loop.
+    struct Values {
+        const Evaluation& e;
+        int s;
+        int g;
+        std::optional<double> operator()(const FastStep& step) const {
+            const CellNumbers* numbers = e.numbersOf(step.selection);
+            if (!numbers) return std::nullopt;
+            return numbers->at(step.rowS ? s : step.row, step.columnG ? g : step.column);
+        }
+        void addTo(double& sum, const FastStep* references, int count) const {
+            double total = sum;
+            for (int k = 0; k < count; ++k) {
+                const FastStep& step = references[k];
+                const CellNumbers* numbers = e.numbersOf(step.selection);
+                if (!numbers) {
+                    sum = std::numeric_limits<double>::quiet_NaN();
+                    return;
+                }
+                total = total + numbers->valueOrNaN(step.rowS ? s : step.row,
+                                                    step.columnG ? g : step.column);
+            }
+            sum = total;
+        }
     };
+    const Values value{*this, s, g};
     const std::optional<double> left = fastValue(f.fast.left, value);
     if (!left) return false;
     const std::optional<double> right = fastValue(f.fast.right, value);
@@ -466,10 +485,8 @@ RuleFile readRuleFile(const QString& path) {
 ControlRun runRuleFile(RuleFile& file, const ControlTarget& target, const SectionCells& current,
                        bool wholeForm, platform::Prompt& prompt) {
     if (!file.exists) return ControlRun();
-    const QString key = target.formCode + QLatin1Char(' ') + QString::number(target.section) +
-                        QLatin1Char(' ') + core::periodCode(target.year, target.month) +
-                        QLatin1Char(' ') + QString::number(current.rows()) + QLatin1Char(' ') +
-                        QString::number(current.columns());
+    const RuleFile::Use key{target.formCode, target.section, target.year,
+                            target.month,    current.rows(), current.columns()};
     if (file.parsed && file.parsedFor == key)
         return evaluateRules(*file.parsed, target, current, wholeForm, prompt);
     std::optional<RuleSet> rules = prepareRules(file.text, target, current, prompt, file.path);
@@ -478,6 +495,7 @@ ControlRun runRuleFile(RuleFile& file, const ControlTarget& target, const Sectio
     const bool regionFree = std::all_of(rules->selections.begin(), rules->selections.end(),
                                         [](const Selection& s) { return s.current; });
     if (!regionFree) return evaluateRules(*rules, target, current, wholeForm, prompt);
+    preparePoints(*rules, current.rows(), current.columns());
     file.parsed = std::make_shared<const RuleSet>(std::move(*rules));
     file.parsedFor = key;
     return evaluateRules(*file.parsed, target, current, wholeForm, prompt);

@@ -73,7 +73,17 @@ struct RuleFile {
     bool exists = false;
     QString text;
     std::shared_ptr<const RuleSet> parsed;
-    QString parsedFor; // form, section, period and shape of the section they were parsed for
+    // The form, section, period and shape of the section they were parsed for.
+    struct Use {
+        QString formCode;
+        int section = 0;
+        QString year;
+        QString month;
+        int rows = 0;
+        int columns = 0;
+        bool operator==(const Use&) const = default;
+    };
+    Use parsedFor;
 };
 RuleFile readRuleFile(const QString& path);
 // runRules on a rule file; NoRules when the file does not exist.

@@ -16,32 +16,41 @@ const QString Font2 = QStringLiteral("<font size=\"2\">");
 } // namespace
 
 QString reportStamp(const QDateTime& now) {
+    // A run over many regions stamps every page with the same moment: it is written once.
+    thread_local QDate lastDate;
+    thread_local QTime lastTime;
+    thread_local QString lastStamp;
+    const QTime t = now.time();
+    if (!lastStamp.isEmpty() && now.date() == lastDate && t == lastTime) return lastStamp;
     const QString date = QLocale(QLocale::Russian, QLocale::Russia)
                              .toString(now.date(), QStringLiteral("d MMMM yyyy"));
-    const QTime t = now.time();
-    return date + QStringLiteral(" г. ") + QString::number(t.hour()) + QLatin1Char('.') +
-           QString::number(t.minute()) + QLatin1Char('.') + QString::number(t.second()) +
-           QStringLiteral(" )");
+    lastStamp = date + QStringLiteral(" г. ") + QString::number(t.hour()) + QLatin1Char('.') +
+                QString::number(t.minute()) + QLatin1Char('.') + QString::number(t.second()) +
+                QStringLiteral(" )");
+    lastDate = now.date();
+    lastTime = t;
+    return lastStamp;
 }
 
+// The page's text is put together in one buffer: a page is written for every region checked.
 QString Head_HTM(const QString& title, const QString& subtitle, const QDateTime& now) {
-    const QString& n = core::CRLF;
-    return QStringLiteral("<html>") + n + QStringLiteral("<head>") + n + QStringLiteral("<title>") +
-           n + QStringLiteral("Отчет") + n + QStringLiteral("</title>") + n +
-           QStringLiteral("</head>") + n + QStringLiteral("<body bgcolor='white'>") + n +
-           QStringLiteral("<font face='Arial, Helvetica'>") + n +
-           QStringLiteral("<p aline= center><b>") + title + QStringLiteral(" ( ") +
-           reportStamp(now) + QStringLiteral("</b><br>") + n + QStringLiteral("</font>") + n +
-           QStringLiteral("<hr>") + n + QStringLiteral("<center>") + n +
-           QStringLiteral("<font face='Courier New, Courier'>") + n +
-           QStringLiteral("<table border>") + n + boldRow(subtitle);
+    const QString stamp = reportStamp(now);
+    QString page;
+    page.reserve(400 + title.size() + stamp.size() + subtitle.size());
+    page += u"<html>\r\n<head>\r\n<title>\r\nОтчет\r\n</title>\r\n</head>\r\n"
+            u"<body bgcolor='white'>\r\n<font face='Arial, Helvetica'>\r\n<p aline= center><b>";
+    page += title;
+    page += u" ( ";
+    page += stamp;
+    page += u"</b><br>\r\n</font>\r\n<hr>\r\n<center>\r\n<font face='Courier New, Courier'>\r\n"
+            u"<table border>\r\n<tr>\r\n<td><b>";
+    page += subtitle;
+    page += u"</b></td></tr>\r\n";
+    return page;
 }
 
 QString Tail_HTM() {
-    const QString& n = core::CRLF;
-    return QStringLiteral("</table>") + n + QStringLiteral("</font>") + n +
-           QStringLiteral("</center>") + n + QStringLiteral("</body>") + n +
-           QStringLiteral("</html>") + n;
+    return QStringLiteral("</table>\r\n</font>\r\n</center>\r\n</body>\r\n</html>\r\n");
 }
 
 QString boldRow(const QString& text) {

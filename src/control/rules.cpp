@@ -470,6 +470,37 @@ QString expandMacro(const QString& text, const QString& macro, const QString& id
 
 } // namespace
 
+void blockPoints(const Block& block, int rows, int columns, BlockPoints& points) {
+    points.rows.clear();
+    points.columns.clear();
+    if (block.formulas.isEmpty()) return;
+    const Formula& first = block.formulas.first();
+    const auto overColumns = [&](int s) {
+        if (!first.usesG) {
+            points.rows.push_back(s);
+            points.columns.push_back(0);
+            return;
+        }
+        for (int g = 1; g <= columns; ++g)
+            if (block.columnList.matches(g)) {
+                points.rows.push_back(s);
+                points.columns.push_back(g);
+            }
+    };
+    if (first.usesS) {
+        for (int s = 1; s <= rows; ++s)
+            if (block.rowList.matches(s)) overColumns(s);
+    } else {
+        overColumns(0);
+    }
+}
+
+void preparePoints(RuleSet& rules, int rows, int columns) {
+    for (Block& block : rules.blocks)
+        blockPoints(block, rows, columns, block.points);
+    rules.pointShape = {rows, columns};
+}
+
 bool CodeList::matches(qint64 value) const {
     if (m_entries.isEmpty()) return true;
     for (const auto& [low, high] : m_entries)

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <utility>
+#include <vector>
 
 #include "control/fastformula.h"
 #include "control/target.h"
@@ -74,6 +75,13 @@ struct Formula {
 // references, + - * / and brackets, or the relation is not one of the evaluator's).
 FastFormula compileFast(const Formula& formula);
 
+// The points (S, G) a block's loops go through, in loop order; 0 for a variable its first
+// formula does not use.
+struct BlockPoints {
+    std::vector<int> rows;
+    std::vector<int> columns;
+};
+
 struct Block {
     QString comment;
     bool showValues = false; // the comment begins with "///"
@@ -82,6 +90,7 @@ struct Block {
     CodeList regions;        // COD
     QList<Formula> formulas;
     QList<int> localSelections; // selections defined inside the block, in order
+    BlockPoints points;         // for the section shape of RuleSet::pointShape
 };
 
 // The parsed rules of one section.
@@ -89,7 +98,15 @@ struct RuleSet {
     QList<Selection> selections;
     QList<Block> blocks;
     int writtenBlocks = 0; // blocks in the text, those left out for the month included
+    // The rows and columns of the section the blocks' points were found for (preparePoints),
+    // so that rules kept for many sections of one shape do not find them every time.
+    std::pair<int, int> pointShape{-1, -1};
 };
+
+// The points of a block's loops over a section of the given rows and columns.
+void blockPoints(const Block& block, int rows, int columns, BlockPoints& points);
+// Finds every block's points for a section of that shape.
+void preparePoints(RuleSet& rules, int rows, int columns);
 
 // Reads a rule text (as the rule file holds it) for the target: selections with their data,
 // macros expanded, blocks split and checked, formulas parsed. Every message names the fault; a

@@ -121,9 +121,13 @@ int Load_DD(SectionGrid& grid, const QString& path, bool compare, platform::Prom
     return Load_DD_Bytes(grid, bytes, path, compare, prompt);
 }
 
-int scanSectionBytes(QByteArrayView bytes, int rows, int columns, const QString& path,
-                     platform::Prompt& prompt,
-                     const std::function<bool(int, int, QByteArrayView)>& onCell) {
+namespace {
+
+// The walk of scanSectionBytes; onCell is called directly, so that a caller that only keeps the
+// cells pays no call through a function object per cell.
+template <typename OnCell>
+int scanCells(QByteArrayView bytes, int rows, int columns, const QString& path,
+              platform::Prompt& prompt, const OnCell& onCell) {
     // The lines are read in the file's bytes and a line's fields counted before any is taken,
     // so that a file of any size costs its bytes and the cells of the section.
     bool rowZeroReported = false;
@@ -138,17 +142,19 @@ int scanSectionBytes(QByteArrayView bytes, int rows, int columns, const QString&
         const QByteArrayView data = dataLine(line);
         if (data.isEmpty()) continue;
         qsizetype count = 0;
-        Fields fields(data);
-        QByteArrayView field;
-        while (fields.next(field)) {
-            if (keep && count < KeptFields) kept[size_t(count)] = field;
-            ++count;
-        }
+        if (keep)
+            count = forEachField(data, [&](QByteArrayView field) {
+                if (count < KeptFields) kept[size_t(count)] = field;
+                ++count;
+            });
+        else
+            count = fieldCount(data);
         if (count != columns + 1) {
             formatError(prompt, QStringLiteral("К-во граф = "), int(count - 1), columns);
             return -1;
         }
-        fields = Fields(data);
+        Fields fields(data);
+        QByteArrayView field;
         fields.next(field);
         // A row number of a few digits (every line the program writes) is read at once.
         int row = 0;
@@ -183,6 +189,24 @@ int scanSectionBytes(QByteArrayView bytes, int rows, int columns, const QString&
         }
     }
     return 0;
+}
+
+} // namespace
+
+int scanSectionBytes(QByteArrayView bytes, int rows, int columns, const QString& path,
+                     platform::Prompt& prompt,
+                     const std::function<bool(int, int, QByteArrayView)>& onCell) {
+    return scanCells(bytes, rows, columns, path, prompt, onCell);
+}
+
+int scanSectionBytes(QByteArrayView bytes, int rows, int columns, const QString& path,
+                     platform::Prompt& prompt, std::vector<QByteArrayView>& cells) {
+    cells.assign(size_t(std::max(rows, 0)) * size_t(std::max(columns, 0)), QByteArrayView());
+    return scanCells(bytes, rows, columns, path, prompt,
+                     [&](int row, int column, QByteArrayView field) {
+                         cells[size_t(row - 1) * size_t(columns) + size_t(column - 1)] = field;
+                         return true;
+                     });
 }
 
 int Load_DD_Bytes(SectionGrid& grid, QByteArrayView fileBytes, const QString& path, bool compare,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <vector>
 
 #include <QList>
 #include <QString>
@@ -88,6 +89,10 @@ int Load_DD(SectionGrid& grid, const QString& path, bool compare, platform::Prom
 int scanSectionBytes(QByteArrayView bytes, int rows, int columns, const QString& path,
                      platform::Prompt& prompt,
                      const std::function<bool(int, int, QByteArrayView)>& onCell);
+// The same keeping every cell: cells[(row - 1) * columns + column - 1] is the cell's bytes, an
+// empty view for a cell no line gives.
+int scanSectionBytes(QByteArrayView bytes, int rows, int columns, const QString& path,
+                     platform::Prompt& prompt, std::vector<QByteArrayView>& cells);
 // Load_DD on the bytes of the file at path, already read.
 int Load_DD_Bytes(SectionGrid& grid, QByteArrayView fileBytes, const QString& path, bool compare,
                   platform::Prompt& prompt);

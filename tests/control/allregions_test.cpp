@@ -280,3 +280,42 @@ TEST(AllRegions, AStopAmongManyRegionsKeepsTheDoneOnesWholeAndTheOthersUntouched
                                  ", прервано");
     EXPECT_FALSE(f.ws.exists("TMP/07_12_2026_09_05_03.HTM"));
 }
+
+// Rules read once for every region (loops over rows and columns, sums, a cell that is no number)
+// find for each region what the region's own whole-form check finds.
+TEST(AllRegions, RulesKeptForManyRegionsFindWhatEachRegionsOwnCheckFinds) {
+    AllFixture f;
+    f.catalog.first().sections[0] =
+        reference::SectionStructure{"1", {"1", "2", "3"}, {"1", "2", "3"}};
+    f.regions.clear();
+    f.rules(1, "// Итог по графам\n1\\1\\1=SUMM_G(2,3,1)\n1\\2\\1=SUMM_G(2,3,2)\n\n"
+               "// Не меньше нуля\nS=1-3\nG=2-3\n1\\S\\G>=0\n\n"
+               "// Строки 2 и 3\nS=2,3\n1\\S\\1<=10\n");
+    const QStringList data{"1 5 2 3\n2 7 3 4\n3 1 0 1\n", "1 5 2 3\n2 7 -3 4\n3 9 0 1\n",
+                           "1 6 2 3\n2 7 3 x\n3 1 0 -1\n", "1 5 2 3\n2 1.5 1 0.5\n"};
+    for (int k = 0; k < 8; ++k) {
+        const QString code = QString::number(1601 + k);
+        f.regions.append(reference::Region{code, "Район " + code});
+        f.section(code, 1, data.at(k % data.size()));
+    }
+    const AllRegionsRun run = f.run();
+    ASSERT_EQ(run.regions.size(), 8);
+    for (int k = 0; k < 8; ++k) {
+        const QString code = QString::number(1601 + k);
+        ControlTarget target = f.target;
+        target.regionCode = code;
+        mirel::test::RecorderPrompt own;
+        StoredForm stored(target.dataKey(), f.catalog.first(), own);
+        const FormControl alone = checkForm(f.catalog, target, stored, "caption", Clock, own);
+        ASSERT_EQ(alone.sections.size(), run.regions.at(k).form.sections.size());
+        EXPECT_EQ(alone.sections.at(0).run.findings,
+                  run.regions.at(k).form.sections.at(0).run.findings)
+            << k;
+        EXPECT_EQ(alone.sections.at(0).mark, run.regions.at(k).form.sections.at(0).mark) << k;
+    }
+    EXPECT_EQ(run.regions.at(0).marks.first(), "++");
+    EXPECT_EQ(run.regions.at(1).marks.first(), "??");
+    EXPECT_EQ(run.regions.at(3).marks.first(), "++");
+    EXPECT_TRUE(run.regions.at(1).form.sections.at(0).run.findings.join('|').contains(
+        "Не выполнено условие : "));
+}

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <limits>
 #include <QRandomGenerator>
 
 #include "control/logcontrol.h"
@@ -47,6 +48,22 @@ std::optional<QString> sideText(const QList<Piece>& pieces, const QStringList& c
 std::optional<double> sideValue(const FastProgram& program, const QStringList& cells) {
     const auto value = [&](const FastStep& step) { return fastCellValue(cells.at(step.piece)); };
     return fastValue(program, value);
+}
+
+// The same with the runs of references added by the caller, NaN for a cell without a value.
+std::optional<double> sideValueAddedInRuns(const FastProgram& program, const QStringList& cells) {
+    struct Values {
+        const QStringList& cells;
+        std::optional<double> operator()(const FastStep& step) const {
+            return fastCellValue(cells.at(step.piece));
+        }
+        void addTo(double& sum, const FastStep* references, int count) const {
+            for (int k = 0; k < count; ++k)
+                sum = sum + fastCellValue(cells.at(references[k].piece))
+                                .value_or(std::numeric_limits<double>::quiet_NaN());
+        }
+    };
+    return fastValue(program, Values{cells});
 }
 
 // The same side at many points at once, each point with its own cell texts: sure[p] and
@@ -295,7 +312,10 @@ TEST(FastFormula, SumsOfCellsAreOneStepWithTheSameValue) {
         for (size_t p = 0; p < Points; ++p) {
             const std::optional<double> one = sideValue(f.fast.left, cells[p]);
             ASSERT_EQ(bool(sure[p]), one.has_value()) << round;
+            const std::optional<double> inRuns = sideValueAddedInRuns(f.fast.left, cells[p]);
+            ASSERT_EQ(inRuns.has_value(), one.has_value()) << round;
             if (!one) continue;
+            EXPECT_TRUE(sameDouble(*one, *inRuns)) << round;
             EXPECT_TRUE(sameDouble(*one, values[p])) << round;
             const std::optional<QString> text = sideText(f.left, cells[p]);
             ASSERT_TRUE(text);

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QRandomGenerator>
+
+#include "data/datalines.h"
 #include "data/sectiongrid.h"
 #include "platform/fileio.h"
 #include "recorderprompt.h"
@@ -208,4 +211,30 @@ TEST(GridSaving, ZeroMapMarksOnlyCellsOfTheSection) {
                                            "Ошибка в формате данных !!!\r\nКарта нулевых клеток "
                                            "выходит за пределы раздела (строк : 3, граф : 2)",
                                            "MAP"}}));
+}
+
+// The fields of a line found sixteen bytes at a time are those found byte by byte: fields that
+// cross or end on a sixteen-byte boundary, runs of blanks and tabs, a line of whole sixteens.
+TEST(DataLines, FieldsFoundManyBytesAtATimeAreThoseFoundOneByOne) {
+    QRandomGenerator random(20261209);
+    static const char pieces[] = "0123456789 \t-.,x";
+    for (int round = 0; round < 20000; ++round) {
+        const int length = round < 100 ? round : random.bounded(80);
+        QByteArray line;
+        for (int k = 0; k < length; ++k)
+            line += pieces[random.bounded(int(sizeof pieces) - 1)];
+        QList<QByteArray> expected;
+        Fields fields(line);
+        QByteArrayView field;
+        while (fields.next(field))
+            expected.append(field.toByteArray());
+        QList<QByteArray> found;
+        const qsizetype count =
+            forEachField(line, [&](QByteArrayView f) { found.append(f.toByteArray()); });
+        ASSERT_EQ(found, expected) << line.toStdString();
+        ASSERT_EQ(count, expected.size()) << line.toStdString();
+    }
+    EXPECT_EQ(fieldCount("1234567890123456"), 1);
+    EXPECT_EQ(fieldCount("123456789012345 7"), 2);
+    EXPECT_EQ(fieldCount(" \t "), 0);
 }
