@@ -138,14 +138,14 @@ struct RunContext {
 
 // The whole-form check of one region: its marks written, its page when it has findings.
 RegionRun checkRegion(const RunContext& c, const reference::Region& region, FormRules& rules,
-                      platform::Prompt& prompt) {
+                      platform::FolderFiles& folder, platform::Prompt& prompt) {
     RegionRun run;
     run.code = region.code;
     run.name = region.name;
     ControlTarget regionTarget = c.target;
     regionTarget.regionCode = run.code;
     regionTarget.section = 1;
-    StoredForm stored(regionTarget.dataKey(), c.form, prompt);
+    StoredForm stored(regionTarget.dataKey(), c.form, prompt, &folder);
     const QString caption = data::entryCaption(run.code, run.name, c.formName);
     run.form = checkForm(c.catalog, regionTarget, stored, caption, c.now, prompt, &rules);
     if (run.form.findings)
@@ -225,9 +225,13 @@ AllRegionsRun controlAllRegions(const reference::FormCatalog& catalog, const Con
     // thread with its own prepared rules.
     std::array<FormRules, 2> rules;
     rules.fill(readFormRules(target.formDir, target.formCode, basePeriod, sectionCount));
+    // The period folder is opened once by each thread, which reads the sections relative to it.
+    platform::FolderFiles folders[2] = {platform::FolderFiles(folderKey.dir()),
+                                        platform::FolderFiles(folderKey.dir())};
     core::WorkAhead<CheckedRegion> checks(
         int(due.size()), 8, due.size() >= 4, [&](int i, CheckedRegion& checked, int lane) {
-            checked.run = checkRegion(context, due.at(i), rules[size_t(lane)], checked.prompt);
+            checked.run = checkRegion(context, due.at(i), rules[size_t(lane)],
+                                      folders[size_t(lane)], checked.prompt);
         });
     QString rows;
     // Region k as checked: its messages passed on, its result kept.

@@ -38,10 +38,11 @@ SectionControl controlSection(const reference::FormCatalog& catalog, const Contr
 }
 
 StoredForm::StoredForm(const data::DataKey& key, const reference::CatalogEntry& entry,
-                       platform::Prompt& prompt)
+                       platform::Prompt& prompt, platform::FolderFiles* folder)
     : m_key(key)
     , m_entry(entry)
-    , m_prompt(prompt) {}
+    , m_prompt(prompt)
+    , m_folder(folder) {}
 
 namespace {
 
@@ -128,7 +129,14 @@ const SectionCells* StoredForm::load(int section) {
     auto cells =
         std::make_unique<StoredCells>(int(structure.rows.size()), int(structure.columns.size()));
     const QString path = m_key.path(section);
-    std::optional<QByteArray> bytes = platform::readFileBytes(path);
+    std::optional<QByteArray> bytes;
+    if (m_folder) {
+        QByteArray read;
+        if (m_folder->read(data::sectionFileName(m_key.regionCode, section), read))
+            bytes = std::move(read);
+    } else {
+        bytes = platform::readFileBytes(path);
+    }
     if (!bytes && platform::fileExists(path)) {
         unreadable(m_prompt, path, QStringLiteral("Файл не читается"));
         return nullptr;

@@ -14,6 +14,7 @@
 
 namespace mirel::platform {
 class Browser;
+class FolderFiles;
 class Prompt;
 } // namespace mirel::platform
 
@@ -60,8 +61,10 @@ public:
 // shows it and returns nullptr.
 class StoredForm : public FormSections {
 public:
+    // folder, when given, is the key's period folder opened once for a run over many regions:
+    // the sections are read relative to it.
     StoredForm(const data::DataKey& key, const reference::CatalogEntry& entry,
-               platform::Prompt& prompt);
+               platform::Prompt& prompt, platform::FolderFiles* folder = nullptr);
     const SectionCells* load(int section) override;
     bool save(int section, const QString& mark) override;
     // True when the section's file carries the mark of the last save (written now or already
@@ -72,6 +75,7 @@ private:
     data::DataKey m_key;
     const reference::CatalogEntry& m_entry;
     platform::Prompt& m_prompt;
+    platform::FolderFiles* m_folder;
     int m_section = 0; // the section loaded
     std::unique_ptr<SectionCells> m_cells;
     QByteArray m_bytes; // the file as loaded
