@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <optional>
 #include <QByteArrayView>
 #include <QList>
@@ -43,6 +44,11 @@ struct FastStep {
     int column = 0;
     int first = 0; // AddReferences
     int count = 0;
+    // Reference of a fixed cell of the section under control, once the rules are prepared for
+    // the section's shape: the cell's index in its row-major values, -1 outside the section
+    // (which reads 0); Unresolved otherwise.
+    static constexpr int Unresolved = std::numeric_limits<int>::min();
+    int flat = Unresolved;
 };
 
 struct FastProgram {

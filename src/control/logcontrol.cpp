@@ -112,6 +112,7 @@ public:
                        ? code.toLongLong()
                        : -1;
         m_numbersOf.assign(size_t(rules.selections.size()), &m_unread);
+        m_prepared = rules.pointShape == std::pair{current.rows(), current.columns()};
     }
 
     void Log_RR_(const Block& block);
@@ -132,6 +133,8 @@ private:
     ControlRun& m_run;
     platform::Prompt& m_prompt;
     qint64 m_region = -1;
+    // The rules were prepared for the section's shape: fixed references know their cell.
+    bool m_prepared = false;
     // What was already shown in this run: a formula the evaluator cannot read is shown once,
     // not at every cell of its loops; so is every cell that is not a number.
     QSet<const Formula*> m_unreadable;
@@ -356,14 +359,29 @@ bool Evaluation::holdsFast(const Formula& f, int s, int g) const {
         int s;
         int g;
         std::optional<double> operator()(const FastStep& step) const {
+            if (e.m_prepared && step.flat != FastStep::Unresolved) {
+                if (step.flat < 0) return 0.0;
+                const double v = e.cellNumbers(step.selection).cells[size_t(step.flat)];
+                return std::isnan(v) ? std::nullopt : std::optional<double>(v);
+            }
             const CellNumbers* numbers = e.numbersOf(step.selection);
             if (!numbers) return std::nullopt;
             return numbers->at(step.rowS ? s : step.row, step.columnG ? g : step.column);
         }
         void addTo(double& sum, const FastStep* references, int count) const {
             double total = sum;
+            const double* current = nullptr; // the values of the section under control
             for (int k = 0; k < count; ++k) {
                 const FastStep& step = references[k];
+                if (e.m_prepared && step.flat != FastStep::Unresolved) {
+                    if (step.flat < 0) {
+                        total = total + 0.0;
+                        continue;
+                    }
+                    if (!current) current = e.cellNumbers(step.selection).cells.data();
+                    total = total + current[step.flat];
+                    continue;
+                }
                 const CellNumbers* numbers = e.numbersOf(step.selection);
                 if (!numbers) {
                     sum = std::numeric_limits<double>::quiet_NaN();

@@ -496,8 +496,24 @@ void blockPoints(const Block& block, int rows, int columns, BlockPoints& points)
 }
 
 void preparePoints(RuleSet& rules, int rows, int columns) {
-    for (Block& block : rules.blocks)
+    const auto resolve = [&](QList<FastStep>& steps) {
+        for (FastStep& step : steps) {
+            if (step.op != FastStep::Reference || step.rowS || step.columnG || step.selection < 0 ||
+                !rules.selections.at(step.selection).current)
+                continue;
+            const bool inside =
+                step.row >= 1 && step.row <= rows && step.column >= 1 && step.column <= columns;
+            step.flat = inside ? (step.row - 1) * columns + (step.column - 1) : -1;
+        }
+    };
+    for (Block& block : rules.blocks) {
         blockPoints(block, rows, columns, block.points);
+        for (Formula& f : block.formulas)
+            for (FastProgram* side : {&f.fast.left, &f.fast.right}) {
+                resolve(side->steps);
+                resolve(side->references);
+            }
+    }
     rules.pointShape = {rows, columns};
 }
 

@@ -105,7 +105,8 @@ struct RuleSet {
 
 // The points of a block's loops over a section of the given rows and columns.
 void blockPoints(const Block& block, int rows, int columns, BlockPoints& points);
-// Finds every block's points for a section of that shape.
+// Finds every block's points for a section of that shape, and the cells of the fixed
+// references to the section under control (FastStep::flat).
 void preparePoints(RuleSet& rules, int rows, int columns);
 
 // Reads a rule text (as the rule file holds it) for the target: selections with their data,

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QRandomGenerator>
 #include <QThread>
 
 #include "control/allregions.h"
@@ -288,19 +289,35 @@ TEST(AllRegions, RulesKeptForManyRegionsFindWhatEachRegionsOwnCheckFinds) {
     f.catalog.first().sections[0] =
         reference::SectionStructure{"1", {"1", "2", "3"}, {"1", "2", "3"}};
     f.regions.clear();
-    f.rules(1, "// Итог по графам\n1\\1\\1=SUMM_G(2,3,1)\n1\\2\\1=SUMM_G(2,3,2)\n\n"
-               "// Не меньше нуля\nS=1-3\nG=2-3\n1\\S\\G>=0\n\n"
-               "// Строки 2 и 3\nS=2,3\n1\\S\\1<=10\n");
-    const QStringList data{"1 5 2 3\n2 7 3 4\n3 1 0 1\n", "1 5 2 3\n2 7 -3 4\n3 9 0 1\n",
-                           "1 6 2 3\n2 7 3 x\n3 1 0 -1\n", "1 5 2 3\n2 1.5 1 0.5\n"};
-    for (int k = 0; k < 8; ++k) {
+    const QString rules = "// Итог по графам\n1\\1\\1=SUMM_G(2,3,1)\n1\\2\\1=SUMM_G(2,3,2)\n\n"
+                          "// Не меньше нуля\nS=1-3\nG=2-3\n1\\S\\G>=0\n\n"
+                          "// Строки 2 и 3\nS=2,3\n1\\S\\1<=10\n\n"
+                          "// Итог строки 3\n1\\3\\1=1\\3\\2+1\\3\\3\n\n"
+                          "// Итог по строкам\n1\\1\\2=SUMM_S(2,3,2)\n1\\1\\3=SUMM_S(2,3,3)\n\n"
+                          "// Три слагаемых\n1\\2\\1<=1\\2\\2+1\\3\\3+1\\2\\3\n";
+    f.rules(1, rules);
+    QStringList data{"1 5 3 2\n2 4 3 1\n3 1 0 1\n", "1 5 2 3\n2 7 -3 4\n3 9 0 1\n",
+                     "1 6 2 3\n2 7 3 x\n3 1 0 -1\n", "1 1.5 1 0.5\n2 1.5 1 0.5\n"};
+    // Then small random figures, so that many sums hold and many fail by little.
+    QRandomGenerator random(20261209);
+    while (data.size() < 40) {
+        QString lines;
+        for (int r = 1; r <= 3; ++r) {
+            lines += QString::number(r);
+            for (int c = 1; c <= 3; ++c)
+                lines += ' ' + QString::number(random.bounded(3));
+            lines += '\n';
+        }
+        data << lines;
+    }
+    for (int k = 0; k < data.size(); ++k) {
         const QString code = QString::number(1601 + k);
         f.regions.append(reference::Region{code, "Район " + code});
-        f.section(code, 1, data.at(k % data.size()));
+        f.section(code, 1, data.at(k));
     }
     const AllRegionsRun run = f.run();
-    ASSERT_EQ(run.regions.size(), 8);
-    for (int k = 0; k < 8; ++k) {
+    ASSERT_EQ(run.regions.size(), data.size());
+    for (int k = 0; k < data.size(); ++k) {
         const QString code = QString::number(1601 + k);
         ControlTarget target = f.target;
         target.regionCode = code;
@@ -312,6 +329,13 @@ TEST(AllRegions, RulesKeptForManyRegionsFindWhatEachRegionsOwnCheckFinds) {
                   run.regions.at(k).form.sections.at(0).run.findings)
             << k;
         EXPECT_EQ(alone.sections.at(0).mark, run.regions.at(k).form.sections.at(0).mark) << k;
+        // The rules read afresh for the one section (as the entry window runs them).
+        target.section = 1;
+        StoredForm again(target.dataKey(), f.catalog.first(), own);
+        const SectionCells* cells = again.load(1);
+        ASSERT_TRUE(cells);
+        const ControlRun direct = runRules(rules, target, *cells, true, own);
+        EXPECT_EQ(direct.findings, run.regions.at(k).form.sections.at(0).run.findings) << k;
     }
     EXPECT_EQ(run.regions.at(0).marks.first(), "++");
     EXPECT_EQ(run.regions.at(1).marks.first(), "??");
