@@ -133,7 +133,8 @@ private:
     ControlRun& m_run;
     platform::Prompt& m_prompt;
     qint64 m_region = -1;
-    // The rules were prepared for the section's shape: fixed references know their cell.
+    // The rules were prepared for the section's shape: the blocks know their points and fixed
+    // references their cell.
     bool m_prepared = false;
     // What was already shown in this run: a formula the evaluator cannot read is shown once,
     // not at every cell of its loops; so is every cell that is not a number.
@@ -186,12 +187,10 @@ private:
 
 void Evaluation::Log_RR_(const Block& block) {
     if (block.formulas.isEmpty() || !block.regions.matches(m_region)) return;
-    const int rows = m_current.rows();
-    const int columns = m_current.columns();
-    if (m_rules.pointShape == std::pair{rows, columns}) {
+    if (m_prepared) {
         m_points = &block.points;
     } else {
-        blockPoints(block, rows, columns, m_ownPoints);
+        blockPoints(block, m_current.rows(), m_current.columns(), m_ownPoints);
         m_points = &m_ownPoints;
     }
     const BlockPoints& points = *m_points;
@@ -358,38 +357,26 @@ bool Evaluation::holdsFast(const Formula& f, int s, int g) const {
         const Evaluation& e;
         int s;
         int g;
-        std::optional<double> operator()(const FastStep& step) const {
+        mutable const double* current = nullptr; // the values of the section under control
+        // NaN for a reference without a value.
+        double valueOrNaN(const FastStep& step) const {
             if (e.m_prepared && step.flat != FastStep::Unresolved) {
                 if (step.flat < 0) return 0.0;
-                const double v = e.cellNumbers(step.selection).cells[size_t(step.flat)];
-                return std::isnan(v) ? std::nullopt : std::optional<double>(v);
+                if (!current) current = e.cellNumbers(step.selection).cells.data();
+                return current[step.flat];
             }
             const CellNumbers* numbers = e.numbersOf(step.selection);
-            if (!numbers) return std::nullopt;
-            return numbers->at(step.rowS ? s : step.row, step.columnG ? g : step.column);
+            if (!numbers) return std::numeric_limits<double>::quiet_NaN();
+            return numbers->valueOrNaN(step.rowS ? s : step.row, step.columnG ? g : step.column);
+        }
+        std::optional<double> operator()(const FastStep& step) const {
+            const double v = valueOrNaN(step);
+            return std::isnan(v) ? std::nullopt : std::optional<double>(v);
         }
         void addTo(double& sum, const FastStep* references, int count) const {
             double total = sum;
-            const double* current = nullptr; // the values of the section under control
-            for (int k = 0; k < count; ++k) {
-                const FastStep& step = references[k];
-                if (e.m_prepared && step.flat != FastStep::Unresolved) {
-                    if (step.flat < 0) {
-                        total = total + 0.0;
-                        continue;
-                    }
-                    if (!current) current = e.cellNumbers(step.selection).cells.data();
-                    total = total + current[step.flat];
-                    continue;
-                }
-                const CellNumbers* numbers = e.numbersOf(step.selection);
-                if (!numbers) {
-                    sum = std::numeric_limits<double>::quiet_NaN();
-                    return;
-                }
-                total = total + numbers->valueOrNaN(step.rowS ? s : step.row,
-                                                    step.columnG ? g : step.column);
-            }
+            for (int k = 0; k < count; ++k)
+                total = total + valueOrNaN(references[k]);
             sum = total;
         }
     };
