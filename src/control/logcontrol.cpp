@@ -112,7 +112,7 @@ public:
                        ? code.toLongLong()
                        : -1;
         m_numbersOf.assign(size_t(rules.selections.size()), &m_unread);
-        m_prepared = rules.pointShape == std::pair{current.rows(), current.columns()};
+        m_prepared = rules.preparedShape == std::pair{current.rows(), current.columns()};
     }
 
     void Log_RR_(const Block& block);
@@ -500,7 +500,7 @@ ControlRun runRuleFile(RuleFile& file, const ControlTarget& target, const Sectio
     const bool regionFree = std::all_of(rules->selections.begin(), rules->selections.end(),
                                         [](const Selection& s) { return s.current; });
     if (!regionFree) return evaluateRules(*rules, target, current, wholeForm, prompt);
-    preparePoints(*rules, current.rows(), current.columns());
+    prepareForShape(*rules, current.rows(), current.columns());
     file.parsed = std::make_shared<const RuleSet>(std::move(*rules));
     file.parsedFor = key;
     return evaluateRules(*file.parsed, target, current, wholeForm, prompt);

@@ -43,9 +43,8 @@ QString Head_HTM(const QString& title, const QString& subtitle, const QDateTime&
     page += u" ( ";
     page += stamp;
     page += u"</b><br>\r\n</font>\r\n<hr>\r\n<center>\r\n<font face='Courier New, Courier'>\r\n"
-            u"<table border>\r\n<tr>\r\n<td><b>";
-    page += subtitle;
-    page += u"</b></td></tr>\r\n";
+            u"<table border>\r\n";
+    page += boldRow(subtitle);
     return page;
 }
 

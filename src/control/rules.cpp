@@ -495,7 +495,7 @@ void blockPoints(const Block& block, int rows, int columns, BlockPoints& points)
     }
 }
 
-void preparePoints(RuleSet& rules, int rows, int columns) {
+void prepareForShape(RuleSet& rules, int rows, int columns) {
     const auto resolve = [&](QList<FastStep>& steps) {
         for (FastStep& step : steps) {
             if (step.op != FastStep::Reference || step.rowS || step.columnG || step.selection < 0 ||
@@ -514,7 +514,7 @@ void preparePoints(RuleSet& rules, int rows, int columns) {
                 resolve(side->references);
             }
     }
-    rules.pointShape = {rows, columns};
+    rules.preparedShape = {rows, columns};
 }
 
 bool CodeList::matches(qint64 value) const {

@@ -90,7 +90,7 @@ struct Block {
     CodeList regions;        // COD
     QList<Formula> formulas;
     QList<int> localSelections; // selections defined inside the block, in order
-    BlockPoints points;         // for the section shape of RuleSet::pointShape
+    BlockPoints points;         // for the section shape of RuleSet::preparedShape
 };
 
 // The parsed rules of one section.
@@ -98,16 +98,17 @@ struct RuleSet {
     QList<Selection> selections;
     QList<Block> blocks;
     int writtenBlocks = 0; // blocks in the text, those left out for the month included
-    // The rows and columns of the section the blocks' points were found for (preparePoints),
-    // so that rules kept for many sections of one shape do not find them every time.
-    std::pair<int, int> pointShape{-1, -1};
+    // The rows and columns of the section the rules were prepared for (prepareForShape), so
+    // that rules kept for many sections of one shape do not work out their points and cells
+    // every time; {-1, -1} when not prepared.
+    std::pair<int, int> preparedShape{-1, -1};
 };
 
 // The points of a block's loops over a section of the given rows and columns.
 void blockPoints(const Block& block, int rows, int columns, BlockPoints& points);
 // Finds every block's points for a section of that shape, and the cells of the fixed
 // references to the section under control (FastStep::flat).
-void preparePoints(RuleSet& rules, int rows, int columns);
+void prepareForShape(RuleSet& rules, int rows, int columns);
 
 // Reads a rule text (as the rule file holds it) for the target: selections with their data,
 // macros expanded, blocks split and checked, formulas parsed. Every message names the fault; a

@@ -155,7 +155,10 @@ int scanCells(QByteArrayView bytes, int rows, int columns, const QString& path,
         }
         Fields fields(data);
         QByteArrayView field;
-        fields.next(field);
+        if (keep)
+            field = kept[0];
+        else
+            fields.next(field);
         // A row number of a few digits (every line the program writes) is read at once.
         int row = 0;
         qsizetype digits = 0;
