@@ -2,6 +2,7 @@
 
 #include "data/datalines.h"
 
+#include <charconv>
 #include <cmath>
 #include <limits>
 #include <QStringBuilder>
@@ -290,15 +291,39 @@ QString sectionStateLine(const QString& mark) {
     return QStringLiteral("PR_") + mark + core::CRLF;
 }
 
+QString sectionHeaderLine(const QString& year, const QString& month, const QString& formCode,
+                          const QString& regionCode, int section) {
+    return g_PR_Matrix + formCode + Blank + sectionNumber(section) + Blank +
+           core::yearCode(year).right(2) + Blank + core::monthCode(month) + Blank +
+           core::Trim(regionCode) + core::CRLF;
+}
+
+SectionBody::SectionBody(const QString& year, const QString& month, const QString& formCode,
+                         const QString& regionCode, int section, qsizetype reserve)
+    : m_bytes(platform::encode1251(sectionHeaderLine(year, month, formCode, regionCode, section))) {
+    m_size = m_bytes.size();
+    m_bytes.resize(m_size + reserve);
+}
+
+void SectionBody::startRow(int row) {
+    char digits[16];
+    const qsizetype length = std::to_chars(digits, digits + sizeof digits, row).ptr - digits;
+    std::memcpy(room(length), digits, size_t(length));
+}
+
+void SectionBody::addValue(const QString& value) {
+    const QByteArray bytes = platform::encode1251(cleanValue(value));
+    char* at = room(bytes.size() + 1);
+    *at = ' ';
+    std::memcpy(at + 1, bytes.constData(), size_t(bytes.size()));
+}
+
 QString sectionFileBody(const QString& year, const QString& month, const QString& formCode,
                         const QString& regionCode, int section, const QList<DataRow>& rows) {
     qsizetype columns = 0;
     for (const DataRow& row : rows)
         columns = std::max(columns, row.values.size());
-    const QString yearCode = core::yearCode(year);
-    QString text = g_PR_Matrix + formCode + Blank + sectionNumber(section) + Blank +
-                   yearCode.right(2) + Blank + core::monthCode(month) + Blank +
-                   core::Trim(regionCode) + core::CRLF;
+    QString text = sectionHeaderLine(year, month, formCode, regionCode, section);
     qsizetype size = text.size();
     for (const DataRow& row : rows) {
         size += row.label.size() + 2 + 2 * columns;

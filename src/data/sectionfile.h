@@ -1,5 +1,7 @@
 #pragma once
 
+#include <algorithm>
+#include <cstring>
 #include <optional>
 #include <QByteArrayView>
 #include <QList>
@@ -111,6 +113,49 @@ QString dataLineLabel(const QString& label, int row);
 
 // The first line of a section data file: "PR_" + mark, CR LF.
 QString sectionStateLine(const QString& mark);
+
+// The header line of a section data file, "! 0000 FFF RR YY MM COD" and CR LF.
+QString sectionHeaderLine(const QString& year, const QString& month, const QString& formCode,
+                          const QString& regionCode, int section);
+
+// A section data file after its state line, as sectionFileBody writes it, built in code page
+// 1251 value by value by a writer that has its values as bytes: each row labelled by its
+// number, all rows of the same length.
+class SectionBody {
+public:
+    SectionBody(const QString& year, const QString& month, const QString& formCode,
+                const QString& regionCode, int section, qsizetype reserve = 0);
+    void startRow(int row);
+    // A value known to be clean (not empty, without blanks or tabs), in code page 1251.
+    void addValue(QByteArrayView value) {
+        char* at = room(value.size() + 1);
+        *at = ' ';
+        std::memcpy(at + 1, value.data(), size_t(value.size()));
+    }
+    // Any value, written as sectionFileBody writes it.
+    void addValue(const QString& value);
+    void endRow() { std::memcpy(room(2), "\r\n", 2); }
+    // Where the next byte will be written.
+    qsizetype size() const { return m_size; }
+    // The bytes so far, valid until the next addition.
+    const char* data() const { return m_bytes.constData(); }
+    QByteArray take() {
+        m_bytes.truncate(m_size);
+        return std::move(m_bytes);
+    }
+
+private:
+    char* room(qsizetype count) {
+        if (m_size + count > m_bytes.size())
+            m_bytes.resize(std::max(m_bytes.size() * 2, m_size + count + 64));
+        char* at = m_bytes.data() + m_size;
+        m_size += count;
+        return at;
+    }
+
+    QByteArray m_bytes;
+    qsizetype m_size = 0;
+};
 
 // A section data file after its state line: the header line and the data lines, as
 // sectionFileText writes them (the part that does not depend on the control's mark).

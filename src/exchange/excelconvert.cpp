@@ -50,38 +50,67 @@ QString trimBlanks(const QString& text) {
 
 // Whether a number text (as cellNumber writes it) stands for zero: no digit but 0 before an
 // exponent.
-bool isZeroText(const QString& number) {
-    for (QChar c : number) {
-        if (c == QLatin1Char('E') || c == QLatin1Char('e')) break;
-        if (c >= QLatin1Char('1') && c <= QLatin1Char('9')) return false;
+template <typename View>
+bool isZeroText(View number) {
+    for (qsizetype i = 0; i < number.size(); ++i) {
+        const auto c = number.at(i);
+        if (c == u'E' || c == u'e') break;
+        if (c >= u'1' && c <= u'9') return false;
     }
     return true;
 }
 
 // One section read from the workbook, ready to be written: its file after the state line
 // (which waits for the control's mark) and its cells for the control, their values read too.
+// A cell's text is mostly as it stands in the file: there it is found again; only a text that
+// the file writes otherwise is kept aside.
 struct StagedSection {
     int section = 0;
     bool empty = false; // an empty block: the number is taken, nothing is written
-    QByteArray body;    // in code page 1251
-    data::SectionMatrix matrix;
+    int rows = 0;
+    int columns = 0;
+    QByteArray body;                           // in code page 1251
+    std::vector<qsizetype> starts;             // where each cell's text begins in body
+    QHash<qsizetype, QString> otherTexts;      // by cell index: texts written otherwise
     std::vector<std::optional<double>> values; // fastCellValue of each cell, row by row
     bool allZero = true;
 };
 
+// The text of the value that begins at `start` in a section file's bytes, as the control is
+// given it (a Latin-1 text: it is one wherever it is taken from there).
+QLatin1StringView bodyText(QByteArrayView body, qsizetype start) {
+    qsizetype end = start;
+    while (end < body.size() && body[end] != ' ' && body[end] != '\r')
+        ++end;
+    return QLatin1StringView(body.data() + start, end - start);
+}
+
 // A staged section's cells as the control reads them.
-class StagedCells : public control::MatrixCells {
+class StagedCells : public control::SectionCells {
 public:
     explicit StagedCells(const StagedSection& staged)
-        : MatrixCells(staged.matrix)
-        , m_staged(staged) {}
+        : m_staged(staged) {}
+    int rows() const override { return m_staged.rows; }
+    int columns() const override { return m_staged.columns; }
+    QString cellText(int row, int column) const override {
+        const qsizetype i = index(row, column);
+        if (i < 0) return QStringLiteral("0");
+        const auto other = m_staged.otherTexts.constFind(i);
+        if (other != m_staged.otherTexts.constEnd()) return *other;
+        return bodyText(m_staged.body, m_staged.starts[size_t(i)]).toString();
+    }
     std::optional<double> plainValue(int row, int column) const override {
-        const data::SectionMatrix& m = m_staged.matrix;
-        if (row < 1 || row > m.rows || column < 1 || column > m.columns) return 0.0;
-        return m_staged.values[size_t(row - 1) * size_t(m.columns) + size_t(column - 1)];
+        const qsizetype i = index(row, column);
+        if (i < 0) return 0.0;
+        return m_staged.values[size_t(i)];
     }
 
 private:
+    qsizetype index(int row, int column) const {
+        if (row < 1 || row > m_staged.rows || column < 1 || column > m_staged.columns) return -1;
+        return qsizetype(row - 1) * m_staged.columns + (column - 1);
+    }
+
     const StagedSection& m_staged;
 };
 
@@ -145,19 +174,23 @@ QString readSections(const ImportJob& job, const QString& formCode, const QStrin
             s.section = counter++;
             if (block.isEmpty()) {
                 s.empty = true;
-                staged.append(s);
+                staged.append(std::move(s));
                 continue;
             }
             if (!sheet)
                 return cellErrorText(platform::noSheetText(sheetNumber), block.first().first());
             const qsizetype columns = block.first().size();
-            s.matrix.rows = int(block.size());
-            s.matrix.columns = int(columns);
-            s.values.reserve(size_t(block.size() * columns));
-            QList<data::DataRow> rows;
+            s.rows = int(block.size());
+            s.columns = int(columns);
+            const size_t cells = size_t(block.size() * columns);
+            s.values.reserve(cells);
+            s.starts.reserve(cells);
+            data::SectionBody body(job.year, job.month, formCode, cod, s.section,
+                                   qsizetype(cells) * 8);
+            platform::CellContent cell;
             for (qsizetype i = 0; i < block.size(); ++i) {
                 const CnvLine& line = block.at(i);
-                data::DataRow row{QString::number(i + 1), {}};
+                body.startRow(int(i + 1));
                 for (qsizetype j = 0; j < columns; ++j) {
                     if (j >= line.size())
                         return cellErrorText(
@@ -166,18 +199,36 @@ QString readSections(const ImportJob& job, const QString& formCode, const QStrin
                             QString());
                     const platform::CellPos pos = run.places.at(f).at(b).at(i).at(j);
                     if (pos.row < 0) return cellErrorText(platform::BadCellReference, line.at(j));
-                    const QString text = sheet->cellText(pos.row, pos.column);
-                    const QString number = cellNumber(text);
-                    if (s.allZero && !isZeroText(number)) s.allZero = false;
+                    sheet->cellContent(pos.row, pos.column, cell);
+                    s.starts.push_back(body.size() + 1);
+                    // A number cell's text is mostly its number text already: it goes to the
+                    // file and the control as bytes, without a text made for it, and when its
+                    // digits read back as its value, that is the value.
+                    char digits[platform::NumberCharsSize];
+                    bool readsBack = false;
+                    const int length =
+                        cell.isNumber ? platform::numberChars(cell.number, digits, readsBack) : 0;
+                    if (cell.isNumber && isCellNumber(QLatin1StringView(digits, length))) {
+                        const QByteArrayView number(digits, length);
+                        if (s.allZero && !isZeroText(number)) s.allZero = false;
+                        s.values.push_back(readsBack ? std::optional<double>(cell.number)
+                                                     : control::fastCellValue(number));
+                        body.addValue(number);
+                        continue;
+                    }
+                    const QString number =
+                        cellNumber(cell.isNumber ? QString::fromLatin1(digits, length) : cell.text);
+                    if (s.allZero && !isZeroText(QStringView(number))) s.allZero = false;
                     s.values.push_back(control::fastCellValue(number));
-                    row.values.append(number);
+                    const qsizetype start = body.size() + 1;
+                    body.addValue(number);
+                    if (bodyText(QByteArrayView(body.data(), body.size()), start) != number)
+                        s.otherTexts.insert(qsizetype(s.values.size() - 1), number);
                 }
-                s.matrix.cells.append(row.values);
-                rows.append(row);
+                body.endRow();
             }
-            s.body = platform::encode1251(
-                data::sectionFileBody(job.year, job.month, formCode, cod, s.section, rows));
-            staged.append(s);
+            s.body = body.take();
+            staged.append(std::move(s));
         }
     }
     return QString();
@@ -345,63 +396,86 @@ QString Mod_DD_XLS(const QString& text) {
 
 namespace {
 
-// The number text of a cell that holds a plain number ("1234", "-12.50", "0.05"): at most 15
+// A cell's text that holds a plain number ("1234", "-12.50", "0.05"), taken apart: at most 15
 // digits, so that the number text is its digits without the leading and trailing zeros.
 // nullopt for any other text (blanks, a comma, an exponent, a value below 0.0001, which is
 // written with an exponent), left to the general reading.
-std::optional<QString> plainNumberText(const QString& t) {
+struct PlainNumber {
+    bool negative = false;
+    qsizetype wholeBegin = 0, wholeEnd = 0;       // the whole digits
+    qsizetype fractionBegin = 0, fractionEnd = 0; // the decimals
+    qsizetype w = 0, f = 0; // the whole digits from the first that is not 0, the decimals to the
+                            // last that is not 0
+    bool asIs = false;      // the text is its number text already (as the cells of numbers are)
+};
+
+template <typename View>
+std::optional<PlainNumber> plainNumber(View t) {
+    auto digit = [&t](qsizetype i) { return t.at(i) >= u'0' && t.at(i) <= u'9'; };
     const qsizetype n = t.size();
+    PlainNumber p;
     qsizetype i = 0;
-    const bool negative = n > 0 && t.at(0) == QLatin1Char('-');
-    if (n > 0 && (t.at(0) == QLatin1Char('-') || t.at(0) == QLatin1Char('+'))) ++i;
-    const qsizetype wholeBegin = i;
-    while (i < n && core::isDigit(t.at(i)))
+    p.negative = n > 0 && t.at(0) == u'-';
+    if (n > 0 && (t.at(0) == u'-' || t.at(0) == u'+')) ++i;
+    p.wholeBegin = i;
+    while (i < n && digit(i))
         ++i;
-    const qsizetype wholeEnd = i;
-    qsizetype fractionBegin = i, fractionEnd = i;
-    if (i < n && t.at(i) == QLatin1Char('.')) {
-        fractionBegin = ++i;
-        while (i < n && core::isDigit(t.at(i)))
+    p.wholeEnd = i;
+    p.fractionBegin = p.fractionEnd = i;
+    if (i < n && t.at(i) == u'.') {
+        p.fractionBegin = ++i;
+        while (i < n && digit(i))
             ++i;
-        fractionEnd = i;
-        if (fractionEnd == fractionBegin) return std::nullopt;
+        p.fractionEnd = i;
+        if (p.fractionEnd == p.fractionBegin) return std::nullopt;
     }
-    if (i != n || wholeEnd == wholeBegin ||
-        (wholeEnd - wholeBegin) + (fractionEnd - fractionBegin) > 15)
+    if (i != n || p.wholeEnd == p.wholeBegin ||
+        (p.wholeEnd - p.wholeBegin) + (p.fractionEnd - p.fractionBegin) > 15)
         return std::nullopt;
-    qsizetype w = wholeBegin;
-    while (w < wholeEnd && t.at(w) == QLatin1Char('0'))
-        ++w;
-    qsizetype f = fractionEnd;
-    while (f > fractionBegin && t.at(f - 1) == QLatin1Char('0'))
-        --f;
-    if (w == wholeEnd && f == fractionBegin) return QStringLiteral("0");
-    if (w == wholeEnd) {
-        qsizetype firstDigit = fractionBegin;
-        while (t.at(firstDigit) == QLatin1Char('0'))
+    p.w = p.wholeBegin;
+    while (p.w < p.wholeEnd && t.at(p.w) == u'0')
+        ++p.w;
+    p.f = p.fractionEnd;
+    while (p.f > p.fractionBegin && t.at(p.f - 1) == u'0')
+        --p.f;
+    if (p.w == p.wholeEnd && p.f > p.fractionBegin) {
+        qsizetype firstDigit = p.fractionBegin;
+        while (t.at(firstDigit) == u'0')
             ++firstDigit;
-        if (firstDigit - fractionBegin >= 4) return std::nullopt;
+        if (firstDigit - p.fractionBegin >= 4) return std::nullopt;
     }
-    // Mostly the text is written so already (as the cells of numbers are).
-    if (t.at(0) != QLatin1Char('+') && f == fractionEnd &&
-        (w == wholeBegin || (w == wholeEnd && wholeEnd - wholeBegin == 1)))
-        return t;
+    p.asIs = (p.w < p.wholeEnd || p.f > p.fractionBegin) && t.at(0) != u'+' &&
+             p.f == p.fractionEnd &&
+             (p.w == p.wholeBegin || (p.w == p.wholeEnd && p.wholeEnd - p.wholeBegin == 1));
+    return p;
+}
+
+std::optional<QString> plainNumberText(const QString& t) {
+    const std::optional<PlainNumber> p = plainNumber(QStringView(t));
+    if (!p) return std::nullopt;
+    if (p->w == p->wholeEnd && p->f == p->fractionBegin) return QStringLiteral("0");
+    if (p->asIs) return t;
     QString out;
-    out.reserve(n + 1);
-    if (negative) out += QLatin1Char('-');
-    if (w == wholeEnd) {
+    out.reserve(t.size() + 1);
+    if (p->negative) out += QLatin1Char('-');
+    if (p->w == p->wholeEnd) {
         out += QLatin1Char('0');
     } else {
-        out += QStringView(t).mid(w, wholeEnd - w);
+        out += QStringView(t).mid(p->w, p->wholeEnd - p->w);
     }
-    if (f > fractionBegin) {
+    if (p->f > p->fractionBegin) {
         out += QLatin1Char('.');
-        out += QStringView(t).mid(fractionBegin, f - fractionBegin);
+        out += QStringView(t).mid(p->fractionBegin, p->f - p->fractionBegin);
     }
     return out;
 }
 
 } // namespace
+
+bool isCellNumber(QLatin1StringView text) {
+    const std::optional<PlainNumber> p = plainNumber(text);
+    return p && (p->asIs || text == QLatin1StringView("0"));
+}
 
 QString cellNumber(const QString& text) {
     const QString t = trimBlanks(text);

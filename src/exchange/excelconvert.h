@@ -20,6 +20,8 @@ namespace mirel::exchange {
 // Trimmed; empty gives "0"; a number gives its value written plainly (a decimal comma gives
 // the parts before and after it joined by "."); any other text goes to Mod_DD_XLS.
 QString cellNumber(const QString& text);
+// Whether cellNumber gives a Latin-1 text back as it is, as it does for most number cells' texts.
+bool isCellNumber(QLatin1StringView text);
 // Mod_DD_XLS: the number at the start of a text such as "12 345,6 руб.": blanks removed, a
 // leading "-" kept as the sign, digits taken up to the first character that is neither a digit
 // nor a separator followed by a digit; of several separators the last is the decimal point.

@@ -67,6 +67,12 @@ inline EvalResult evaluate(const QString& expression) {
 // 1E-04 and from 1E+15 on ("1E-05", "1.5E+15", at least two exponent digits). -0 is "0".
 // Infinity and NaN, which evaluate() never returns, give "***", the mark of an overflow.
 QString numberText(double value);
+// The same in Latin-1 bytes, without making a text: the count written to out. readsBack tells
+// whether the digits, read as a decimal number rounded to the nearest double, give the value
+// itself (they are its shortest digits); not so for a value that needs more than 15 digits.
+inline constexpr int NumberCharsSize = 48;
+int numberChars(double value, char (&out)[NumberCharsSize], bool* readsBack = nullptr);
+int numberChars(double value, char (&out)[NumberCharsSize], bool& readsBack);
 
 // "format number": the number text with the given count of decimals (at least 1). When the
 // digit after the last kept decimal is 5 or more, the value is rounded away from zero; a text

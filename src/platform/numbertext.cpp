@@ -94,14 +94,33 @@ bool fewPlacesDigits(double value, char (&digits)[15], int& count, int& exponent
 } // namespace
 
 QString numberText(double value) {
-    if (value == 0.0) return QStringLiteral("0");
-    if (!std::isfinite(value)) return QStringLiteral("***");
-    // Whole numbers below 1E+15 (most figures) have at most 15 digits: written as they are.
-    if (std::fabs(value) < 1e15 && value == std::trunc(value)) {
-        char whole[24];
-        const auto end = std::to_chars(whole, whole + sizeof whole, static_cast<long long>(value));
-        return QString::fromLatin1(whole, end.ptr - whole);
+    char out[NumberCharsSize];
+    return QString::fromLatin1(out, numberChars(value, out));
+}
+
+int numberChars(double value, char (&out)[NumberCharsSize], bool* readsBack) {
+    bool exact = true;
+    const int n = numberChars(value, out, exact);
+    if (readsBack) *readsBack = exact;
+    return n;
+}
+
+int numberChars(double value, char (&out)[NumberCharsSize], bool& readsBack) {
+    readsBack = true;
+    if (value == 0.0) {
+        readsBack = !std::signbit(value);
+        out[0] = '0';
+        return 1;
     }
+    if (!std::isfinite(value)) {
+        readsBack = false;
+        std::copy_n("***", 3, out);
+        return 3;
+    }
+    // Whole numbers below 1E+15 (most figures) have at most 15 digits: written as they are.
+    if (std::fabs(value) < 1e15 && value == std::trunc(value))
+        return int(std::to_chars(out, out + NumberCharsSize, static_cast<long long>(value)).ptr -
+                   out);
 
     // 15 significant digits, halves rounded away from zero as the script engine does (not to
     // even): 100000000000000.5 is "100000000000001".
@@ -112,6 +131,7 @@ QString numberText(double value) {
     if (!fewPlacesDigits(std::fabs(value), digits, count, exponent) &&
         (!std::isnormal(value) || !shortestDigits(std::fabs(value), digits, count, exponent))) {
         count = 15;
+        readsBack = false;
         if (!leadingDigits(std::fabs(value), 16, digits, exponent)) {
             // The two digits after the 15th read "50": look further to tell a half from less.
             leadingDigits(std::fabs(value), 50, digits, exponent);
@@ -121,7 +141,6 @@ QString numberText(double value) {
         --count;
     const bool negative = value < 0;
 
-    char out[48];
     int n = 0;
     if (negative) out[n++] = '-';
     if (exponent < -4 || exponent >= 15) {
@@ -153,7 +172,7 @@ QString numberText(double value) {
                 out[n++] = digits[i];
         }
     }
-    return QString::fromLatin1(out, n);
+    return n;
 }
 
 namespace {

@@ -85,6 +85,11 @@ bool Worksheet::cell(const QString& reference, QString& text) const {
     return true;
 }
 
+void Worksheet::cellContent(int row, int column, CellContent& content) const {
+    content.isNumber = false;
+    content.text = cellText(row, column);
+}
+
 QString noSheetText(int number) {
     return QStringLiteral("В книге нет листа с номером ") + QString::number(number);
 }

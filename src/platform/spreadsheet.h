@@ -38,11 +38,22 @@ QString serialDateText(double serial, bool system1904);
 // clock moves or drops the time. Empty for another text.
 QString isoDateText(const QString& text);
 
+// A cell as a reader that works on numbers takes it: a number cell's value, whose text is
+// numberText of it, or the text of any other cell.
+struct CellContent {
+    bool isNumber = false;
+    double number = 0;
+    QString text;
+};
+
 class Worksheet {
 public:
     virtual ~Worksheet() = default;
     // The text of the cell at 0-based row and column; "" outside the used range.
     virtual QString cellText(int row, int column) const = 0;
+    // The same as a number where the cell holds one (so that no text is made for it); by
+    // default always the text.
+    virtual void cellContent(int row, int column, CellContent& content) const;
     // The same by A1 reference; false (text untouched) when the reference names no single cell.
     bool cell(const QString& reference, QString& text) const;
 };

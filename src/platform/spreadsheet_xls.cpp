@@ -253,7 +253,7 @@ static bool firstDirectorySectorFits(const QByteArray& file) {
 }
 
 bool isEncryptedPackage(const QByteArray& file) {
-    return CompoundFile(file).hasStream(QStringLiteral("EncryptedPackage"));
+    return CompoundFile(file, true).hasStream(QStringLiteral("EncryptedPackage"));
 }
 
 void XlsFormulas::read(const QByteArray& file) {
@@ -333,6 +333,7 @@ public:
         : m_book(book)
         , m_index(index) {}
     QString cellText(int row, int column) const override;
+    void cellContent(int row, int column, CellContent& content) const override;
 
 private:
     XlsBook& m_book;
@@ -356,31 +357,53 @@ public:
     }
 
     QString cellText(int index, int row, int column) {
-        if (m_active != index) {
-            if (freexl_select_active_worksheet(m_handle, quint16(index)) != FREEXL_OK)
-                return QString();
-            m_active = index;
-        }
+        CellContent content;
+        cellContent(index, row, column, content);
+        return content.isNumber ? numberText(content.number) : content.text;
+    }
+
+    void cellContent(int index, int row, int column, CellContent& content) {
+        content.isNumber = false;
         FreeXL_CellValue value;
-        if (row >= 0 && column >= 0 && column <= 0xFFFF &&
-            freexl_get_cell_value(m_handle, quint32(row), quint16(column), &value) == FREEXL_OK) {
+        if (cellValue(index, row, column, value)) {
             switch (value.type) {
-            case FREEXL_CELL_INT:
-                return QString::number(value.value.int_value);
+            case FREEXL_CELL_INT: // its text, QString::number, is numberText of its value
+                content.isNumber = true;
+                content.number = double(value.value.int_value);
+                return;
             case FREEXL_CELL_DOUBLE:
-                return numberText(value.value.double_value);
+                content.isNumber = true;
+                content.number = value.value.double_value;
+                return;
             case FREEXL_CELL_TEXT:
             case FREEXL_CELL_SST_TEXT:
-                return QString::fromUtf8(value.value.text_value);
+                content.text = QString::fromUtf8(value.value.text_value);
+                return;
             case FREEXL_CELL_DATE:
             case FREEXL_CELL_DATETIME:
             case FREEXL_CELL_TIME:
-                return dateText(value.type, value.value.text_value);
+                content.text = dateText(value.type, value.value.text_value);
+                return;
             default:
                 break;
             }
         }
-        // FreeXL gives formula cells as empty: their stored result is read from the file.
+        content.text = formulaText(index, row, column);
+    }
+
+private:
+    // False when the sheet or the cell cannot be had.
+    bool cellValue(int index, int row, int column, FreeXL_CellValue& value) {
+        if (m_active != index) {
+            if (freexl_select_active_worksheet(m_handle, quint16(index)) != FREEXL_OK) return false;
+            m_active = index;
+        }
+        return row >= 0 && column >= 0 && column <= 0xFFFF &&
+               freexl_get_cell_value(m_handle, quint32(row), quint16(column), &value) == FREEXL_OK;
+    }
+
+    // FreeXL gives formula cells as empty: their stored result is read from the file.
+    QString formulaText(int index, int row, int column) {
         if (!m_formulasRead) {
             m_formulas.read(m_bytes);
             m_formulasRead = true;
@@ -390,7 +413,6 @@ public:
         return text;
     }
 
-private:
     static QString dateText(int type, const char* text) {
         const QString t = QString::fromUtf8(text);
         if (type == FREEXL_CELL_TIME)
@@ -414,6 +436,10 @@ private:
 
 QString XlsSheet::cellText(int row, int column) const {
     return m_book.cellText(m_index, row, column);
+}
+
+void XlsSheet::cellContent(int row, int column, CellContent& content) const {
+    m_book.cellContent(m_index, row, column, content);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "data/sectionfile.h"
+#include "platform/codec.h"
 #include "platform/fileio.h"
 #include "recorderprompt.h"
 #include "workspace.h"
@@ -168,6 +169,32 @@ TEST(SectionWriter, BytesOfAWrittenFile) {
     ASSERT_TRUE(A_DD_Read(ws.file("DAT/DAT_0506.101/1401.02"), m, p));
     EXPECT_EQ(rowsOf(m),
               (QList<QStringList>{{"120", "0", "7.5"}, {"1000", "0", "-3"}, {"1", "0", "0"}}));
+}
+
+// A body built value by value in bytes is the body the whole-file writer writes: clean
+// values as bytes, any other value (blanks, tabs, empty, Cyrillic) through the general rule.
+TEST(SectionWriter, BodyBuiltInBytesIsTheWrittenBody) {
+    const QList<DataRow> rows = {
+        {"1", {"12", "0.5", "-3"}},
+        {"2", {"1 234", "", "\tx\t"}},
+        {"3", {"итого", " ", "1E+20"}},
+    };
+    // More rows than the body reserves room for.
+    SectionBody body("2005", "6", "101", " 1401", 7);
+    for (int r = 0; r < rows.size(); ++r) {
+        body.startRow(r + 1);
+        for (const QString& v : rows.at(r).values) {
+            const bool clean = !v.isEmpty() && !v.contains(' ') && !v.contains('\t') &&
+                               v == QString::fromLatin1(v.toLatin1());
+            if (clean)
+                body.addValue(QByteArrayView(v.toLatin1()));
+            else
+                body.addValue(v);
+        }
+        body.endRow();
+    }
+    EXPECT_EQ(body.take(),
+              mirel::platform::encode1251(sectionFileBody("2005", "6", "101", " 1401", 7, rows)));
 }
 
 TEST(SectionWriter, MarksFromTheSumOrTheArgument) {

@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstring>
+#include <limits>
 #include <QRandomGenerator>
 #include <QThread>
 
+#include "control/fastformula.h"
 #include "core/text.h"
 #include "platform/evaluator.h"
 
@@ -90,6 +94,64 @@ TEST(ValueToNumber, PlainNumbersAreTheirNumberText) {
         SCOPED_TRACE(text.toStdString());
         EXPECT_EQ(exchange::cellNumber(text), platform::numberText(text.toDouble()));
     }
+}
+
+// A number cell goes the short way when its number text is one that the general reading gives
+// back unchanged, and takes its own value when its digits read back as it: both agree with
+// the text the general way makes and the value the control reads from it.
+TEST(ValueToNumber, NumberCellsTakeTheShortWay) {
+    QRandomGenerator random(909);
+    std::vector<double> values = {0.0,
+                                  -0.0,
+                                  1.0,
+                                  -1.0,
+                                  0.1,
+                                  100.5,
+                                  1e15,
+                                  1e14 + 0.5,
+                                  1e-4,
+                                  1.5e-4,
+                                  0.000123456789012,
+                                  123456789012345.0,
+                                  1e20,
+                                  2.5e-5,
+                                  std::numeric_limits<double>::infinity()};
+    for (int i = 0; i < 20000; ++i) {
+        switch (random.bounded(4)) {
+        case 0: // a typed figure with few decimals
+            values.push_back(double(qint64(random.bounded(2000000)) - 1000000) /
+                             std::pow(10.0, random.bounded(7)));
+            break;
+        case 1: // a result of arithmetic
+            values.push_back(random.generateDouble() * std::pow(10.0, random.bounded(-6, 16)));
+            break;
+        case 2: { // any bits
+            quint64 bits = random.generate64();
+            double v;
+            std::memcpy(&v, &bits, sizeof v);
+            values.push_back(v);
+            break;
+        }
+        default:
+            values.push_back(double(random.bounded(100000)));
+        }
+    }
+    int shortWays = 0;
+    for (const double v : values) {
+        char digits[platform::NumberCharsSize];
+        bool readsBack = false;
+        const int length = platform::numberChars(v, digits, readsBack);
+        const QString text = QString::fromLatin1(digits, length);
+        SCOPED_TRACE(text.toStdString());
+        ASSERT_EQ(text, platform::numberText(v));
+        if (!exchange::isCellNumber(QLatin1StringView(digits, length))) continue;
+        ++shortWays;
+        EXPECT_EQ(exchange::cellNumber(text), text);
+        const std::optional<double> read = control::fastCellValue(text);
+        ASSERT_TRUE(read.has_value());
+        if (readsBack) EXPECT_EQ(*read, v);
+    }
+    EXPECT_GT(shortWays, 10000);
 }
 
 // The same workbook sent as .xls, .xlsx or .ods gives the same section files, byte for byte.
