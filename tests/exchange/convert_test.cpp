@@ -149,7 +149,9 @@ TEST(ValueToNumber, NumberCellsTakeTheShortWay) {
         EXPECT_EQ(exchange::cellNumber(text), text);
         const std::optional<double> read = control::fastCellValue(text);
         ASSERT_TRUE(read.has_value());
-        if (readsBack) EXPECT_EQ(*read, v);
+        if (readsBack) {
+            EXPECT_EQ(*read, v);
+        }
     }
     EXPECT_GT(shortWays, 10000);
 }
