@@ -135,13 +135,15 @@ QString readyFolder(const QString& dir, RunFolders& folders) {
 }
 
 // The settings with their cell references read once per run: [file][block][line][cell], a
-// row of -1 for a reference that names no cell.
+// row of -1 for a reference that names no cell; and the regions by their codes.
 struct RunSettings {
     const CnvSettings& settings;
     QList<QList<QList<QList<platform::CellPos>>>> places;
+    RegionIndex regions;
 
-    explicit RunSettings(const CnvSettings& s)
-        : settings(s) {
+    RunSettings(const CnvSettings& s, const reference::Regions& regionList)
+        : settings(s)
+        , regions(regionList) {
         for (const CnvFile& file : s.files) {
             auto& filePlaces = places.emplace_back();
             for (const CnvBlock& block : file) {
@@ -248,8 +250,7 @@ void readWorkbook(const ImportJob& job, const QString& formCode, const RunSettin
                   const QString& path, ReadWorkbook& read) {
     read = ReadWorkbook();
     const QString name = platform::nameOf(path);
-    read.slot =
-        regionOfName(job.session.regions, name.left(name.indexOf(QLatin1Char('_'))), read.cod);
+    read.slot = settings.regions.find(name.left(name.indexOf(QLatin1Char('_'))), read.cod);
     if (read.slot < 0) return;
     const std::unique_ptr<platform::Workbook> book = platform::Workbook::open(path, &read.failure);
     if (!book) return;
@@ -409,20 +410,28 @@ struct PlainNumber {
     bool asIs = false;      // the text is its number text already (as the cells of numbers are)
 };
 
+inline char16_t unitAt(QStringView t, qsizetype i) {
+    return t[i].unicode();
+}
+inline char16_t unitAt(QLatin1StringView t, qsizetype i) {
+    return uchar(t.data()[i]);
+}
+
 template <typename View>
 std::optional<PlainNumber> plainNumber(View t) {
-    auto digit = [&t](qsizetype i) { return t.at(i) >= u'0' && t.at(i) <= u'9'; };
+    const auto at = [&t](qsizetype i) { return unitAt(t, i); };
+    const auto digit = [&at](qsizetype i) { return char16_t(at(i) - u'0') <= 9; };
     const qsizetype n = t.size();
     PlainNumber p;
     qsizetype i = 0;
-    p.negative = n > 0 && t.at(0) == u'-';
-    if (n > 0 && (t.at(0) == u'-' || t.at(0) == u'+')) ++i;
+    p.negative = n > 0 && at(0) == u'-';
+    if (n > 0 && (at(0) == u'-' || at(0) == u'+')) ++i;
     p.wholeBegin = i;
     while (i < n && digit(i))
         ++i;
     p.wholeEnd = i;
     p.fractionBegin = p.fractionEnd = i;
-    if (i < n && t.at(i) == u'.') {
+    if (i < n && at(i) == u'.') {
         p.fractionBegin = ++i;
         while (i < n && digit(i))
             ++i;
@@ -433,19 +442,18 @@ std::optional<PlainNumber> plainNumber(View t) {
         (p.wholeEnd - p.wholeBegin) + (p.fractionEnd - p.fractionBegin) > 15)
         return std::nullopt;
     p.w = p.wholeBegin;
-    while (p.w < p.wholeEnd && t.at(p.w) == u'0')
+    while (p.w < p.wholeEnd && at(p.w) == u'0')
         ++p.w;
     p.f = p.fractionEnd;
-    while (p.f > p.fractionBegin && t.at(p.f - 1) == u'0')
+    while (p.f > p.fractionBegin && at(p.f - 1) == u'0')
         --p.f;
     if (p.w == p.wholeEnd && p.f > p.fractionBegin) {
         qsizetype firstDigit = p.fractionBegin;
-        while (t.at(firstDigit) == u'0')
+        while (at(firstDigit) == u'0')
             ++firstDigit;
         if (firstDigit - p.fractionBegin >= 4) return std::nullopt;
     }
-    p.asIs = (p.w < p.wholeEnd || p.f > p.fractionBegin) && t.at(0) != u'+' &&
-             p.f == p.fractionEnd &&
+    p.asIs = (p.w < p.wholeEnd || p.f > p.fractionBegin) && at(0) != u'+' && p.f == p.fractionEnd &&
              (p.w == p.wholeBegin || (p.w == p.wholeEnd && p.wholeEnd - p.wholeBegin == 1));
     return p;
 }
@@ -576,7 +584,7 @@ WorkbookOutcome Cnv_Xls_(const ImportJob& job, const QString& formCode, const QS
         !log.open(job.session.programDir, job.year, job.month, formCode, job.now, prompt))
         return outcome;
     ReadWorkbook read;
-    readWorkbook(job, formCode, RunSettings(settings), path, read);
+    readWorkbook(job, formCode, RunSettings(settings, job.session.regions), path, read);
     control::FormRules rules;
     RunFolders folders;
     const bool converted =
@@ -619,7 +627,7 @@ FormOutcome Cnv_XLS_All(const ImportJob& job, const QString& formCode, const QSt
         control::FormRules rules; // each section's rule file read once for the run
         RunFolders folders;
         folders.keepArchiveNames = true;
-        const RunSettings run(settings);
+        const RunSettings run(settings, job.session.regions);
         // The next workbooks are opened and read on the second core while one is written.
         core::WorkAhead<ReadWorkbook> ahead(
             int(workbooks.size()), 4, true, [&](int i, ReadWorkbook& read, int) {

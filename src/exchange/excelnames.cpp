@@ -62,17 +62,25 @@ bool V_XLS(const QString& lowerName, XlsName& parts, const QString& yymm) {
 }
 
 int regionOfName(const reference::Regions& regions, const QString& digits, QString& cod) {
-    if (digits.isEmpty() || !core::Is_All_Digits(digits) || digits.size() > 18) return -1;
-    const qulonglong value = digits.toULongLong();
-    cod = QString::number(value);
+    return RegionIndex(regions).find(digits, cod);
+}
+
+RegionIndex::RegionIndex(const reference::Regions& regions) {
+    m_slots.reserve(regions.size());
     for (int i = 0; i < regions.size(); ++i) {
         const auto& region = regions.at(i);
         if (!region) continue;
         bool ok = false;
         const qulonglong code = core::Trim(region->code).toULongLong(&ok);
-        if (ok && code == value) return i;
+        if (ok && !m_slots.contains(code)) m_slots.insert(code, i); // the first one holds
     }
-    return -1;
+}
+
+int RegionIndex::find(const QString& digits, QString& cod) const {
+    if (digits.isEmpty() || !core::Is_All_Digits(digits) || digits.size() > 18) return -1;
+    const qulonglong value = digits.toULongLong();
+    cod = QString::number(value);
+    return m_slots.value(value, -1);
 }
 
 QString Found_BasePer(const reference::FormCatalog& catalog, const QString& formCode,
@@ -141,6 +149,7 @@ bool Import_XLS(const QStringList& files, const QString& folder, const reference
 
     nodes.clear();
     const QString formDir = session.dir(core::DirFORM);
+    const RegionIndex regions(session.regions);
     auto rejected = [&](const QString& name, const QString& prefix) {
         const QString now =
             !prefix.isEmpty() && beginsWithDigit(name) ? ReName_XLS(prefix, name, folder) : name;
@@ -172,7 +181,7 @@ bool Import_XLS(const QStringList& files, const QString& folder, const reference
             rejected(name, QString()); // listed under its own name
             continue;
         }
-        if (regionOfName(session.regions, parts.cod, cod) < 0) {
+        if (regions.find(parts.cod, cod) < 0) {
             rejected(name, BadRegionPrefix);
             continue;
         }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -47,6 +48,16 @@ bool V_XLS(const QString& lowerName, XlsName& parts, const QString& yymm);
 // The classifier slot of a region given by the digits of a name (its numeric value, so 01401
 // and 1401 are the same region); -1 when none. cod gets the value without leading zeros.
 int regionOfName(const reference::Regions& regions, const QString& digits, QString& cod);
+
+// The same for many names: the regions by the value of their codes, found once.
+class RegionIndex {
+public:
+    explicit RegionIndex(const reference::Regions& regions);
+    int find(const QString& digits, QString& cod) const;
+
+private:
+    QHash<qulonglong, int> m_slots; // the first region of each code's value
+};
 
 // The latest catalogued base period YYYYMM of the form not later than the period; empty when
 // none.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 
 namespace mirel::platform {
 
@@ -61,34 +62,47 @@ bool shortestDigits(double value, char (&digits)[15], int& count, int& exponent)
     return count > 0;
 }
 
-// The digits of a positive value that is a whole number of hundredths, thousandths... up to
-// 10^-MostPlaces (most typed figures): n / 10^k reads back as the value when the division of
-// the two exact numbers gives it, and with n below 10^15 no other n of as many digits lies
-// as near, so these are the shortest digits too. Without to_chars, which costs more.
-bool fewPlacesDigits(double value, char (&digits)[15], int& count, int& exponent) {
+// The text of a value that is a whole number, or one of hundredths, thousandths... up to
+// 10^-MostPlaces (most typed figures), between 1E-04 and 1E+14, written straight from its digits:
+// n / 10^k reads back as the value when the division of the two exact numbers gives it, and
+// with n below 10^15 no other n of as many digits lies as near, so these are the shortest
+// digits too, written without an exponent. Without to_chars, which costs more. 0 for any
+// other value.
+int fewPlacesChars(double value, char (&out)[NumberCharsSize]) {
     constexpr int MostPlaces = 6;
     static constexpr double Scale[MostPlaces + 1] = {1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6};
-    if (!(value >= 1e-4 && value < 1e14)) return false;
-    for (int k = 1; k <= MostPlaces; ++k) {
-        const double product = value * Scale[k];
-        if (product >= 1e15) return false;
+    const double a = std::fabs(value);
+    if (!(a >= 1e-4 && a < 1e14)) return 0;
+    for (int k = 0; k <= MostPlaces; ++k) {
+        const double product = a * Scale[k];
+        if (product >= 1e15) return 0;
         // Rounded to a whole number by adding 2^52 (below it every double is exact in
         // halves and wholes): a call to nearbyint costs more than the whole try.
         constexpr double Shift = 4503599627370496.0;
         const double scaled = (product + Shift) - Shift;
-        if (scaled / Scale[k] != value) continue;
-        auto n = static_cast<long long>(scaled);
-        char buf[16];
-        int len = 0;
-        for (; n > 0; n /= 10)
-            buf[len++] = char('0' + n % 10);
-        count = 0;
-        for (int i = len - 1; i >= 0; --i)
-            digits[count++] = buf[i];
-        exponent = len - 1 - k;
-        return true;
+        if (scaled / Scale[k] != a) continue;
+        auto n = static_cast<unsigned long long>(scaled);
+        int places = k;
+        while (places > 0 && n % 10 == 0) // (the smallest k leaves none, but to be sure)
+            n /= 10, --places;
+        // Written from the last digit: the point `places` digits from the end, "0." before a
+        // fraction.
+        int digits = 1;
+        for (unsigned long long p = 10; p <= n && digits < 16; p *= 10)
+            ++digits;
+        const int shown = std::max(digits, places + 1);
+        int at = (value < 0) + shown + (places > 0);
+        const int length = at;
+        if (value < 0) out[0] = '-';
+        for (int written = 0; written < shown; ++written) {
+            if (written == places && places > 0) out[--at] = '.';
+            const unsigned long long rest = n / 10;
+            out[--at] = char('0' + (n - rest * 10));
+            n = rest;
+        }
+        return length;
     }
-    return false;
+    return 0;
 }
 
 } // namespace
@@ -117,7 +131,8 @@ int numberChars(double value, char (&out)[NumberCharsSize], bool& readsBack) {
         std::copy_n("***", 3, out);
         return 3;
     }
-    // Whole numbers below 1E+15 (most figures) have at most 15 digits: written as they are.
+    if (const int length = fewPlacesChars(value, out)) return length;
+    // Whole numbers below 1E+15 have at most 15 digits: written as they are.
     if (std::fabs(value) < 1e15 && value == std::trunc(value))
         return int(std::to_chars(out, out + NumberCharsSize, static_cast<long long>(value)).ptr -
                    out);
@@ -128,8 +143,7 @@ int numberChars(double value, char (&out)[NumberCharsSize], bool& readsBack) {
     char digits[15];
     int count = 15;
     // (Not so for the tiny values below the normal range, which have fewer bits.)
-    if (!fewPlacesDigits(std::fabs(value), digits, count, exponent) &&
-        (!std::isnormal(value) || !shortestDigits(std::fabs(value), digits, count, exponent))) {
+    if (!std::isnormal(value) || !shortestDigits(std::fabs(value), digits, count, exponent)) {
         count = 15;
         readsBack = false;
         if (!leadingDigits(std::fabs(value), 16, digits, exponent)) {

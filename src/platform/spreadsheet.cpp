@@ -150,10 +150,7 @@ std::unique_ptr<Workbook> openContent(const QString& path, const QByteArray& byt
         return nullptr;
     };
     static const QByteArray compound("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8);
-    if (bytes.startsWith(compound)) {
-        if (sheets::isEncryptedPackage(bytes)) return fail(ProtectedWorkbook);
-        return sheets::openXls(path, bytes, error);
-    }
+    if (bytes.startsWith(compound)) return sheets::openXls(path, bytes, error);
     if (bytes.startsWith("PK")) {
         sheets::Zip zip(bytes);
         if (!zip.isOpen()) return fail(DamagedWorkbook);

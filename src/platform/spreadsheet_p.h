@@ -16,7 +16,8 @@ class QuaZip;
 namespace mirel::platform::sheets {
 
 // .xls through FreeXL; the bytes are those of the file at path (formula results are read
-// from them, FreeXL skips formulas).
+// from them, FreeXL skips formulas). Any compound file comes here: one that holds an encrypted
+// Office document (a password-protected .xlsx) is told as protected.
 std::unique_ptr<Workbook> openXls(const QString& path, const QByteArray& bytes, QString* error);
 // .xlsx from the bytes of its zip file (its worksheets are read when first asked for), .ods
 // from the opened zip (read whole at once).
@@ -57,9 +58,6 @@ public:
 private:
     QHash<quint64, QString> m_cells;
 };
-
-// True when the compound file holds an encrypted Office document (a password-protected .xlsx).
-bool isEncryptedPackage(const QByteArray& file);
 
 inline quint64 cellKey(int sheet, int row, int column) {
     return (quint64(quint32(sheet)) << 40) | (quint64(quint32(row)) << 16) |

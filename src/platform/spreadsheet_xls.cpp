@@ -56,12 +56,9 @@ public:
             }
             difat = u32(file, at + entries * 4);
         }
-        for (quint32 s : fatSectors) {
-            if (!sectorValid(s)) continue;
-            const qsizetype at = offset(s);
-            for (qsizetype i = 0; i < m_sector / 4; ++i)
-                m_fat.append(u32(file, at + i * 4));
-        }
+        // The table is read where it lies, entry by entry, when a chain is followed.
+        for (quint32 s : fatSectors)
+            if (sectorValid(s)) m_fatSectors.append(s);
         // Directory entries.
         const QByteArray dir = chain(u32(file, 0x30), -1);
         for (qsizetype at = 0; at + 128 <= dir.size(); at += 128) {
@@ -120,12 +117,13 @@ private:
     QByteArray chain(quint32 start, qint64 size) const {
         QByteArray out;
         quint32 s = start;
-        for (qsizetype steps = 0; s < EndOfChain - 2 && steps <= m_fat.size(); ++steps) {
+        const qsizetype fatSize = m_fatSectors.size() * (m_sector / 4);
+        for (qsizetype steps = 0; s < EndOfChain - 2 && steps <= fatSize; ++steps) {
             if (!sectorValid(s)) break;
             out.append(m_file.constData() + offset(s), m_sector);
             if (size >= 0 && out.size() >= size) break;
-            if (s >= quint32(m_fat.size())) break;
-            s = m_fat.at(s);
+            if (s >= quint32(fatSize)) break;
+            s = fatEntry(s);
         }
         if (size >= 0 && out.size() > size) out.truncate(size);
         return out;
@@ -148,7 +146,14 @@ private:
     const QByteArray& m_file;
     qsizetype m_sector = 0;
     quint32 m_miniCutoff = 4096;
-    QList<quint32> m_fat;
+    // The entry of the allocation table for a sector (below the table's size).
+    quint32 fatEntry(quint32 sector) const {
+        const qsizetype perSector = m_sector / 4;
+        return u32(m_file, offset(m_fatSectors.at(sector / perSector)) + (sector % perSector) * 4);
+    }
+
+    QList<quint32> m_fatSectors; // the sectors of the allocation table
+
     QList<quint32> m_miniFat;
     QByteArray m_miniStream;
     QList<Entry> m_entries;
@@ -250,10 +255,6 @@ static bool firstDirectorySectorFits(const QByteArray& file) {
     for (qsizetype at = start; at < start + sector && at + 0x42 <= file.size(); at += 128)
         if (u16(file, at + 0x40) > 64) return false;
     return true;
-}
-
-bool isEncryptedPackage(const QByteArray& file) {
-    return CompoundFile(file, true).hasStream(QStringLiteral("EncryptedPackage"));
 }
 
 void XlsFormulas::read(const QByteArray& file) {
@@ -449,8 +450,9 @@ std::unique_ptr<Workbook> openXls(const QString& path, const QByteArray& bytes, 
         if (error) *error = reason;
         return nullptr;
     };
-    if (!CompoundFile(bytes, true).namesValid() || !firstDirectorySectorFits(bytes))
-        return fail(DamagedWorkbook);
+    const CompoundFile directory(bytes, true);
+    if (directory.hasStream(QStringLiteral("EncryptedPackage"))) return fail(ProtectedWorkbook);
+    if (!directory.namesValid() || !firstDirectorySectorFits(bytes)) return fail(DamagedWorkbook);
     const void* handle = nullptr;
     const int status = freexl_open(path.toLocal8Bit().constData(), &handle);
     if (status != FREEXL_OK) {
