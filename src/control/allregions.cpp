@@ -92,40 +92,6 @@ QString summaryRow(const RegionRun& region, const QString& pageName) {
            QStringLiteral("</tr>") + core::CRLF;
 }
 
-// What the check of one region tells, kept while the region is checked (on either thread) and
-// passed on in region order. The control of a form asks nothing and is not stopped within a
-// region: questions are answered No, and a stop is seen between regions only.
-class RegionPrompt : public platform::Prompt {
-public:
-    void message(const QString& text, platform::Icon icon, const QString& title) override {
-        m_said.append({false, text, icon, title});
-    }
-    bool askYesNo(const QString&, const QString&) override { return false; }
-    bool askOkCancel(const QString&, const QString&) override { return false; }
-    std::optional<QString> inputBox(const QString&, const QString&, const QString&) override {
-        return std::nullopt;
-    }
-    void status(const QString& text) override { m_said.append({true, text, {}, {}}); }
-
-    void passOn(platform::Prompt& to) {
-        for (const Said& s : m_said)
-            if (s.status)
-                to.status(s.text);
-            else
-                to.message(s.text, s.icon, s.title);
-        m_said.clear();
-    }
-
-private:
-    struct Said {
-        bool status = false;
-        QString text;
-        platform::Icon icon = platform::Icon::None;
-        QString title;
-    };
-    QList<Said> m_said;
-};
-
 // What a run needs to check one region; shared by the threads, read only.
 struct RunContext {
     const reference::FormCatalog& catalog;
@@ -160,7 +126,7 @@ RegionRun checkRegion(const RunContext& c, const reference::Region& region, Form
 // A region checked, with what its check told.
 struct CheckedRegion {
     RegionRun run;
-    RegionPrompt prompt;
+    platform::RecordingPrompt prompt;
 };
 
 } // namespace

@@ -1,5 +1,8 @@
 #include "exchange/excelconvert.h"
 
+#include <array>
+#include <functional>
+#include <mutex>
 #include <optional>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -258,23 +261,44 @@ void readWorkbook(const ImportJob& job, const QString& formCode, const RunSettin
     read.failure = readSections(job, formCode, read.cod, settings, *book, read.staged);
 }
 
-// Writes the staged sections of one workbook, each with logical control when asked.
+// What a workbook's conversion leaves for its turn in the run: its rows of the log and the
+// sections it wrote, told in order when the workbook's turn comes.
+struct Trail {
+    QStringList logRows;
+    QStringList sections; // RR of each section as it was written
+};
+
+// The period's data folder as spelt on disk, made when missing; empty when it cannot be made.
+// Safe on any thread: a folder made meanwhile by another counts as made.
+QString makeDataFolder(const ImportJob& job, const QString& formCode) {
+    const QString datDir = job.session.dir(core::DirDAT);
+    const QString dir = data::periodDataDir(datDir, job.year, job.month, formCode);
+    for (const QString& folder : {datDir, dir})
+        if (!platform::dirExists(folder) && !platform::makeDir(folder) &&
+            !platform::dirExists(folder))
+            return QString();
+    return platform::resolvePath(dir);
+}
+
+// The data folder as spelt on disk, made when first asked for; empty when it cannot be made.
+using DataFolder = std::function<QString()>;
+
+// Writes the staged sections of one workbook into the data folder, each with logical control
+// when asked.
 bool writeSections(const ImportJob& job, const QString& formCode, const QString& cod,
-                   const QList<StagedSection>& staged, ImportLog* log, ImportObserver* observer,
-                   control::FormRules& rules, RunFolders& folders, WorkbookOutcome& outcome,
-                   platform::Prompt& prompt) {
+                   const QList<StagedSection>& staged, const DataFolder& dataFolder, Trail& trail,
+                   control::FormRules& rules, WorkbookOutcome& outcome, platform::Prompt& prompt) {
     const reference::Session& session = job.session;
     const QString datDir = session.dir(core::DirDAT);
-    const QString dir = data::periodDataDir(datDir, job.year, job.month, formCode);
-    // Section file names are digits: in the folder as it is spelled on disk no other case can
-    // exist.
-    const QString resolvedDir =
-        readyFolder(datDir, folders).isEmpty() ? QString() : readyFolder(dir, folders);
+    const QString resolvedDir = dataFolder();
     if (resolvedDir.isEmpty()) {
-        platform::showError(prompt, WriteError, platform::nativePath(dir));
+        platform::showError(
+            prompt, WriteError,
+            platform::nativePath(data::periodDataDir(datDir, job.year, job.month, formCode)));
         return false;
     }
-    // A protected section stops the workbook before anything of it is written.
+    // Section file names are digits: in the folder as it is spelled on disk no other case can
+    // exist. A protected section stops the workbook before anything of it is written.
     for (const StagedSection& s : staged) {
         const QString path = resolvedDir + QLatin1Char('/') + data::sectionFileName(cod, s.section);
         const QFileInfo info(path);
@@ -288,21 +312,21 @@ bool writeSections(const ImportJob& job, const QString& formCode, const QString&
     for (const StagedSection& s : staged) {
         if (s.empty) continue;
         const QString rr = data::sectionNumber(s.section);
-        if (observer) observer->sectionWriting(cod, formCode, rr);
+        trail.sections.append(rr);
         QString mark = QStringLiteral("? ");
         bool stopped = false;
-        if (job.control && log) {
-            log->add(sectionRow(s.section));
+        if (job.control) {
+            trail.logRows.append(sectionRow(s.section));
             const control::ControlTarget target{
                 datDir, session.dir(core::DirFORM), formCode, s.section, job.year, job.month, cod};
             const StagedCells cells(s);
             const control::ControlRun run =
                 control::LogRR(session.forms, target, cells, true, prompt, rules);
             for (const control::MissingSection& m : run.missing)
-                log->add(missingRow(m.formCode, m.section, m.year, m.month));
+                trail.logRows.append(missingRow(m.formCode, m.section, m.year, m.month));
             if (run.checked()) {
                 for (const QString& finding : run.findings)
-                    log->add(logRow(finding));
+                    trail.logRows.append(logRow(finding));
                 mark = control::controlMark(!run.findings.isEmpty(), s.allZero ? 0.0 : 1.0).mid(3);
             }
             stopped = run.stopped();
@@ -323,8 +347,8 @@ QString openFailureText(const QString& path, const QString& reason) {
 
 // One workbook, read, to its written sections (archiving is the caller's).
 bool convertWorkbook(const ImportJob& job, const QString& formCode, const ReadWorkbook& read,
-                     WorkbookOutcome& outcome, ImportLog* log, ImportObserver* observer,
-                     control::FormRules& rules, RunFolders& folders, platform::Prompt& prompt) {
+                     const DataFolder& dataFolder, WorkbookOutcome& outcome, Trail& trail,
+                     control::FormRules& rules, platform::Prompt& prompt) {
     if (read.slot < 0) {
         platform::showError(prompt, QStringLiteral("Ошибка конвертирования !!!"),
                             platform::nativePath(outcome.path));
@@ -334,8 +358,8 @@ bool convertWorkbook(const ImportJob& job, const QString& formCode, const ReadWo
     outcome.stem =
         data::periodDataDir(job.session.dir(core::DirDAT), job.year, job.month, formCode) +
         QLatin1Char('/') + outcome.cod;
-    if (job.control && log)
-        log->add(regionRows(outcome.cod, job.session.regions.at(read.slot)->name));
+    if (job.control)
+        trail.logRows += regionRows(outcome.cod, job.session.regions.at(read.slot)->name);
     if (!read.opened) {
         platform::showError(prompt, openFailureText(outcome.path, read.failure));
         return false;
@@ -345,11 +369,59 @@ bool convertWorkbook(const ImportJob& job, const QString& formCode, const ReadWo
         return false;
     }
     outcome.nextSection = int(read.staged.size()) + 1;
-    if (!writeSections(job, formCode, outcome.cod, read.staged, log, observer, rules, folders,
-                       outcome, prompt))
+    if (!writeSections(job, formCode, outcome.cod, read.staged, dataFolder, trail, rules, outcome,
+                       prompt))
         return false;
     outcome.converted = true;
     return true;
+}
+
+// A workbook converted ahead of its turn in a whole-form run.
+struct ConvertedWorkbook {
+    WorkbookOutcome outcome;
+    bool converted = false;
+    Trail trail;
+    platform::RecordingPrompt prompt;
+};
+
+// Whether the workbooks' names give distinct regions (names of no region count as distinct).
+bool regionsDiffer(const RegionIndex& regions, const QStringList& workbooks) {
+    QSet<int> seen;
+    for (const QString& path : workbooks) {
+        const QString name = platform::nameOf(path);
+        QString cod;
+        const int slot = regions.find(name.left(name.indexOf(QLatin1Char('_'))), cod);
+        if (slot < 0) continue;
+        if (seen.contains(slot)) return false;
+        seen.insert(slot);
+    }
+    return true;
+}
+
+// A folder made ready the first time a thread asks for it; asked again after a failure.
+class FolderOnce {
+public:
+    explicit FolderOnce(std::function<QString()> make)
+        : m_make(std::move(make)) {}
+    QString get() {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_folder.isEmpty()) m_folder = m_make();
+        return m_folder;
+    }
+
+private:
+    std::function<QString()> m_make;
+    std::mutex m_mutex;
+    QString m_folder;
+};
+
+// A workbook's trail told: its sections to the observer, its rows into the log.
+void tell(const Trail& trail, const QString& cod, const QString& formCode, ImportLog& log,
+          ImportObserver* observer) {
+    if (observer)
+        for (const QString& rr : trail.sections)
+            observer->sectionWriting(cod, formCode, rr);
+    log.add(trail.logRows);
 }
 
 void showLog(const ImportLog& log, platform::Prompt& prompt, platform::Browser& browser) {
@@ -587,8 +659,11 @@ WorkbookOutcome Cnv_Xls_(const ImportJob& job, const QString& formCode, const QS
     readWorkbook(job, formCode, RunSettings(settings, job.session.regions), path, read);
     control::FormRules rules;
     RunFolders folders;
-    const bool converted =
-        convertWorkbook(job, formCode, read, outcome, &log, observer, rules, folders, prompt);
+    Trail trail;
+    const bool converted = convertWorkbook(
+        job, formCode, read, [&] { return makeDataFolder(job, formCode); }, outcome, trail, rules,
+        prompt);
+    tell(trail, outcome.cod, formCode, log, observer);
     if (job.control) log.flush(prompt);
     if (!converted) return outcome;
     platform::showInfo(prompt,
@@ -624,25 +699,39 @@ FormOutcome Cnv_XLS_All(const ImportJob& job, const QString& formCode, const QSt
         QElapsedTimer sinceWritten;
         sinceWritten.start();
         qint64 writeCost = 0;
-        control::FormRules rules; // each section's rule file read once for the run
         RunFolders folders;
         folders.keepArchiveNames = true;
         const RunSettings run(settings, job.session.regions);
-        // The next workbooks are opened and read on the second core while one is written.
-        core::WorkAhead<ReadWorkbook> ahead(
-            int(workbooks.size()), 4, true, [&](int i, ReadWorkbook& read, int) {
-                readWorkbook(job, formCode, run, workbooks.at(i), read);
+        // The workbooks are converted by two threads, the second at most four workbooks ahead
+        // of the one whose turn it is: each workbook whole by one thread (read, checked and its
+        // sections written), each thread with its own rules (each section's rule file read once
+        // for the run). In its turn a workbook's messages, log rows and sections are told and
+        // it goes to the archive, in the order of the list. Two workbooks of one region write
+        // the same files: such a run converts one workbook after the other.
+        std::array<control::FormRules, 2> rules;
+        FolderOnce data([&] { return makeDataFolder(job, formCode); });
+        core::WorkAhead<ConvertedWorkbook> ahead(
+            int(workbooks.size()), 4, regionsDiffer(run.regions, workbooks),
+            [&](int i, ConvertedWorkbook& w, int lane) {
+                w = ConvertedWorkbook();
+                w.outcome.path = workbooks.at(i);
+                ReadWorkbook read;
+                readWorkbook(job, formCode, run, w.outcome.path, read);
+                w.converted = convertWorkbook(
+                    job, formCode, read, [&data] { return data.get(); }, w.outcome, w.trail,
+                    rules[size_t(lane)], w.prompt);
             });
-        for (int i = 0; i < workbooks.size(); ++i) {
-            WorkbookOutcome w;
-            w.path = workbooks.at(i);
-            if (observer) observer->workbookStarted(w.path);
-            if (convertWorkbook(job, formCode, ahead.take(i), w, &log, observer, rules, folders,
-                                prompt)) {
-                w.archived =
-                    !archiveWorkbook(w.path, formCode, job.year, job.month, folders, prompt)
+        // Workbook i in its turn.
+        const auto take = [&](int i) {
+            ConvertedWorkbook& w = ahead.take(i);
+            if (observer) observer->workbookStarted(w.outcome.path);
+            tell(w.trail, w.outcome.cod, formCode, log, observer);
+            w.prompt.passOn(prompt);
+            if (w.converted) {
+                w.outcome.archived =
+                    !archiveWorkbook(w.outcome.path, formCode, job.year, job.month, folders, prompt)
                          .isEmpty();
-                if (w.archived && observer) observer->workbookArchived(w.path);
+                if (w.outcome.archived && observer) observer->workbookArchived(w.outcome.path);
             }
             if (log.isOpen() &&
                 sinceWritten.nsecsElapsed() >= std::max<qint64>(4 * writeCost, LogInterval)) {
@@ -652,9 +741,17 @@ FormOutcome Cnv_XLS_All(const ImportJob& job, const QString& formCode, const QSt
                 writeCost = writing.nsecsElapsed();
                 sinceWritten.restart();
             }
-            outcome.workbooks.append(w);
-            if (!progress.step(i + 1) && i + 1 < workbooks.size()) {
-                outcome.stopped = true;
+            outcome.workbooks.append(w.outcome);
+        };
+        int i = 0;
+        while (i < workbooks.size()) {
+            take(i++);
+            if (!progress.step(i) && i < workbooks.size()) {
+                // The workbooks already begun are finished and count as done.
+                ahead.stop();
+                for (; i < workbooks.size() && ahead.done(i); ++i)
+                    take(i);
+                outcome.stopped = i < workbooks.size();
                 break;
             }
         }

@@ -76,14 +76,15 @@ WorkbookOutcome Cnv_Xls_(const ImportJob& job, const QString& formCode, const QS
 // The outcome of a whole form.
 struct FormOutcome {
     bool settingsLoaded = false;
-    bool stopped = false; // the person stopped the run between two workbooks
+    bool stopped = false; // the person stopped the run before its last workbooks
     QList<WorkbookOutcome> workbooks;
     QString logPath; // empty without control
 };
 
 // Cnv_XLS_All: converts the workbooks of a form in order; a failing workbook stays and the run
-// goes on. Progress runs over the workbooks and may be stopped between two of them
-// (platform::stoppedText() is then shown instead of the closing message). With control the log
+// goes on. Progress runs over the workbooks and may be stopped between two of them: the
+// workbooks already begun on the second core are finished (loaded, logged and archived), the
+// rest are left untouched, and platform::stoppedText() is shown instead of the closing message. With control the log
 // is started afresh and shown at the end. Ends with "Загрузка завершена !!!".
 FormOutcome Cnv_XLS_All(const ImportJob& job, const QString& formCode, const QStringList& workbooks,
                         platform::Prompt& prompt, platform::Browser& browser,

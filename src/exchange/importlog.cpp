@@ -18,8 +18,14 @@ QString insertionRow() {
 }
 
 QString logRow(const QString& text) {
-    return QStringLiteral("<tr>") + core::CRLF + QStringLiteral("<td><b>") + text +
-           QStringLiteral("</b></td></tr>") + core::CRLF;
+    static const QString before = QStringLiteral("<tr>\r\n<td><b>");
+    static const QString after = QStringLiteral("</b></td></tr>\r\n");
+    QString row;
+    row.reserve(before.size() + text.size() + after.size());
+    row += before;
+    row += text;
+    row += after;
+    return row;
 }
 
 QString Head_Log_File(const QString& year, const QString& month, const QString& formCode,
@@ -42,8 +48,8 @@ QString Head_Log_File(const QString& year, const QString& month, const QString& 
 }
 
 QStringList regionRows(const QString& cod, const QString& regionName) {
-    return {logRow(QString(75, QLatin1Char('_'))),
-            logRow(cod + QStringLiteral(" - ") + regionName)};
+    static const QString line = logRow(QString(75, QLatin1Char('_')));
+    return {line, logRow(cod + QStringLiteral(" - ") + regionName)};
 }
 
 QString sectionRow(int section) {
@@ -65,16 +71,20 @@ bool ImportLog::open(const QString& dir, const QString& year, const QString& mon
     if (core::Write_Text_File(path, text, prompt) != 0) return false;
     m_path = path;
     m_text = text;
+    m_insertAt = m_text.lastIndexOf(insertionRow());
     m_dirty = false;
     return true;
 }
 
 void ImportLog::add(const QStringList& rows) {
-    if (m_path.isEmpty() || rows.isEmpty()) return;
-    const QString marker = insertionRow();
-    const qsizetype at = m_text.lastIndexOf(marker);
-    if (at < 0) return;
-    m_text.insert(at, rows.join(QString()));
+    for (const QString& row : rows)
+        add(row);
+}
+
+void ImportLog::add(const QString& row) {
+    if (m_path.isEmpty() || m_insertAt < 0) return;
+    m_text.insert(m_insertAt, row);
+    m_insertAt += row.size();
     m_dirty = true;
 }
 

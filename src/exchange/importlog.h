@@ -35,7 +35,7 @@ public:
     bool open(const QString& dir, const QString& year, const QString& month,
               const QString& formCode, const QDateTime& now, platform::Prompt& prompt);
     void add(const QStringList& rows);
-    void add(const QString& row) { add(QStringList{row}); }
+    void add(const QString& row);
     bool flush(platform::Prompt& prompt);
     QString path() const { return m_path; }
     bool isOpen() const { return !m_path.isEmpty(); }
@@ -44,6 +44,7 @@ public:
 private:
     QString m_path;
     QString m_text;
+    qsizetype m_insertAt = -1; // where the insertion row stands in the text
     bool m_dirty = false;
 };
 

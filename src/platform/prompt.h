@@ -1,6 +1,7 @@
 #pragma once
 
 #include <optional>
+#include <QList>
 #include <QString>
 
 namespace mirel::platform {
@@ -82,6 +83,40 @@ inline void showError(Prompt& p, const QString& text, const QString& title = QSt
 inline void showInfo(Prompt& p, const QString& text, const QString& title = QString()) {
     p.message(text, Icon::Information, title);
 }
+
+// What a piece of work done ahead of its turn (on another thread) says: its messages and
+// status texts are kept and told in their order when its turn comes. It asks no question:
+// work done ahead has none to ask, and takes No and Cancel.
+class RecordingPrompt : public Prompt {
+public:
+    void message(const QString& text, Icon icon, const QString& title) override {
+        m_said.append({false, text, icon, title});
+    }
+    bool askYesNo(const QString&, const QString&) override { return false; }
+    bool askOkCancel(const QString&, const QString&) override { return false; }
+    std::optional<QString> inputBox(const QString&, const QString&, const QString&) override {
+        return std::nullopt;
+    }
+    void status(const QString& text) override { m_said.append({true, text, {}, {}}); }
+
+    void passOn(Prompt& to) {
+        for (const Said& s : m_said)
+            if (s.status)
+                to.status(s.text);
+            else
+                to.message(s.text, s.icon, s.title);
+        m_said.clear();
+    }
+
+private:
+    struct Said {
+        bool status = false;
+        QString text;
+        Icon icon = Icon::None;
+        QString title;
+    };
+    QList<Said> m_said;
+};
 
 // Opens a written HTML page (or other document) for the person to see. False when no program
 // could show it; the caller then says where the page was written (or shows it otherwise).

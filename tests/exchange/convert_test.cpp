@@ -351,7 +351,23 @@ namespace {
 
 // Converts workbooks 1401 and 1402 of form 101; the person asks to stop while the first one is
 // converted (progress is reported, and the question asked, once a tenth of a second has passed).
-exchange::FormOutcome stopDuringFirstWorkbook(ImportFixture& f, bool control) {
+// Eight regions, 1401..1408, each with a workbook in the folder.
+QStringList eightWorkbooks(ImportFixture& f) {
+    QString shif = "Код Наименование\n";
+    QStringList paths;
+    for (int r = 1401; r <= 1408; ++r) {
+        shif += QString::number(r) + " Район " + QString::number(r) + "\n";
+        const QString name = QString::number(r) + "_101_0506.xls";
+        f.addWorkbook("values.xls", name);
+        paths << f.folder() + "/" + name;
+    }
+    f.ws.write("SHIF/shif.txt", shif);
+    return paths;
+}
+
+// The person stops the run while the first workbook is in its turn.
+exchange::FormOutcome stopDuringFirstWorkbook(ImportFixture& f, const QStringList& paths,
+                                              bool control) {
     struct SlowFirst : exchange::ImportObserver {
         int started = 0;
         void workbookStarted(const QString&) override {
@@ -360,9 +376,28 @@ exchange::FormOutcome stopDuringFirstWorkbook(ImportFixture& f, bool control) {
     } slow;
     f.prompt.stopAfter = 1;
     const exchange::ImportJob job{f.session, "2005", "6", control, f.now};
-    return exchange::Cnv_XLS_All(
-        job, "101", {f.folder() + "/1401_101_0506.xls", f.folder() + "/1402_101_0506.xls"},
-        f.prompt, f.browser, &slow);
+    return exchange::Cnv_XLS_All(job, "101", paths, f.prompt, f.browser, &slow);
+}
+
+// A stopped run: the workbooks already begun when the person stopped it are loaded whole
+// (written, archived, in the outcome), and none after them is touched.
+void expectBegunOnesDone(ImportFixture& f, const QStringList& paths,
+                         const exchange::FormOutcome& out) {
+    EXPECT_TRUE(out.stopped);
+    ASSERT_GE(out.workbooks.size(), 1);
+    ASSERT_LT(out.workbooks.size(), paths.size());
+    for (int i = 0; i < paths.size(); ++i) {
+        const QString name = platform::nameOf(paths.at(i));
+        const QString region = name.left(4);
+        SCOPED_TRACE(name.toStdString());
+        const bool done = i < out.workbooks.size();
+        if (done) {
+            EXPECT_TRUE(out.workbooks.at(i).archived);
+        }
+        EXPECT_EQ(f.ws.exists(f.inFolder(name)), !done);
+        EXPECT_EQ(f.ws.exists("DAT/DAT_0506.101/" + region + ".01"), done);
+    }
+    EXPECT_EQ(f.prompt.texts(), QStringList{platform::stoppedText()});
 }
 
 } // namespace
@@ -372,14 +407,18 @@ exchange::FormOutcome stopDuringFirstWorkbook(ImportFixture& f, bool control) {
 TEST(ExcelConvert, AStoppedRunWritesItsLog) {
     ImportFixture f;
     f.ws.write("FORM/2005_01.101/101_0501.01.LOG", "// Первая\n1\\1\\1<=1\\4\\1\n");
-    f.addWorkbook("values.xls", "1401_101_0506.xls");
-    f.addWorkbook("values.xls", "1402_101_0506.xls");
+    const QStringList paths = eightWorkbooks(f);
     ASSERT_TRUE(f.start());
-    ASSERT_TRUE(stopDuringFirstWorkbook(f, true).stopped);
+    const exchange::FormOutcome out = stopDuringFirstWorkbook(f, paths, true);
+    expectBegunOnesDone(f, paths, out);
     const QString log = f.ws.read("LOG_2005_06_101.HTM");
-    EXPECT_TRUE(log.contains("<tr>\r\n<td><b>1401 - Первый район</b></td></tr>\r\n"
-                             "<tr>\r\n<td><b>РАЗДЕЛ 1</b></td></tr>\r\n"));
-    EXPECT_FALSE(log.contains("1402"));
+    for (int i = 0; i < paths.size(); ++i) {
+        const QString region = platform::nameOf(paths.at(i)).left(4);
+        EXPECT_EQ(log.contains("<tr>\r\n<td><b>" + region + " - Район " + region +
+                               "</b></td></tr>\r\n<tr>\r\n<td><b>РАЗДЕЛ 1</b></td></tr>\r\n"),
+                  i < out.workbooks.size())
+            << region.toStdString();
+    }
     EXPECT_TRUE(log.endsWith("<tr>\r\n<td><b>***</b></td></tr>\r\n</table>\r\n</font>\r\n"
                              "</center>\r\n</body>\r\n</html>\r\n"));
 }
@@ -388,21 +427,41 @@ TEST(ExcelConvert, AStoppedRunWritesItsLog) {
 // (in another case) is kept beside the new one.
 TEST(ExcelConvert, StopBetweenWorkbooksAndArchiveKeepsOlder) {
     ImportFixture f;
-    f.addWorkbook("values.xls", "1401_101_0506.xls");
-    f.addWorkbook("values.xls", "1402_101_0506.xls");
+    const QStringList paths = eightWorkbooks(f);
     f.addWorkbook("values.ods", "АРХИВ/2005_06/101/1401_101_0506.XLS");
     ASSERT_TRUE(f.start());
-    const exchange::FormOutcome out = stopDuringFirstWorkbook(f, false);
-    EXPECT_TRUE(out.stopped);
-    EXPECT_EQ(out.workbooks.size(), 1);
-    EXPECT_EQ(f.prompt.texts(), QStringList{platform::stoppedText()});
-    EXPECT_TRUE(f.ws.exists(f.inFolder("1402_101_0506.xls")));
-    EXPECT_FALSE(f.ws.exists("DAT/DAT_0506.101/1402.01"));
+    const exchange::FormOutcome out = stopDuringFirstWorkbook(f, paths, false);
+    expectBegunOnesDone(f, paths, out);
     EXPECT_EQ(f.ws.readBytes(f.inFolder("АРХИВ/2005_06/101/1401_101_0506_1.xls")),
-              f.ws.readBytes(f.inFolder("1402_101_0506.xls")));
+              f.ws.readBytes(f.inFolder("1408_101_0506.xls")));
     EXPECT_NE(f.ws.readBytes(f.inFolder("АРХИВ/2005_06/101/1401_101_0506.XLS")),
-              f.ws.readBytes(f.inFolder("1402_101_0506.xls")));
+              f.ws.readBytes(f.inFolder("1408_101_0506.xls")));
     EXPECT_FALSE(f.ws.exists(f.inFolder("АРХИВ/2005_06/101/1401_101_0506.xls")));
+}
+
+// Two workbooks of one region in a run write the same files: the one later in the list holds.
+TEST(ExcelConvert, TwoWorkbooksOfOneRegionLoadInTheirOrder) {
+    ImportFixture f;
+    QString shif = "Код Наименование\n";
+    QStringList paths;
+    for (int r = 1401; r <= 1420; ++r) {
+        shif += QString::number(r) + " Район " + QString::number(r) + "\n";
+        for (const QString& name :
+             {QString::number(r) + "_101_0506.xls", "0" + QString::number(r) + "_101_0506.xls"}) {
+            f.addWorkbook(name.startsWith('0') ? "bench.xls" : "values.xls", name);
+            paths << f.folder() + "/" + name;
+        }
+    }
+    f.ws.write("SHIF/shif.txt", shif);
+    ASSERT_TRUE(f.start());
+    const exchange::ImportJob job{f.session, "2005", "6", false, f.now};
+    const exchange::FormOutcome out = exchange::Cnv_XLS_All(job, "101", paths, f.prompt, f.browser);
+    ASSERT_EQ(out.workbooks.size(), paths.size());
+    for (int r = 1401; r <= 1420; ++r) {
+        SCOPED_TRACE(r);
+        EXPECT_EQ(f.ws.read("DAT/DAT_0506.101/" + QString::number(r) + ".02").section("\r\n", 2),
+                  "1 6 601.5\r\n2 7 701.5\r\n");
+    }
 }
 
 // A long run reads the next workbooks while one is written: every workbook still gets its own
