@@ -280,10 +280,10 @@ QString dataLineLabel(const QString& label, int row) {
     return QString::number(row);
 }
 
-QString sectionFileText(const QString& year, const QString& month, const QString& formCode,
-                        const QString& regionCode, int section, const QList<DataRow>& rows,
-                        const QString& mark) {
-    return sectionStateLine(mark) +
+QByteArray sectionFileText(const QString& year, const QString& month, const QString& formCode,
+                           const QString& regionCode, int section, const QList<DataRow>& rows,
+                           const QString& mark) {
+    return platform::encode1251(sectionStateLine(mark)) +
            sectionFileBody(year, month, formCode, regionCode, section, rows);
 }
 
@@ -311,6 +311,11 @@ void SectionBody::startRow(int row) {
     std::memcpy(room(length), digits, size_t(length));
 }
 
+void SectionBody::startRow(const QString& label) {
+    const QByteArray bytes = platform::encode1251(label);
+    std::memcpy(room(bytes.size()), bytes.constData(), size_t(bytes.size()));
+}
+
 void SectionBody::addValue(const QString& value) {
     const QByteArray bytes = platform::encode1251(cleanValue(value));
     char* at = room(bytes.size() + 1);
@@ -318,33 +323,30 @@ void SectionBody::addValue(const QString& value) {
     std::memcpy(at + 1, bytes.constData(), size_t(bytes.size()));
 }
 
-QString sectionFileBody(const QString& year, const QString& month, const QString& formCode,
-                        const QString& regionCode, int section, const QList<DataRow>& rows) {
+QByteArray sectionFileBody(const QString& year, const QString& month, const QString& formCode,
+                           const QString& regionCode, int section, const QList<DataRow>& rows) {
     qsizetype columns = 0;
-    for (const DataRow& row : rows)
-        columns = std::max(columns, row.values.size());
-    QString text = sectionHeaderLine(year, month, formCode, regionCode, section);
-    qsizetype size = text.size();
+    qsizetype size = 0;
     for (const DataRow& row : rows) {
-        size += row.label.size() + 2 + 2 * columns;
+        columns = std::max(columns, row.values.size());
+        size += row.label.size() + 2;
         for (const QString& v : row.values)
-            size += v.size();
+            size += v.size() + 1;
     }
-    text.reserve(size);
+    SectionBody body(year, month, formCode, regionCode, section, size + 2 * columns * rows.size());
     for (int i = 0; i < rows.size(); ++i) {
         const DataRow& row = rows.at(i);
-        text += dataLineLabel(row.label, i + 1);
+        body.startRow(dataLineLabel(row.label, i + 1));
         // Rows shorter than the longest are completed with "0": unequal lines would not read.
         for (qsizetype c = 0; c < columns; ++c) {
-            text += Blank;
             if (c < row.values.size())
-                text += cleanValue(row.values.at(c));
+                body.addValue(row.values.at(c));
             else
-                text += QLatin1Char('0');
+                body.addValue(QByteArrayView("0"));
         }
-        text += core::CRLF;
+        body.endRow();
     }
-    return text;
+    return body.take();
 }
 
 QString writeSectionFile(const QString& datDir, const QString& year, const QString& month,
@@ -359,8 +361,9 @@ QString writeSectionFile(const QString& datDir, const QString& year, const QStri
     if (!platform::dirExists(dir))
         platform::makeDir(dir); // a failure shows as the write error below
     const QString path = sectionFilePath(datDir, year, month, formCode, regionCode, section);
-    const QString text = sectionFileText(year, month, formCode, regionCode, section, rows, written);
-    if (core::Write_Text_File(path, text, prompt) != 0) return QString();
+    const QByteArray bytes =
+        sectionFileText(year, month, formCode, regionCode, section, rows, written);
+    if (core::writeEncodedFile(path, bytes, prompt) != 0) return QString();
     return written;
 }
 

@@ -118,21 +118,22 @@ QString sectionStateLine(const QString& mark);
 QString sectionHeaderLine(const QString& year, const QString& month, const QString& formCode,
                           const QString& regionCode, int section);
 
-// A section data file after its state line, as sectionFileBody writes it, built in code page
-// 1251 value by value by a writer that has its values as bytes: each row labelled by its
-// number, all rows of the same length.
+// A section data file after its state line, built in code page 1251 value by value: the header
+// line, then each row's label and values, each row ended by CR LF.
 class SectionBody {
 public:
     SectionBody(const QString& year, const QString& month, const QString& formCode,
                 const QString& regionCode, int section, qsizetype reserve = 0);
+    // The row's label: its number, or a label as dataLineLabel gives it.
     void startRow(int row);
+    void startRow(const QString& label);
     // A value known to be clean (not empty, without blanks or tabs), in code page 1251.
     void addValue(QByteArrayView value) {
         char* at = room(value.size() + 1);
         *at = ' ';
         std::memcpy(at + 1, value.data(), size_t(value.size()));
     }
-    // Any value, written as sectionFileBody writes it.
+    // Any value: its inner blanks and tabs removed, "0" for an empty one.
     void addValue(const QString& value);
     void endRow() { std::memcpy(room(2), "\r\n", 2); }
     // Where the next byte will be written.
@@ -157,17 +158,17 @@ private:
     qsizetype m_size = 0;
 };
 
-// A section data file after its state line: the header line and the data lines, as
-// sectionFileText writes them (the part that does not depend on the control's mark).
-QString sectionFileBody(const QString& year, const QString& month, const QString& formCode,
-                        const QString& regionCode, int section, const QList<DataRow>& rows);
+// A section data file after its state line, in code page 1251: the header line and the data
+// lines, as sectionFileText writes them (the part that does not depend on the control's mark).
+QByteArray sectionFileBody(const QString& year, const QString& month, const QString& formCode,
+                           const QString& regionCode, int section, const QList<DataRow>& rows);
 
 // The whole text of a section data file as written: state line "PR_" + mark, header line
 // "! 0000 FFF RR YY MM COD", one data line per row (row label, then the values with inner
 // blanks removed, empty values as "0"), every line ended by CR LF.
-QString sectionFileText(const QString& year, const QString& month, const QString& formCode,
-                        const QString& regionCode, int section, const QList<DataRow>& rows,
-                        const QString& mark);
+QByteArray sectionFileText(const QString& year, const QString& month, const QString& formCode,
+                           const QString& regionCode, int section, const QList<DataRow>& rows,
+                           const QString& mark);
 
 // Writes a section data file: state line ("PR_" + mark; the mark "0" or "?" from the sum when
 // mark is empty; a mark given as "PR_x" is taken as "x"), header line, data lines. Creates the
