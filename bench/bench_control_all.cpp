@@ -1,7 +1,8 @@
 // Speed of logical control of every region (control FFF --all) against the floor: the bytes of
 // the section files it checks read with plain open/read/close in the same run. A generated
 // period folder of N regions, one form of five sections of 30 x 8 and a rule file per section
-// (sums, loops over rows and columns); one region in ten fails a condition.
+// (sums, loops over rows and columns); one region in ten fails a condition. The workspace and the
+// report pages lie in /dev/shm unless MIREL_BENCH_DIR names another folder.
 #include <benchmark/benchmark.h>
 
 #include "benchsupport.h"
@@ -81,8 +82,8 @@ QByteArray sectionBytes(const QString& region, int section, bool failing, const 
 }
 
 struct Workspace {
-    QTemporaryDir dir;
-    QTemporaryDir pages;
+    QTemporaryDir dir{bench::benchFolder() + "/mirel-bench-XXXXXX"};
+    QTemporaryDir pages{bench::benchFolder() + "/mirel-pages-XXXXXX"};
     reference::FormCatalog catalog;
     reference::Regions regions;
     control::ControlTarget target;

@@ -38,18 +38,10 @@ void writeText(const QString& path, const QString& text) {
     f.write(platform::encode1251(crlf));
 }
 
-// The folder of the workspace: in memory when /dev/shm exists, so that the disk's flushes do
-// not hide the program's own time, unless MIREL_BENCH_DIR names another (to see the disk's).
-QString benchFolder() {
-    const QString asked = qEnvironmentVariable("MIREL_BENCH_DIR");
-    if (!asked.isEmpty()) return asked;
-    return QDir("/dev/shm").exists() ? "/dev/shm" : QDir::tempPath();
-}
-
 // A workspace with form 101 of three sections of Rows x Columns, rules for each, the
 // settings of three worksheets and Workbooks regions.
 struct Setup {
-    QTemporaryDir dir{benchFolder() + "/mirel-bench-XXXXXX"};
+    QTemporaryDir dir{bench::benchFolder() + "/mirel-bench-XXXXXX"};
     reference::Session session;
     QString folder;
     QByteArray workbook;

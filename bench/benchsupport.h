@@ -1,6 +1,7 @@
 #pragma once
 
 #include <optional>
+#include <QDir>
 #include <QString>
 
 #include "platform/prompt.h"
@@ -21,6 +22,15 @@ public:
     }
     int messages = 0;
 };
+
+// The folder of a benchmark's workspace: in memory when /dev/shm exists, so that the disk's
+// flushes and its allocation of new files do not hide the program's own time, unless
+// MIREL_BENCH_DIR names another (to see the disk's).
+inline QString benchFolder() {
+    const QString asked = qEnvironmentVariable("MIREL_BENCH_DIR");
+    if (!asked.isEmpty()) return asked;
+    return QDir("/dev/shm").exists() ? QStringLiteral("/dev/shm") : QDir::tempPath();
+}
 
 // A browser that opens nothing.
 class NoBrowser : public platform::Browser {

@@ -162,9 +162,7 @@ AllRegionsRun controlAllRegions(const reference::FormCatalog& catalog, const Con
 
     // The regions that have sent the form: one listing of the period folder.
     const data::DataKey folderKey{target.datDir, target.year, target.month, target.formCode, {}};
-    QSet<QString> sent;
-    for (const QString& name : platform::listFiles(folderKey.dir()))
-        sent.insert(name.toUpper());
+    const platform::FileNames sent(folderKey.dir());
     QList<reference::Region> due;
     for (const std::optional<reference::Region>& region : regions) {
         if (!region) continue;

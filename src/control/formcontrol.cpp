@@ -42,7 +42,8 @@ StoredForm::StoredForm(const data::DataKey& key, const reference::CatalogEntry& 
     : m_key(key)
     , m_entry(entry)
     , m_prompt(prompt)
-    , m_folder(folder) {}
+    , m_folder(folder)
+    , m_folderPath(key.dir() + QLatin1Char('/')) {}
 
 namespace {
 
@@ -56,10 +57,17 @@ void unreadable(platform::Prompt& prompt, const QString& path, const QString& de
 // cells are only taken as numbers).
 class StoredCells : public SectionCells {
 public:
-    StoredCells(int rows, int columns)
-        : m_rows(rows)
-        , m_columns(columns)
-        , m_cells(size_t(std::max(rows, 0)) * size_t(std::max(columns, 0))) {}
+    StoredCells(int rows, int columns) { reset(rows, columns); }
+
+    // Empty cells of the given shape; the memory of the last section's is kept.
+    void reset(int rows, int columns) {
+        m_rows = rows;
+        m_columns = columns;
+        m_bytes.clear();
+        m_cells.assign(size_t(std::max(rows, 0)) * size_t(std::max(columns, 0)), QByteArrayView());
+        m_wholes.clear();
+        m_sum.reset();
+    }
 
     // Finds the cells of the file's bytes, which it keeps; -1 after the message of a format
     // error.
@@ -81,16 +89,31 @@ public:
         const double v = numberAt(index(row, column));
         return std::isnan(v) ? std::nullopt : std::optional<double>(v);
     }
+    // The section's sum (for its mark) is added up on the way: each cell is read once.
     void plainValues(std::vector<double>& values) const override {
-        values.resize(m_cells.size());
-        for (size_t i = 0; i < m_cells.size(); ++i)
-            values[i] = numberAt(i);
+        const size_t n = m_cells.size();
+        values.resize(n);
+        const QByteArrayView* cells = m_cells.data();
+        double* out = values.data();
+        double total = 0;
+        for (size_t i = 0; i < n; ++i) {
+            if (const std::optional<double> whole = wholeDigitsValue(cells[i])) {
+                out[i] = *whole;
+                total += *whole;
+            } else {
+                out[i] = fastCellValue(cells[i]).value_or(NotWhole);
+                total += summedValue(cells[i]);
+            }
+        }
+        m_sum = total;
     }
     double sum() const override {
+        if (m_sum) return *m_sum;
         double total = 0;
         for (size_t i = 0; i < m_cells.size(); ++i)
-            total +=
-                m_wholes.empty() || std::isnan(m_wholes[i]) ? summedValue(m_cells[i]) : m_wholes[i];
+            total += m_wholes.size() != m_cells.size() || std::isnan(m_wholes[i])
+                         ? summedValue(m_cells[i])
+                         : m_wholes[i];
         return total;
     }
 
@@ -99,7 +122,7 @@ private:
     // that it is not read twice.
     double numberAt(size_t i) const {
         if (const std::optional<double> whole = wholeDigitsValue(m_cells[i])) {
-            if (m_wholes.empty()) m_wholes.assign(m_cells.size(), NotWhole);
+            if (m_wholes.size() != m_cells.size()) m_wholes.assign(m_cells.size(), NotWhole);
             return m_wholes[i] = *whole;
         }
         return fastCellValue(m_cells[i]).value_or(NotWhole);
@@ -108,46 +131,53 @@ private:
         return size_t(row - 1) * size_t(m_columns) + size_t(column - 1);
     }
 
-    int m_rows;
-    int m_columns;
+    int m_rows = 0;
+    int m_columns = 0;
     QByteArray m_bytes;
     std::vector<QByteArrayView> m_cells; // into m_bytes; empty for a cell no line gives
     // The cells of plain digits already read as numbers (NotWhole for the others and the ones
     // not read); empty until the first.
     static constexpr double NotWhole = std::numeric_limits<double>::quiet_NaN();
     mutable std::vector<double> m_wholes;
+    mutable std::optional<double> m_sum; // once every cell was read
 };
 
 } // namespace
 
 const SectionCells* StoredForm::load(int section) {
     if (section < 1 || section > m_entry.sections.size()) return nullptr;
-    m_cells.reset();
-    m_bytes.clear();
+    // The last section's cells and bytes make room for this one, their memory kept: a run over
+    // thousands of sections does not allocate them anew for each.
+    std::unique_ptr<StoredCells> cells(static_cast<StoredCells*>(m_cells.release()));
     m_section = section;
     const reference::SectionStructure& structure = m_entry.sections.at(section - 1);
-    auto cells =
-        std::make_unique<StoredCells>(int(structure.rows.size()), int(structure.columns.size()));
-    const QString path = m_key.path(section);
-    std::optional<QByteArray> bytes;
+    const int rows = int(structure.rows.size());
+    const int columns = int(structure.columns.size());
+    if (cells)
+        cells->reset(rows, columns);
+    else
+        cells = std::make_unique<StoredCells>(rows, columns);
+    const QString name = data::sectionFileName(m_key.regionCode, section);
+    const QString path = m_folderPath + name;
+    bool found = false;
     if (m_folder) {
-        QByteArray read;
-        if (m_folder->read(data::sectionFileName(m_key.regionCode, section), read))
-            bytes = std::move(read);
+        found = m_folder->read(name, m_bytes);
     } else {
-        bytes = platform::readFileBytes(path);
+        std::optional<QByteArray> bytes = platform::readFileBytes(path);
+        found = bytes.has_value();
+        m_bytes = found ? std::move(*bytes) : QByteArray();
     }
-    if (!bytes && platform::fileExists(path)) {
+    if (!found && platform::fileExists(path)) {
         unreadable(m_prompt, path, QStringLiteral("Файл не читается"));
         return nullptr;
     }
-    if (bytes && !bytes->isEmpty()) {
+    if (!m_bytes.isEmpty()) {
         // Data that cannot be read must not pass for an empty section: its mark would say so.
-        if (!data::hasDataLine(*bytes)) {
+        if (!data::hasDataLine(m_bytes)) {
+            m_bytes.clear();
             unreadable(m_prompt, path, QStringLiteral("В файле нет ни одной строки данных"));
             return nullptr;
         }
-        m_bytes = *bytes;
         if (cells->read(m_bytes, path, m_prompt) != 0) {
             m_bytes.clear();
             return nullptr;
@@ -168,7 +198,7 @@ bool StoredForm::save(int section, const QString& mark) {
         m_marked.insert(section);
         return true;
     }
-    const QString path = m_key.path(section);
+    const QString path = m_folderPath + data::sectionFileName(m_key.regionCode, section);
     if (!platform::writeFileAtomic(path, updated)) {
         m_prompt.message(QStringLiteral("Ошибка при записи информации !!!"), platform::Icon::Error,
                          path);

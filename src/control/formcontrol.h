@@ -76,7 +76,8 @@ private:
     const reference::CatalogEntry& m_entry;
     platform::Prompt& m_prompt;
     platform::FolderFiles* m_folder;
-    int m_section = 0; // the section loaded
+    QString m_folderPath; // the key's period folder and "/"
+    int m_section = 0;    // the section loaded
     std::unique_ptr<SectionCells> m_cells;
     QByteArray m_bytes; // the file as loaded
     QSet<int> m_marked;

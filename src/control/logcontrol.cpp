@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <memory>
 #include <optional>
@@ -111,18 +112,54 @@ public:
         m_region = !code.isEmpty() && code.size() <= 18 && core::Is_All_Digits(code)
                        ? code.toLongLong()
                        : -1;
+        // The work space of the thread's last evaluation is taken over (an evaluation within
+        // this one finds it empty and makes its own), and given back at the end: a run over
+        // thousands of sections allocates it once.
+        Scratch& scratch = threadScratch();
+        m_numbersOf.swap(scratch.numbersOf);
+        m_currentNumbers.cells.swap(scratch.current);
+        m_sure.swap(scratch.sure);
+        m_left.swap(scratch.left);
+        m_right.swap(scratch.right);
+        m_stack.swap(scratch.stack);
         m_numbersOf.assign(size_t(rules.selections.size()), &m_unread);
         m_prepared = rules.preparedShape == std::pair{current.rows(), current.columns()};
     }
+    ~Evaluation() {
+        Scratch& scratch = threadScratch();
+        m_numbersOf.swap(scratch.numbersOf);
+        m_currentNumbers.cells.swap(scratch.current);
+        m_sure.swap(scratch.sure);
+        m_left.swap(scratch.left);
+        m_right.swap(scratch.right);
+        m_stack.swap(scratch.stack);
+    }
+    Evaluation(const Evaluation&) = delete;
+    Evaluation& operator=(const Evaluation&) = delete;
 
     void Log_RR_(const Block& block);
 
 private:
+    struct CellNumbers;
+    struct Scratch {
+        std::vector<const CellNumbers*> numbersOf;
+        std::vector<double> current;
+        std::vector<char> sure;
+        std::vector<double> left;
+        std::vector<double> right;
+        std::vector<double> stack;
+    };
+    static Scratch& threadScratch() {
+        static thread_local Scratch scratch;
+        return scratch;
+    }
+
     void Log_RR__(const Block& block, int s, int g, bool& failed);
     // Clears sure[p] at the points of m_points where a formula of the block does
     // not hold in its fast form, all points computed together; false when some formula has no
     // fast form.
     bool holdFast(const Block& block);
+    void compareAll(FastRelation relation, size_t points);
     std::optional<Side> S_Formul(const QList<Piece>& pieces, int s, int g) const;
     bool holdsFast(const Formula& f, int s, int g) const;
     void reportBadCells(const Side& side, const Formula& formula);
@@ -198,8 +235,45 @@ void Evaluation::Log_RR_(const Block& block) {
     // by one, in loop order, as if no point had been settled before.
     const bool settled = points.rows.size() >= 4 && holdFast(block);
     bool failed = false;
-    for (size_t p = 0; p < points.rows.size(); ++p)
-        if (!settled || !m_sure[p]) Log_RR__(block, points.rows[p], points.columns[p], failed);
+    const size_t count = points.rows.size();
+    if (!settled) {
+        for (size_t p = 0; p < count; ++p)
+            Log_RR__(block, points.rows[p], points.columns[p], failed);
+        return;
+    }
+    const char* sure = m_sure.data();
+    for (size_t p = 0; p < count; ++p) {
+        // The settled points are passed over at once.
+        const void* next = std::memchr(sure + p, 0, count - p);
+        if (!next) break;
+        p = size_t(static_cast<const char*>(next) - sure);
+        Log_RR__(block, points.rows[p], points.columns[p], failed);
+    }
+}
+
+// Clears m_sure where the relation does not hold between m_left and m_right.
+void Evaluation::compareAll(FastRelation relation, size_t points) {
+    const auto each = [&](auto holds) {
+        for (size_t p = 0; p < points; ++p)
+            m_sure[p] &= char(holds(m_left[p], m_right[p]));
+    };
+    switch (relation) {
+    case FastRelation::Eq:
+        return each([](double l, double r) { return l == r; });
+    case FastRelation::Ne:
+        return each([](double l, double r) { return l != r; });
+    case FastRelation::Lt:
+        return each([](double l, double r) { return l < r; });
+    case FastRelation::Gt:
+        return each([](double l, double r) { return l > r; });
+    case FastRelation::Le:
+        return each([](double l, double r) { return l <= r; });
+    case FastRelation::Ge:
+        return each([](double l, double r) { return l >= r; });
+    case FastRelation::None:
+        std::fill_n(m_sure.begin(), points, char(0));
+        return;
+    }
 }
 
 bool Evaluation::holdFast(const Block& block) {
@@ -217,22 +291,37 @@ bool Evaluation::holdFast(const Block& block) {
             std::fill_n(m_sure.begin(), points, char(0));
             return;
         }
-        for (size_t p = 0; p < points; ++p) {
-            const double v = numbers->valueOrNaN(step.rowS ? rows[p] : step.row,
-                                                 step.columnG ? columns[p] : step.column);
-            if (std::isnan(v)) {
-                m_sure[p] = 0;
-                column[p] = 0.0;
-            } else {
-                column[p] = v;
+        const double* cells = numbers->cells.data();
+        const unsigned rowCount = unsigned(numbers->rows);
+        const unsigned columnCount = unsigned(numbers->columns);
+        char* sure = m_sure.data();
+        if (step.rowS && step.columnG && numbers == &m_currentNumbers &&
+            m_points->cells.size() == points) {
+            // The loop's own cell of the section under control, at every point.
+            const int* at = m_points->cells.data();
+            for (size_t p = 0; p < points; ++p) {
+                const double v = cells[at[p]];
+                const bool number = !std::isnan(v);
+                sure[p] &= char(number);
+                column[p] = number ? v : 0.0;
             }
+            return;
+        }
+        for (size_t p = 0; p < points; ++p) {
+            // Outside its cells a section reads 0; NaN is a cell that is not a plain number.
+            const unsigned r = unsigned((step.rowS ? rows[p] : step.row) - 1);
+            const unsigned c = unsigned((step.columnG ? columns[p] : step.column) - 1);
+            const double v =
+                r < rowCount && c < columnCount ? cells[size_t(r) * columnCount + c] : 0.0;
+            const bool number = !std::isnan(v);
+            sure[p] &= char(number);
+            column[p] = number ? v : 0.0;
         }
     };
     for (const Formula& f : block.formulas) {
         fastValues(f.fast.left, points, values, m_sure, m_stack, m_left.data());
         fastValues(f.fast.right, points, values, m_sure, m_stack, m_right.data());
-        for (size_t p = 0; p < points; ++p)
-            if (m_sure[p] && !fastCompare(m_left[p], f.fast.relation, m_right[p])) m_sure[p] = 0;
+        compareAll(f.fast.relation, points);
     }
     return true;
 }
@@ -375,7 +464,20 @@ bool Evaluation::holdsFast(const Formula& f, int s, int g) const {
         }
         void addTo(double& sum, const FastStep* references, int count) const {
             double total = sum;
-            for (int k = 0; k < count; ++k)
+            int k = 0;
+            if (e.m_prepared) {
+                // Fixed cells of the section under control, most of a sum, are taken straight
+                // from its values; the rest as any reference.
+                const double* cells = current;
+                for (; k < count; ++k) {
+                    const int flat = references[k].flat;
+                    if (flat < 0) break;
+                    if (!cells)
+                        cells = current = e.cellNumbers(references[k].selection).cells.data();
+                    total = total + cells[flat];
+                }
+            }
+            for (; k < count; ++k)
                 total = total + valueOrNaN(references[k]);
             sum = total;
         }

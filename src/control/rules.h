@@ -80,6 +80,8 @@ FastFormula compileFast(const Formula& formula);
 struct BlockPoints {
     std::vector<int> rows;
     std::vector<int> columns;
+    // Of a block over rows and columns: each point's cell in the section's row-major values.
+    std::vector<int> cells;
 };
 
 struct Block {

@@ -867,6 +867,42 @@ QStringList listEntries(const QString& dir, bool dirs) {
     return sortedNames(names);
 }
 
+namespace {
+
+// A name's key in FileNames: a name of ASCII letters is put in upper case byte by byte, any other
+// through its text.
+QByteArray upperKey(const char* name, size_t length) {
+    QByteArray key(name, qsizetype(length));
+    for (char& c : key) {
+        if (uchar(c) >= 0x80) return QFile::encodeName(QFile::decodeName(name).toUpper());
+        if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
+    }
+    return key;
+}
+
+} // namespace
+
+FileNames::FileNames(const QString& dir) {
+    DIR* d = ::opendir(local(resolvePath(dir)).constData());
+    if (!d) return;
+    while (const struct dirent* entry = ::readdir(d)) {
+        const char* n = entry->d_name;
+        if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0))) continue;
+        bool isDir = entry->d_type == DT_DIR;
+        if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
+            struct stat st;
+            isDir = ::fstatat(::dirfd(d), n, &st, 0) == 0 && S_ISDIR(st.st_mode);
+        }
+        if (!isDir) m_upper.insert(upperKey(n, std::strlen(n)));
+    }
+    ::closedir(d);
+}
+
+bool FileNames::contains(const QString& name) const {
+    const QByteArray bytes = QFile::encodeName(name);
+    return m_upper.contains(upperKey(bytes.constData(), size_t(bytes.size())));
+}
+
 QStringList listDirs(const QString& dir) {
     return listEntries(dir, true);
 }

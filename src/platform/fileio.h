@@ -4,6 +4,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QPair>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -65,6 +66,19 @@ private:
     QString m_path;
     int m_fd = -1;
     bool m_exists = false;
+};
+
+// The names of a folder's files (not its folders), to ask whether a name is among them without
+// regard to case: read once from the directory stream and kept as bytes, which costs little
+// more than the listing itself in a folder of many thousand files.
+class FileNames {
+public:
+    explicit FileNames(const QString& dir);
+    bool contains(const QString& name) const;
+    qsizetype size() const { return m_upper.size(); }
+
+private:
+    QSet<QByteArray> m_upper; // local bytes, upper case
 };
 
 // Splits file text into lines at CR LF or LF; a missing end of the last line is accepted and a

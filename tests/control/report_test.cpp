@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <QFile>
 #include <QRandomGenerator>
 
@@ -418,6 +419,9 @@ TEST(StoredForm, ReadsAsTheGridDoes) {
         {reference::SectionStructure{"1", {"1", "2", "3", "4", "5"}, {"1", "2", "3"}}}};
     TempWorkspace ws;
     const data::DataKey key{ws.file("DAT"), "2005", "3", "101", "1401"};
+    // One form loaded again and again, as a run over many sections reuses its memory.
+    RecorderPrompt reusedPrompt;
+    StoredForm reused(key, entry, reusedPrompt);
     for (int round = 0; round < 300; ++round) {
         QString text = "PR_?\r\n! 0000 101 01 05 03 1401\r\n";
         const int lines = 1 + random.bounded(6); // a file without data lines is refused before
@@ -449,5 +453,23 @@ TEST(StoredForm, ReadsAsTheGridDoes) {
                 EXPECT_EQ(cells->plainValue(r, c), expected.plainValue(r, c));
             }
         EXPECT_EQ(cells->sum(), expected.sum());
+        // All the numbers at once, and the sum added up on the way, from a fresh form and from
+        // the reused one.
+        reusedPrompt.messages.clear();
+        const SectionCells* again = reused.load(1);
+        ASSERT_TRUE(again);
+        EXPECT_EQ(reusedPrompt.messages, storedPrompt.messages);
+        std::vector<double> expectedValues;
+        expected.plainValues(expectedValues);
+        for (const SectionCells* stored : {cells, again}) {
+            std::vector<double> values;
+            stored->plainValues(values);
+            ASSERT_EQ(values.size(), expectedValues.size());
+            for (size_t i = 0; i < values.size(); ++i)
+                EXPECT_TRUE(values[i] == expectedValues[i] ||
+                            (std::isnan(values[i]) && std::isnan(expectedValues[i])))
+                    << i;
+            EXPECT_EQ(stored->sum(), expected.sum());
+        }
     }
 }

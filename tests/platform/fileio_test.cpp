@@ -309,3 +309,23 @@ TEST(FileIo, NewFilesTakeANameNobodyHoldsAndNeverFollowALink) {
         writeNewFile(ws.file("missing"), QStringLiteral("x"), QString(), "x", &e).isEmpty());
     EXPECT_EQ(e.number, 76);
 }
+
+// The names of a folder's files for a question without regard to case: folders are not among
+// them, names in any case (and outside ASCII) are found, missing ones are not.
+TEST(FileIo, FileNamesAnswerWithoutRegardToCase) {
+    TempWorkspace ws;
+    ws.write("D/1401.01", "1");
+    ws.write("D/Отчет.psp", "x");
+    ws.write("D/query.Txt", "x");
+    ws.mkdir("D/1402.01");
+    ASSERT_EQ(::symlink("1401.01", QFile::encodeName(ws.file("D/link.01")).constData()), 0);
+    const FileNames names(ws.file("d"));
+    EXPECT_EQ(names.size(), 4);
+    EXPECT_TRUE(names.contains("1401.01"));
+    EXPECT_TRUE(names.contains("ОТЧЕТ.PSP"));
+    EXPECT_TRUE(names.contains("QUERY.TXT"));
+    EXPECT_TRUE(names.contains("Link.01"));
+    EXPECT_FALSE(names.contains("1402.01"));
+    EXPECT_FALSE(names.contains("1401.02"));
+    EXPECT_EQ(FileNames(ws.file("none")).size(), 0);
+}
