@@ -119,6 +119,8 @@ RegionRun checkRegion(const RunContext& c, const reference::Region& region, Form
             writeReportPage(run.form.page, c.stem + QLatin1Char('_') + run.code, prompt);
     run.form.page.clear(); // the page is on disk; thousands of them are not kept
     run.marks = sectionMarks(run.form, stored);
+    for (int n = 1; n <= c.form.sections.size(); ++n)
+        run.fileMarks.append(stored.fileMark(n));
     run.failed = regionFailed(run.form);
     return run;
 }

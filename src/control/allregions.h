@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <QDateTime>
 #include <QList>
 #include <QString>
@@ -27,6 +28,9 @@ struct RegionRun {
     // "??", "0++", "0??"); "--" when the section's check stopped or its mark could not be
     // written; empty when the section has no rules or the region has not sent it.
     QStringList marks;
+    // The register's mark of each section file as the run left it (data::registerMarkOf);
+    // nullopt for a file the run did not read (a section without rules, or one not readable).
+    QList<std::optional<QString>> fileMarks;
     // Something went wrong for the region (a stopped section, a mark or page not written, an
     // evaluation error); its messages were shown.
     bool failed = false;

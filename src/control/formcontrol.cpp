@@ -144,6 +144,16 @@ private:
 
 } // namespace
 
+namespace {
+
+// The register's mark of a file's bytes, from the first bytes the register reads.
+QString registerMarkOfFile(const QByteArray& bytes) {
+    constexpr qsizetype RegisterHead = 4096;
+    return data::registerMarkOf(QByteArrayView(bytes).first(std::min(bytes.size(), RegisterHead)));
+}
+
+} // namespace
+
 const SectionCells* StoredForm::load(int section) {
     if (section < 1 || section > m_entry.sections.size()) return nullptr;
     // The last section's cells and bytes make room for this one, their memory kept: a run over
@@ -171,6 +181,7 @@ const SectionCells* StoredForm::load(int section) {
         unreadable(m_prompt, path, QStringLiteral("Файл не читается"));
         return nullptr;
     }
+    m_fileMarks.insert(section, registerMarkOfFile(m_bytes));
     if (!m_bytes.isEmpty()) {
         // Data that cannot be read must not pass for an empty section: its mark would say so.
         if (!data::hasDataLine(m_bytes)) {
@@ -206,7 +217,14 @@ bool StoredForm::save(int section, const QString& mark) {
     }
     m_bytes = updated;
     m_marked.insert(section);
+    m_fileMarks.insert(section, registerMarkOfFile(m_bytes));
     return true;
+}
+
+std::optional<QString> StoredForm::fileMark(int section) const {
+    const auto found = m_fileMarks.constFind(section);
+    if (found == m_fileMarks.constEnd()) return std::nullopt;
+    return *found;
 }
 
 QByteArray withStateLine(const QByteArray& bytes, const QString& mark) {

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <QByteArray>
 #include <QDateTime>
+#include <QHash>
 #include <QList>
 #include <QSet>
 #include <QString>
@@ -70,6 +72,9 @@ public:
     // True when the section's file carries the mark of the last save (written now or already
     // there); false for a section not sent.
     bool marked(int section) const { return m_marked.contains(section); }
+    // The mark the register shows for the section's file as this form left it (read or written
+    // by it: data::registerMarkOf); nullopt for a section it has not read.
+    std::optional<QString> fileMark(int section) const;
 
 private:
     data::DataKey m_key;
@@ -81,6 +86,7 @@ private:
     std::unique_ptr<SectionCells> m_cells;
     QByteArray m_bytes; // the file as loaded
     QSet<int> m_marked;
+    QHash<int, QString> m_fileMarks;
 };
 
 // The file bytes with the state line "PR_" + mark (mark given with or without "PR_"): the first

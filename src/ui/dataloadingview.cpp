@@ -101,16 +101,23 @@ void DataLoadingView::controlAllRegions() {
                                         session.year,
                                         session.month,
                                         {}};
-    // The register shows what the files hold now: each region's row is read again as soon as
-    // the region is done, while the regions after it are being checked.
+    // The register shows what the files hold now: each region's row is updated as soon as the
+    // region is done, with the marks of the files as the run read or wrote them; a file it did
+    // not read is read again.
     QHash<QString, int> rowOf;
     for (int r = 0; r < m_register->rows.size(); ++r)
         if (!m_register->rows.at(r).code.isEmpty()) rowOf.insert(m_register->rows.at(r).code, r);
     const auto refresh = [&](const control::RegionRun& region) {
         const int row = rowOf.value(region.code, -1);
         if (row < 0 || m_register->missingOnly) return;
-        const QStringList marks =
-            data::registerMarks(session, m_register->formCode, region.code, m_register->sections);
+        const data::DataKey key{session.dir(core::DirDAT), session.year, session.month,
+                                m_register->formCode, region.code};
+        QStringList marks;
+        for (int s = 1; s <= m_register->sections; ++s) {
+            const std::optional<QString> known =
+                s <= region.fileMarks.size() ? region.fileMarks.at(s - 1) : std::nullopt;
+            marks.append(known ? *known : data::registerMark(key.path(s)));
+        }
         m_register->rows[row].marks = marks;
         setRowMarks(row, marks);
     };

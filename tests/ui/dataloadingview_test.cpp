@@ -20,6 +20,7 @@
 #include <QTimer>
 #include <QTreeWidget>
 
+#include "data/loadview.h"
 #include "platform/fileio.h"
 #include "ui/dataloadingview.h"
 #include "ui/frm_mirel.h"
@@ -484,6 +485,13 @@ TEST(DataLoadingView, ContextMenuControlsEveryRegionAndRefreshesTheMarks) {
     EXPECT_EQ(gridRow(g, rowOf(g, "1101")).mid(2), (QStringList{"++", "++", "++", "++"}));
     EXPECT_EQ(gridRow(g, rowOf(g, "1102")).mid(2), (QStringList{"??", "++", "++", "++"}));
     EXPECT_EQ(gridRow(g, rowOf(g, "1203")).mid(2), (QStringList{"++", "++", "", ""}));
+    // Every row shows what its files now hold, as the register reads them.
+    for (int r = 0; r < g->rowCount(); ++r) {
+        const QStringList row = gridRow(g, r);
+        if (row.first().isEmpty()) continue;
+        EXPECT_EQ(row.mid(2), mirel::data::registerMarks(w.session(), "210", row.first(), 4))
+            << row.first().toStdString();
+    }
     ASSERT_EQ(lw->browser.opened.size(), 1);
     EXPECT_TRUE(QFileInfo(lw->browser.opened.first()).absolutePath() == ws.file("TMP"));
     EXPECT_EQ(lw->prompt.progressMaximum, 17);
