@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <QSet>
+#include <type_traits>
 #include <vector>
 
 #include "core/files.h"
@@ -133,6 +134,17 @@ public:
         m_left.swap(scratch.left);
         m_right.swap(scratch.right);
         m_stack.swap(scratch.stack);
+        // The work space of a huge section is not kept after it.
+        constexpr size_t Kept = 1 << 16;
+        const auto trim = [](auto& v) {
+            if (v.capacity() > Kept) std::remove_reference_t<decltype(v)>().swap(v);
+        };
+        trim(scratch.numbersOf);
+        trim(scratch.current);
+        trim(scratch.sure);
+        trim(scratch.left);
+        trim(scratch.right);
+        trim(scratch.stack);
     }
     Evaluation(const Evaluation&) = delete;
     Evaluation& operator=(const Evaluation&) = delete;
