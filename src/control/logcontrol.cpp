@@ -116,24 +116,13 @@ public:
         // The work space of the thread's last evaluation is taken over (an evaluation within
         // this one finds it empty and makes its own), and given back at the end: a run over
         // thousands of sections allocates it once.
-        Scratch& scratch = threadScratch();
-        m_numbersOf.swap(scratch.numbersOf);
-        m_currentNumbers.cells.swap(scratch.current);
-        m_sure.swap(scratch.sure);
-        m_left.swap(scratch.left);
-        m_right.swap(scratch.right);
-        m_stack.swap(scratch.stack);
+        swapScratch();
         m_numbersOf.assign(size_t(rules.selections.size()), &m_unread);
         m_prepared = rules.preparedShape == std::pair{current.rows(), current.columns()};
     }
     ~Evaluation() {
+        swapScratch();
         Scratch& scratch = threadScratch();
-        m_numbersOf.swap(scratch.numbersOf);
-        m_currentNumbers.cells.swap(scratch.current);
-        m_sure.swap(scratch.sure);
-        m_left.swap(scratch.left);
-        m_right.swap(scratch.right);
-        m_stack.swap(scratch.stack);
         // The work space of a huge section is not kept after it.
         constexpr size_t Kept = 1 << 16;
         const auto trim = [](auto& v) {
@@ -164,6 +153,15 @@ private:
     static Scratch& threadScratch() {
         static thread_local Scratch scratch;
         return scratch;
+    }
+    void swapScratch() {
+        Scratch& scratch = threadScratch();
+        m_numbersOf.swap(scratch.numbersOf);
+        m_currentNumbers.cells.swap(scratch.current);
+        m_sure.swap(scratch.sure);
+        m_left.swap(scratch.left);
+        m_right.swap(scratch.right);
+        m_stack.swap(scratch.stack);
     }
 
     void Log_RR__(const Block& block, int s, int g, bool& failed);

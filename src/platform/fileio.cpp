@@ -846,13 +846,16 @@ bool makeDir(const QString& path, FsError* error) {
     return true;
 }
 
-// The names of the folders (dirs true) or of everything else in a folder, straight from the
-// directory stream: only a link, or an entry of a file system that does not tell the kind, is
-// looked at on the disk. A link counts as what it points to; a dangling one as a file.
-QStringList listEntries(const QString& dir, bool dirs) {
+namespace {
+
+// Calls onName with the name of every folder (dirs true) or of everything else in a folder,
+// straight from the directory stream: only a link, or an entry of a file system that does not
+// tell the kind, is looked at on the disk. A link counts as what it points to; a dangling one as
+// a file. False when the folder cannot be read.
+template <typename OnName>
+bool forEachEntry(const QString& dir, bool dirs, OnName&& onName) {
     DIR* d = ::opendir(local(resolvePath(dir)).constData());
-    if (!d) return {};
-    QStringList names;
+    if (!d) return false;
     while (const struct dirent* entry = ::readdir(d)) {
         const char* n = entry->d_name;
         if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0))) continue;
@@ -861,13 +864,11 @@ QStringList listEntries(const QString& dir, bool dirs) {
             struct stat st;
             isDir = ::fstatat(::dirfd(d), n, &st, 0) == 0 && S_ISDIR(st.st_mode);
         }
-        if (isDir == dirs) names.append(QFile::decodeName(n));
+        if (isDir == dirs) onName(n);
     }
     ::closedir(d);
-    return sortedNames(names);
+    return true;
 }
-
-namespace {
 
 // A name's key in FileNames: a name of ASCII letters is put in upper case byte by byte, any other
 // through its text.
@@ -882,20 +883,16 @@ QByteArray upperKey(const char* name, size_t length) {
 
 } // namespace
 
+// The names of the folders (dirs true) or of everything else in a folder, sorted.
+QStringList listEntries(const QString& dir, bool dirs) {
+    QStringList names;
+    forEachEntry(dir, dirs, [&](const char* name) { names.append(QFile::decodeName(name)); });
+    return sortedNames(names);
+}
+
 FileNames::FileNames(const QString& dir) {
-    DIR* d = ::opendir(local(resolvePath(dir)).constData());
-    if (!d) return;
-    while (const struct dirent* entry = ::readdir(d)) {
-        const char* n = entry->d_name;
-        if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0))) continue;
-        bool isDir = entry->d_type == DT_DIR;
-        if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
-            struct stat st;
-            isDir = ::fstatat(::dirfd(d), n, &st, 0) == 0 && S_ISDIR(st.st_mode);
-        }
-        if (!isDir) m_upper.insert(upperKey(n, std::strlen(n)));
-    }
-    ::closedir(d);
+    forEachEntry(dir, false,
+                 [&](const char* name) { m_upper.insert(upperKey(name, std::strlen(name))); });
 }
 
 bool FileNames::contains(const QString& name) const {
