@@ -142,10 +142,6 @@ private:
     mutable std::optional<double> m_sum; // once every cell was read
 };
 
-} // namespace
-
-namespace {
-
 // The register's mark of a file's bytes, from the first bytes the register reads.
 QString registerMarkOfFile(const QByteArray& bytes) {
     constexpr qsizetype RegisterHead = 4096;
