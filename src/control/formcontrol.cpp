@@ -142,12 +142,6 @@ private:
     mutable std::optional<double> m_sum; // once every cell was read
 };
 
-// The register's mark of a file's bytes, from the first bytes the register reads.
-QString registerMarkOfFile(const QByteArray& bytes) {
-    constexpr qsizetype RegisterHead = 4096;
-    return data::registerMarkOf(QByteArrayView(bytes).first(std::min(bytes.size(), RegisterHead)));
-}
-
 } // namespace
 
 const SectionCells* StoredForm::load(int section) {
@@ -177,7 +171,7 @@ const SectionCells* StoredForm::load(int section) {
         unreadable(m_prompt, path, QStringLiteral("Файл не читается"));
         return nullptr;
     }
-    m_fileMarks.insert(section, registerMarkOfFile(m_bytes));
+    m_fileMarks.insert(section, data::registerMarkOf(m_bytes));
     if (!m_bytes.isEmpty()) {
         // Data that cannot be read must not pass for an empty section: its mark would say so.
         if (!data::hasDataLine(m_bytes)) {
@@ -213,7 +207,7 @@ bool StoredForm::save(int section, const QString& mark) {
     }
     m_bytes = updated;
     m_marked.insert(section);
-    m_fileMarks.insert(section, registerMarkOfFile(m_bytes));
+    m_fileMarks.insert(section, data::registerMarkOf(m_bytes));
     return true;
 }
 

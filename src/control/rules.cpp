@@ -476,18 +476,6 @@ void blockPoints(const Block& block, int rows, int columns, BlockPoints& points)
     points.cells.clear();
     if (block.formulas.isEmpty()) return;
     const Formula& first = block.formulas.first();
-    if (first.usesS && first.usesG) {
-        for (int s = 1; s <= rows; ++s) {
-            if (!block.rowList.matches(s)) continue;
-            for (int g = 1; g <= columns; ++g)
-                if (block.columnList.matches(g)) {
-                    points.rows.push_back(s);
-                    points.columns.push_back(g);
-                    points.cells.push_back((s - 1) * columns + (g - 1));
-                }
-        }
-        return;
-    }
     const auto overColumns = [&](int s) {
         if (!first.usesG) {
             points.rows.push_back(s);
@@ -498,6 +486,7 @@ void blockPoints(const Block& block, int rows, int columns, BlockPoints& points)
             if (block.columnList.matches(g)) {
                 points.rows.push_back(s);
                 points.columns.push_back(g);
+                if (s > 0) points.cells.push_back((s - 1) * columns + (g - 1));
             }
     };
     if (first.usesS) {

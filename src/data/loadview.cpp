@@ -94,12 +94,15 @@ LoadView enterLoadView(reference::Session& session, bool takePreamblePeriod, con
 }
 
 QStringList registerMarks(const reference::Session& session, const QString& formCode,
-                          const QString& regionCode, int sections) {
+                          const QString& regionCode, int sections,
+                          const QList<std::optional<QString>>& known) {
     const DataKey key{session.dir(core::DirDAT), session.year, session.month, formCode, regionCode};
     QStringList marks;
     marks.reserve(sections);
-    for (int s = 1; s <= sections; ++s)
-        marks.append(registerMark(key.path(s)));
+    for (int s = 1; s <= sections; ++s) {
+        const std::optional<QString> mark = s <= known.size() ? known.at(s - 1) : std::nullopt;
+        marks.append(mark ? *mark : registerMark(key.path(s)));
+    }
     return marks;
 }
 

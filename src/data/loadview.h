@@ -81,9 +81,12 @@ struct Register {
 std::optional<Register> Cmd_Load_DD(reference::Session& session, const QString& formCode,
                                     bool missing, platform::Prompt& prompt);
 
-// The marks of one region's row, read again after data entry (VVOD_Region).
+// The marks of one region's row, read again after data entry (VVOD_Region). known holds the
+// marks already known for sections 1, 2, ... (a run that has just read or written the files);
+// only the others are read.
 QStringList registerMarks(const reference::Session& session, const QString& formCode,
-                          const QString& regionCode, int sections);
+                          const QString& regionCode, int sections,
+                          const QList<std::optional<QString>>& known = {});
 
 // True when the register row may open data entry: its code has a value above 0.
 bool opensEntry(const QString& regionCode);

@@ -2,6 +2,7 @@
 
 #include "data/datalines.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -219,6 +220,11 @@ QByteArrayView firstLineOf(QByteArrayView head) {
 
 } // namespace
 
+namespace {
+// The first bytes of a file that its state line is looked for in.
+constexpr qint64 HeadBytes = 4096;
+} // namespace
+
 std::optional<QString> stateMarkOf(QByteArrayView head) {
     // A line that still holds a CR is none: a file with CR alone between its lines is one line to
     // every reader, its data included.
@@ -230,23 +236,24 @@ std::optional<QString> stateMarkOf(QByteArrayView head) {
 }
 
 std::optional<QString> readFirstLine(const QString& path) {
-    const std::optional<QByteArray> head = platform::readFileHead(path, 4096);
+    const std::optional<QByteArray> head = platform::readFileHead(path, HeadBytes);
     if (!head) return std::nullopt;
     return text1251(firstLineOf(*head));
 }
 
 QString stateMark(const QString& path) {
-    const std::optional<QByteArray> head = platform::readFileHead(path, 4096);
+    const std::optional<QByteArray> head = platform::readFileHead(path, HeadBytes);
     return head ? stateMarkOf(*head).value_or(QString()) : QString();
 }
 
 QString registerMark(const QString& path) {
-    const std::optional<QByteArray> head = platform::readFileHead(path, 4096);
+    const std::optional<QByteArray> head = platform::readFileHead(path, HeadBytes);
     return head ? registerMarkOf(*head) : QString();
 }
 
 QString registerMarkOf(QByteArrayView head) {
     if (head.isEmpty()) return QString();
+    head = head.first(std::min<qsizetype>(head.size(), HeadBytes));
     // A file that does not start with a state line shows "-", as the entry window's tab does.
     return stateMarkOf(head).value_or(QStringLiteral("-"));
 }

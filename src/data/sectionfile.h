@@ -91,7 +91,7 @@ QString stateMark(const QString& path);
 // The mark the register shows for a file: empty when the file is missing or empty, the state
 // mark when the first line is a state line, "-" when it is not.
 QString registerMark(const QString& path);
-// The same from the first bytes of an existing file (the first 4 KiB are enough).
+// The same from the bytes of an existing file (the first 4 KiB count, as above).
 QString registerMarkOf(QByteArrayView head);
 // The mark of the state line that begins the bytes ("PR_" and the mark, trimmed); nullopt when
 // the first line (split at LF) is not one, a line that holds a CR included.

@@ -110,14 +110,8 @@ void DataLoadingView::controlAllRegions() {
     const auto refresh = [&](const control::RegionRun& region) {
         const int row = rowOf.value(region.code, -1);
         if (row < 0 || m_register->missingOnly) return;
-        const data::DataKey key{session.dir(core::DirDAT), session.year, session.month,
-                                m_register->formCode, region.code};
-        QStringList marks;
-        for (int s = 1; s <= m_register->sections; ++s) {
-            const std::optional<QString> known =
-                s <= region.fileMarks.size() ? region.fileMarks.at(s - 1) : std::nullopt;
-            marks.append(known ? *known : data::registerMark(key.path(s)));
-        }
+        const QStringList marks = data::registerMarks(session, m_register->formCode, region.code,
+                                                      m_register->sections, region.fileMarks);
         m_register->rows[row].marks = marks;
         setRowMarks(row, marks);
     };
