@@ -72,8 +72,8 @@ int Write_Text_File(const QString& path, const QString& text, platform::Prompt& 
 }
 
 int writeEncodedFile(const QString& path, const QByteArray& bytes, platform::Prompt& prompt,
-                     platform::Links links) {
-    if (platform::writeFileAtomic(path, bytes, nullptr, links)) return 0;
+                     platform::Links links, platform::Known known) {
+    if (platform::writeFileAtomic(path, bytes, nullptr, links, known)) return 0;
     prompt.message(QStringLiteral("Ошибка при записи информации !!!"), platform::Icon::Error, path);
     return -1;
 }

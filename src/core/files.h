@@ -31,9 +31,10 @@ QString Read_Whole_File(const QString& path, bool quiet, platform::Prompt& promp
 // with the path (error icon).
 int Write_Text_File(const QString& path, const QString& text, platform::Prompt& prompt,
                     platform::Links links = platform::Links::Refuse);
-// The same with the text already in code page 1251.
+// The same with the text already in code page 1251 (known: what the caller knows of the name).
 int writeEncodedFile(const QString& path, const QByteArray& bytes, platform::Prompt& prompt,
-                     platform::Links links = platform::Links::Refuse);
+                     platform::Links links = platform::Links::Refuse,
+                     platform::Known known = platform::Known::Nothing);
 
 // Writes the text into a new file of the folder under a name nobody holds (stem+suffix, else
 // stem_1+suffix, ...; see platform::writeNewFile). Returns its path; the empty text after

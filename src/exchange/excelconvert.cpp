@@ -280,18 +280,47 @@ QString makeDataFolder(const ImportJob& job, const QString& formCode) {
     return platform::resolvePath(dir);
 }
 
-// The data folder as spelt on disk, made when first asked for; empty when it cannot be made.
-using DataFolder = std::function<QString()>;
+// The period's data folder, made ready the first time a thread asks for it (again after a
+// failure), with the names of the files it held then: a section whose name was not among them
+// is written as a new file, without a look at the name first.
+class DataFolder {
+public:
+    struct View {
+        QString path; // as spelt on disk; empty when the folder cannot be made
+        const platform::FileNames* names = nullptr;
+    };
+
+    DataFolder(const ImportJob& job, const QString& formCode)
+        : m_job(job)
+        , m_formCode(formCode) {}
+    View get() {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        if (!m_names) {
+            const QString path = makeDataFolder(m_job, m_formCode);
+            if (path.isEmpty()) return View();
+            m_path = path;
+            m_names.emplace(path); // neither changes from here on
+        }
+        return View{m_path, &*m_names};
+    }
+
+private:
+    const ImportJob& m_job;
+    const QString m_formCode;
+    std::mutex m_mutex;
+    QString m_path;
+    std::optional<platform::FileNames> m_names;
+};
 
 // Writes the staged sections of one workbook into the data folder, each with logical control
 // when asked.
 bool writeSections(const ImportJob& job, const QString& formCode, const QString& cod,
-                   const QList<StagedSection>& staged, const DataFolder& dataFolder, Trail& trail,
+                   const QList<StagedSection>& staged, DataFolder& dataFolder, Trail& trail,
                    control::FormRules& rules, WorkbookOutcome& outcome, platform::Prompt& prompt) {
     const reference::Session& session = job.session;
     const QString datDir = session.dir(core::DirDAT);
-    const QString resolvedDir = dataFolder();
-    if (resolvedDir.isEmpty()) {
+    const DataFolder::View folder = dataFolder.get();
+    if (folder.path.isEmpty()) {
         platform::showError(
             prompt, WriteError,
             platform::nativePath(data::periodDataDir(datDir, job.year, job.month, formCode)));
@@ -299,17 +328,23 @@ bool writeSections(const ImportJob& job, const QString& formCode, const QString&
     }
     // Section file names are digits: in the folder as it is spelled on disk no other case can
     // exist. A protected section stops the workbook before anything of it is written.
-    for (const StagedSection& s : staged) {
-        const QString path = resolvedDir + QLatin1Char('/') + data::sectionFileName(cod, s.section);
+    std::vector<bool> listed(size_t(staged.size()));
+    for (qsizetype i = 0; i < staged.size(); ++i) {
+        const StagedSection& s = staged.at(i);
+        const QString name = data::sectionFileName(cod, s.section);
+        listed[size_t(i)] = folder.names->contains(name);
+        if (s.empty || !listed[size_t(i)]) continue;
+        const QString path = folder.path + QLatin1Char('/') + name;
         const QFileInfo info(path);
-        if (!s.empty && info.exists() && !(info.permissions() & QFileDevice::WriteOwner)) {
+        if (info.exists() && !(info.permissions() & QFileDevice::WriteOwner)) {
             platform::showError(
                 prompt, QStringLiteral("Файл данных защищен от записи, книга не загружена !!!"),
                 platform::nativePath(path));
             return false;
         }
     }
-    for (const StagedSection& s : staged) {
+    for (qsizetype i = 0; i < staged.size(); ++i) {
+        const StagedSection& s = staged.at(i);
         if (s.empty) continue;
         const QString rr = data::sectionNumber(s.section);
         trail.sections.append(rr);
@@ -331,9 +366,12 @@ bool writeSections(const ImportJob& job, const QString& formCode, const QString&
             }
             stopped = run.stopped();
         }
-        const QString path = resolvedDir + QLatin1Char('/') + data::sectionFileName(cod, s.section);
+        const QString path = folder.path + QLatin1Char('/') + data::sectionFileName(cod, s.section);
         const QByteArray bytes = platform::encode1251(data::sectionStateLine(mark)) + s.body;
-        if (core::writeEncodedFile(path, bytes, prompt) != 0) return false;
+        if (core::writeEncodedFile(path, bytes, prompt, platform::Links::Refuse,
+                                   listed[size_t(i)] ? platform::Known::Nothing
+                                                     : platform::Known::Absent) != 0)
+            return false;
         outcome.sectionFiles.append(path);
         if (stopped) return false; // the rules' message has been shown
     }
@@ -347,7 +385,7 @@ QString openFailureText(const QString& path, const QString& reason) {
 
 // One workbook, read, to its written sections (archiving is the caller's).
 bool convertWorkbook(const ImportJob& job, const QString& formCode, const ReadWorkbook& read,
-                     const DataFolder& dataFolder, WorkbookOutcome& outcome, Trail& trail,
+                     DataFolder& dataFolder, WorkbookOutcome& outcome, Trail& trail,
                      control::FormRules& rules, platform::Prompt& prompt) {
     if (read.slot < 0) {
         platform::showError(prompt, QStringLiteral("Ошибка конвертирования !!!"),
@@ -397,23 +435,6 @@ bool regionsDiffer(const RegionIndex& regions, const QStringList& workbooks) {
     }
     return true;
 }
-
-// A folder made ready the first time a thread asks for it; asked again after a failure.
-class FolderOnce {
-public:
-    explicit FolderOnce(std::function<QString()> make)
-        : m_make(std::move(make)) {}
-    QString get() {
-        const std::lock_guard<std::mutex> lock(m_mutex);
-        if (m_folder.isEmpty()) m_folder = m_make();
-        return m_folder;
-    }
-
-private:
-    std::function<QString()> m_make;
-    std::mutex m_mutex;
-    QString m_folder;
-};
 
 // A workbook's trail told: its sections to the observer, its rows into the log.
 void tell(const Trail& trail, const QString& cod, const QString& formCode, ImportLog& log,
@@ -482,16 +503,8 @@ struct PlainNumber {
     bool asIs = false;      // the text is its number text already (as the cells of numbers are)
 };
 
-inline char16_t unitAt(QStringView t, qsizetype i) {
-    return t[i].unicode();
-}
-inline char16_t unitAt(QLatin1StringView t, qsizetype i) {
-    return uchar(t.data()[i]);
-}
-
-template <typename View>
-std::optional<PlainNumber> plainNumber(View t) {
-    const auto at = [&t](qsizetype i) { return unitAt(t, i); };
+std::optional<PlainNumber> plainNumber(QStringView t) {
+    const auto at = [&t](qsizetype i) { return t[i].unicode(); };
     const auto digit = [&at](qsizetype i) { return char16_t(at(i) - u'0') <= 9; };
     const qsizetype n = t.size();
     PlainNumber p;
@@ -553,8 +566,16 @@ std::optional<QString> plainNumberText(const QString& t) {
 } // namespace
 
 bool isCellNumber(QLatin1StringView text) {
-    const std::optional<PlainNumber> p = plainNumber(text);
-    return p && (p->asIs || text == QLatin1StringView("0"));
+    // numberChars writes no "+", no leading zero but the one before a point and no trailing
+    // zero of decimals: only an exponent, "***" or more than 15 digits are written otherwise.
+    int digits = 0;
+    for (const char c : text) {
+        if (c >= '0' && c <= '9')
+            ++digits;
+        else if (c != '-' && c != '.')
+            return false;
+    }
+    return digits > 0 && digits <= 15;
 }
 
 QString cellNumber(const QString& text) {
@@ -660,9 +681,9 @@ WorkbookOutcome Cnv_Xls_(const ImportJob& job, const QString& formCode, const QS
     control::FormRules rules;
     RunFolders folders;
     Trail trail;
-    const bool converted = convertWorkbook(
-        job, formCode, read, [&] { return makeDataFolder(job, formCode); }, outcome, trail, rules,
-        prompt);
+    DataFolder data(job, formCode);
+    const bool converted =
+        convertWorkbook(job, formCode, read, data, outcome, trail, rules, prompt);
     tell(trail, outcome.cod, formCode, log, observer);
     if (job.control) log.flush(prompt);
     if (!converted) return outcome;
@@ -709,7 +730,7 @@ FormOutcome Cnv_XLS_All(const ImportJob& job, const QString& formCode, const QSt
         // it goes to the archive, in the order of the list. Two workbooks of one region write
         // the same files: such a run converts one workbook after the other.
         std::array<control::FormRules, 2> rules;
-        FolderOnce data([&] { return makeDataFolder(job, formCode); });
+        DataFolder data(job, formCode);
         core::WorkAhead<ConvertedWorkbook> ahead(
             int(workbooks.size()), 4, regionsDiffer(run.regions, workbooks),
             [&](int i, ConvertedWorkbook& w, int lane) {
@@ -717,9 +738,8 @@ FormOutcome Cnv_XLS_All(const ImportJob& job, const QString& formCode, const QSt
                 w.outcome.path = workbooks.at(i);
                 ReadWorkbook read;
                 readWorkbook(job, formCode, run, w.outcome.path, read);
-                w.converted = convertWorkbook(
-                    job, formCode, read, [&data] { return data.get(); }, w.outcome, w.trail,
-                    rules[size_t(lane)], w.prompt);
+                w.converted = convertWorkbook(job, formCode, read, data, w.outcome, w.trail,
+                                              rules[size_t(lane)], w.prompt);
             });
         // Workbook i in its turn.
         const auto take = [&](int i) {

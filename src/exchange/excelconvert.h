@@ -20,7 +20,8 @@ namespace mirel::exchange {
 // Trimmed; empty gives "0"; a number gives its value written plainly (a decimal comma gives
 // the parts before and after it joined by "."); any other text goes to Mod_DD_XLS.
 QString cellNumber(const QString& text);
-// Whether cellNumber gives a Latin-1 text back as it is, as it does for most number cells' texts.
+// Whether cellNumber gives a number text as platform::numberChars writes it back as it is: one
+// with no exponent and at most 15 digits, as most number cells' texts are.
 bool isCellNumber(QLatin1StringView text);
 // Mod_DD_XLS: the number at the start of a text such as "12 345,6 руб.": blanks removed, a
 // leading "-" kept as the sign, digits taken up to the first character that is neither a digit
@@ -84,8 +85,8 @@ struct FormOutcome {
 // Cnv_XLS_All: converts the workbooks of a form in order; a failing workbook stays and the run
 // goes on. Progress runs over the workbooks and may be stopped between two of them: the
 // workbooks already begun on the second core are finished (loaded, logged and archived), the
-// rest are left untouched, and platform::stoppedText() is shown instead of the closing message. With control the log
-// is started afresh and shown at the end. Ends with "Загрузка завершена !!!".
+// rest are left untouched, and platform::stoppedText() is shown instead of the closing message.
+// With control the log is started afresh and shown at the end. Ends with "Загрузка завершена !!!".
 FormOutcome Cnv_XLS_All(const ImportJob& job, const QString& formCode, const QStringList& workbooks,
                         platform::Prompt& prompt, platform::Browser& browser,
                         ImportObserver* observer = nullptr);

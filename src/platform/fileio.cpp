@@ -257,12 +257,16 @@ int openRegularAt(int dirfd, const char* name, qint64* size) {
 
 // Opens a regular file for reading under the name as written, else under the name found
 // without regard to case. Negative when there is no such file.
-int openRegular(const QString& path, qint64* size) {
+int openRegular(const QString& path, qint64* size, QString* foundAs = nullptr) {
     const QString native = nativePath(path);
     const int fd = openRegularAt(AT_FDCWD, local(native).constData(), size);
-    if (fd != -1) return fd;
+    if (fd != -1) {
+        if (foundAs) *foundAs = native;
+        return fd;
+    }
     const QString resolved = resolvePath(path);
     if (resolved == native) return -1;
+    if (foundAs) *foundAs = resolved;
     return openRegularAt(AT_FDCWD, local(resolved).constData(), size);
 }
 
@@ -361,15 +365,11 @@ bool dirExists(const QString& path) {
     return statNative(resolvePath(path), st) && S_ISDIR(st.st_mode);
 }
 
-std::optional<QByteArray> readFileBytes(const QString& path) {
-    QByteArray bytes;
-    if (!readFileBytes(path, bytes)) return std::nullopt;
-    return bytes;
-}
+namespace {
 
-bool readFileBytes(const QString& path, QByteArray& into) {
+bool readWhole(const QString& path, QByteArray& into, QString* foundAs) {
     qint64 size = 0;
-    const int fd = openRegular(path, &size);
+    const int fd = openRegular(path, &size, foundAs);
     if (fd < 0) {
         into.clear();
         return false;
@@ -377,6 +377,18 @@ bool readFileBytes(const QString& path, QByteArray& into) {
     const bool ok = readOpen(fd, size, -1, into);
     ::close(fd);
     return ok;
+}
+
+} // namespace
+
+std::optional<QByteArray> readFileBytes(const QString& path, QString* foundAs) {
+    QByteArray bytes;
+    if (!readWhole(path, bytes, foundAs)) return std::nullopt;
+    return bytes;
+}
+
+bool readFileBytes(const QString& path, QByteArray& into) {
+    return readWhole(path, into, nullptr);
 }
 
 std::optional<QByteArray> readFileHead(const QString& path, qint64 limit) {
@@ -710,16 +722,20 @@ private:
 
 } // namespace
 
-bool writeFileAtomic(const QString& path, const QByteArray& bytes, FsError* error, Links links) {
+bool writeFileAtomic(const QString& path, const QByteArray& bytes, FsError* error, Links links,
+                     Known known) {
     const ForgetListingsOnExit forget;
     const QString native = nativePath(path);
+    // A name known to be absent that no other spelling can match is not looked at: the new file
+    // takes it exclusively, and only a file that is there all the same is looked at.
+    bool absent = known == Known::Absent && !mayBeSpeltOtherwise(nameOf(native));
     // The name as written is looked at first. When it exists (and is no link), or it is new and
     // no other spelling can match it (every data file's name is digits), no other spelling is
     // looked for unless its folder turns out to be spelt otherwise.
     for (bool resolved = false;; resolved = true) {
         QString target = resolved ? resolvePath(path) : native;
         struct stat old;
-        bool replacing = ::lstat(local(target).constData(), &old) == 0;
+        bool replacing = !absent && ::lstat(local(target).constData(), &old) == 0;
         if (!resolved && (replacing ? S_ISLNK(old.st_mode) : mayBeSpeltOtherwise(nameOf(native))))
             continue;
         if (replacing && S_ISLNK(old.st_mode)) {
@@ -753,6 +769,10 @@ bool writeFileAtomic(const QString& path, const QByteArray& bytes, FsError* erro
         // A new file takes its name at once; one that appeared since the look above is
         // replaced.
         if (!replacing && staged.name(finalName, true, err)) return true;
+        if (absent && err == EEXIST) { // there after all: looked at as any name is
+            absent = false;
+            continue;
+        }
         if ((!replacing && err != EEXIST) || !staged.name(finalName, false, err)) {
             setErrno(error, err);
             return false;
@@ -970,7 +990,9 @@ bool movePath(const QString& from, const QString& to, FsError* error, Spellings 
         return false;
     }
     QString target = nativePath(to);
-    bool taken = nameTaken(target);
+    // A name whose spellings are checked is not looked at: the move itself refuses it when it
+    // is taken (below, a system that cannot refuse is asked first).
+    bool taken = spellings == Spellings::Look && nameTaken(target);
     if (!taken && spellings == Spellings::Look) {
         const QString resolved = resolvePath(to);
         if (resolved != target) {
@@ -986,7 +1008,13 @@ bool movePath(const QString& from, const QString& to, FsError* error, Spellings 
     const QByteArray t = QFile::encodeName(target);
     // Never over a name that appeared since the check.
     int rc = ::renameat2(AT_FDCWD, s.constData(), AT_FDCWD, t.constData(), RENAME_NOREPLACE);
-    if (rc != 0 && errno == EINVAL) rc = ::rename(s.constData(), t.constData());
+    if (rc != 0 && errno == EINVAL) {
+        if (spellings == Spellings::Checked && nameTaken(target)) {
+            fileAlreadyExists(error);
+            return false;
+        }
+        rc = ::rename(s.constData(), t.constData());
+    }
     if (rc != 0) {
         setErrno(error, errno == EEXIST ? EEXIST : EACCES);
         return false;

@@ -35,8 +35,9 @@ bool fileExists(const QString& path);
 bool dirExists(const QString& path);
 
 // Whole-file reading. nullopt when the file does not exist or cannot be read. Only regular
-// files are read; the name as written is tried first, so reading costs one open.
-std::optional<QByteArray> readFileBytes(const QString& path);
+// files are read; the name as written is tried first, so reading costs one open. foundAs, when
+// given, is the path the bytes were read from (the name as spelt on disk).
+std::optional<QByteArray> readFileBytes(const QString& path, QString* foundAs = nullptr);
 // The same into a buffer whose memory is reused; false (buffer emptied) when there is no file.
 bool readFileBytes(const QString& path, QByteArray& into);
 // The first bytes of a file, at most limit of them; nullopt when there is no file.
@@ -91,6 +92,11 @@ QStringList splitFileLines(const QString& text);
 // follows it, as a shell redirection does.
 enum class Links { Refuse, Follow };
 
+// What the caller of a whole-file write knows of the name: nothing, or that it was absent a
+// moment ago (the folder's listing has no such name), so that the new file takes it at once
+// with no look first. A file found there all the same is handled as if nothing were known.
+enum class Known { Nothing, Absent };
+
 // Replaces the whole file atomically: the bytes go into a new file of the same folder, are
 // checked and synced to disk, and only then take the file's name, so a crash, a full disk or a
 // file-size limit never leaves a half-written or empty file; the old file stays whole when
@@ -100,7 +106,7 @@ enum class Links { Refuse, Follow };
 // unless links says Follow. An existing name that differs only in case is written under its
 // existing spelling.
 bool writeFileAtomic(const QString& path, const QByteArray& bytes, FsError* error = nullptr,
-                     Links links = Links::Refuse);
+                     Links links = Links::Refuse, Known known = Known::Nothing);
 
 // True for the names of the temporary files that writeFileAtomic gives its new file until it
 // takes the final name (only a process killed at that moment leaves one behind).

@@ -163,12 +163,13 @@ std::unique_ptr<Workbook> openContent(const QString& path, const QByteArray& byt
 } // namespace
 
 std::unique_ptr<Workbook> Workbook::open(const QString& path, QString* error) {
-    const std::optional<QByteArray> bytes = readFileBytes(path);
+    QString foundAs; // FreeXL opens the file again, by the name as spelt on disk
+    const std::optional<QByteArray> bytes = readFileBytes(path, &foundAs);
     if (!bytes) {
         if (error) *error = NoWorkbookFile;
         return nullptr;
     }
-    return openContent(resolvePath(path), *bytes, error);
+    return openContent(foundAs, *bytes, error);
 }
 
 std::unique_ptr<Workbook> Workbook::fromBytes(const QByteArray& bytes, QString* error) {

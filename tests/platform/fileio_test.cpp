@@ -147,6 +147,12 @@ TEST(FileIo, NamesAsWrittenStillFindFoldersAndNamesSpeltOtherwise) {
     EXPECT_TRUE(
         movePath(ws.file("in/1402.xls"), ws.file("Arch/1402.xls"), nullptr, Spellings::Checked));
     EXPECT_TRUE(ws.exists("Arch/1402.xls"));
+    ws.write("in/1402.xls", "again");
+    EXPECT_FALSE(
+        movePath(ws.file("in/1402.xls"), ws.file("Arch/1402.xls"), &error, Spellings::Checked));
+    EXPECT_EQ(error.number, 58);
+    EXPECT_EQ(ws.readBytes("Arch/1402.xls"), QByteArray("2"));
+    EXPECT_EQ(ws.readBytes("in/1402.xls"), QByteArray("again"));
     EXPECT_FALSE(movePath(ws.file("in/none.xls"), ws.file("Arch/none.xls"), &error));
     EXPECT_EQ(error.number, 53);
 }
@@ -181,6 +187,43 @@ TEST(FileIo, ReadOnlyFilesAreNeverRewrittenEvenByRoot) {
     EXPECT_EQ(ws.readBytes("1100.01"), QByteArray("PR_?"));
     ASSERT_TRUE(setReadOnly(ws.file("1100.01"), false));
     EXPECT_TRUE(writeFileAtomic(ws.file("1100.01"), "changed"));
+}
+
+// A caller that listed the folder writes a name it did not see without a look first; a file
+// that is there all the same is still replaced, refused or kept exactly as when nothing is known.
+TEST(FileIo, ANameSaidToBeAbsentIsLookedAtWhenItIsThereAfterAll) {
+    TempWorkspace ws;
+    ws.mkdir("DAT");
+    ASSERT_TRUE(
+        writeFileAtomic(ws.file("DAT/1401.01"), "new", nullptr, Links::Refuse, Known::Absent));
+    EXPECT_EQ(ws.readBytes("DAT/1401.01"), QByteArray("new"));
+
+    ws.write("DAT/1401.02", "old");
+    ASSERT_TRUE(QFile::setPermissions(ws.file("DAT/1401.02"),
+                                      QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+    ASSERT_TRUE(
+        writeFileAtomic(ws.file("DAT/1401.02"), "replaced", nullptr, Links::Refuse, Known::Absent));
+    EXPECT_EQ(ws.readBytes("DAT/1401.02"), QByteArray("replaced"));
+    struct stat st;
+    ASSERT_EQ(::stat(QFile::encodeName(ws.file("DAT/1401.02")).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
+
+    ws.write("DAT/1401.03", "kept");
+    ASSERT_TRUE(setReadOnly(ws.file("DAT/1401.03"), true));
+    FsError error;
+    EXPECT_FALSE(
+        writeFileAtomic(ws.file("DAT/1401.03"), "x", &error, Links::Refuse, Known::Absent));
+    EXPECT_EQ(error.number, 70);
+    EXPECT_EQ(ws.readBytes("DAT/1401.03"), QByteArray("kept"));
+
+    ws.write("elsewhere.txt", "theirs");
+    ASSERT_TRUE(QFile::link(ws.file("elsewhere.txt"), ws.file("DAT/1401.04")));
+    EXPECT_FALSE(
+        writeFileAtomic(ws.file("DAT/1401.04"), "x", &error, Links::Refuse, Known::Absent));
+    EXPECT_EQ(error.number, 75);
+    EXPECT_EQ(ws.readBytes("elsewhere.txt"), QByteArray("theirs"));
+    EXPECT_EQ(QDir(ws.file("DAT")).entryList(QDir::Files | QDir::Hidden | QDir::System),
+              (QStringList{"1401.01", "1401.02", "1401.03", "1401.04"}));
 }
 
 TEST(FileIo, MakeDirCreatesOneLevelOnly) {

@@ -94,6 +94,13 @@ TEST(Spreadsheet, KindFromContent) {
     ASSERT_TRUE(book);
     EXPECT_EQ(book->sheet(1)->cellText(1, 2), QStringLiteral("0.1"));
 
+    // An .xls named in another case is read under its name on disk.
+    ASSERT_TRUE(
+        QFile::copy(Data + QStringLiteral("values.xls"), ws.file(QStringLiteral("Spelt.xls"))));
+    auto spelt = Workbook::open(ws.file(QStringLiteral("SPELT.XLS")));
+    ASSERT_TRUE(spelt);
+    EXPECT_EQ(spelt->sheet(1)->cellText(3, 2), QStringLiteral("0.3"));
+
     QFile xls(Data + QStringLiteral("values.xls"));
     ASSERT_TRUE(xls.open(QIODevice::ReadOnly));
     auto fromBytes = Workbook::fromBytes(xls.readAll());
