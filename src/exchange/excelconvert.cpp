@@ -327,14 +327,16 @@ bool writeSections(const ImportJob& job, const QString& formCode, const QString&
         return false;
     }
     // Section file names are digits: in the folder as it is spelled on disk no other case can
-    // exist. A protected section stops the workbook before anything of it is written.
-    std::vector<bool> listed(size_t(staged.size()));
-    for (qsizetype i = 0; i < staged.size(); ++i) {
-        const StagedSection& s = staged.at(i);
+    // exist. A protected section stops the workbook before anything of it is written; only a
+    // name the folder held is looked at.
+    QStringList paths;
+    std::vector<bool> listed;
+    for (const StagedSection& s : staged) {
         const QString name = data::sectionFileName(cod, s.section);
-        listed[size_t(i)] = folder.names->contains(name);
-        if (s.empty || !listed[size_t(i)]) continue;
-        const QString path = folder.path + QLatin1Char('/') + name;
+        paths.append(folder.path + QLatin1Char('/') + name);
+        listed.push_back(folder.names->contains(name));
+        if (s.empty || !listed.back()) continue;
+        const QString& path = paths.last();
         const QFileInfo info(path);
         if (info.exists() && !(info.permissions() & QFileDevice::WriteOwner)) {
             platform::showError(
@@ -366,13 +368,12 @@ bool writeSections(const ImportJob& job, const QString& formCode, const QString&
             }
             stopped = run.stopped();
         }
-        const QString path = folder.path + QLatin1Char('/') + data::sectionFileName(cod, s.section);
         const QByteArray bytes = platform::encode1251(data::sectionStateLine(mark)) + s.body;
-        if (core::writeEncodedFile(path, bytes, prompt, platform::Links::Refuse,
+        if (core::writeEncodedFile(paths.at(i), bytes, prompt, platform::Links::Refuse,
                                    listed[size_t(i)] ? platform::Known::Nothing
                                                      : platform::Known::Absent) != 0)
             return false;
-        outcome.sectionFiles.append(path);
+        outcome.sectionFiles.append(paths.at(i));
         if (stopped) return false; // the rules' message has been shown
     }
     return true;
