@@ -300,9 +300,10 @@ QString sectionStateLine(const QString& mark) {
 
 QString sectionHeaderLine(const QString& year, const QString& month, const QString& formCode,
                           const QString& regionCode, int section) {
-    return g_PR_Matrix + formCode + Blank + sectionNumber(section) + Blank +
-           core::yearCode(year).right(2) + Blank + core::monthCode(month) + Blank +
-           core::Trim(regionCode) + core::CRLF;
+    // Built in one piece: every section file written has one.
+    return g_PR_Matrix % formCode % Blank % sectionNumber(section) % Blank %
+           QStringView(core::yearCode(year)).right(2) % Blank % core::monthCode(month) % Blank %
+           core::Trim(regionCode) % core::CRLF;
 }
 
 SectionBody::SectionBody(const QString& year, const QString& month, const QString& formCode,
