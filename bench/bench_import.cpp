@@ -101,7 +101,6 @@ struct Setup {
     }
 };
 
-// FreeXL alone: open each workbook, read the same cells, close.
 // The processor time of the whole process, both threads.
 double processSeconds() {
     struct rusage usage {};
@@ -110,6 +109,7 @@ double processSeconds() {
            double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
+// FreeXL alone: open each workbook, read the same cells, close.
 double floorSeconds(const QStringList& paths) {
     QElapsedTimer timer;
     timer.start();

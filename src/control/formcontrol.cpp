@@ -159,14 +159,8 @@ const SectionCells* StoredForm::load(int section) {
         cells = std::make_unique<StoredCells>(rows, columns);
     const QString name = data::sectionFileName(m_key.regionCode, section);
     const QString path = m_folderPath + name;
-    bool found = false;
-    if (m_folder) {
-        found = m_folder->read(name, m_bytes);
-    } else {
-        std::optional<QByteArray> bytes = platform::readFileBytes(path);
-        found = bytes.has_value();
-        m_bytes = found ? std::move(*bytes) : QByteArray();
-    }
+    const bool found =
+        m_folder ? m_folder->read(name, m_bytes) : platform::readFileBytes(path, m_bytes);
     if (!found && platform::fileExists(path)) {
         unreadable(m_prompt, path, QStringLiteral("Файл не читается"));
         return nullptr;

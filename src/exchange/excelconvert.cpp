@@ -1,7 +1,6 @@
 #include "exchange/excelconvert.h"
 
 #include <array>
-#include <functional>
 #include <mutex>
 #include <optional>
 #include <QElapsedTimer>
