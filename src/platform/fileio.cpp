@@ -257,16 +257,12 @@ int openRegularAt(int dirfd, const char* name, qint64* size) {
 
 // Opens a regular file for reading under the name as written, else under the name found
 // without regard to case. Negative when there is no such file.
-int openRegular(const QString& path, qint64* size, QString* foundAs = nullptr) {
+int openRegular(const QString& path, qint64* size) {
     const QString native = nativePath(path);
     const int fd = openRegularAt(AT_FDCWD, local(native).constData(), size);
-    if (fd != -1) {
-        if (foundAs) *foundAs = native;
-        return fd;
-    }
+    if (fd != -1) return fd;
     const QString resolved = resolvePath(path);
     if (resolved == native) return -1;
-    if (foundAs) *foundAs = resolved;
     return openRegularAt(AT_FDCWD, local(resolved).constData(), size);
 }
 
@@ -367,9 +363,9 @@ bool dirExists(const QString& path) {
 
 namespace {
 
-bool readWhole(const QString& path, QByteArray& into, QString* foundAs) {
+bool readWhole(const QString& path, QByteArray& into) {
     qint64 size = 0;
-    const int fd = openRegular(path, &size, foundAs);
+    const int fd = openRegular(path, &size);
     if (fd < 0) {
         into.clear();
         return false;
@@ -381,14 +377,14 @@ bool readWhole(const QString& path, QByteArray& into, QString* foundAs) {
 
 } // namespace
 
-std::optional<QByteArray> readFileBytes(const QString& path, QString* foundAs) {
+std::optional<QByteArray> readFileBytes(const QString& path) {
     QByteArray bytes;
-    if (!readWhole(path, bytes, foundAs)) return std::nullopt;
+    if (!readWhole(path, bytes)) return std::nullopt;
     return bytes;
 }
 
 bool readFileBytes(const QString& path, QByteArray& into) {
-    return readWhole(path, into, nullptr);
+    return readWhole(path, into);
 }
 
 std::optional<QByteArray> readFileHead(const QString& path, qint64 limit) {

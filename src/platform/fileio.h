@@ -35,9 +35,8 @@ bool fileExists(const QString& path);
 bool dirExists(const QString& path);
 
 // Whole-file reading. nullopt when the file does not exist or cannot be read. Only regular
-// files are read; the name as written is tried first, so reading costs one open. foundAs, when
-// given, is the path the bytes were read from (the name as spelt on disk).
-std::optional<QByteArray> readFileBytes(const QString& path, QString* foundAs = nullptr);
+// files are read; the name as written is tried first, so reading costs one open.
+std::optional<QByteArray> readFileBytes(const QString& path);
 // The same into a buffer whose memory is reused; false (buffer emptied) when there is no file.
 bool readFileBytes(const QString& path, QByteArray& into);
 // The first bytes of a file, at most limit of them; nullopt when there is no file.

@@ -143,14 +143,13 @@ bool Zip::read(const QString& name, QByteArray& data) {
 
 namespace {
 
-std::unique_ptr<Workbook> openContent(const QString& path, const QByteArray& bytes,
-                                      QString* error) {
+std::unique_ptr<Workbook> openContent(const QByteArray& bytes, QString* error) {
     auto fail = [error](const QString& reason) -> std::unique_ptr<Workbook> {
         if (error) *error = reason;
         return nullptr;
     };
     static const QByteArray compound("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8);
-    if (bytes.startsWith(compound)) return sheets::openXls(path, bytes, error);
+    if (bytes.startsWith(compound)) return sheets::openXls(bytes, error);
     if (bytes.startsWith("PK")) {
         sheets::Zip zip(bytes);
         if (!zip.isOpen()) return fail(DamagedWorkbook);
@@ -163,28 +162,16 @@ std::unique_ptr<Workbook> openContent(const QString& path, const QByteArray& byt
 } // namespace
 
 std::unique_ptr<Workbook> Workbook::open(const QString& path, QString* error) {
-    QString foundAs; // FreeXL opens the file again, by the name as spelt on disk
-    const std::optional<QByteArray> bytes = readFileBytes(path, &foundAs);
+    const std::optional<QByteArray> bytes = readFileBytes(path);
     if (!bytes) {
         if (error) *error = NoWorkbookFile;
         return nullptr;
     }
-    return openContent(foundAs, *bytes, error);
+    return openContent(*bytes, error);
 }
 
 std::unique_ptr<Workbook> Workbook::fromBytes(const QByteArray& bytes, QString* error) {
-    static const QByteArray compound("\xD0\xCF\x11\xE0", 4);
-    if (!bytes.startsWith(compound)) return openContent(QString(), bytes, error);
-    // FreeXL reads files only: the bytes go to a file of their own for the time of opening.
-    const QString path =
-        writeNewFile(tempDir(), QStringLiteral("mirel_workbook"), QStringLiteral(".xls"), bytes);
-    if (path.isEmpty()) {
-        if (error) *error = NoWorkbookFile;
-        return nullptr;
-    }
-    std::unique_ptr<Workbook> book = openContent(path, bytes, error);
-    removeFile(path);
-    return book;
+    return openContent(bytes, error);
 }
 
 } // namespace mirel::platform

@@ -65,8 +65,7 @@ public:
     // Opens the workbook of a file. nullptr when it cannot be read; error then holds the reason
     // as the person is told it: missing file, not a workbook, damaged, or protected by a password.
     static std::unique_ptr<Workbook> open(const QString& path, QString* error = nullptr);
-    // The same on the bytes of a file (the .xls reader needs a file: it is written to the
-    // temporary folder first).
+    // The same on the bytes of a file.
     static std::unique_ptr<Workbook> fromBytes(const QByteArray& bytes, QString* error = nullptr);
 
     virtual int sheetCount() const = 0;

@@ -15,10 +15,10 @@ class QuaZip;
 
 namespace mirel::platform::sheets {
 
-// .xls through FreeXL; the bytes are those of the file at path (formula results are read
-// from them, FreeXL skips formulas). Any compound file comes here: one that holds an encrypted
-// Office document (a password-protected .xlsx) is told as protected.
-std::unique_ptr<Workbook> openXls(const QString& path, const QByteArray& bytes, QString* error);
+// .xls through FreeXL, which parses these bytes (formula results are read from them too,
+// FreeXL skips formulas). Any compound file comes here: one that holds an encrypted Office
+// document (a password-protected .xlsx) is told as protected.
+std::unique_ptr<Workbook> openXls(const QByteArray& bytes, QString* error);
 // .xlsx from the bytes of its zip file (its worksheets are read when first asked for), .ods
 // from the opened zip (read whole at once).
 class Zip;

@@ -1,14 +1,71 @@
 // .xls workbooks: FreeXL for the cells, and a small reader of the compound file and its BIFF
 // records for what FreeXL leaves out: the stored results of formulas.
 
+#include <cstdio>
 #include <cstring>
 #include <freexl.h>
+#include <limits>
 #include <QList>
 #include <QSet>
+#include <utility>
 
 #include "platform/codec.h"
 #include "platform/evaluator.h"
 #include "platform/spreadsheet_p.h"
+
+namespace mirel::platform::sheets {
+namespace {
+
+// FreeXL reads only files, by name. The build links a copy of it whose one fopen is
+// mirel_xls_fopen below: the adapter hands it the bytes it has already read and checked, so a
+// workbook is read from disk once, and FreeXL parses exactly what the checks passed.
+thread_local const QByteArray* t_bytesToOpen = nullptr;
+
+struct OpenBytes {
+    QByteArray bytes;
+    qint64 at = 0;
+};
+
+ssize_t readBytes(void* cookie, char* buffer, size_t size) {
+    auto* open = static_cast<OpenBytes*>(cookie);
+    const qint64 n = std::min<qint64>(qint64(size), open->bytes.size() - open->at);
+    if (n <= 0) return 0;
+    std::memcpy(buffer, open->bytes.constData() + open->at, size_t(n));
+    open->at += n;
+    return ssize_t(n);
+}
+
+// As on a file: a place past the end may be sought, and reads there find nothing.
+int seekBytes(void* cookie, off64_t* offset, int whence) {
+    auto* open = static_cast<OpenBytes*>(cookie);
+    const qint64 base = whence == SEEK_SET   ? 0
+                        : whence == SEEK_CUR ? open->at
+                        : whence == SEEK_END ? open->bytes.size()
+                                             : -1;
+    if (base < 0 || *offset < -base || *offset > std::numeric_limits<qint64>::max() - base)
+        return -1;
+    open->at = base + *offset;
+    *offset = open->at;
+    return 0;
+}
+
+int closeBytes(void* cookie) {
+    delete static_cast<OpenBytes*>(cookie);
+    return 0;
+}
+
+} // namespace
+} // namespace mirel::platform::sheets
+
+extern "C" FILE* mirel_xls_fopen(const char* path, const char* mode) {
+    using namespace mirel::platform::sheets;
+    const QByteArray* bytes = std::exchange(t_bytesToOpen, nullptr);
+    if (!bytes) return std::fopen(path, mode); // FreeXL called directly, as a benchmark does
+    auto* open = new OpenBytes{*bytes};
+    FILE* file = fopencookie(open, "rb", {readBytes, nullptr, seekBytes, closeBytes});
+    if (!file) delete open;
+    return file;
+}
 
 namespace mirel::platform::sheets {
 namespace {
@@ -445,7 +502,7 @@ void XlsSheet::cellContent(int row, int column, CellContent& content) const {
 
 } // namespace
 
-std::unique_ptr<Workbook> openXls(const QString& path, const QByteArray& bytes, QString* error) {
+std::unique_ptr<Workbook> openXls(const QByteArray& bytes, QString* error) {
     auto fail = [error](const QString& reason) -> std::unique_ptr<Workbook> {
         if (error) *error = reason;
         return nullptr;
@@ -454,7 +511,9 @@ std::unique_ptr<Workbook> openXls(const QString& path, const QByteArray& bytes, 
     if (directory.hasStream(QStringLiteral("EncryptedPackage"))) return fail(ProtectedWorkbook);
     if (!directory.namesValid() || !firstDirectorySectorFits(bytes)) return fail(DamagedWorkbook);
     const void* handle = nullptr;
-    const int status = freexl_open(path.toLocal8Bit().constData(), &handle);
+    t_bytesToOpen = &bytes;
+    const int status = freexl_open("workbook.xls", &handle);
+    t_bytesToOpen = nullptr;
     if (status != FREEXL_OK) {
         if (handle) freexl_close(handle);
         if (status == FREEXL_FILE_NOT_FOUND) return fail(NoWorkbookFile);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <ctime>
+#include <freexl.h>
 #include <QFile>
 
 #include "platform/spreadsheet.h"
@@ -106,6 +107,42 @@ TEST(Spreadsheet, KindFromContent) {
     auto fromBytes = Workbook::fromBytes(xls.readAll());
     ASSERT_TRUE(fromBytes);
     EXPECT_EQ(fromBytes->sheet(1)->cellText(3, 2), QStringLiteral("0.3"));
+}
+
+// FreeXL parses the bytes the reader has taken, never the file again: an .xls given as bytes
+// needs no temporary folder, and a workbook opened stays what was read when its file changes.
+// FreeXL called by itself still reads the file it is named.
+TEST(Spreadsheet, XlsIsParsedFromTheBytesRead) {
+    QFile xls(Data + QStringLiteral("values.xls"));
+    ASSERT_TRUE(xls.open(QIODevice::ReadOnly));
+    const QByteArray bytes = xls.readAll();
+    const QByteArray tmp = qgetenv("TMPDIR");
+    qputenv("TMPDIR", "/nonexistent/mirel");
+    QString error;
+    auto book = Workbook::fromBytes(bytes, &error);
+    qputenv("TMPDIR", tmp);
+    ASSERT_TRUE(book) << error.toStdString();
+    EXPECT_EQ(book->sheet(1)->cellText(3, 2), QStringLiteral("0.3"));
+    EXPECT_EQ(book->sheet(1)->cellText(4, 2), QStringLiteral("42"));
+
+    test::TempWorkspace ws;
+    const QString path = ws.file(QStringLiteral("1101_410_2512.xls"));
+    ASSERT_TRUE(QFile::copy(Data + QStringLiteral("values.xls"), path));
+    auto opened = Workbook::open(path);
+    ASSERT_TRUE(opened);
+    ASSERT_TRUE(QFile::remove(path));
+    ASSERT_TRUE(QFile::copy(Data + QStringLiteral("notworkbook.xls"), path));
+    EXPECT_EQ(opened->sheetCount(), 2);
+    EXPECT_EQ(opened->sheet(2)->cellText(10, 1), QStringLiteral("10"));
+
+    const void* handle = nullptr;
+    ASSERT_EQ(
+        freexl_open(QFile::encodeName(Data + QStringLiteral("values.xls")).constData(), &handle),
+        FREEXL_OK);
+    unsigned int sheets = 0;
+    EXPECT_EQ(freexl_get_info(handle, FREEXL_BIFF_SHEET_COUNT, &sheets), FREEXL_OK);
+    EXPECT_EQ(sheets, 2u);
+    freexl_close(handle);
 }
 
 TEST(Spreadsheet, A1References) {
