@@ -1,6 +1,8 @@
 #include "platform/evaluator.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -62,6 +64,21 @@ bool shortestDigits(double value, char (&digits)[15], int& count, int& exponent)
     return count > 0;
 }
 
+// "00" to "99", for writing digits two at a time.
+constexpr char DigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+// 10^0 to 10^15.
+constexpr auto Power = [] {
+    std::array<unsigned long long, 16> p{};
+    p[0] = 1;
+    for (size_t i = 1; i < p.size(); ++i)
+        p[i] = p[i - 1] * 10;
+    return p;
+}();
+
 // The text of a value that is a whole number, or one of hundredths, thousandths... up to
 // 10^-MostPlaces (most typed figures), between 1E-04 and 1E+14, written straight from its digits:
 // n / 10^k reads back as the value when the division of the two exact numbers gives it, and
@@ -85,21 +102,31 @@ int fewPlacesChars(double value, char (&out)[NumberCharsSize]) {
         int places = k;
         while (places > 0 && n % 10 == 0) // (the smallest k leaves none, but to be sure)
             n /= 10, --places;
-        // Written from the last digit: the point `places` digits from the end, "0." before a
-        // fraction.
-        int digits = 1;
-        for (unsigned long long p = 10; p <= n && digits < 16; p *= 10)
-            ++digits;
-        const int shown = std::max(digits, places + 1);
-        int at = (value < 0) + shown + (places > 0);
-        const int length = at;
-        if (value < 0) out[0] = '-';
-        for (int written = 0; written < shown; ++written) {
-            if (written == places && places > 0) out[--at] = '.';
+        // Written from the last digit: the `places` digits of the fraction and the point, then
+        // the whole part two digits at a time ("0" when there is none).
+        const int log = (int(std::bit_width(n | 1)) * 1233) >> 12; // ⌊log10 n⌋, or one more
+        const int count = log + 1 - (n < Power[log]);
+        const int length = (value < 0) + std::max(count, places + 1) + (places > 0);
+        char* at = out + length;
+        for (int i = 0; i < places; ++i) {
             const unsigned long long rest = n / 10;
-            out[--at] = char('0' + (n - rest * 10));
+            *--at = char('0' + (n - rest * 10));
             n = rest;
         }
+        if (places > 0) *--at = '.';
+        while (n >= 100) {
+            const unsigned long long rest = n / 100;
+            at -= 2;
+            std::memcpy(at, DigitPairs + 2 * (n - rest * 100), 2);
+            n = rest;
+        }
+        if (n >= 10) {
+            at -= 2;
+            std::memcpy(at, DigitPairs + 2 * n, 2);
+        } else {
+            *--at = char('0' + n);
+        }
+        if (value < 0) out[0] = '-';
         return length;
     }
     return 0;
