@@ -511,8 +511,9 @@ std::unique_ptr<Workbook> openXls(const QByteArray& bytes, QString* error) {
     if (directory.hasStream(QStringLiteral("EncryptedPackage"))) return fail(ProtectedWorkbook);
     if (!directory.namesValid() || !firstDirectorySectorFits(bytes)) return fail(DamagedWorkbook);
     const void* handle = nullptr;
+    // The name is never opened: were FreeXL linked without the renamed fopen, no file would be.
     t_bytesToOpen = &bytes;
-    const int status = freexl_open("workbook.xls", &handle);
+    const int status = freexl_open("", &handle);
     t_bytesToOpen = nullptr;
     if (status != FREEXL_OK) {
         if (handle) freexl_close(handle);
