@@ -116,11 +116,15 @@ TEST(Spreadsheet, XlsIsParsedFromTheBytesRead) {
     QFile xls(Data + QStringLiteral("values.xls"));
     ASSERT_TRUE(xls.open(QIODevice::ReadOnly));
     const QByteArray bytes = xls.readAll();
+    const bool hadTmp = qEnvironmentVariableIsSet("TMPDIR");
     const QByteArray tmp = qgetenv("TMPDIR");
     qputenv("TMPDIR", "/nonexistent/mirel");
     QString error;
     auto book = Workbook::fromBytes(bytes, &error);
-    qputenv("TMPDIR", tmp);
+    if (hadTmp)
+        qputenv("TMPDIR", tmp);
+    else
+        qunsetenv("TMPDIR");
     ASSERT_TRUE(book) << error.toStdString();
     EXPECT_EQ(book->sheet(1)->cellText(3, 2), QStringLiteral("0.3"));
     EXPECT_EQ(book->sheet(1)->cellText(4, 2), QStringLiteral("42"));
