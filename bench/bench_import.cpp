@@ -1,6 +1,8 @@
 // Speed of the Excel import: 100 workbooks of 3 worksheets, 200 referenced cells each,
 // converted with logical control (sections written, marks set, log kept, workbooks archived),
-// against the floor of FreeXL alone opening the same workbooks and reading the same cells.
+// against the floor of FreeXL alone opening the same workbooks and reading the same cells; and
+// the same conversion through the main window (offscreen: "Загрузка файлов Excel", the form's
+// node, "Логический контроль", "Загрузить") against the conversion as the command runs it.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -10,11 +12,16 @@
 
 #include <fcntl.h>
 #include <freexl.h>
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
 #include <QDate>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QPushButton>
 #include <QTemporaryDir>
+#include <QTreeWidget>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -23,6 +30,7 @@
 #include "exchange/excelnames.h"
 #include "platform/codec.h"
 #include "reference/session.h"
+#include "ui/frm_mirel.h"
 
 using namespace mirel;
 
@@ -242,5 +250,95 @@ void BM_ConvertWithControl(benchmark::State& state) {
 }
 BENCHMARK(BM_ConvertWithControl)->Unit(benchmark::kMillisecond);
 
+// The form's conversion started from the main window, timed from the click on "Загрузить" until
+// the window has drawn what it shows after it. Each iteration also converts the same refilled
+// workbooks as the command does, in this process ("vs_headless": the window's median over that
+// one's; "run_vs_headless" leaves out the window's drawing at the end, "drawing_ms") and as a
+// `mirel import-excel 101 --control` process, its start-up and printed tree included
+// ("vs_command": the window should stay within 1.2 of it).
+void BM_ConvertWithControl_Window(benchmark::State& state) {
+    Setup s;
+    s.refill();
+    bench::QuietPrompt prompt;
+    bench::NoBrowser browser;
+    ui::Frm_mirel w(s.dir.path(), prompt, browser);
+    if (w.load(QDate(2005, 7, 1)) != 0) {
+        state.SkipWithError("start-up failed");
+        return;
+    }
+    w.show();
+    QCoreApplication::processEvents();
+    const ui::MainControls& c = w.controls();
+    const QStringList command{"import-excel", "101", "--control", "--workspace", s.dir.path()};
+    std::vector<double> window;
+    std::vector<double> drawing;
+    std::vector<double> headless;
+    std::vector<double> commands;
+    for (auto _ : state) {
+        s.refill();
+        {
+            bench::QuietPrompt quiet;
+            const exchange::ImportJob job{s.session, "2005", "6", true};
+            QElapsedTimer timer;
+            timer.start();
+            const exchange::FormOutcome out =
+                exchange::Cnv_XLS_All(job, "101", s.paths, quiet, browser);
+            headless.push_back(timer.nsecsElapsed() / 1e9);
+            if (out.workbooks.size() != Workbooks || !out.workbooks.last().archived) {
+                state.SkipWithError("a workbook was not converted headless");
+                return;
+            }
+        }
+        s.refill();
+        commands.push_back(bench::runProgram(MIREL_BIN, command));
+        if (commands.back() < 0 || QFileInfo::exists(s.paths.last())) {
+            state.SkipWithError("the command did not convert the workbooks");
+            return;
+        }
+        s.refill();
+        c.menu_XLS->trigger();
+        const QList<QTreeWidgetItem*> form = c.Tree_Pasp->findItems("101", Qt::MatchExactly);
+        if (form.isEmpty()) {
+            state.SkipWithError("the form is not listed");
+            return;
+        }
+        c.Tree_Pasp->setCurrentItem(form.first());
+        c.Option_Log->setChecked(true);
+        QCoreApplication::processEvents();
+        QElapsedTimer timer;
+        timer.start();
+        c.Cmd_Import->click();
+        const double run = timer.nsecsElapsed() / 1e9;
+        QCoreApplication::processEvents(); // the tree and the caption drawn once
+        const double seconds = timer.nsecsElapsed() / 1e9;
+        state.SetIterationTime(seconds);
+        window.push_back(seconds);
+        drawing.push_back(seconds - run);
+        if (QFileInfo::exists(s.paths.last())) {
+            state.SkipWithError("a workbook was not converted in the window");
+            return;
+        }
+        c.Cmd_calc->click(); // "Выход"
+    }
+    const double windowMedian = median(window);
+    state.counters["median_ms"] = windowMedian * 1000;
+    state.counters["drawing_ms"] = median(drawing) * 1000;
+    state.counters["headless_ms"] = median(headless) * 1000;
+    state.counters["command_ms"] = median(commands) * 1000;
+    state.counters["vs_headless"] = windowMedian / median(headless);
+    state.counters["run_vs_headless"] = (windowMedian - median(drawing)) / median(headless);
+    state.counters["vs_command"] = windowMedian / median(commands);
+    state.SetItemsProcessed(state.iterations() * Workbooks);
+}
+BENCHMARK(BM_ConvertWithControl_Window)->Unit(benchmark::kMillisecond)->UseManualTime();
+
 } // namespace
-BENCHMARK_MAIN();
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

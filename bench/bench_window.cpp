@@ -26,8 +26,6 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTreeWidget>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include "control/allregions.h"
@@ -241,27 +239,9 @@ void BM_RegionTable_Headless(benchmark::State& state) {
 }
 
 // The command as the user starts it: a whole `mirel` process, its start-up included, its table
-// written to /dev/null. Seconds of wall time; a negative value when it failed.
+// and messages written to /dev/null. Seconds of wall time; a negative value when it failed.
 double runCommand(const QStringList& arguments) {
-    std::vector<QByteArray> bytes{QByteArray(MIREL_BIN)};
-    for (const QString& a : arguments)
-        bytes.push_back(QFile::encodeName(a));
-    std::vector<char*> argv;
-    for (QByteArray& b : bytes)
-        argv.push_back(b.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    const auto start = std::chrono::steady_clock::now();
-    pid_t pid = 0;
-    int status = -1;
-    const bool ok = ::posix_spawn(&pid, MIREL_BIN, &actions, nullptr, argv.data(), environ) == 0 &&
-                    ::waitpid(pid, &status, 0) == pid && WIFEXITED(status) &&
-                    WEXITSTATUS(status) == 0;
-    const double seconds = elapsed(start);
-    posix_spawn_file_actions_destroy(&actions);
-    return ok ? seconds : -1;
+    return bench::runProgram(MIREL_BIN, arguments);
 }
 
 void runCommandBenchmark(benchmark::State& state, const std::string& job,

@@ -1,8 +1,16 @@
 #pragma once
 
+#include <chrono>
+#include <fcntl.h>
 #include <optional>
 #include <QDir>
+#include <QFile>
 #include <QString>
+#include <QStringList>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
 
 #include "platform/prompt.h"
 
@@ -37,5 +45,31 @@ class NoBrowser : public platform::Browser {
 public:
     bool open(const QString&) override { return true; }
 };
+
+// Runs a program as the user starts it, its output and messages sent to /dev/null, and waits
+// for it. Seconds of wall time; a negative value when it could not run or did not exit with 0.
+inline double runProgram(const char* program, const QStringList& arguments) {
+    std::vector<QByteArray> bytes{QByteArray(program)};
+    for (const QString& a : arguments)
+        bytes.push_back(QFile::encodeName(a));
+    std::vector<char*> argv;
+    for (QByteArray& b : bytes)
+        argv.push_back(b.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    const auto start = std::chrono::steady_clock::now();
+    pid_t pid = 0;
+    int status = -1;
+    const bool ok = ::posix_spawn(&pid, program, &actions, nullptr, argv.data(), environ) == 0 &&
+                    ::waitpid(pid, &status, 0) == pid && WIFEXITED(status) &&
+                    WEXITSTATUS(status) == 0;
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    posix_spawn_file_actions_destroy(&actions);
+    return ok ? seconds : -1;
+}
 
 } // namespace mirel::bench

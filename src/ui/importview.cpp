@@ -4,11 +4,13 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QHash>
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableWidget>
 #include <QTreeWidget>
+#include <utility>
 
 #include "core/text.h"
 #include "exchange/excelconvert.h"
@@ -16,6 +18,7 @@
 #include "platform/prompt.h"
 #include "ui/frm_mirel.h"
 #include "ui/querytree.h"
+#include "ui/windowprompt.h"
 
 namespace mirel::ui {
 namespace {
@@ -24,30 +27,48 @@ const QString LogCaption = QStringLiteral("Логический контроль
 
 // Shows a conversion in the window as it goes: the section being written in the caption of
 // Option_Log, the workbook being converted selected, a converted one marked "Загружен - ".
+// During a run the window is drawn only now and then (and under the boxes it shows): what
+// changed is shown when it is about to be drawn, and at the end, instead of selecting,
+// scrolling and laying out the tree again at every workbook.
 class TreeObserver : public exchange::ImportObserver {
 public:
-    TreeObserver(QTreeWidget* tree, QCheckBox* option)
+    TreeObserver(QTreeWidget* tree, QCheckBox* option, WindowPrompt& prompt)
         : m_tree(tree)
-        , m_option(option) {}
+        , m_option(option)
+        , m_prompt(prompt) {
+        for (QTreeWidgetItemIterator it(m_tree); *it; ++it)
+            m_items.insert((*it)->data(0, ImportView::KeyRole).toString(), *it);
+        m_prompt.setBeforeDrawing([this] { show(); });
+    }
+    ~TreeObserver() override { m_prompt.setBeforeDrawing({}); }
+    TreeObserver(const TreeObserver&) = delete;
+    TreeObserver& operator=(const TreeObserver&) = delete;
+
     void sectionWriting(const QString& cod, const QString& formCode, const QString& rr) override {
-        m_option->setText(cod + QStringLiteral(" -> ") + formCode + QLatin1Char(' ') + rr);
+        m_caption = cod + QStringLiteral(" -> ") + formCode + QLatin1Char(' ') + rr;
     }
-    void workbookStarted(const QString& path) override {
-        if (QTreeWidgetItem* item = find(path)) m_tree->setCurrentItem(item);
-    }
-    void workbookArchived(const QString& path) override {
-        if (QTreeWidgetItem* item = find(path))
-            item->setText(0, exchange::LoadedPrefix + item->text(0));
+    void workbookStarted(const QString& path) override { m_current = path; }
+    void workbookArchived(const QString& path) override { m_archived.append(path); }
+
+    // Shows what changed since the last time.
+    void show() {
+        if (!m_caption.isEmpty()) m_option->setText(std::exchange(m_caption, QString()));
+        for (const QString& path : std::as_const(m_archived))
+            if (QTreeWidgetItem* item = m_items.value(path))
+                item->setText(0, exchange::LoadedPrefix + item->text(0));
+        m_archived.clear();
+        if (QTreeWidgetItem* item = m_items.value(std::exchange(m_current, QString())))
+            m_tree->setCurrentItem(item);
     }
 
 private:
-    QTreeWidgetItem* find(const QString& path) const {
-        for (QTreeWidgetItemIterator it(m_tree); *it; ++it)
-            if ((*it)->data(0, ImportView::KeyRole).toString() == path) return *it;
-        return nullptr;
-    }
     QTreeWidget* m_tree;
     QCheckBox* m_option;
+    WindowPrompt& m_prompt;
+    QHash<QString, QTreeWidgetItem*> m_items; // by path; the tree does not change during a run
+    QString m_caption;
+    QString m_current;
+    QStringList m_archived;
 };
 
 // Shows a transfer load as it goes: the tree cleared when the load begins, each node added
@@ -136,6 +157,9 @@ void ImportView::Mod_Ctrl_XLS() {
     MainControls& c = m_w.controls();
     Mod_Ctrl_Imp();
     m_mode = Mode::Excel;
+    // Every node of the folder's tree is one line of text beside a picture: rows of one height
+    // spare the tree measuring each row again when a workbook's node is marked "Загружен - ".
+    c.Tree_Pasp->setUniformRowHeights(true);
     c.Frame_Import->hide();
     c.Option_Log->setText(LogCaption);
     c.Option_Log->show();
@@ -144,6 +168,7 @@ void ImportView::Mod_Ctrl_XLS() {
 void ImportView::left() {
     MainControls& c = m_w.controls();
     m_mode = Mode::None;
+    c.Tree_Pasp->setUniformRowHeights(false);
     c.Option_Log->hide();
     c.Option_Log->setText(LogCaption);
 }
@@ -245,7 +270,7 @@ void ImportView::Cnv_Xls(QTreeWidgetItem* node) {
     platform::Prompt& prompt = m_w.prompt();
     const QString key = node->data(0, KeyRole).toString();
     const exchange::ImportJob job{m_w.session(), m_year, m_month, c.Option_Log->isChecked()};
-    TreeObserver observer(c.Tree_Pasp, c.Option_Log);
+    TreeObserver observer(c.Tree_Pasp, c.Option_Log, m_w.windowPrompt());
     if (platform::fileExists(key)) {
         if (node->data(0, PictureRole).toInt() == exchange::PictureRejected) {
             platform::showError(prompt, QStringLiteral("Ошибка конвертирования !!!"));
@@ -266,6 +291,7 @@ void ImportView::Cnv_Xls(QTreeWidgetItem* node) {
         }
         exchange::Cnv_XLS_All(job, node->text(0), paths, prompt, m_w.browser(), &observer);
     }
+    observer.show();
     c.Option_Log->setText(LogCaption);
 }
 

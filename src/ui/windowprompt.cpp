@@ -57,23 +57,28 @@ WindowPrompt::~WindowPrompt() {
 }
 
 void WindowPrompt::message(const QString& text, platform::Icon icon, const QString& title) {
+    beforeDrawing();
     m_inner.message(text, icon, title);
 }
 
 bool WindowPrompt::askYesNo(const QString& text, const QString& title) {
+    beforeDrawing();
     return m_inner.askYesNo(text, title);
 }
 
 bool WindowPrompt::askOkCancel(const QString& text, const QString& title) {
+    beforeDrawing();
     return m_inner.askOkCancel(text, title);
 }
 
 std::optional<bool> WindowPrompt::askYesNoCancel(const QString& text, const QString& title) {
+    beforeDrawing();
     return m_inner.askYesNoCancel(text, title);
 }
 
 std::optional<QString> WindowPrompt::inputBox(const QString& text, const QString& title,
                                               const QString& proposal) {
+    beforeDrawing();
     return m_inner.inputBox(text, title, proposal);
 }
 
@@ -147,8 +152,13 @@ void WindowPrompt::requestStop() {
 
 void WindowPrompt::handleEvents() {
     m_sinceEvents.start();
+    beforeDrawing();
     // Input to anything but "Прервать" is held back by eventFilter while a run is going.
     QCoreApplication::processEvents();
+}
+
+void WindowPrompt::beforeDrawing() {
+    if (m_beforeDrawing) m_beforeDrawing();
 }
 
 void WindowPrompt::beginRun() {

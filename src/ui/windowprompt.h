@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
@@ -53,11 +54,17 @@ public:
 
     platform::Prompt& inner() { return m_inner; }
 
+    // Called before the window may be drawn while it works (its events handled, a box shown):
+    // a view that a run changes at every step shows its latest state then, instead of being
+    // laid out again at each step. Empty: nothing is called.
+    void setBeforeDrawing(std::function<void()> hook) { m_beforeDrawing = std::move(hook); }
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void handleEvents();
+    void beforeDrawing();
     void beginRun();
     void endRun();
     bool isStopButton(QObject* object) const;
@@ -72,6 +79,7 @@ private:
     int m_maximum = 0;
     QElapsedTimer m_sinceShown;
     QElapsedTimer m_sinceEvents;
+    std::function<void()> m_beforeDrawing;
 };
 
 } // namespace mirel::ui

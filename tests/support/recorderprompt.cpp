@@ -6,6 +6,7 @@ namespace mirel::test {
 
 void RecorderPrompt::message(const QString& text, platform::Icon icon, const QString& title) {
     messages.append(Message{icon, text, title});
+    if (onMessage) onMessage(messages.last());
 }
 
 bool RecorderPrompt::askYesNo(const QString& text, const QString& title) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <QList>
 #include <QString>
@@ -53,6 +54,8 @@ public:
     std::deque<std::optional<bool>> choices; // answers to yes/no/cancel (nullopt: Cancel)
     bool defaultAnswer = true;
     std::deque<std::optional<QString>> inputs; // answers to input boxes
+    // Called with each message as it is shown, to look at the windows under it.
+    std::function<void(const Message&)> onMessage;
 
     // Texts only, for compact assertions.
     QStringList texts() const;

@@ -106,6 +106,35 @@ TEST(ImportView, ListConvertAndLeave) {
     EXPECT_TRUE(c.menu_XLS->isEnabled());
 }
 
+// The tree follows a whole-form run, though it is not laid out again at every workbook: under
+// the message of a workbook that cannot be opened, that workbook is the one selected, those
+// before it are marked loaded and the caption names the last section written.
+TEST(ImportView, TheTreeShowsTheRunUnderItsMessages) {
+    TempWorkspace ws;
+    ws.copyTree(QStringLiteral(MIREL_DEMO_DIR));
+    ws.write(Folder + "/1201_410_2512.ods", "not a workbook\n");
+    auto loaded = loadWindow(ws, QDate(2026, 1, 15));
+    ASSERT_TRUE(loaded->window);
+    mirel::ui::MainControls& c = loaded->window->controls();
+    c.menu_XLS->trigger();
+    c.Tree_Pasp->setCurrentItem(node(c.Tree_Pasp, "410"));
+    QStringList seen;
+    loaded->prompt.onMessage = [&](const Message& m) {
+        if (!m.text.startsWith("Ошибка при открытии книги Excel")) return;
+        seen << c.Tree_Pasp->currentItem()->text(0) << treeLines(c.Tree_Pasp).mid(5, 4)
+             << c.Option_Log->text();
+    };
+    QTest::mouseClick(c.Cmd_Import, Qt::LeftButton);
+    EXPECT_EQ(seen, (QStringList{"1201_410_2512.ods", "  Загружен - 1101_410_2512.xlsx",
+                                 "  Загружен - 1103_410_2512.XLS", "  1201_410_2512.ods",
+                                 "  1302_410_2512.xls", "1103 -> 410 02"}));
+    EXPECT_EQ(treeLines(c.Tree_Pasp).mid(5, 4),
+              (QStringList{"  Загружен - 1101_410_2512.xlsx", "  Загружен - 1103_410_2512.XLS",
+                           "  1201_410_2512.ods", "  Загружен - 1302_410_2512.xls"}));
+    EXPECT_EQ(c.Tree_Pasp->currentItem()->text(0), "Загружен - 1302_410_2512.xls");
+    EXPECT_EQ(c.Option_Log->text(), "Логический контроль");
+}
+
 // Names of another period only: the message, and the window stays in its query view.
 TEST(ImportView, NoWorkbookForThePeriod) {
     TempWorkspace ws;
