@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "benchsupport.h"
+#include "support/benchgui.h"
 
 #include <fcntl.h>
 #include <freexl.h>
@@ -305,15 +306,10 @@ void BM_ConvertWithControl_Window(benchmark::State& state) {
         c.Tree_Pasp->setCurrentItem(form.first());
         c.Option_Log->setChecked(true);
         QCoreApplication::processEvents();
-        QElapsedTimer timer;
-        timer.start();
-        c.Cmd_Import->click();
-        const double run = timer.nsecsElapsed() / 1e9;
-        QCoreApplication::processEvents(); // the tree and the caption drawn once
-        const double seconds = timer.nsecsElapsed() / 1e9;
-        state.SetIterationTime(seconds);
-        window.push_back(seconds);
-        drawing.push_back(seconds - run);
+        const bench::ClickTimes times = bench::timeClick(c.Cmd_Import);
+        state.SetIterationTime(times.drawn);
+        window.push_back(times.drawn);
+        drawing.push_back(times.drawn - times.done);
         if (QFileInfo::exists(s.paths.last())) {
             state.SkipWithError("a workbook was not converted in the window");
             return;
@@ -333,12 +329,3 @@ void BM_ConvertWithControl_Window(benchmark::State& state) {
 BENCHMARK(BM_ConvertWithControl_Window)->Unit(benchmark::kMillisecond)->UseManualTime();
 
 } // namespace
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -10,6 +10,7 @@
 #include <benchmark/benchmark.h>
 
 #include "benchsupport.h"
+#include "support/benchgui.h"
 
 #include <fcntl.h>
 #include <QAction>
@@ -229,11 +230,7 @@ void BM_TransferLoad100k_Window(benchmark::State& state) {
         c.Tree_Pasp->setCurrentItem(file.first());
         c.Option_Corr->setChecked(true);
         QCoreApplication::processEvents();
-        QElapsedTimer timer;
-        timer.start();
-        c.Cmd_Import->click();
-        QCoreApplication::processEvents(); // the tree drawn once
-        total += seconds(timer);
+        total += bench::timeClick(c.Cmd_Import).drawn;
         if (c.Tree_Pasp->topLevelItemCount() != 1) state.SkipWithError("no load tree");
         c.Cmd_calc->click(); // "Выход"
     }
@@ -245,12 +242,3 @@ void BM_TransferLoad100k_Window(benchmark::State& state) {
 BENCHMARK(BM_TransferLoad100k_Window)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
 } // namespace
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -430,12 +430,3 @@ BENCHMARK(BM_ControlAll_Command)->Arg(2500)->Apply(windowSizes)->Iterations(3);
 BENCHMARK(BM_ControlAll_Window)->Arg(2500)->Apply(windowSizes)->Iterations(3);
 
 } // namespace
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
