@@ -57,6 +57,7 @@ public:
             if (QTreeWidgetItem* item = m_items.value(path))
                 item->setText(0, exchange::LoadedPrefix + item->text(0));
         m_archived.clear();
+        if (m_current.isEmpty()) return;
         if (QTreeWidgetItem* item = m_items.value(std::exchange(m_current, QString())))
             m_tree->setCurrentItem(item);
     }
