@@ -14,8 +14,8 @@
 #include <fcntl.h>
 #include <freexl.h>
 #include <QAction>
-#include <QApplication>
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QDate>
 #include <QDir>
 #include <QElapsedTimer>

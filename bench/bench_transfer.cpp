@@ -14,7 +14,7 @@
 
 #include <fcntl.h>
 #include <QAction>
-#include <QApplication>
+#include <QCoreApplication>
 #include <QDate>
 #include <QDir>
 #include <QElapsedTimer>

@@ -17,8 +17,8 @@
 #include <fcntl.h>
 #include <map>
 #include <QAction>
-#include <QApplication>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
