@@ -361,6 +361,12 @@ bool dirExists(const QString& path) {
     return statNative(resolvePath(path), st) && S_ISDIR(st.st_mode);
 }
 
+bool isReadable(const QString& path) {
+    const QString native = nativePath(path);
+    const QString found = existsNative(native) ? native : resolvePath(path);
+    return ::access(local(found).constData(), R_OK) == 0;
+}
+
 namespace {
 
 bool readWhole(const QString& path, QByteArray& into) {

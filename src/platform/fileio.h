@@ -33,6 +33,8 @@ QString resolvePath(const QString& path);
 bool pathExists(const QString& path);
 bool fileExists(const QString& path);
 bool dirExists(const QString& path);
+// Whether this user may read the file (or folder) at the path.
+bool isReadable(const QString& path);
 
 // Whole-file reading. nullopt when the file does not exist or cannot be read. Only regular
 // files are read; the name as written is tried first, so reading costs one open.

@@ -164,7 +164,13 @@ std::unique_ptr<Workbook> openContent(const QByteArray& bytes, QString* error) {
 std::unique_ptr<Workbook> Workbook::open(const QString& path, QString* error) {
     const std::optional<QByteArray> bytes = readFileBytes(path);
     if (!bytes) {
-        if (error) *error = NoWorkbookFile;
+        // Why, looked at only now: a folder or a pipe under a workbook's name is no workbook,
+        // and a file there that may not be read is not missing.
+        if (error)
+            *error = !pathExists(path)   ? NoWorkbookFile
+                     : !fileExists(path) ? NotAWorkbook
+                     : !isReadable(path) ? WorkbookNotReadable
+                                         : DamagedWorkbook;
         return nullptr;
     }
     return openContent(*bytes, error);

@@ -63,7 +63,8 @@ public:
     virtual ~Workbook() = default;
 
     // Opens the workbook of a file. nullptr when it cannot be read; error then holds the reason
-    // as the person is told it: missing file, not a workbook, damaged, or protected by a password.
+    // as the person is told it: missing file, no right to read it, not a workbook, damaged, or
+    // protected by a password.
     static std::unique_ptr<Workbook> open(const QString& path, QString* error = nullptr);
     // The same on the bytes of a file.
     static std::unique_ptr<Workbook> fromBytes(const QByteArray& bytes, QString* error = nullptr);
@@ -76,6 +77,7 @@ public:
 
 // Reasons given by Workbook::open.
 inline const QString NoWorkbookFile = QStringLiteral("Файл не найден");
+inline const QString WorkbookNotReadable = QStringLiteral("Нет прав на чтение файла");
 inline const QString NotAWorkbook = QStringLiteral("Файл не является книгой Excel");
 inline const QString DamagedWorkbook = QStringLiteral("Книга повреждена и не читается");
 inline const QString ProtectedWorkbook = QStringLiteral("Книга защищена паролем");

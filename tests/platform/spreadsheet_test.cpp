@@ -3,6 +3,8 @@
 #include <ctime>
 #include <freexl.h>
 #include <QFile>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "platform/spreadsheet.h"
 #include "workspace.h"
@@ -83,6 +85,33 @@ TEST(Spreadsheet, UnreadableFilesSayWhy) {
         EXPECT_EQ(Workbook::open(Data + QLatin1String(c.file), &error), nullptr);
         EXPECT_EQ(error, c.reason);
     }
+}
+
+// What stands under a workbook's name but is no readable file is told for what it is: a folder
+// or a named pipe is no workbook (and the pipe is not waited on), a file that may not be read is
+// there all the same.
+TEST(Spreadsheet, WhatIsNoReadableFileSaysWhy) {
+    test::TempWorkspace ws;
+    ws.mkdir(QStringLiteral("folder.xls"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(ws.file(QStringLiteral("pipe.xls"))).constData(), 0644),
+              0);
+    QString error;
+    EXPECT_EQ(Workbook::open(ws.file(QStringLiteral("folder.xls")), &error), nullptr);
+    EXPECT_EQ(error, platform::NotAWorkbook);
+    EXPECT_EQ(Workbook::open(ws.file(QStringLiteral("pipe.xls")), &error), nullptr);
+    EXPECT_EQ(error, platform::NotAWorkbook);
+    // Found without regard to case, as the tree shows it.
+    EXPECT_EQ(Workbook::open(ws.file(QStringLiteral("FOLDER.XLS")), &error), nullptr);
+    EXPECT_EQ(error, platform::NotAWorkbook);
+
+    ASSERT_TRUE(
+        QFile::copy(Data + QStringLiteral("values.xls"), ws.file(QStringLiteral("locked.xls"))));
+    ASSERT_EQ(::chmod(QFile::encodeName(ws.file(QStringLiteral("locked.xls"))).constData(), 0), 0);
+    if (::geteuid() == 0) GTEST_SKIP() << "root reads every file";
+    EXPECT_EQ(Workbook::open(ws.file(QStringLiteral("locked.xls")), &error), nullptr);
+    EXPECT_EQ(error, platform::WorkbookNotReadable);
+    EXPECT_EQ(Workbook::open(ws.file(QStringLiteral("LOCKED.xls")), &error), nullptr);
+    EXPECT_EQ(error, platform::WorkbookNotReadable);
 }
 
 // The kind of a workbook is told by its content: an .xlsx sent under an .xls name still reads,
