@@ -55,10 +55,18 @@ QString Read_First_Line(const QString& path, bool oem, bool quiet, platform::Pro
     return lines.isEmpty() ? QString() : Trim(lines.first());
 }
 
-QString Read_Whole_File(const QString& path, bool quiet, platform::Prompt& prompt) {
+QString Read_Whole_File(const QString& path, bool quiet, platform::Prompt& prompt, bool* found) {
     bool exists = false;
     const QString text = readText(path, &exists);
-    if (!exists && !quiet) prompt.message(QStringLiteral("Файл не найден !!!") + CRLF + path);
+    if (found) *found = exists;
+    if (!exists && !quiet) {
+        // Why, looked at only now that the read has failed.
+        const QString why = !platform::fileExists(path) ? QStringLiteral("Файл не найден !!!")
+                            : !platform::isReadable(path)
+                                ? QStringLiteral("Нет прав на чтение файла !!!")
+                                : QStringLiteral("Ошибка при чтении файла !!!");
+        prompt.message(why + CRLF + path);
+    }
     return text;
 }
 

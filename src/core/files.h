@@ -22,8 +22,11 @@ QStringList Read_Lines(const QString& path, bool oem, platform::Prompt& prompt);
 QString Read_First_Line(const QString& path, bool oem, bool quiet, platform::Prompt& prompt);
 
 // The whole text, line ends kept; a missing file gives the empty text and, unless quiet,
-// "Файл не найден !!!", a line break and the path.
-QString Read_Whole_File(const QString& path, bool quiet, platform::Prompt& prompt);
+// "Файл не найден !!!", a line break and the path. A file that is there but cannot be read gives
+// the empty text too, said for what it is: "Нет прав на чтение файла !!!" when this user may not
+// read it, else "Ошибка при чтении файла !!!". found, when given, tells whether it was read.
+QString Read_Whole_File(const QString& path, bool quiet, platform::Prompt& prompt,
+                        bool* found = nullptr);
 
 // Replaces the file with the text, unchanged, in code page 1251 (platform::writeFileAtomic:
 // the old file stays whole when the write fails; a symbolic link is written through only with

@@ -297,8 +297,9 @@ TransferOutcome loadTransferFile(const reference::Session& session, const QStrin
                                  TransferMode mode, platform::Prompt& prompt,
                                  TransferObserver* observer) {
     TransferOutcome outcome;
-    QString text = core::Trim(core::Read_Whole_File(path, false, prompt));
-    if (!platform::fileExists(path)) return outcome; // "Файл не найден !!!" has been shown
+    bool found = false;
+    QString text = core::Trim(core::Read_Whole_File(path, false, prompt, &found));
+    if (!found) return outcome; // why has been shown
     if (text.isEmpty()) {
         outcome.status = TransferOutcome::Status::Empty;
         platform::showError(prompt, QStringLiteral("Файл для загрузки данных пуст !!!"), Attention);

@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <QFile>
+#include <unistd.h>
 
 #include "core/files.h"
 #include "platform/fileio.h"
@@ -44,6 +46,24 @@ TEST(LineFiles, MissingFilesAreReportedUnlessQuiet) {
     EXPECT_EQ(Read_Whole_File(path, false, p), QString());
     EXPECT_EQ(p.texts(), (QStringList{"Файл отсутствует : " + path, "Файл отсутствует : " + path,
                                       "Файл не найден !!!\r\n" + path}));
+}
+
+// A file that is there but cannot be read is not reported missing; a folder under the name is no
+// file.
+TEST(LineFiles, UnreadableFilesAreToldForWhatTheyAre) {
+    TempWorkspace ws;
+    RecorderPrompt p;
+    ws.mkdir("folder.txt");
+    bool found = true;
+    EXPECT_EQ(Read_Whole_File(ws.file("folder.txt"), false, p, &found), QString());
+    EXPECT_FALSE(found);
+    EXPECT_EQ(p.texts(), QStringList{"Файл не найден !!!\r\n" + ws.file("folder.txt")});
+    ws.write("locked.txt", "PR_?\n");
+    ASSERT_TRUE(QFile::setPermissions(ws.file("locked.txt"), QFileDevice::Permissions()));
+    if (::geteuid() == 0) GTEST_SKIP() << "root reads every file";
+    EXPECT_EQ(Read_Whole_File(ws.file("locked.txt"), false, p, &found), QString());
+    EXPECT_FALSE(found);
+    EXPECT_EQ(p.texts().last(), "Нет прав на чтение файла !!!\r\n" + ws.file("locked.txt"));
 }
 
 TEST(LineFiles, FirstLineAndWholeFile) {

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QThread>
+#include <unistd.h>
 
 #include "exchange/transferimport.h"
 #include "fixture.h"
@@ -300,6 +302,22 @@ TEST(TransferLoad, NothingToLoad) {
                               {Icon::None, "Файл не найден !!!\r\n" + f.ws.file("IMPORT/NONE"), ""},
                               none}));
     EXPECT_EQ(f.prompt.progressMaximum, -1);
+    EXPECT_FALSE(f.ws.exists("DAT/DAT_0506.101"));
+}
+
+// A transfer file that may not be read is said so, once: it is not taken for an empty one.
+TEST(TransferLoad, UnreadableFileIsNotEmpty) {
+    TransferFixture f;
+    ASSERT_TRUE(f.start());
+    f.prompt.clear();
+    f.ws.write("IMPORT/LOCKED", "! 0000 101 01 05 06 1401\n1 1 2 3 4\n");
+    ASSERT_TRUE(QFile::setPermissions(f.ws.file("IMPORT/LOCKED"), QFileDevice::Permissions()));
+    if (::geteuid() == 0) GTEST_SKIP() << "root reads every file";
+    EXPECT_EQ(f.loadFile("IMPORT/LOCKED").status, TransferOutcome::Status::Missing);
+    EXPECT_EQ(
+        f.prompt.messages,
+        (QList<Message>{
+            {Icon::None, "Нет прав на чтение файла !!!\r\n" + f.ws.file("IMPORT/LOCKED"), ""}}));
     EXPECT_FALSE(f.ws.exists("DAT/DAT_0506.101"));
 }
 
