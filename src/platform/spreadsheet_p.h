@@ -48,10 +48,10 @@ inline constexpr qint64 MaxPartSize = 256 * 1024 * 1024;
 
 // The cached results of the formulas of an .xls file, by worksheet (0-based, chart sheets not
 // counted), row and column: read from the workbook stream of the compound file, since FreeXL
-// returns formula cells as empty. Empty when the file cannot be read that way.
+// returns formula cells as empty. Empty when the stream cannot be read that way.
 class XlsFormulas {
 public:
-    void read(const QByteArray& file);
+    void read(const QByteArray& stream);
     bool find(int sheet, int row, int column, QString& text) const;
     bool isEmpty() const { return m_cells.isEmpty(); }
 

@@ -1,5 +1,6 @@
 // .xls workbooks: FreeXL for the cells, and a small reader of the compound file and its BIFF
-// records for what FreeXL leaves out: the stored results of formulas.
+// records for the workbook stream FreeXL is given and for what it leaves out: the stored results
+// of formulas.
 
 #include <cstdio>
 #include <cstring>
@@ -17,8 +18,9 @@ namespace mirel::platform::sheets {
 namespace {
 
 // FreeXL reads only files, by name. The build links a copy of it whose one fopen is
-// mirel_xls_fopen below: the adapter hands it the bytes it has already read and checked, so a
-// workbook is read from disk once, and FreeXL parses exactly what the checks passed.
+// mirel_xls_fopen below: the adapter hands it a compound file of the workbook stream it has
+// already read and checked, so a workbook is read from disk once, and FreeXL parses exactly what
+// the checks passed.
 thread_local const QByteArray* t_bytesToOpen = nullptr;
 
 struct OpenBytes {
@@ -84,8 +86,7 @@ constexpr quint32 EndOfChain = 0xFFFFFFFE;
 // The streams of a compound file, read with every index checked against the file.
 class CompoundFile {
 public:
-    // With directoryOnly the streams are not made ready: only the directory is read.
-    explicit CompoundFile(const QByteArray& file, bool directoryOnly = false)
+    explicit CompoundFile(const QByteArray& file)
         : m_file(file) {
         if (file.size() < 512) return;
         const int shift = u16(file, 0x1E);
@@ -129,7 +130,6 @@ public:
             e.size = u32(dir, at + 0x78);
             m_entries.append(e);
         }
-        if (directoryOnly) return;
         if (!m_entries.isEmpty() && m_entries.first().type == 5) {
             m_miniStream = chain(m_entries.first().start, m_entries.first().size);
             const QByteArray miniFat = chain(u32(file, 0x3C), -1);
@@ -139,16 +139,23 @@ public:
     }
 
     bool hasStream(const QString& name) const { return find(name) >= 0; }
+    // Whether the directory could be read: it has the root's entry at least.
+    bool hasDirectory() const { return !m_entries.isEmpty(); }
     // False when a directory entry claims a name longer than its 64 bytes (FreeXL would read
     // past it).
     bool namesValid() const { return m_namesValid; }
 
-    QByteArray stream(const QString& name) const {
+    // The stream's bytes; whole is set to whether the chain holds as many as the directory
+    // says the stream has.
+    QByteArray stream(const QString& name, bool* whole = nullptr) const {
         const int i = find(name);
+        if (whole) *whole = false;
         if (i < 0) return {};
         const Entry& e = m_entries.at(i);
-        if (e.size < m_miniCutoff) return miniChain(e.start, e.size);
-        return chain(e.start, e.size);
+        QByteArray out =
+            e.size < m_miniCutoff ? miniChain(e.start, e.size) : chain(e.start, e.size);
+        if (whole) *whole = out.size() == qsizetype(e.size);
+        return out;
     }
 
 private:
@@ -288,10 +295,7 @@ QString stringRecord(const QByteArray& stream, const Record& first, bool biff8) 
 } // namespace
 
 // Whether the workbook stream says it is encrypted (a FILEPASS record among the globals).
-static bool hasFilePass(const QByteArray& file) {
-    const CompoundFile compound(file);
-    QByteArray stream = compound.stream(QStringLiteral("Workbook"));
-    if (stream.isEmpty()) stream = compound.stream(QStringLiteral("Book"));
+static bool hasFilePass(const QByteArray& stream) {
     Record r;
     for (qsizetype at = 0; readRecord(stream, at, r); at = r.next) {
         if (r.id == 0x002F) return true;
@@ -300,25 +304,112 @@ static bool hasFilePass(const QByteArray& file) {
     return false;
 }
 
-// Whether every entry of the directory's first sector, as FreeXL reads it, has a name that fits
-// its field. FreeXL takes that sector straight from the file, without the allocation table,
-// 512 bytes long unless the header says 4096, and converts each name by the length the entry
-// claims: a longer one would make it read past its buffer.
-static bool firstDirectorySectorFits(const QByteArray& file) {
-    if (file.size() < 512) return true; // FreeXL refuses it before the directory
-    const qsizetype sector = u16(file, 0x1E) == 12 ? 4096 : 512;
-    // Its place is computed in 32 bits, as FreeXL does: the last sector number wraps to 0.
-    const qsizetype start = qsizetype((u32(file, 0x30) + 1u) * quint32(sector));
-    for (qsizetype at = start; at < start + sector && at + 0x42 <= file.size(); at += 128)
-        if (u16(file, at + 0x40) > 64) return false;
+// Whether FreeXL can make the cell table of every DIMENSION record of the workbook stream. It
+// refuses a table above 256 MB, and when the worksheet has one already (a second DIMENSION
+// record) it then frees the old table by the new size, far past its end. A short record it would
+// complete with the bytes of the record before. Real workbooks stay well below the size (65536
+// rows of 256 columns at most), so any such record is damage.
+static bool dimensionsFit(const QByteArray& stream) {
+    Record r;
+    if (!readRecord(stream, 0, r) || r.id != 0x0809) return true; // FreeXL refuses it at once
+    const quint16 version = u16(r.data, 0);
+    if (version != 0x0500 && version != 0x0600) return true; // the same
+    const bool biff8 = version == 0x0600;
+    for (qsizetype at = r.next; readRecord(stream, at, r); at = r.next) {
+        if (r.id != 0x0200) continue;
+        if (r.data.size() < (biff8 ? 12 : 8)) return false;
+        const double rows = biff8 ? u32(r.data, 4) : u16(r.data, 2);
+        const double columns = biff8 ? u16(r.data, 10) : u16(r.data, 6);
+        if (16.0 * rows * columns > 256.0 * 1024 * 1024) return false;
+    }
     return true;
 }
 
-void XlsFormulas::read(const QByteArray& file) {
+// A compound file that holds nothing but the workbook stream, laid out plainly: the header, one
+// directory sector (the root and "Workbook"), the stream's sectors in order, then the allocation
+// table. FreeXL is handed this instead of the file the stream came from, so that it parses the
+// very stream the checks here have read: it follows a file's own layout less carefully than the
+// reader above (a directory sector taken without the allocation table, sector places computed in
+// 32 bits, names converted by the length they claim). Empty when the stream is too large for an
+// allocation table the header can list.
+static QByteArray plainCompoundFile(const QByteArray& stream) {
+    constexpr quint32 FreeSector = 0xFFFFFFFF;
+    constexpr quint32 TableSector = 0xFFFFFFFD;
+    const auto put16 = [](QByteArray& b, qsizetype at, quint16 v) {
+        b[at] = char(v & 0xFF);
+        b[at + 1] = char(v >> 8);
+    };
+    const auto put32 = [&](QByteArray& b, qsizetype at, quint32 v) {
+        put16(b, at, quint16(v & 0xFFFF));
+        put16(b, at + 2, quint16(v >> 16));
+    };
+    for (const int shift : {9, 12}) {
+        const qsizetype sector = qsizetype(1) << shift;
+        const qsizetype perTable = sector / 4;
+        const qsizetype data = (stream.size() + sector - 1) / sector;
+        // The table lists the directory, the stream's sectors and its own.
+        const qsizetype table = (1 + data + perTable - 2) / (perTable - 1);
+        if (table > 109) continue;
+        const qsizetype sectors = 1 + data + table;
+        QByteArray file((1 + sectors) * sector, '\0'); // the header takes the first sector's room
+        std::memcpy(file.data(), "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8);
+        put16(file, 0x18, 0x003E);
+        put16(file, 0x1A, shift == 9 ? 3 : 4);
+        put16(file, 0x1C, 0xFFFE);
+        put16(file, 0x1E, quint16(shift));
+        put16(file, 0x20, 6);
+        put32(file, 0x28, shift == 9 ? 0 : 1);
+        put32(file, 0x2C, quint32(table));
+        put32(file, 0x30, 0);
+        put32(file, 0x38, 4096);
+        put32(file, 0x3C, EndOfChain);
+        put32(file, 0x44, EndOfChain);
+        for (int i = 0; i < 109; ++i)
+            put32(file, 0x4C + i * 4, i < table ? quint32(1 + data + i) : FreeSector);
+        // The directory: the root, then the stream.
+        const qsizetype dir = sector;
+        const auto entry = [&](qsizetype at, const char* name, quint8 type, quint32 child,
+                               quint32 start, quint32 size) {
+            const qsizetype length = qsizetype(std::strlen(name));
+            for (qsizetype i = 0; i < length; ++i)
+                put16(file, at + 2 * i, quint16(name[i]));
+            put16(file, at + 0x40, quint16(2 * (length + 1)));
+            file[at + 0x42] = char(type);
+            file[at + 0x43] = 1; // black
+            put32(file, at + 0x44, FreeSector);
+            put32(file, at + 0x48, FreeSector);
+            put32(file, at + 0x4C, child);
+            put32(file, at + 0x74, start);
+            put32(file, at + 0x78, size);
+        };
+        for (qsizetype at = dir; at < dir + sector; at += 128) {
+            put32(file, at + 0x44, FreeSector);
+            put32(file, at + 0x48, FreeSector);
+            put32(file, at + 0x4C, FreeSector);
+        }
+        entry(dir, "Root Entry", 5, 1, EndOfChain, 0);
+        entry(dir + 128, "Workbook", 2, FreeSector, data > 0 ? 1 : EndOfChain,
+              quint32(stream.size()));
+        std::memcpy(file.data() + 2 * sector, stream.constData(), size_t(stream.size()));
+        // The allocation table.
+        const qsizetype tableAt = (2 + data) * sector;
+        for (qsizetype i = 0; i < table * perTable; ++i) {
+            quint32 next = FreeSector;
+            if (i == 0)
+                next = EndOfChain;
+            else if (i <= data)
+                next = i < data ? quint32(i + 1) : EndOfChain;
+            else if (i <= data + table)
+                next = TableSector;
+            put32(file, tableAt + i * 4, next);
+        }
+        return file;
+    }
+    return {};
+}
+
+void XlsFormulas::read(const QByteArray& stream) {
     m_cells.clear();
-    const CompoundFile compound(file);
-    QByteArray stream = compound.stream(QStringLiteral("Workbook"));
-    if (stream.isEmpty()) stream = compound.stream(QStringLiteral("Book"));
     Record r;
     if (!readRecord(stream, 0, r) || (r.id != 0x0809 && r.id != 0x0409)) return;
     const bool biff8 = u16(r.data, 0) == 0x0600;
@@ -400,9 +491,9 @@ private:
 
 class XlsBook : public Workbook {
 public:
-    XlsBook(const void* handle, const QByteArray& bytes, int count)
+    XlsBook(const void* handle, const QByteArray& stream, int count)
         : m_handle(handle)
-        , m_bytes(bytes) {
+        , m_stream(stream) {
         for (int i = 0; i < count; ++i)
             m_sheets.push_back(std::make_unique<XlsSheet>(*this, i));
     }
@@ -463,7 +554,7 @@ private:
     // FreeXL gives formula cells as empty: their stored result is read from the file.
     QString formulaText(int index, int row, int column) {
         if (!m_formulasRead) {
-            m_formulas.read(m_bytes);
+            m_formulas.read(m_stream);
             m_formulasRead = true;
         }
         QString text;
@@ -485,7 +576,7 @@ private:
     }
 
     const void* m_handle;
-    QByteArray m_bytes;
+    QByteArray m_stream; // the workbook stream, for the formulas' results
     std::vector<std::unique_ptr<XlsSheet>> m_sheets;
     int m_active = -1;
     XlsFormulas m_formulas;
@@ -507,33 +598,42 @@ std::unique_ptr<Workbook> openXls(const QByteArray& bytes, QString* error) {
         if (error) *error = reason;
         return nullptr;
     };
-    const CompoundFile directory(bytes, true);
-    if (directory.hasStream(QStringLiteral("EncryptedPackage"))) return fail(ProtectedWorkbook);
-    if (!directory.namesValid() || !firstDirectorySectorFits(bytes)) return fail(DamagedWorkbook);
+    const CompoundFile compound(bytes);
+    if (compound.hasStream(QStringLiteral("EncryptedPackage"))) return fail(ProtectedWorkbook);
+    if (!compound.namesValid()) return fail(DamagedWorkbook);
+    const QString name = compound.hasStream(QStringLiteral("Workbook")) ? QStringLiteral("Workbook")
+                                                                        : QStringLiteral("Book");
+    // A file whose directory cannot be read is cut short or damaged; one that lists no workbook
+    // is another kind of document.
+    if (!compound.hasStream(name))
+        return fail(compound.hasDirectory() ? NotAWorkbook : DamagedWorkbook);
+    bool whole = false;
+    const QByteArray stream = compound.stream(name, &whole);
+    // A stream cut short by its chain would read as a workbook with cells missing.
+    if (!whole || stream.isEmpty() || !dimensionsFit(stream)) return fail(DamagedWorkbook);
+    const QByteArray plain = plainCompoundFile(stream);
+    if (plain.isEmpty()) return fail(DamagedWorkbook);
     const void* handle = nullptr;
     // The name is never opened: were FreeXL linked without the renamed fopen, no file would be.
-    t_bytesToOpen = &bytes;
+    t_bytesToOpen = &plain;
     const int status = freexl_open("", &handle);
     t_bytesToOpen = nullptr;
     if (status != FREEXL_OK) {
         if (handle) freexl_close(handle);
-        if (status == FREEXL_FILE_NOT_FOUND) return fail(NoWorkbookFile);
-        if (hasFilePass(bytes)) return fail(ProtectedWorkbook);
-        if (status == FREEXL_BIFF_WORKBOOK_NOT_FOUND) return fail(NotAWorkbook);
-        return fail(DamagedWorkbook);
+        return fail(hasFilePass(stream) ? ProtectedWorkbook : DamagedWorkbook);
     }
     unsigned int password = FREEXL_BIFF_PLAIN;
     unsigned int count = 0;
     if (freexl_get_info(handle, FREEXL_BIFF_PASSWORD, &password) != FREEXL_OK ||
         freexl_get_info(handle, FREEXL_BIFF_SHEET_COUNT, &count) != FREEXL_OK) {
         freexl_close(handle);
-        return fail(hasFilePass(bytes) ? ProtectedWorkbook : DamagedWorkbook);
+        return fail(hasFilePass(stream) ? ProtectedWorkbook : DamagedWorkbook);
     }
     if (password == FREEXL_BIFF_OBFUSCATED) {
         freexl_close(handle);
         return fail(ProtectedWorkbook);
     }
-    return std::make_unique<XlsBook>(handle, bytes, int(std::min(count, 0xFFFFu)));
+    return std::make_unique<XlsBook>(handle, stream, int(std::min(count, 0xFFFFu)));
 }
 
 } // namespace mirel::platform::sheets
