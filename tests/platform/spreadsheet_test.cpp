@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <ctime>
 #include <freexl.h>
 #include <QFile>
@@ -88,6 +89,31 @@ TEST(Spreadsheet, UnreadableFilesSayWhy) {
         EXPECT_EQ(Workbook::open(Data + QLatin1String(c.file), &error), nullptr);
         EXPECT_EQ(error, c.reason);
     }
+}
+
+// A workbook stream cut short by its chain of sectors is damaged: read as far as it goes, it
+// would give a workbook with cells missing, and they would be taken for zeros.
+TEST(Spreadsheet, StreamCutShortIsDamaged) {
+    QFile file(Data + QStringLiteral("bench.xls"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    QByteArray bytes = file.readAll();
+    QString error;
+    ASSERT_NE(Workbook::fromBytes(bytes, &error), nullptr);
+    const auto u32 = [&](qsizetype at) {
+        quint32 v = 0;
+        std::memcpy(&v, bytes.constData() + at, 4);
+        return v;
+    };
+    // The allocation table's first sector, and the workbook's entry in the directory: its chain
+    // ends after its first sector now.
+    const qsizetype table = (qsizetype(u32(0x4C)) + 1) * 512;
+    const qsizetype directory = (qsizetype(u32(0x30)) + 1) * 512;
+    ASSERT_EQ(bytes.mid(directory + 128, 16), QByteArray("W\0o\0r\0k\0b\0o\0o\0k\0", 16));
+    const quint32 start = u32(directory + 128 + 0x74);
+    const quint32 end = 0xFFFFFFFE;
+    std::memcpy(bytes.data() + table + 4 * start, &end, 4);
+    EXPECT_EQ(Workbook::fromBytes(bytes, &error), nullptr);
+    EXPECT_EQ(error, platform::DamagedWorkbook);
 }
 
 // What stands under a workbook's name but is no readable file is told for what it is: a folder
