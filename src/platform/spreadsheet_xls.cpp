@@ -8,6 +8,7 @@
 #include <limits>
 #include <QList>
 #include <QSet>
+#include <QtEndian>
 #include <utility>
 
 #include "platform/codec.h"
@@ -180,6 +181,7 @@ private:
     // The bytes of a chain of sectors, cut to size (the whole chain when size is negative).
     QByteArray chain(quint32 start, qint64 size) const {
         QByteArray out;
+        if (size > 0) out.reserve(qsizetype(std::min<qint64>(size, m_file.size())));
         quint32 s = start;
         const qsizetype fatSize = m_fatSectors.size() * (m_sector / 4);
         for (qsizetype steps = 0; s < EndOfChain - 2 && steps <= fatSize; ++steps) {
@@ -310,16 +312,24 @@ static bool hasFilePass(const QByteArray& stream) {
 // complete with the bytes of the record before. Real workbooks stay well below the size (65536
 // rows of 256 columns at most), so any such record is damage.
 static bool dimensionsFit(const QByteArray& stream) {
-    Record r;
-    if (!readRecord(stream, 0, r) || r.id != 0x0809) return true; // FreeXL refuses it at once
-    const quint16 version = u16(r.data, 0);
+    // Walked on the raw bytes: every record of every workbook passes here.
+    const char* const bytes = stream.constData();
+    const qsizetype size = stream.size();
+    const auto at16 = [bytes](qsizetype at) { return qFromLittleEndian<quint16>(bytes + at); };
+    if (size < 6 || at16(0) != 0x0809) return true; // FreeXL refuses it at once
+    const quint16 version = at16(4);
     if (version != 0x0500 && version != 0x0600) return true; // the same
     const bool biff8 = version == 0x0600;
-    for (qsizetype at = r.next; readRecord(stream, at, r); at = r.next) {
-        if (r.id != 0x0200) continue;
-        if (r.data.size() < (biff8 ? 12 : 8)) return false;
-        const double rows = biff8 ? u32(r.data, 4) : u16(r.data, 2);
-        const double columns = biff8 ? u16(r.data, 10) : u16(r.data, 6);
+    for (qsizetype at = 4 + at16(2); at + 4 <= size;) {
+        const quint16 id = at16(at);
+        const qsizetype length = at16(at + 2);
+        const qsizetype data = at + 4;
+        if (data + length > size) break;
+        at = data + length;
+        if (id != 0x0200) continue;
+        if (length < (biff8 ? 12 : 8)) return false;
+        const double rows = biff8 ? qFromLittleEndian<quint32>(bytes + data + 4) : at16(data + 2);
+        const double columns = at16(data + (biff8 ? 10 : 6));
         if (16.0 * rows * columns > 256.0 * 1024 * 1024) return false;
     }
     return true;
@@ -335,14 +345,8 @@ static bool dimensionsFit(const QByteArray& stream) {
 static QByteArray plainCompoundFile(const QByteArray& stream) {
     constexpr quint32 FreeSector = 0xFFFFFFFF;
     constexpr quint32 TableSector = 0xFFFFFFFD;
-    const auto put16 = [](QByteArray& b, qsizetype at, quint16 v) {
-        b[at] = char(v & 0xFF);
-        b[at + 1] = char(v >> 8);
-    };
-    const auto put32 = [&](QByteArray& b, qsizetype at, quint32 v) {
-        put16(b, at, quint16(v & 0xFFFF));
-        put16(b, at + 2, quint16(v >> 16));
-    };
+    const auto put16 = [](char* at, quint16 v) { qToLittleEndian(v, at); };
+    const auto put32 = [](char* at, quint32 v) { qToLittleEndian(v, at); };
     for (const int shift : {9, 12}) {
         const qsizetype sector = qsizetype(1) << shift;
         const qsizetype perTable = sector / 4;
@@ -352,45 +356,46 @@ static QByteArray plainCompoundFile(const QByteArray& stream) {
         if (table > 109) continue;
         const qsizetype sectors = 1 + data + table;
         QByteArray file((1 + sectors) * sector, '\0'); // the header takes the first sector's room
-        std::memcpy(file.data(), "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8);
-        put16(file, 0x18, 0x003E);
-        put16(file, 0x1A, shift == 9 ? 3 : 4);
-        put16(file, 0x1C, 0xFFFE);
-        put16(file, 0x1E, quint16(shift));
-        put16(file, 0x20, 6);
-        put32(file, 0x28, shift == 9 ? 0 : 1);
-        put32(file, 0x2C, quint32(table));
-        put32(file, 0x30, 0);
-        put32(file, 0x38, 4096);
-        put32(file, 0x3C, EndOfChain);
-        put32(file, 0x44, EndOfChain);
+        char* const d = file.data();
+        std::memcpy(d, "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8);
+        put16(d + 0x18, 0x003E);
+        put16(d + 0x1A, shift == 9 ? 3 : 4);
+        put16(d + 0x1C, 0xFFFE);
+        put16(d + 0x1E, quint16(shift));
+        put16(d + 0x20, 6);
+        put32(d + 0x28, shift == 9 ? 0 : 1);
+        put32(d + 0x2C, quint32(table));
+        put32(d + 0x30, 0);
+        put32(d + 0x38, 4096);
+        put32(d + 0x3C, EndOfChain);
+        put32(d + 0x44, EndOfChain);
         for (int i = 0; i < 109; ++i)
-            put32(file, 0x4C + i * 4, i < table ? quint32(1 + data + i) : FreeSector);
+            put32(d + 0x4C + i * 4, i < table ? quint32(1 + data + i) : FreeSector);
         // The directory: the root, then the stream.
         const qsizetype dir = sector;
         const auto entry = [&](qsizetype at, const char* name, quint8 type, quint32 child,
                                quint32 start, quint32 size) {
             const qsizetype length = qsizetype(std::strlen(name));
             for (qsizetype i = 0; i < length; ++i)
-                put16(file, at + 2 * i, quint16(name[i]));
-            put16(file, at + 0x40, quint16(2 * (length + 1)));
-            file[at + 0x42] = char(type);
-            file[at + 0x43] = 1; // black
-            put32(file, at + 0x44, FreeSector);
-            put32(file, at + 0x48, FreeSector);
-            put32(file, at + 0x4C, child);
-            put32(file, at + 0x74, start);
-            put32(file, at + 0x78, size);
+                put16(d + at + 2 * i, quint16(name[i]));
+            put16(d + at + 0x40, quint16(2 * (length + 1)));
+            d[at + 0x42] = char(type);
+            d[at + 0x43] = 1; // black
+            put32(d + at + 0x44, FreeSector);
+            put32(d + at + 0x48, FreeSector);
+            put32(d + at + 0x4C, child);
+            put32(d + at + 0x74, start);
+            put32(d + at + 0x78, size);
         };
         for (qsizetype at = dir; at < dir + sector; at += 128) {
-            put32(file, at + 0x44, FreeSector);
-            put32(file, at + 0x48, FreeSector);
-            put32(file, at + 0x4C, FreeSector);
+            put32(d + at + 0x44, FreeSector);
+            put32(d + at + 0x48, FreeSector);
+            put32(d + at + 0x4C, FreeSector);
         }
         entry(dir, "Root Entry", 5, 1, EndOfChain, 0);
         entry(dir + 128, "Workbook", 2, FreeSector, data > 0 ? 1 : EndOfChain,
               quint32(stream.size()));
-        std::memcpy(file.data() + 2 * sector, stream.constData(), size_t(stream.size()));
+        std::memcpy(d + 2 * sector, stream.constData(), size_t(stream.size()));
         // The allocation table.
         const qsizetype tableAt = (2 + data) * sector;
         for (qsizetype i = 0; i < table * perTable; ++i) {
@@ -401,7 +406,7 @@ static QByteArray plainCompoundFile(const QByteArray& stream) {
                 next = i < data ? quint32(i + 1) : EndOfChain;
             else if (i <= data + table)
                 next = TableSector;
-            put32(file, tableAt + i * 4, next);
+            put32(d + tableAt + i * 4, next);
         }
         return file;
     }
