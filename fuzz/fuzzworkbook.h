@@ -3,7 +3,8 @@
 // Feeds random workbooks to the spreadsheet readers. FUZZ_KIND, defined by the target that
 // includes this file, chooses the reader: 1 .xls (the input is the file; fuzz_xls.cpp), 2 .xlsx
 // (the input is worksheet 1 of a fixed workbook; fuzz_xlsx.cpp), 3 .ods (the input is
-// content.xml of a fixed document; fuzz_ods.cpp). Every cell a reference can name must read
+// content.xml of a fixed document; fuzz_ods.cpp), 4 .xls (the input is the workbook stream of
+// a plain compound file; fuzz_xlsstream.cpp). Every cell a reference can name must read
 // without a crash, whatever the file holds.
 #include <cstddef>
 #include <cstdint>
@@ -12,12 +13,13 @@
 #include <quazipfile.h>
 
 #include "platform/spreadsheet.h"
+#include "platform/spreadsheet_p.h"
 
 using namespace mirel::platform;
 
 namespace {
 
-#if FUZZ_KIND != 1
+#if FUZZ_KIND == 2 || FUZZ_KIND == 3
 QByteArray zipOf(const QList<std::pair<QString, QByteArray>>& parts) {
     QByteArray bytes;
     QBuffer buffer(&bytes);
@@ -47,6 +49,8 @@ QByteArray wrap(const QByteArray& input) {
          R"(<styleSheet><numFmts><numFmt numFmtId="164" formatCode="dd/mm/yy;@"/></numFmts><cellXfs><xf numFmtId="0"/><xf numFmtId="14"/><xf numFmtId="164"/></cellXfs></styleSheet>)"},
         {"xl/worksheets/sheet1.xml", input},
     });
+#elif FUZZ_KIND == 4
+    return sheets::plainCompoundFile(input);
 #elif FUZZ_KIND == 3
     return zipOf(
         {{"mimetype", "application/vnd.oasis.opendocument.spreadsheet"}, {"content.xml", input}});

@@ -46,6 +46,10 @@ private:
 
 inline constexpr qint64 MaxPartSize = 256 * 1024 * 1024;
 
+// A compound file that holds nothing but the given workbook stream, laid out plainly (what
+// FreeXL is handed to parse); empty for a stream too large to list.
+QByteArray plainCompoundFile(const QByteArray& stream);
+
 // The cached results of the formulas of an .xls file, by worksheet (0-based, chart sheets not
 // counted), row and column: read from the workbook stream of the compound file, since FreeXL
 // returns formula cells as empty. Empty when the stream cannot be read that way.

@@ -306,26 +306,118 @@ static bool hasFilePass(const QByteArray& stream) {
     return false;
 }
 
-// Whether FreeXL can make the cell table of every DIMENSION record of the workbook stream. It
-// refuses a table above 256 MB, and when the worksheet has one already (a second DIMENSION
-// record) it then frees the old table by the new size, far past its end. A short record it would
-// complete with the bytes of the record before. Real workbooks stay well below the size (65536
-// rows of 256 columns at most), so any such record is damage.
-static bool dimensionsFit(const QByteArray& stream) {
-    // Walked on the raw bytes: every record of every workbook passes here.
-    const char* const bytes = stream.constData();
+// FreeXL's reading of the shared strings (the SST record and the CONTINUE records after it),
+// followed step by step to learn whether it would read outside a record: it takes the fields
+// of a string where the lengths before them say, and skips what they say to skip, without
+// looking at the record's end first; a damaged length sends it anywhere in memory. Its errors
+// (a count above a million, an empty string, a bad character) stop it, and are taken here as
+// if it went on, which only looks at more.
+class SharedStringsWalk {
+public:
+    // False when FreeXL would read outside this record of the strings.
+    bool record(const uchar* r, quint64 size, bool first) {
+        quint64 at = 0;
+        if (first && !m_begun) {
+            if (size < 8) return false;
+            m_count = qFromLittleEndian<quint32>(r + 4);
+            if (m_count > 1024 * 1024) m_count = 0; // FreeXL stops there
+            m_begun = true;
+            at = 8;
+        } else if (m_pending > 0) {
+            // The rest of a string begun in the record before.
+            if (size < 1) return false;
+            const bool wide = (r[0] & 0x01) != 0;
+            at = 1;
+            const quint64 rest = m_pending - m_done;
+            if (wide) {
+                if (at + 2 * rest > size) return false;
+                at += 2 * rest;
+            } else {
+                at = std::min(at + rest, size); // read byte by byte up to the end
+            }
+            at += m_skip;
+            m_skip = at >= size ? quint32(at - size) : 0;
+            m_next = 0;
+            m_pending = 0;
+            m_done = 0;
+            ++m_index;
+        }
+        for (; m_index < m_count; ++m_index) {
+            if (quint32(at) >= size) return true; // FreeXL cuts the place to 32 bits
+            at += m_next;
+            if (at + 3 > size) return false; // the length and the flags
+            const quint32 length = qFromLittleEndian<quint16>(r + at);
+            const uchar flags = r[at + 2];
+            at += 3;
+            quint32 skip = 0;
+            if (flags & 0x08) { // formatting runs: their count
+                if (at + 2 > size) return false;
+                skip = quint32(qFromLittleEndian<quint16>(r + at)) * 4;
+                at += 2;
+            }
+            if (flags & 0x04) { // phonetic data: its size
+                if (at + 4 > size) return false;
+                skip += qFromLittleEndian<quint32>(r + at);
+                at += 4;
+            }
+            if (at > size) return false;
+            const bool wide = (flags & 0x01) != 0;
+            const quint64 required = wide ? 2 * quint64(length) : length;
+            m_skip = skip;
+            m_next = 0;
+            if (required > size - at) { // continued in the next record
+                m_pending = length;
+                m_done = wide ? (size - at) / 2 : size - at;
+                return true;
+            }
+            at += required + m_skip;
+            m_next = at >= size ? quint32(at - size) : 0;
+            m_skip = 0;
+        }
+        return true;
+    }
+
+private:
+    bool m_begun = false;
+    quint32 m_count = 0;
+    quint32 m_index = 0;
+    quint32 m_pending = 0; // the characters of a string begun in the record before
+    quint64 m_done = 0;    // of them, those read there
+    quint32 m_skip = 0;    // what follows the string being read
+    quint32 m_next = 0;    // what the next record begins with that belongs to the last string
+};
+
+// Whether FreeXL reads the workbook stream within its records and makes the cell table of
+// every DIMENSION record. It refuses a table above 256 MB, and when the worksheet has one
+// already (a second DIMENSION record) it then frees the old table by the new size, far past its
+// end; a short record it completes with the bytes of the record before. Real workbooks stay
+// well below the size (65536 rows of 256 columns at most), so any such record is damage; and
+// so are shared strings that would have FreeXL read outside their records.
+static bool fitsFreeXL(const QByteArray& stream) {
+    // Walked on the raw bytes, as FreeXL walks them: every record of every workbook passes here.
+    const auto* const bytes = reinterpret_cast<const uchar*>(stream.constData());
     const qsizetype size = stream.size();
     const auto at16 = [bytes](qsizetype at) { return qFromLittleEndian<quint16>(bytes + at); };
     if (size < 6 || at16(0) != 0x0809) return true; // FreeXL refuses it at once
     const quint16 version = at16(4);
     if (version != 0x0500 && version != 0x0600) return true; // the same
     const bool biff8 = version == 0x0600;
+    SharedStringsWalk strings;
+    quint16 previous = 0;
     for (qsizetype at = 4 + at16(2); at + 4 <= size;) {
         const quint16 id = at16(at);
         const qsizetype length = at16(at + 2);
         const qsizetype data = at + 4;
-        if (data + length > size) break;
+        // FreeXL ends the stream at an empty record of type 0 and at one longer than its buffer.
+        if ((id == 0 && length == 0) || length > 8224 || data + length > size) break;
         at = data + length;
+        if (id == 0x003C) { // CONTINUE
+            if (previous == 0x00FC && !strings.record(bytes + data, quint64(length), false))
+                return false;
+            continue;
+        }
+        previous = id;
+        if (id == 0x00FC && !strings.record(bytes + data, quint64(length), true)) return false;
         if (id != 0x0200) continue;
         if (length < (biff8 ? 12 : 8)) return false;
         const double rows = biff8 ? qFromLittleEndian<quint32>(bytes + data + 4) : at16(data + 2);
@@ -342,7 +434,7 @@ static bool dimensionsFit(const QByteArray& stream) {
 // reader above (a directory sector taken without the allocation table, sector places computed in
 // 32 bits, names converted by the length they claim). Empty when the stream is too large for an
 // allocation table the header can list.
-static QByteArray plainCompoundFile(const QByteArray& stream) {
+QByteArray plainCompoundFile(const QByteArray& stream) {
     constexpr quint32 FreeSector = 0xFFFFFFFF;
     constexpr quint32 TableSector = 0xFFFFFFFD;
     const auto put16 = [](char* at, quint16 v) { qToLittleEndian(v, at); };
@@ -366,7 +458,9 @@ static QByteArray plainCompoundFile(const QByteArray& stream) {
         put32(d + 0x28, shift == 9 ? 0 : 1);
         put32(d + 0x2C, quint32(table));
         put32(d + 0x30, 0);
-        put32(d + 0x38, 4096);
+        // No mini stream: the stream lies in whole sectors whatever its size, and a cutoff of 0
+        // says so to a reader that looks for small streams in the mini stream.
+        put32(d + 0x38, 0);
         put32(d + 0x3C, EndOfChain);
         put32(d + 0x44, EndOfChain);
         for (int i = 0; i < 109; ++i)
@@ -615,7 +709,7 @@ std::unique_ptr<Workbook> openXls(const QByteArray& bytes, QString* error) {
     bool whole = false;
     const QByteArray stream = compound.stream(name, &whole);
     // A stream cut short by its chain would read as a workbook with cells missing.
-    if (!whole || stream.isEmpty() || !dimensionsFit(stream)) return fail(DamagedWorkbook);
+    if (!whole || stream.isEmpty() || !fitsFreeXL(stream)) return fail(DamagedWorkbook);
     const QByteArray plain = plainCompoundFile(stream);
     if (plain.isEmpty()) return fail(DamagedWorkbook);
     const void* handle = nullptr;

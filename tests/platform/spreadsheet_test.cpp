@@ -4,10 +4,12 @@
 #include <ctime>
 #include <freexl.h>
 #include <QFile>
+#include <QtEndian>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/spreadsheet.h"
+#include "platform/spreadsheet_p.h"
 #include "workspace.h"
 
 using namespace mirel;
@@ -28,6 +30,29 @@ QStringList sheetTexts(Workbook& book, int number, int rows, int columns) {
         out.append(row.join(QLatin1Char('|')));
     }
     return out;
+}
+
+// A BIFF record: its type, its length and its bytes.
+QByteArray biffRecord(quint16 type, const QByteArray& data) {
+    QByteArray r(4, '\0');
+    qToLittleEndian<quint16>(type, r.data());
+    qToLittleEndian<quint16>(quint16(data.size()), r.data() + 2);
+    return r + data;
+}
+
+// A workbook stream of globals only, holding two shared strings: the first in the SST record
+// with a phonetic block of the given size after it, the second in a CONTINUE record.
+QByteArray sharedStringsStream(quint32 phoneticSize) {
+    QByteArray bof(16, '\0');
+    qToLittleEndian<quint16>(0x0600, bof.data());
+    qToLittleEndian<quint16>(0x0005, bof.data() + 2);
+    QByteArray sst(8, '\0');
+    qToLittleEndian<quint32>(2, sst.data());
+    qToLittleEndian<quint32>(2, sst.data() + 4);
+    QByteArray first("\x03\x00\x04\0\0\0\0abc", 10);
+    qToLittleEndian<quint32>(phoneticSize, first.data() + 3);
+    return biffRecord(0x0809, bof) + biffRecord(0x00FC, sst + first) +
+           biffRecord(0x003C, QByteArray("\x01\x00\x00z", 4)) + biffRecord(0x000A, {});
 }
 
 } // namespace
@@ -113,6 +138,20 @@ TEST(Spreadsheet, StreamCutShortIsDamaged) {
     const quint32 end = 0xFFFFFFFE;
     std::memcpy(bytes.data() + table + 4 * start, &end, 4);
     EXPECT_EQ(Workbook::fromBytes(bytes, &error), nullptr);
+    EXPECT_EQ(error, platform::DamagedWorkbook);
+}
+
+// Shared strings whose lengths would have FreeXL read outside their records (here a phonetic
+// block said to be a gigabyte long, which FreeXL skips at the start of the next record) make
+// the workbook damaged; the same strings with sound lengths read.
+TEST(Spreadsheet, SharedStringsReadOutsideTheirRecordsAreDamaged) {
+    QString error;
+    EXPECT_NE(
+        Workbook::fromBytes(platform::sheets::plainCompoundFile(sharedStringsStream(0)), &error),
+        nullptr);
+    EXPECT_EQ(Workbook::fromBytes(
+                  platform::sheets::plainCompoundFile(sharedStringsStream(0x40000000)), &error),
+              nullptr);
     EXPECT_EQ(error, platform::DamagedWorkbook);
 }
 
