@@ -387,12 +387,26 @@ private:
     quint32 m_next = 0;    // what the next record begins with that belongs to the last string
 };
 
+// Whether the text whose length stands at `at` in a record lies within the record, as FreeXL
+// reads it: in BIFF8 a flags byte follows the length (wide characters, a count of formatting
+// runs, a size of phonetic data), then the characters; in BIFF5 the characters follow at once.
+static bool textFits(const uchar* record, qsizetype size, qsizetype at, bool biff8) {
+    if (at + 2 > size) return false;
+    const qsizetype length = qFromLittleEndian<quint16>(record + at);
+    at += 2;
+    if (!biff8) return at + length <= size;
+    if (at + 1 > size) return false;
+    const uchar flags = record[at];
+    at += 1 + (flags & 0x08 ? 2 : 0) + (flags & 0x04 ? 4 : 0);
+    return at + (flags & 0x01 ? 2 * length : length) <= size;
+}
+
 // Whether FreeXL reads the workbook stream within its records and makes the cell table of
 // every DIMENSION record. It refuses a table above 256 MB, and when the worksheet has one
 // already (a second DIMENSION record) it then frees the old table by the new size, far past its
 // end; a short record it completes with the bytes of the record before. Real workbooks stay
 // well below the size (65536 rows of 256 columns at most), so any such record is damage; and
-// so are shared strings that would have FreeXL read outside their records.
+// so are texts and shared strings that would have FreeXL read outside their records.
 static bool fitsFreeXL(const QByteArray& stream) {
     // Walked on the raw bytes, as FreeXL walks them: every record of every workbook passes here.
     const auto* const bytes = reinterpret_cast<const uchar*>(stream.constData());
@@ -418,6 +432,9 @@ static bool fitsFreeXL(const QByteArray& stream) {
         }
         previous = id;
         if (id == 0x00FC && !strings.record(bytes + data, quint64(length), true)) return false;
+        // A cell's text (LABEL) and a number format's (FORMAT) are read as long as they say.
+        if (id == 0x0204 && !textFits(bytes + data, length, 6, biff8)) return false;
+        if (id == 0x041E && biff8 && !textFits(bytes + data, length, 2, true)) return false;
         if (id != 0x0200) continue;
         if (length < (biff8 ? 12 : 8)) return false;
         const double rows = biff8 ? qFromLittleEndian<quint32>(bytes + data + 4) : at16(data + 2);

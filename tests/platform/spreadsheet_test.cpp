@@ -55,6 +55,31 @@ QByteArray sharedStringsStream(quint32 phoneticSize) {
            biffRecord(0x003C, QByteArray("\x01\x00\x00z", 4)) + biffRecord(0x000A, {});
 }
 
+// A workbook stream of one worksheet whose cell A1 is a LABEL record: a text of `length`
+// characters, of which the record holds "abc".
+QByteArray labelStream(quint16 length) {
+    const auto bof = [](quint16 type) {
+        QByteArray data(16, '\0');
+        qToLittleEndian<quint16>(0x0600, data.data());
+        qToLittleEndian<quint16>(type, data.data() + 2);
+        return biffRecord(0x0809, data);
+    };
+    const QByteArray sheetEnd = biffRecord(0x000A, {});
+    QByteArray sheet(4, '\0'); // where its BOF record is
+    sheet += QByteArray("\x00\x00\x01\x00"
+                        "A",
+                        5); // a visible worksheet named "A"
+    const QByteArray globalsWithout = bof(0x0005) + biffRecord(0x0085, sheet) + sheetEnd;
+    qToLittleEndian<quint32>(quint32(globalsWithout.size()), sheet.data());
+    QByteArray dimension(14, '\0');
+    qToLittleEndian<quint32>(1, dimension.data() + 4);
+    qToLittleEndian<quint16>(1, dimension.data() + 10);
+    QByteArray label(9, '\0');
+    qToLittleEndian<quint16>(length, label.data() + 6);
+    return bof(0x0005) + biffRecord(0x0085, sheet) + sheetEnd + bof(0x0010) +
+           biffRecord(0x0200, dimension) + biffRecord(0x0204, label + "abc") + sheetEnd;
+}
+
 } // namespace
 
 // The same workbook written by three programs reads the same, cell for cell: numbers without
@@ -151,6 +176,17 @@ TEST(Spreadsheet, SharedStringsReadOutsideTheirRecordsAreDamaged) {
         nullptr);
     EXPECT_EQ(Workbook::fromBytes(
                   platform::sheets::plainCompoundFile(sharedStringsStream(0x40000000)), &error),
+              nullptr);
+    EXPECT_EQ(error, platform::DamagedWorkbook);
+}
+
+// A cell text longer than its record is damage: FreeXL would read it from beyond the record.
+TEST(Spreadsheet, CellTextLongerThanItsRecordIsDamaged) {
+    QString error;
+    auto book = Workbook::fromBytes(platform::sheets::plainCompoundFile(labelStream(3)), &error);
+    ASSERT_NE(book, nullptr) << error.toStdString();
+    EXPECT_EQ(book->sheet(1)->cellText(0, 0), QStringLiteral("abc"));
+    EXPECT_EQ(Workbook::fromBytes(platform::sheets::plainCompoundFile(labelStream(4)), &error),
               nullptr);
     EXPECT_EQ(error, platform::DamagedWorkbook);
 }
