@@ -189,6 +189,13 @@ TEST(Spreadsheet, CellTextLongerThanItsRecordIsDamaged) {
     EXPECT_EQ(Workbook::fromBytes(platform::sheets::plainCompoundFile(labelStream(4)), &error),
               nullptr);
     EXPECT_EQ(error, platform::DamagedWorkbook);
+
+    // Found by fuzzing the workbook stream: a text said to be 113594 bytes long.
+    QFile found(Data + QStringLiteral("fuzz/text-too-long.stream"));
+    ASSERT_TRUE(found.open(QIODevice::ReadOnly));
+    EXPECT_EQ(Workbook::fromBytes(platform::sheets::plainCompoundFile(found.readAll()), &error),
+              nullptr);
+    EXPECT_EQ(error, platform::DamagedWorkbook);
 }
 
 // What stands under a workbook's name but is no readable file is told for what it is: a folder
