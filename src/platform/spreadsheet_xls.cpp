@@ -406,7 +406,8 @@ static bool textFits(const uchar* record, qsizetype size, qsizetype at, bool bif
 // already (a second DIMENSION record) it then frees the old table by the new size, far past its
 // end; a short record it completes with the bytes of the record before. Real workbooks stay
 // well below the size (65536 rows of 256 columns at most), so any such record is damage; and
-// so are texts and shared strings that would have FreeXL read outside their records.
+// so are texts and shared strings that would have FreeXL read outside their records, and more
+// cell formats than it keeps.
 static bool fitsFreeXL(const QByteArray& stream) {
     // Walked on the raw bytes, as FreeXL walks them: every record of every workbook passes here.
     const auto* const bytes = reinterpret_cast<const uchar*>(stream.constData());
@@ -418,6 +419,7 @@ static bool fitsFreeXL(const QByteArray& stream) {
     const bool biff8 = version == 0x0600;
     SharedStringsWalk strings;
     quint16 previous = 0;
+    int formats = 0;
     for (qsizetype at = 4 + at16(2); at + 4 <= size;) {
         const quint16 id = at16(at);
         const qsizetype length = at16(at + 2);
@@ -435,6 +437,9 @@ static bool fitsFreeXL(const QByteArray& stream) {
         // A cell's text (LABEL) and a number format's (FORMAT) are read as long as they say.
         if (id == 0x0204 && !textFits(bytes + data, length, 6, biff8)) return false;
         if (id == 0x041E && biff8 && !textFits(bytes + data, length, 2, true)) return false;
+        // FreeXL keeps 8192 cell formats (XF) but counts on, and then looks a cell's format up
+        // past its table; Excel makes some four thousand at most.
+        if (id == 0x00E0 && ++formats > 8192) return false;
         if (id != 0x0200) continue;
         if (length < (biff8 ? 12 : 8)) return false;
         const double rows = biff8 ? qFromLittleEndian<quint32>(bytes + data + 4) : at16(data + 2);

@@ -198,6 +198,24 @@ TEST(Spreadsheet, CellTextLongerThanItsRecordIsDamaged) {
     EXPECT_EQ(error, platform::DamagedWorkbook);
 }
 
+// More cell formats than FreeXL keeps (8192; Excel makes some four thousand at most) are damage:
+// FreeXL would look a cell's format up past its table.
+TEST(Spreadsheet, MoreCellFormatsThanFreeXLKeepsAreDamage) {
+    const auto stream = [](int formats) {
+        QByteArray bof(16, '\0');
+        qToLittleEndian<quint16>(0x0600, bof.data());
+        qToLittleEndian<quint16>(0x0005, bof.data() + 2);
+        QByteArray s = biffRecord(0x0809, bof);
+        for (int i = 0; i < formats; ++i)
+            s += biffRecord(0x00E0, QByteArray(20, '\0'));
+        return platform::sheets::plainCompoundFile(s + biffRecord(0x000A, {}));
+    };
+    QString error;
+    EXPECT_NE(Workbook::fromBytes(stream(8192), &error), nullptr);
+    EXPECT_EQ(Workbook::fromBytes(stream(8193), &error), nullptr);
+    EXPECT_EQ(error, platform::DamagedWorkbook);
+}
+
 // What stands under a workbook's name but is no readable file is told for what it is: a folder
 // or a named pipe is no workbook (and the pipe is not waited on), a file that may not be read is
 // there all the same.
