@@ -407,11 +407,14 @@ static bool textFits(const uchar* record, qsizetype size, qsizetype at, bool bif
 // end; a short record it completes with the bytes of the record before. Real workbooks stay
 // well below the size (65536 rows of 256 columns at most), so any such record is damage; and
 // so are texts and shared strings that would have FreeXL read outside their records, and more
-// cell formats than it keeps.
-static bool fitsFreeXL(const QByteArray& stream) {
+// cell formats than it keeps. The stream is read where FreeXL reads it, in its plain compound
+// file: FreeXL completes a last record that runs past the stream's end with the bytes that fill
+// the stream's last sector, and ends there.
+static bool fitsFreeXL(const QByteArray& plain, qsizetype size) {
     // Walked on the raw bytes, as FreeXL walks them: every record of every workbook passes here.
-    const auto* const bytes = reinterpret_cast<const uchar*>(stream.constData());
-    const qsizetype size = stream.size();
+    const qsizetype sector = qsizetype(1) << qFromLittleEndian<quint16>(plain.constData() + 0x1E);
+    const auto* const bytes = reinterpret_cast<const uchar*>(plain.constData() + 2 * sector);
+    const qsizetype filled = (size + sector - 1) / sector * sector;
     const auto at16 = [bytes](qsizetype at) { return qFromLittleEndian<quint16>(bytes + at); };
     if (size < 6 || at16(0) != 0x0809) return true; // FreeXL refuses it at once
     const quint16 version = at16(4);
@@ -424,10 +427,12 @@ static bool fitsFreeXL(const QByteArray& stream) {
         const quint16 id = at16(at);
         const qsizetype length = at16(at + 2);
         const qsizetype data = at + 4;
-        // FreeXL ends the stream at an empty record of type 0 and at one longer than its buffer.
-        if ((id == 0 && length == 0) || length > 8224 || data + length > size) break;
+        // FreeXL ends the stream at an empty record of type 0, at one longer than its buffer,
+        // and at one that runs past the last sector.
+        if ((id == 0 && length == 0) || length > 8224 || data + length > filled) break;
         at = data + length;
-        if (id == 0x003C) { // CONTINUE
+        if (at > size) at = filled; // the last record FreeXL reads
+        if (id == 0x003C) {         // CONTINUE
             if (previous == 0x00FC && !strings.record(bytes + data, quint64(length), false))
                 return false;
             continue;
@@ -731,9 +736,9 @@ std::unique_ptr<Workbook> openXls(const QByteArray& bytes, QString* error) {
     bool whole = false;
     const QByteArray stream = compound.stream(name, &whole);
     // A stream cut short by its chain would read as a workbook with cells missing.
-    if (!whole || stream.isEmpty() || !fitsFreeXL(stream)) return fail(DamagedWorkbook);
+    if (!whole || stream.isEmpty()) return fail(DamagedWorkbook);
     const QByteArray plain = plainCompoundFile(stream);
-    if (plain.isEmpty()) return fail(DamagedWorkbook);
+    if (plain.isEmpty() || !fitsFreeXL(plain, stream.size())) return fail(DamagedWorkbook);
     const void* handle = nullptr;
     // The name is never opened: were FreeXL linked without the renamed fopen, no file would be.
     t_bytesToOpen = &plain;
