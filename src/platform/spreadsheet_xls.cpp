@@ -404,12 +404,13 @@ static bool textFits(const uchar* record, qsizetype size, qsizetype at, bool bif
 // Whether FreeXL reads the workbook stream within its records and makes the cell table of
 // every DIMENSION record. It refuses a table above 256 MB, and when the worksheet has one
 // already (a second DIMENSION record) it then frees the old table by the new size, far past its
-// end; a short record it completes with the bytes of the record before. Real workbooks stay
-// well below the size (65536 rows of 256 columns at most), so any such record is damage; and
-// so are texts and shared strings that would have FreeXL read outside their records, and more
-// cell formats than it keeps. The stream is read where FreeXL reads it, in its plain compound
-// file: FreeXL completes a last record that runs past the stream's end with the bytes that fill
-// the stream's last sector, and ends there.
+// end (a second table it can make takes the first one's place, which is lost); a short record it
+// completes with the bytes of the record before. Real workbooks stay well below the size (65536
+// rows of 256 columns at most) and give each worksheet one DIMENSION record, so any other is
+// damage; and so are texts and shared strings that would have FreeXL read outside their
+// records, and more cell formats than it keeps. The stream is read where FreeXL reads it, in its
+// plain compound file: FreeXL completes a last record that runs past the stream's end with the
+// bytes that fill the stream's last sector, and ends there.
 static bool fitsFreeXL(const QByteArray& plain, qsizetype size) {
     // Walked on the raw bytes, as FreeXL walks them: every record of every workbook passes here.
     const qsizetype sector = qsizetype(1) << qFromLittleEndian<quint16>(plain.constData() + 0x1E);
@@ -423,6 +424,7 @@ static bool fitsFreeXL(const QByteArray& plain, qsizetype size) {
     SharedStringsWalk strings;
     quint16 previous = 0;
     int formats = 0;
+    bool dimensioned = false; // the substream has had its DIMENSION record
     for (qsizetype at = 4 + at16(2); at + 4 <= size;) {
         const quint16 id = at16(at);
         const qsizetype length = at16(at + 2);
@@ -445,7 +447,10 @@ static bool fitsFreeXL(const QByteArray& plain, qsizetype size) {
         // FreeXL keeps 8192 cell formats (XF) but counts on, and then looks a cell's format up
         // past its table; Excel makes some four thousand at most.
         if (id == 0x00E0 && ++formats > 8192) return false;
+        if (id == 0x0809) dimensioned = false; // a substream begins
         if (id != 0x0200) continue;
+        // A second table for one worksheet: FreeXL loses the first, with whatever it holds.
+        if (std::exchange(dimensioned, true)) return false;
         if (length < (biff8 ? 12 : 8)) return false;
         const double rows = biff8 ? qFromLittleEndian<quint32>(bytes + data + 4) : at16(data + 2);
         const double columns = at16(data + (biff8 ? 10 : 6));

@@ -191,6 +191,21 @@ TEST(Spreadsheet, CellTextLongerThanItsRecordIsDamaged) {
     EXPECT_EQ(error, platform::DamagedWorkbook);
 }
 
+// A worksheet with two DIMENSION records is damage: FreeXL would lose the first table.
+TEST(Spreadsheet, TwoTablesForOneWorksheetAreDamage) {
+    QByteArray dimension(14, '\0');
+    qToLittleEndian<quint32>(1, dimension.data() + 4);
+    qToLittleEndian<quint16>(1, dimension.data() + 10);
+    const QByteArray record = biffRecord(0x0200, dimension);
+    QByteArray stream = labelStream(3);
+    const qsizetype at = stream.indexOf(record);
+    ASSERT_GT(at, 0);
+    stream.insert(at, record);
+    QString error;
+    EXPECT_EQ(Workbook::fromBytes(platform::sheets::plainCompoundFile(stream), &error), nullptr);
+    EXPECT_EQ(error, platform::DamagedWorkbook);
+}
+
 // Workbook streams found by fuzzing that made FreeXL read or free memory not its own are damage.
 TEST(Spreadsheet, StreamsFoundByFuzzingAreDamage) {
     for (const char* name : {
