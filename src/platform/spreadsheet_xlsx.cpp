@@ -1,5 +1,5 @@
 // .xlsx workbooks: the workbook part for the order of the worksheets, the shared strings, the
-// number formats (to tell dates), and each worksheet part when it is first asked for.
+// number formats (to tell dates), and the worksheet parts.
 
 #include <QHash>
 #include <QList>
@@ -119,13 +119,7 @@ public:
 
     const Worksheet* sheet(int number) override {
         if (number < 1 || number > sheetCount()) return nullptr;
-        auto& slot = m_sheets[size_t(number - 1)];
-        if (!slot) {
-            slot = std::make_unique<XlsxSheet>();
-            QByteArray xml;
-            if (m_zip.read(m_parts.at(number - 1), xml)) readSheet(xml, *slot);
-        }
-        return slot.get();
+        return m_sheets.at(size_t(number - 1)).get();
     }
 
     explicit XlsxBook(const QByteArray& bytes)
@@ -161,7 +155,6 @@ public:
             }
         }
         if (r.hasError()) return fail(DamagedWorkbook);
-        m_sheets.resize(size_t(m_parts.size()));
 
         QString stringsPart = QStringLiteral("xl/sharedStrings.xml");
         QString stylesPart = QStringLiteral("xl/styles.xml");
@@ -169,22 +162,33 @@ public:
             if (rel.type.endsWith(QLatin1String("/sharedStrings"))) stringsPart = rel.target;
             if (rel.type.endsWith(QLatin1String("/styles"))) stylesPart = rel.target;
         }
-        if (m_zip.read(stringsPart, xml)) readStrings(xml);
-        if (m_zip.read(stylesPart, xml)) readStyles(xml);
+        // Every part is read whole and to its end now, as the other kinds of workbook are: a
+        // part cut short or missing would otherwise read as cells that are empty, and empty
+        // cells are taken for zeros.
+        if (m_zip.has(stringsPart) && !(m_zip.read(stringsPart, xml) && readStrings(xml)))
+            return fail(DamagedWorkbook);
+        if (m_zip.has(stylesPart) && !(m_zip.read(stylesPart, xml) && readStyles(xml)))
+            return fail(DamagedWorkbook);
+        for (const QString& part : m_parts) {
+            auto sheet = std::make_unique<XlsxSheet>();
+            if (!m_zip.read(part, xml) || !readSheet(xml, *sheet)) return fail(DamagedWorkbook);
+            m_sheets.push_back(std::move(sheet));
+        }
         return true;
     }
 
 private:
-    void readStrings(const QByteArray& xml) {
+    bool readStrings(const QByteArray& xml) {
         QXmlStreamReader r(xml);
         while (!r.atEnd()) {
             r.readNext();
             if (r.isStartElement() && r.name() == QLatin1String("si"))
                 m_strings.append(readRichText(r));
         }
+        return !r.hasError();
     }
 
-    void readStyles(const QByteArray& xml) {
+    bool readStyles(const QByteArray& xml) {
         QHash<int, bool> customDate;
         QXmlStreamReader r(xml);
         bool inXfs = false;
@@ -204,9 +208,10 @@ private:
                                                             : isBuiltinDate(id));
             }
         }
+        return !r.hasError();
     }
 
-    void readSheet(const QByteArray& xml, XlsxSheet& sheet) const {
+    bool readSheet(const QByteArray& xml, XlsxSheet& sheet) const {
         QXmlStreamReader r(xml);
         int row = -1;
         int column = -1;
@@ -237,6 +242,7 @@ private:
                 if (!text.isEmpty()) sheet.m_cells.insert(cellKey(0, row, column), text);
             }
         }
+        return !r.hasError();
     }
 
     QString readCell(QXmlStreamReader& r, const QString& type, int style) const {

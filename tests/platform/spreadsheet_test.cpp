@@ -3,8 +3,11 @@
 #include <cstring>
 #include <ctime>
 #include <freexl.h>
+#include <QBuffer>
 #include <QFile>
 #include <QtEndian>
+#include <quazip.h>
+#include <quazipfile.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -78,6 +81,31 @@ QByteArray labelStream(quint16 length) {
     qToLittleEndian<quint16>(length, label.data() + 6);
     return bof(0x0005) + biffRecord(0x0085, sheet) + sheetEnd + bof(0x0010) +
            biffRecord(0x0200, dimension) + biffRecord(0x0204, label + "abc") + sheetEnd;
+}
+
+// The parts of a zip file: all of them, with one changed, or left out for an empty name.
+QByteArray rezipped(const QString& path, const QString& part, const QByteArray& bytes) {
+    QuaZip in(path);
+    QByteArray out;
+    QBuffer buffer(&out);
+    QuaZip zip(&buffer);
+    if (!in.open(QuaZip::mdUnzip) || !zip.open(QuaZip::mdCreate)) return {};
+    for (bool more = in.goToFirstFile(); more; more = in.goToNextFile()) {
+        const QString name = in.getCurrentFileName();
+        QuaZipFile entry(&in);
+        if (!entry.open(QIODevice::ReadOnly)) return {};
+        QByteArray data = entry.readAll();
+        if (name == part) {
+            if (bytes.isEmpty()) continue;
+            data = bytes;
+        }
+        QuaZipFile file(&zip);
+        if (!file.open(QIODevice::WriteOnly, QuaZipNewInfo(name))) return {};
+        file.write(data);
+        file.close();
+    }
+    zip.close();
+    return out;
 }
 
 } // namespace
@@ -241,6 +269,32 @@ TEST(Spreadsheet, MoreCellFormatsThanFreeXLKeepsAreDamage) {
     QString error;
     EXPECT_NE(Workbook::fromBytes(stream(8192), &error), nullptr);
     EXPECT_EQ(Workbook::fromBytes(stream(8193), &error), nullptr);
+    EXPECT_EQ(error, platform::DamagedWorkbook);
+}
+
+// An .xlsx whose part is cut short or missing is damaged, as the other kinds are: read as far as
+// it goes, its cells would be empty and taken for zeros.
+TEST(Spreadsheet, XlsxPartCutShortOrMissingIsDamaged) {
+    const QString path = Data + QStringLiteral("values.xlsx");
+    QString error;
+    ASSERT_NE(Workbook::fromBytes(rezipped(path, QString(), {}), &error), nullptr)
+        << error.toStdString();
+    for (const QString& part :
+         {QStringLiteral("xl/worksheets/sheet2.xml"), QStringLiteral("xl/styles.xml")}) {
+        SCOPED_TRACE(part.toStdString());
+        QuaZip zip(path);
+        ASSERT_TRUE(zip.open(QuaZip::mdUnzip) && zip.setCurrentFile(part));
+        QuaZipFile file(&zip);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QByteArray whole = file.readAll();
+        EXPECT_EQ(Workbook::fromBytes(rezipped(path, part, whole.left(whole.size() / 2)), &error),
+                  nullptr);
+        EXPECT_EQ(error, platform::DamagedWorkbook);
+    }
+    // A worksheet the workbook names that the file lacks.
+    EXPECT_EQ(
+        Workbook::fromBytes(rezipped(path, QStringLiteral("xl/worksheets/sheet2.xml"), {}), &error),
+        nullptr);
     EXPECT_EQ(error, platform::DamagedWorkbook);
 }
 
