@@ -425,6 +425,7 @@ static bool fitsFreeXL(const QByteArray& plain, qsizetype size) {
     quint16 previous = 0;
     int formats = 0;
     bool dimensioned = false; // the substream has had its DIMENSION record
+    bool ended = false;       // the substream before has ended (EOF)
     for (qsizetype at = 4 + at16(2); at + 4 <= size;) {
         const quint16 id = at16(at);
         const qsizetype length = at16(at + 2);
@@ -447,7 +448,10 @@ static bool fitsFreeXL(const QByteArray& plain, qsizetype size) {
         // FreeXL keeps 8192 cell formats (XF) but counts on, and then looks a cell's format up
         // past its table; Excel makes some four thousand at most.
         if (id == 0x00E0 && ++formats > 8192) return false;
-        if (id == 0x0809) dimensioned = false; // a substream begins
+        // A substream begins at a BOF record after an EOF record; FreeXL takes one inside a
+        // substream (an embedded chart's) for nothing, and the worksheet goes on.
+        if (id == 0x000A) ended = true;
+        if (id == 0x0809 && std::exchange(ended, false)) dimensioned = false;
         if (id != 0x0200) continue;
         // A second table for one worksheet: FreeXL loses the first, with whatever it holds.
         if (std::exchange(dimensioned, true)) return false;

@@ -232,6 +232,15 @@ TEST(Spreadsheet, TwoTablesForOneWorksheetAreDamage) {
     QString error;
     EXPECT_EQ(Workbook::fromBytes(platform::sheets::plainCompoundFile(stream), &error), nullptr);
     EXPECT_EQ(error, platform::DamagedWorkbook);
+
+    // The same with a BOF record between the two: inside a worksheet FreeXL takes it for
+    // nothing, and the second table is the same worksheet's.
+    QByteArray bof(16, '\0');
+    qToLittleEndian<quint16>(0x0600, bof.data());
+    qToLittleEndian<quint16>(0x0020, bof.data() + 2);
+    stream.insert(at + record.size(), biffRecord(0x0809, bof));
+    EXPECT_EQ(Workbook::fromBytes(platform::sheets::plainCompoundFile(stream), &error), nullptr);
+    EXPECT_EQ(error, platform::DamagedWorkbook);
 }
 
 // Workbook streams found by fuzzing that made FreeXL read or free memory not its own are damage.
