@@ -463,6 +463,52 @@ static bool fitsFreeXL(const QByteArray& plain, qsizetype size) {
     return true;
 }
 
+// The workbook stream without the substreams inside substreams (the charts embedded in a
+// worksheet, each from its BOF record to its EOF record), the worksheets' places in the
+// globals moved to match. FreeXL cannot read past an embedded chart: after the chart's EOF it
+// takes the worksheet's next record for a misplaced one and gives up on the whole workbook.
+// The stream as it is when there is nothing to take out or its records do not hold together.
+static QByteArray withoutEmbeddedSubstreams(const QByteArray& stream) {
+    const auto* const bytes = reinterpret_cast<const uchar*>(stream.constData());
+    const qsizetype size = stream.size();
+    QList<std::pair<qsizetype, qsizetype>> cuts; // where, how long
+    int depth = 0;
+    qsizetype cutStart = 0;
+    for (qsizetype at = 0; at + 4 <= size;) {
+        const quint16 id = qFromLittleEndian<quint16>(bytes + at);
+        const qsizetype next = at + 4 + qFromLittleEndian<quint16>(bytes + at + 2);
+        if (next > size) return stream;
+        if (id == 0x0809 && ++depth == 2) cutStart = at;
+        if (id == 0x000A && depth > 0 && depth-- == 2) cuts.append({cutStart, next - cutStart});
+        at = next;
+    }
+    if (cuts.isEmpty()) return stream;
+    QByteArray out;
+    out.reserve(size);
+    qsizetype from = 0;
+    for (const auto& [where, length] : cuts) {
+        out.append(stream.constData() + from, where - from);
+        from = where + length;
+    }
+    out.append(stream.constData() + from, size - from);
+    // Each worksheet's BOUNDSHEET record in the globals says where its BOF record is.
+    auto* const data = reinterpret_cast<uchar*>(out.data());
+    for (qsizetype at = 0; at + 4 <= out.size();) {
+        const quint16 id = qFromLittleEndian<quint16>(data + at);
+        const quint16 length = qFromLittleEndian<quint16>(data + at + 2);
+        if (id == 0x000A) break; // the end of the globals
+        if (id == 0x0085 && length >= 4 && at + 8 <= out.size()) {
+            const quint32 place = qFromLittleEndian<quint32>(data + at + 4);
+            quint32 moved = place;
+            for (const auto& [where, cut] : cuts)
+                if (where < qsizetype(place)) moved -= quint32(cut);
+            qToLittleEndian<quint32>(moved, data + at + 4);
+        }
+        at += 4 + length;
+    }
+    return out;
+}
+
 // A compound file that holds nothing but the workbook stream, laid out plainly: the header, one
 // directory sector (the root and "Workbook"), the stream's sectors in order, then the allocation
 // table. FreeXL is handed this instead of the file the stream came from, so that it parses the
@@ -746,8 +792,11 @@ std::unique_ptr<Workbook> openXls(const QByteArray& bytes, QString* error) {
     const QByteArray stream = compound.stream(name, &whole);
     // A stream cut short by its chain would read as a workbook with cells missing.
     if (!whole || stream.isEmpty()) return fail(DamagedWorkbook);
-    const QByteArray plain = plainCompoundFile(stream);
-    if (plain.isEmpty() || !fitsFreeXL(plain, stream.size())) return fail(DamagedWorkbook);
+    // FreeXL reads the worksheets without their embedded charts; the formulas' results are read
+    // from the stream as it is.
+    const QByteArray sheets = withoutEmbeddedSubstreams(stream);
+    const QByteArray plain = plainCompoundFile(sheets);
+    if (plain.isEmpty() || !fitsFreeXL(plain, sheets.size())) return fail(DamagedWorkbook);
     const void* handle = nullptr;
     // The name is never opened: were FreeXL linked without the renamed fopen, no file would be.
     t_bytesToOpen = &plain;

@@ -233,12 +233,12 @@ TEST(Spreadsheet, TwoTablesForOneWorksheetAreDamage) {
     EXPECT_EQ(Workbook::fromBytes(platform::sheets::plainCompoundFile(stream), &error), nullptr);
     EXPECT_EQ(error, platform::DamagedWorkbook);
 
-    // The same with a BOF record between the two: inside a worksheet FreeXL takes it for
-    // nothing, and the second table is the same worksheet's.
+    // The same with an embedded chart between the two: the second table is still the
+    // worksheet's.
     QByteArray bof(16, '\0');
     qToLittleEndian<quint16>(0x0600, bof.data());
     qToLittleEndian<quint16>(0x0020, bof.data() + 2);
-    stream.insert(at + record.size(), biffRecord(0x0809, bof));
+    stream.insert(at + record.size(), biffRecord(0x0809, bof) + biffRecord(0x000A, {}));
     EXPECT_EQ(Workbook::fromBytes(platform::sheets::plainCompoundFile(stream), &error), nullptr);
     EXPECT_EQ(error, platform::DamagedWorkbook);
 }
@@ -305,6 +305,19 @@ TEST(Spreadsheet, XlsxPartCutShortOrMissingIsDamaged) {
         Workbook::fromBytes(rezipped(path, QStringLiteral("xl/worksheets/sheet2.xml"), {}), &error),
         nullptr);
     EXPECT_EQ(error, platform::DamagedWorkbook);
+}
+
+// A workbook with charts reads: FreeXL cannot read past a chart embedded in a worksheet, so it
+// is given the worksheets without them. charts.xls was written by LibreOffice from an .xlsx with
+// a chart in its first worksheet and a chart sheet (which LibreOffice keeps as a worksheet
+// holding a chart) before the last.
+TEST(Spreadsheet, WorkbookWithChartsReads) {
+    QString error;
+    const auto book = Workbook::open(Data + QStringLiteral("charts.xls"), &error);
+    ASSERT_NE(book, nullptr) << error.toStdString();
+    ASSERT_EQ(book->sheetCount(), 3);
+    EXPECT_EQ(sheetTexts(*book, 1, 5, 1), (QStringList{"1.5", "3", "4.5", "6", "7.5"}));
+    EXPECT_EQ(sheetTexts(*book, 3, 2, 1), (QStringList{"101.25", "102.25"}));
 }
 
 // What stands under a workbook's name but is no readable file is told for what it is: a folder
