@@ -410,8 +410,9 @@ static bool textFits(const uchar* record, qsizetype size, qsizetype at, bool bif
 // damage; and so are texts and shared strings that would have FreeXL read outside their
 // records, and more cell formats than it keeps. The stream is read where FreeXL reads it, in its
 // plain compound file: FreeXL completes a last record that runs past the stream's end with the
-// bytes that fill the stream's last sector, and ends there.
-static bool fitsFreeXL(const QByteArray& plain, qsizetype size) {
+// bytes that fill the stream's last sector, and ends there. embedded, when given, is set when a
+// substream holds another (a BOF record before the EOF record of the one before).
+static bool fitsFreeXL(const QByteArray& plain, qsizetype size, bool* embedded = nullptr) {
     // Walked on the raw bytes, as FreeXL walks them: every record of every workbook passes here.
     const qsizetype sector = qsizetype(1) << qFromLittleEndian<quint16>(plain.constData() + 0x1E);
     const auto* const bytes = reinterpret_cast<const uchar*>(plain.constData() + 2 * sector);
@@ -451,7 +452,12 @@ static bool fitsFreeXL(const QByteArray& plain, qsizetype size) {
         // A substream begins at a BOF record after an EOF record; FreeXL takes one inside a
         // substream (an embedded chart's) for nothing, and the worksheet goes on.
         if (id == 0x000A) ended = true;
-        if (id == 0x0809 && std::exchange(ended, false)) dimensioned = false;
+        if (id == 0x0809) {
+            if (std::exchange(ended, false))
+                dimensioned = false;
+            else if (embedded)
+                *embedded = true;
+        }
         if (id != 0x0200) continue;
         // A second table for one worksheet: FreeXL loses the first, with whatever it holds.
         if (std::exchange(dimensioned, true)) return false;
@@ -794,9 +800,16 @@ std::unique_ptr<Workbook> openXls(const QByteArray& bytes, QString* error) {
     if (!whole || stream.isEmpty()) return fail(DamagedWorkbook);
     // FreeXL reads the worksheets without their embedded charts; the formulas' results are read
     // from the stream as it is.
-    const QByteArray sheets = withoutEmbeddedSubstreams(stream);
-    const QByteArray plain = plainCompoundFile(sheets);
-    if (plain.isEmpty() || !fitsFreeXL(plain, sheets.size())) return fail(DamagedWorkbook);
+    // (The stream is walked once when it embeds nothing, as most do.)
+    QByteArray plain = plainCompoundFile(stream);
+    bool embedded = false;
+    bool fits = !plain.isEmpty() && fitsFreeXL(plain, stream.size(), &embedded);
+    if (embedded) {
+        const QByteArray sheets = withoutEmbeddedSubstreams(stream);
+        plain = plainCompoundFile(sheets);
+        fits = !plain.isEmpty() && fitsFreeXL(plain, sheets.size());
+    }
+    if (!fits) return fail(DamagedWorkbook);
     const void* handle = nullptr;
     // The name is never opened: were FreeXL linked without the renamed fopen, no file would be.
     t_bytesToOpen = &plain;
