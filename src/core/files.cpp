@@ -60,12 +60,14 @@ QString Read_Whole_File(const QString& path, bool quiet, platform::Prompt& promp
     const QString text = readText(path, &exists);
     if (found) *found = exists;
     if (!exists && !quiet) {
-        // Why, looked at only now that the read has failed.
-        const QString why = !platform::fileExists(path) ? QStringLiteral("Файл не найден !!!")
-                            : !platform::isReadable(path)
-                                ? QStringLiteral("Нет прав на чтение файла !!!")
-                                : QStringLiteral("Ошибка при чтении файла !!!");
-        prompt.message(why + CRLF + path);
+        // No file (nothing, or a folder) is missing to the person.
+        const platform::ReadFailure why = platform::readFailure(path);
+        const QString text = why == platform::ReadFailure::NotPermitted
+                                 ? QStringLiteral("Нет прав на чтение файла !!!")
+                             : why == platform::ReadFailure::ReadError
+                                 ? QStringLiteral("Ошибка при чтении файла !!!")
+                                 : QStringLiteral("Файл не найден !!!");
+        prompt.message(text + CRLF + path);
     }
     return text;
 }

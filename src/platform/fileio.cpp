@@ -361,10 +361,14 @@ bool dirExists(const QString& path) {
     return statNative(resolvePath(path), st) && S_ISDIR(st.st_mode);
 }
 
-bool isReadable(const QString& path) {
+ReadFailure readFailure(const QString& path) {
     const QString native = nativePath(path);
     const QString found = existsNative(native) ? native : resolvePath(path);
-    return ::access(local(found).constData(), R_OK) == 0;
+    struct stat st;
+    if (!statNative(found, st)) return ReadFailure::Missing;
+    if (!S_ISREG(st.st_mode)) return ReadFailure::NotAFile;
+    if (::access(local(found).constData(), R_OK) != 0) return ReadFailure::NotPermitted;
+    return ReadFailure::ReadError;
 }
 
 namespace {

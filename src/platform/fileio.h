@@ -33,8 +33,10 @@ QString resolvePath(const QString& path);
 bool pathExists(const QString& path);
 bool fileExists(const QString& path);
 bool dirExists(const QString& path);
-// Whether this user may read the file (or folder) at the path.
-bool isReadable(const QString& path);
+// Why a whole-file read of the path failed, looked at once it has: nothing is there, something
+// that is no regular file (a folder, a pipe), a file this user may not read, or a read error.
+enum class ReadFailure { Missing, NotAFile, NotPermitted, ReadError };
+ReadFailure readFailure(const QString& path);
 
 // Whole-file reading. nullopt when the file does not exist or cannot be read. Only regular
 // files are read; the name as written is tried first, so reading costs one open.

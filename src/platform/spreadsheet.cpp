@@ -164,13 +164,24 @@ std::unique_ptr<Workbook> openContent(const QByteArray& bytes, QString* error) {
 std::unique_ptr<Workbook> Workbook::open(const QString& path, QString* error) {
     const std::optional<QByteArray> bytes = readFileBytes(path);
     if (!bytes) {
-        // Why, looked at only now: a folder or a pipe under a workbook's name is no workbook,
-        // and a file there that may not be read is not missing.
-        if (error)
-            *error = !pathExists(path)   ? NoWorkbookFile
-                     : !fileExists(path) ? NotAWorkbook
-                     : !isReadable(path) ? WorkbookNotReadable
-                                         : DamagedWorkbook;
+        // A folder or a pipe under a workbook's name is no workbook, and a file there that may
+        // not be read is not missing.
+        if (error) {
+            switch (readFailure(path)) {
+            case ReadFailure::Missing:
+                *error = NoWorkbookFile;
+                break;
+            case ReadFailure::NotAFile:
+                *error = NotAWorkbook;
+                break;
+            case ReadFailure::NotPermitted:
+                *error = WorkbookNotReadable;
+                break;
+            case ReadFailure::ReadError:
+                *error = DamagedWorkbook;
+                break;
+            }
+        }
         return nullptr;
     }
     return openContent(*bytes, error);
