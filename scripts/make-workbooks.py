@@ -346,12 +346,30 @@ def tests():
     write_xls(os.path.join(TESTS, 'protected.xls'), [('Значения', values)], protect=True)
     with open(os.path.join(TESTS, 'notworkbook.xls'), 'w', encoding='cp1251') as f:
         f.write('Это не книга Excel\r\n')
+    chartsheet_workbook(os.path.join(TESTS, 'chartsheet.xlsx'))
     # An encrypted .ods: the manifest says its parts are encrypted.
     with zipfile.ZipFile(os.path.join(TESTS, 'protected.ods'), 'w') as z:
         z.writestr('mimetype', 'application/vnd.oasis.opendocument.spreadsheet')
         z.writestr('META-INF/manifest.xml', '<manifest:manifest><manifest:file-entry>'
                    '<manifest:encryption-data/></manifest:file-entry></manifest:manifest>')
         z.writestr('content.xml', b'\x8a\x11\x00garbage')
+
+
+def chartsheet_workbook(path):
+    """Two worksheets with a chart sheet before them, where Excel puts a chart moved to a sheet
+    of its own: the worksheets are numbered without it."""
+    from openpyxl.chart import BarChart, Reference
+    book = openpyxl.Workbook()
+    first = book.active
+    first.title = 'Первый'
+    for row, value in enumerate([1.5, 3, 4.5], start=1):
+        first.cell(row=row, column=1, value=value)
+    second = book.create_sheet('Второй')
+    second['B2'] = 2.5
+    chart = BarChart()
+    chart.add_data(Reference(first, min_col=1, min_row=1, max_row=3))
+    book.create_chartsheet('Диаграмма', 0).add_chart(chart)
+    book.save(path)
 
 
 if __name__ == '__main__':

@@ -2,6 +2,7 @@
 // records for the workbook stream FreeXL is given and for what it leaves out: the stored results
 // of formulas.
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <freexl.h>
@@ -9,6 +10,7 @@
 #include <QList>
 #include <QSet>
 #include <QtEndian>
+#include <QVarLengthArray>
 #include <utility>
 
 #include "platform/codec.h"
@@ -410,9 +412,15 @@ static bool textFits(const uchar* record, qsizetype size, qsizetype at, bool bif
 // damage; and so are texts and shared strings that would have FreeXL read outside their
 // records, and more cell formats than it keeps. The stream is read where FreeXL reads it, in its
 // plain compound file: FreeXL completes a last record that runs past the stream's end with the
-// bytes that fill the stream's last sector, and ends there. embedded, when given, is set when a
-// substream holds another (a BOF record before the EOF record of the one before).
-static bool fitsFreeXL(const QByteArray& plain, qsizetype size, bool* embedded = nullptr) {
+// bytes that fill the stream's last sector, and ends there.
+// A listed sheet that gets no DIMENSION record FreeXL sizes by its cells after reading the
+// stream, but makes the table in the place of the sheet it read last: that one's cells are lost
+// and it reads empty. So every listed sheet but the one read last must have its DIMENSION record
+// (Excel's chart sheets have none: they are left out before, see worksheetsOnly).
+// others, when given, is set when the stream holds what FreeXL should not be given: a substream
+// inside another (a BOF record before the EOF record of the one before), or a sheet that is not
+// a worksheet.
+static bool fitsFreeXL(const QByteArray& plain, qsizetype size, bool* others = nullptr) {
     // Walked on the raw bytes, as FreeXL walks them: every record of every workbook passes here.
     const qsizetype sector = qsizetype(1) << qFromLittleEndian<quint16>(plain.constData() + 0x1E);
     const auto* const bytes = reinterpret_cast<const uchar*>(plain.constData() + 2 * sector);
@@ -425,8 +433,11 @@ static bool fitsFreeXL(const QByteArray& plain, qsizetype size, bool* embedded =
     SharedStringsWalk strings;
     quint16 previous = 0;
     int formats = 0;
-    bool dimensioned = false; // the substream has had its DIMENSION record
-    bool ended = false;       // the substream before has ended (EOF)
+    bool dimensioned = false;            // the substream has had its DIMENSION record
+    bool ended = false;                  // the substream before has ended (EOF)
+    QVarLengthArray<quint32, 16> listed; // where each listed sheet begins, as FreeXL lists them
+    QVarLengthArray<bool, 16> sized;     // whether it has had its DIMENSION record
+    qsizetype reading = -1;              // the listed sheet being read, -1 for none
     for (qsizetype at = 4 + at16(2); at + 4 <= size;) {
         const quint16 id = at16(at);
         const qsizetype length = at16(at + 2);
@@ -453,39 +464,77 @@ static bool fitsFreeXL(const QByteArray& plain, qsizetype size, bool* embedded =
         // substream (an embedded chart's) for nothing, and the worksheet goes on.
         if (id == 0x000A) ended = true;
         if (id == 0x0809) {
-            if (std::exchange(ended, false))
+            if (std::exchange(ended, false)) {
                 dimensioned = false;
-            else if (embedded)
-                *embedded = true;
+                // FreeXL reads into the first listed sheet that begins here, if any.
+                const auto* const found =
+                    std::find(listed.cbegin(), listed.cend(), quint32(data - 4));
+                reading = found == listed.cend() ? -1 : found - listed.cbegin();
+            } else if (others) {
+                *others = true;
+            }
+        }
+        if (id == 0x0085) { // BOUNDSHEET: a listed sheet, wherever FreeXL meets it
+            if (length < 8) return false;
+            listed.append(qFromLittleEndian<quint32>(bytes + data));
+            sized.append(false);
+            if (others && bytes[data + 5] != 0) *others = true;
         }
         if (id != 0x0200) continue;
         // A second table for one worksheet: FreeXL loses the first, with whatever it holds.
         if (std::exchange(dimensioned, true)) return false;
+        if (reading >= 0) sized[reading] = true;
         if (length < (biff8 ? 12 : 8)) return false;
         const double rows = biff8 ? qFromLittleEndian<quint32>(bytes + data + 4) : at16(data + 2);
         const double columns = at16(data + (biff8 ? 10 : 6));
         if (16.0 * rows * columns > 256.0 * 1024 * 1024) return false;
     }
+    for (qsizetype i = 0; i < listed.size(); ++i)
+        if (!sized[i] && i != reading) return false;
     return true;
 }
 
-// The workbook stream without the substreams inside substreams (the charts embedded in a
-// worksheet, each from its BOF record to its EOF record), the worksheets' places in the
-// globals moved to match. FreeXL cannot read past an embedded chart: after the chart's EOF it
-// takes the worksheet's next record for a misplaced one and gives up on the whole workbook.
-// The stream as it is when there is nothing to take out or its records do not hold together.
-static QByteArray withoutEmbeddedSubstreams(const QByteArray& stream) {
+// The workbook stream with its worksheets only: without the sheets of other kinds (Excel's
+// chart sheets, macro sheets), their substreams and their BOUNDSHEET records in the globals, and
+// without the substreams inside substreams (the charts embedded in a worksheet, each from its BOF
+// record to its EOF record); the worksheets' places in the globals moved to match. A chart sheet
+// is no worksheet (the worksheets are numbered without it) and FreeXL would lose the last
+// worksheet's cells for it (see fitsFreeXL); after a chart embedded in a worksheet FreeXL takes
+// the worksheet's next record for a misplaced one and gives up on the whole workbook. The stream
+// as it is when there is nothing to take out or its records do not hold together.
+static QByteArray worksheetsOnly(const QByteArray& stream) {
     const auto* const bytes = reinterpret_cast<const uchar*>(stream.constData());
     const qsizetype size = stream.size();
-    QList<std::pair<qsizetype, qsizetype>> cuts; // where, how long
+    QList<std::pair<qsizetype, qsizetype>> cuts; // where, how long; in order
+    QVarLengthArray<quint32, 4> otherSheets;     // where the sheets to leave out begin
     int depth = 0;
     qsizetype cutStart = 0;
+    bool cuttingSheet = false;
     for (qsizetype at = 0; at + 4 <= size;) {
         const quint16 id = qFromLittleEndian<quint16>(bytes + at);
-        const qsizetype next = at + 4 + qFromLittleEndian<quint16>(bytes + at + 2);
+        const qsizetype length = qFromLittleEndian<quint16>(bytes + at + 2);
+        const qsizetype next = at + 4 + length;
         if (next > size) return stream;
-        if (id == 0x0809 && ++depth == 2) cutStart = at;
-        if (id == 0x000A && depth > 0 && depth-- == 2) cuts.append({cutStart, next - cutStart});
+        if (id == 0x0085 && depth == 1 && length >= 6 && bytes[at + 4 + 5] != 0) {
+            cuts.append({at, next - at});
+            otherSheets.append(qFromLittleEndian<quint32>(bytes + at + 4));
+        }
+        if (id == 0x0809) {
+            ++depth;
+            if (depth == 1 && otherSheets.contains(quint32(at))) {
+                cuttingSheet = true;
+                cutStart = at;
+            } else if (depth == 2 && !cuttingSheet) {
+                cutStart = at;
+            }
+        }
+        if (id == 0x000A && depth > 0) {
+            if ((depth == 1 && cuttingSheet) || (depth == 2 && !cuttingSheet)) {
+                cuts.append({cutStart, next - cutStart});
+                cuttingSheet = false;
+            }
+            --depth;
+        }
         at = next;
     }
     if (cuts.isEmpty()) return stream;
@@ -798,18 +847,19 @@ std::unique_ptr<Workbook> openXls(const QByteArray& bytes, QString* error) {
     const QByteArray stream = compound.stream(name, &whole);
     // A stream cut short by its chain would read as a workbook with cells missing.
     if (!whole || stream.isEmpty()) return fail(DamagedWorkbook);
-    // FreeXL reads the worksheets without their embedded charts; the formulas' results are read
-    // from the stream as it is.
-    // (The stream is walked once when it embeds nothing, as most do.)
+    // FreeXL reads the worksheets alone, without chart sheets and embedded charts; the formulas'
+    // results are read from the stream as it is. (The stream is walked once when it holds
+    // worksheets only, as most do.)
     QByteArray plain = plainCompoundFile(stream);
-    bool embedded = false;
-    bool fits = !plain.isEmpty() && fitsFreeXL(plain, stream.size(), &embedded);
-    if (embedded) {
-        const QByteArray sheets = withoutEmbeddedSubstreams(stream);
+    bool others = false;
+    bool fits = !plain.isEmpty() && fitsFreeXL(plain, stream.size(), &others);
+    if (others) {
+        const QByteArray sheets = worksheetsOnly(stream);
         plain = plainCompoundFile(sheets);
         fits = !plain.isEmpty() && fitsFreeXL(plain, sheets.size());
     }
-    if (!fits) return fail(DamagedWorkbook);
+    // (Past a FILEPASS record the records are enciphered and read as damage.)
+    if (!fits) return fail(hasFilePass(stream) ? ProtectedWorkbook : DamagedWorkbook);
     const void* handle = nullptr;
     // The name is never opened: were FreeXL linked without the renamed fopen, no file would be.
     t_bytesToOpen = &plain;

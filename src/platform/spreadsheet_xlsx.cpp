@@ -150,8 +150,12 @@ public:
                 for (const QXmlStreamAttribute& a : r.attributes())
                     if (a.name() == QLatin1String("id") && !a.prefix().isEmpty())
                         id = a.value().toString();
-                const Relation rel = rels.value(id);
-                if (rel.type.endsWith(QLatin1String("/worksheet"))) m_parts.append(rel.target);
+                // Chart sheets and the like are listed too but are not worksheets, which are
+                // numbered without them; a sheet with no part at all would number the ones after
+                // it wrong.
+                const auto rel = rels.constFind(id);
+                if (rel == rels.constEnd()) return fail(DamagedWorkbook);
+                if (rel->type.endsWith(QLatin1String("/worksheet"))) m_parts.append(rel->target);
             }
         }
         if (r.hasError()) return fail(DamagedWorkbook);

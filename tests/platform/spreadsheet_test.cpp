@@ -83,6 +83,55 @@ QByteArray labelStream(quint16 length) {
            biffRecord(0x0200, dimension) + biffRecord(0x0204, label + "abc") + sheetEnd;
 }
 
+// A BIFF8 BOF record of a substream of the given type (0x0005 globals, 0x0010 worksheet,
+// 0x0020 chart).
+QByteArray biffBof(quint16 type) {
+    QByteArray data(16, '\0');
+    qToLittleEndian<quint16>(0x0600, data.data());
+    qToLittleEndian<quint16>(type, data.data() + 2);
+    return biffRecord(0x0809, data);
+}
+
+// A DIMENSION record for a table of rows x columns.
+QByteArray biffDimension(quint32 rows, quint16 columns) {
+    QByteArray data(14, '\0');
+    qToLittleEndian<quint32>(rows, data.data() + 4);
+    qToLittleEndian<quint16>(columns, data.data() + 10);
+    return biffRecord(0x0200, data);
+}
+
+// A NUMBER record: the value of a cell.
+QByteArray biffNumber(quint16 row, quint16 column, double value) {
+    QByteArray data(14, '\0');
+    qToLittleEndian<quint16>(row, data.data());
+    qToLittleEndian<quint16>(column, data.data() + 2);
+    std::memcpy(data.data() + 6, &value, sizeof value);
+    return biffRecord(0x0203, data);
+}
+
+// A workbook stream of the given sheets in order, each a BOUNDSHEET type (0 a worksheet, 2 a
+// chart sheet) and the records between its BOF and EOF records; named "A", "B" and so on.
+QByteArray workbookStream(const QList<std::pair<quint8, QByteArray>>& sheets) {
+    const QByteArray end = biffRecord(0x000A, {});
+    QByteArray globals = biffBof(0x0005) + biffRecord(0x00E0, QByteArray(20, '\0'));
+    const qsizetype boundSheet = 4 + 9;
+    qsizetype place = globals.size() + sheets.size() * boundSheet + end.size();
+    QByteArray substreams;
+    for (int i = 0; i < sheets.size(); ++i) {
+        const auto& [type, records] = sheets.at(i);
+        QByteArray data(9, '\0');
+        qToLittleEndian<quint32>(quint32(place), data.data());
+        data[5] = char(type);
+        data[6] = 1;
+        data[8] = char('A' + i);
+        globals += biffRecord(0x0085, data);
+        const QByteArray substream = biffBof(type == 2 ? 0x0020 : 0x0010) + records + end;
+        substreams += substream;
+        place += substream.size();
+    }
+    return globals + end + substreams;
+}
+
 // The parts of a zip file: all of them, with one changed, or left out for an empty name.
 QByteArray rezipped(const QString& path, const QString& part, const QByteArray& bytes) {
     QuaZip in(path);
@@ -318,6 +367,72 @@ TEST(Spreadsheet, WorkbookWithChartsReads) {
     ASSERT_EQ(book->sheetCount(), 3);
     EXPECT_EQ(sheetTexts(*book, 1, 5, 1), (QStringList{"1.5", "3", "4.5", "6", "7.5"}));
     EXPECT_EQ(sheetTexts(*book, 3, 2, 1), (QStringList{"101.25", "102.25"}));
+}
+
+// A chart sheet (Excel's, which has no cells and so no DIMENSION record) is not a worksheet: the
+// worksheets keep their numbers around it, and the last one its cells (FreeXL made a table for
+// a sheet without DIMENSION in the place of the last worksheet's, which then read empty).
+TEST(Spreadsheet, ChartSheetsAreNotWorksheets) {
+    const QByteArray chart = biffRecord(0x1002, QByteArray(16, '\0')); // CHART
+    const QByteArray first = biffDimension(1, 1) + biffNumber(0, 0, 1.5);
+    const QByteArray second = biffDimension(2, 2) + biffNumber(1, 1, 2.5);
+    for (const auto& sheets : {
+             QList<std::pair<quint8, QByteArray>>{{2, chart}, {0, first}, {0, second}},
+             QList<std::pair<quint8, QByteArray>>{{0, first}, {2, chart}, {0, second}},
+             QList<std::pair<quint8, QByteArray>>{{0, first}, {0, second}, {2, chart}},
+         }) {
+        QString error;
+        const auto book = Workbook::fromBytes(
+            platform::sheets::plainCompoundFile(workbookStream(sheets)), &error);
+        ASSERT_NE(book, nullptr) << error.toStdString();
+        EXPECT_EQ(book->sheetCount(), 2);
+        EXPECT_EQ(sheetTexts(*book, 1, 1, 1), QStringList{"1.5"});
+        EXPECT_EQ(sheetTexts(*book, 2, 2, 2), (QStringList{"|", "|2.5"}));
+    }
+}
+
+// The same in an .xlsx (written by openpyxl, a chart sheet before two worksheets); a sheet the
+// workbook lists without a part would number the worksheets after it wrong: damage.
+TEST(Spreadsheet, ChartSheetsAreNotWorksheetsInXlsx) {
+    const QString path = Data + QStringLiteral("chartsheet.xlsx");
+    QString error;
+    const auto book = Workbook::open(path, &error);
+    ASSERT_NE(book, nullptr) << error.toStdString();
+    EXPECT_EQ(book->sheetCount(), 2);
+    EXPECT_EQ(sheetTexts(*book, 1, 3, 1), (QStringList{"1.5", "3", "4.5"}));
+    EXPECT_EQ(sheetTexts(*book, 2, 2, 2), (QStringList{"|", "|2.5"}));
+
+    QuaZip zip(path);
+    const QString rels = QStringLiteral("xl/_rels/workbook.xml.rels");
+    ASSERT_TRUE(zip.open(QuaZip::mdUnzip) && zip.setCurrentFile(rels));
+    QuaZipFile file(&zip);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    QByteArray xml = file.readAll();
+    const qsizetype chart = xml.indexOf("<Relationship Type=\"http://schemas.openxmlformats.org/"
+                                        "officeDocument/2006/relationships/chartsheet\"");
+    ASSERT_GE(chart, 0);
+    xml.remove(chart, xml.indexOf("/>", chart) + 2 - chart);
+    EXPECT_EQ(Workbook::fromBytes(rezipped(path, rels, xml), &error), nullptr);
+    EXPECT_EQ(error, platform::DamagedWorkbook);
+}
+
+// A worksheet without a DIMENSION record is sized by FreeXL from its cells when it is the last;
+// any other would have its table made in the last one's place, which would read empty: damage.
+TEST(Spreadsheet, WorksheetWithoutDimensionBeforeTheLastIsDamage) {
+    const QByteArray first = biffDimension(1, 1) + biffNumber(0, 0, 1.5);
+    QString error;
+    const auto book = Workbook::fromBytes(platform::sheets::plainCompoundFile(workbookStream(
+                                              {{0, first}, {0, biffNumber(1, 1, 2.5)}})),
+                                          &error);
+    ASSERT_NE(book, nullptr) << error.toStdString();
+    EXPECT_EQ(sheetTexts(*book, 2, 2, 2), (QStringList{"|", "|2.5"}));
+    for (const QByteArray& empty : {QByteArray(), biffNumber(0, 0, 3)}) {
+        EXPECT_EQ(Workbook::fromBytes(
+                      platform::sheets::plainCompoundFile(workbookStream({{0, empty}, {0, first}})),
+                      &error),
+                  nullptr);
+        EXPECT_EQ(error, platform::DamagedWorkbook);
+    }
 }
 
 // What stands under a workbook's name but is no readable file is told for what it is: a folder
