@@ -93,7 +93,11 @@ def write_xls(path, sheets, protect=False):
 FIXED = datetime.datetime(2025, 12, 1, 9, 0, 0)
 
 
-def write_xlsx(path, sheets):
+def write_xlsx(path, sheets, chart_sheet=None):
+    """chart_sheet, when given, is (worksheet number, column, first row, last row): a chart sheet
+    of those cells is put before the worksheets, where Excel puts a chart moved to a sheet of its
+    own. Worksheets are numbered without it."""
+    from openpyxl.chart import BarChart, Reference
     book = openpyxl.Workbook()
     book.remove(book.active)
     book.properties.created = FIXED
@@ -111,6 +115,12 @@ def write_xlsx(path, sheets):
                 c.value = value
                 if isinstance(value, datetime.date):
                     c.number_format = 'DD.MM.YYYY'
+    if chart_sheet:
+        number, column, first, last = chart_sheet
+        chart = BarChart()
+        chart.add_data(Reference(book.worksheets[number - 1], min_col=column, min_row=first,
+                                 max_row=last))
+        book.create_chartsheet('Диаграмма', 0).add_chart(chart)
     buffer = io.BytesIO()
     book.save(buffer)
     # openpyxl stores formulas without their values: put the values in, as the office does.
@@ -196,6 +206,14 @@ def write_all(stem, sheets, formats=('xls', 'xlsx', 'ods')):
 
 # --- the demo ---------------------------------------------------------------------------------
 
+def number(text):
+    """A figure of a section file as a number; a mistyped one stays text."""
+    try:
+        return int(text) if text.lstrip('-').isdigit() else float(text)
+    except ValueError:
+        return text
+
+
 def read_section(form, region, section, period='2512'):
     path = os.path.join(DEMO, 'DAT', 'DAT_%s.%s' % (period, form), '%s.%02d' % (region, section))
     rows = []
@@ -203,7 +221,7 @@ def read_section(form, region, section, period='2512'):
         for line in f:
             fields = line.split()
             if fields and fields[0][0].isdigit():
-                rows.append([int(v) if v.lstrip('-').isdigit() else float(v) for v in fields[1:]])
+                rows.append([number(v) for v in fields[1:]])
     return rows
 
 
@@ -298,9 +316,15 @@ def demo():
     write_xlsx(at('1101_410_2512.xlsx'), book410('1101', '1101', 'Березовский район'))
     write_ods(at('1201_410_2512.ods'), book410('1201', '1201', 'г. Краснополье'))
     write_xls(at('1105_210_2512.xls'), book210('1105', '1104', '1104', 'Сосновский район'))
-    write_xlsx(at('1304_210_2512.xlsx'), book210('1304', '1303', '1303', 'Речной район'))
+    # With a chart sheet first, of the first column of section 1.
+    write_xlsx(at('1304_210_2512.xlsx'), book210('1304', '1303', '1303', 'Речной район'),
+               chart_sheet=(2, 3, 5, 29))
     write_ods(at('01203_210_2512.ods'), book210('1203', '1203', '1204', 'Луговской район'))
-    write_xls(os.path.join(staging, 'Лесной район.xls'), book410('1103', '1103', 'Лесной район'))
+    # The staged report is an empty one (its region's stored figures came later).
+    empty = lambda rows: [[0] * len(row) for row in rows]
+    write_xls(os.path.join(staging, 'Лесной район.xls'),
+              workbook_410('Лесной район', empty(read_section('410', '1103', 1)),
+                           empty(read_section('410', '1103', 2))))
     # A form without conversion settings.
     write_xls(at('1101_510_2512.xls'), book410('1101', '1101', 'Березовский район'))
     # One badly named workbook of each kind.
@@ -346,30 +370,16 @@ def tests():
     write_xls(os.path.join(TESTS, 'protected.xls'), [('Значения', values)], protect=True)
     with open(os.path.join(TESTS, 'notworkbook.xls'), 'w', encoding='cp1251') as f:
         f.write('Это не книга Excel\r\n')
-    chartsheet_workbook(os.path.join(TESTS, 'chartsheet.xlsx'))
+    # Two worksheets with a chart sheet before them.
+    write_xlsx(os.path.join(TESTS, 'chartsheet.xlsx'),
+               [('Первый', {(0, 0): 1.5, (1, 0): 3, (2, 0): 4.5}), ('Второй', {(1, 1): 2.5})],
+               chart_sheet=(1, 1, 1, 3))
     # An encrypted .ods: the manifest says its parts are encrypted.
     with zipfile.ZipFile(os.path.join(TESTS, 'protected.ods'), 'w') as z:
         z.writestr('mimetype', 'application/vnd.oasis.opendocument.spreadsheet')
         z.writestr('META-INF/manifest.xml', '<manifest:manifest><manifest:file-entry>'
                    '<manifest:encryption-data/></manifest:file-entry></manifest:manifest>')
         z.writestr('content.xml', b'\x8a\x11\x00garbage')
-
-
-def chartsheet_workbook(path):
-    """Two worksheets with a chart sheet before them, where Excel puts a chart moved to a sheet
-    of its own: the worksheets are numbered without it."""
-    from openpyxl.chart import BarChart, Reference
-    book = openpyxl.Workbook()
-    first = book.active
-    first.title = 'Первый'
-    for row, value in enumerate([1.5, 3, 4.5], start=1):
-        first.cell(row=row, column=1, value=value)
-    second = book.create_sheet('Второй')
-    second['B2'] = 2.5
-    chart = BarChart()
-    chart.add_data(Reference(first, min_col=1, min_row=1, max_row=3))
-    book.create_chartsheet('Диаграмма', 0).add_chart(chart)
-    book.save(path)
 
 
 if __name__ == '__main__':
