@@ -515,7 +515,7 @@ static QByteArray worksheetsOnly(const QByteArray& stream) {
         const qsizetype length = qFromLittleEndian<quint16>(bytes + at + 2);
         const qsizetype next = at + 4 + length;
         if (next > size) return stream;
-        if (id == 0x0085 && depth == 1 && length >= 6 && bytes[at + 4 + 5] != 0) {
+        if (id == 0x0085 && depth == 1 && !cuttingSheet && length >= 6 && bytes[at + 4 + 5] != 0) {
             cuts.append({at, next - at});
             otherSheets.append(qFromLittleEndian<quint32>(bytes + at + 4));
         }
@@ -542,6 +542,7 @@ static QByteArray worksheetsOnly(const QByteArray& stream) {
     out.reserve(size);
     qsizetype from = 0;
     for (const auto& [where, length] : cuts) {
+        if (where < from) return stream; // they lie in order and apart; a guard all the same
         out.append(stream.constData() + from, where - from);
         from = where + length;
     }

@@ -380,6 +380,11 @@ TEST(Spreadsheet, ChartSheetsAreNotWorksheets) {
              QList<std::pair<quint8, QByteArray>>{{2, chart}, {0, first}, {0, second}},
              QList<std::pair<quint8, QByteArray>>{{0, first}, {2, chart}, {0, second}},
              QList<std::pair<quint8, QByteArray>>{{0, first}, {0, second}, {2, chart}},
+             // A stray BOUNDSHEET record of a chart sheet inside the chart sheet goes with it.
+             QList<std::pair<quint8, QByteArray>>{
+                 {2, chart + biffRecord(0x0085, QByteArray("\0\0\0\0\0\x02\x01\0Z", 9))},
+                 {0, first},
+                 {0, second}},
          }) {
         QString error;
         const auto book = Workbook::fromBytes(
