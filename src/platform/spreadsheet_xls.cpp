@@ -494,49 +494,61 @@ static bool fitsFreeXL(const QByteArray& plain, qsizetype size, bool* others = n
     return true;
 }
 
-// The workbook stream with its worksheets only: without the sheets of other kinds (Excel's
-// chart sheets, macro sheets), their substreams and their BOUNDSHEET records in the globals, and
-// without the substreams inside substreams (the charts embedded in a worksheet, each from its BOF
-// record to its EOF record); the worksheets' places in the globals moved to match. A chart sheet
-// is no worksheet (the worksheets are numbered without it) and FreeXL would lose the last
-// worksheet's cells for it (see fitsFreeXL); after a chart embedded in a worksheet FreeXL takes
-// the worksheet's next record for a misplaced one and gives up on the whole workbook. The stream
-// as it is when there is nothing to take out or its records do not hold together.
+// The workbook stream with its worksheets only: without the sheets of other kinds (chart sheets,
+// macro sheets), their BOUNDSHEET records in the globals, and without the substreams inside a
+// worksheet's (the charts embedded in it, each from its BOF record to its EOF record); the
+// worksheets' places in the globals moved to match. A chart sheet is no worksheet (the
+// worksheets are numbered without it) and FreeXL would lose the last worksheet's cells for it
+// (see fitsFreeXL); after a chart embedded in a worksheet FreeXL takes the worksheet's next
+// record for a misplaced one and gives up on the whole workbook. A sheet left out reaches from
+// its place to the next sheet's: Gnumeric ends a chart sheet without its own EOF record, after
+// the chart's. The stream as it is when there is nothing to take out or its records do not hold
+// together.
 static QByteArray worksheetsOnly(const QByteArray& stream) {
     const auto* const bytes = reinterpret_cast<const uchar*>(stream.constData());
     const qsizetype size = stream.size();
     QList<std::pair<qsizetype, qsizetype>> cuts; // where, how long; in order
-    QVarLengthArray<quint32, 4> otherSheets;     // where the sheets to leave out begin
-    int depth = 0;
-    qsizetype cutStart = 0;
-    bool cuttingSheet = false;
-    for (qsizetype at = 0; at + 4 <= size;) {
+    // The globals: where each sheet begins and whether it is left out.
+    QVarLengthArray<std::pair<quint32, bool>, 16> places;
+    qsizetype at = 0;
+    while (at + 4 <= size) {
         const quint16 id = qFromLittleEndian<quint16>(bytes + at);
-        const qsizetype length = qFromLittleEndian<quint16>(bytes + at + 2);
-        const qsizetype next = at + 4 + length;
+        const qsizetype next = at + 4 + qFromLittleEndian<quint16>(bytes + at + 2);
         if (next > size) return stream;
-        if (id == 0x0085 && depth == 1 && !cuttingSheet && length >= 6 && bytes[at + 4 + 5] != 0) {
-            cuts.append({at, next - at});
-            otherSheets.append(qFromLittleEndian<quint32>(bytes + at + 4));
-        }
-        if (id == 0x0809) {
-            ++depth;
-            if (depth == 1 && otherSheets.contains(quint32(at))) {
-                cuttingSheet = true;
-                cutStart = at;
-            } else if (depth == 2 && !cuttingSheet) {
-                cutStart = at;
-            }
-        }
-        if (id == 0x000A && depth > 0) {
-            if ((depth == 1 && cuttingSheet) || (depth == 2 && !cuttingSheet)) {
-                cuts.append({cutStart, next - cutStart});
-                cuttingSheet = false;
-            }
-            --depth;
+        if (id == 0x0085 && next - at >= 4 + 6) {
+            const bool other = bytes[at + 4 + 5] != 0;
+            places.append({qFromLittleEndian<quint32>(bytes + at + 4), other});
+            if (other) cuts.append({at, next - at});
         }
         at = next;
+        if (id == 0x000A) break;
     }
+    // The sheets, each from its place on (the first listed of those that share one counts, as
+    // for FreeXL).
+    std::stable_sort(places.begin(), places.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    const auto* nextPlace = places.cbegin();
+    bool leftOut = false; // the sheet being read is left out, from cutStart on
+    qsizetype cutStart = 0;
+    int depth = 0; // of the substreams in the worksheet being read
+    for (; at + 4 <= size;) {
+        const quint16 id = qFromLittleEndian<quint16>(bytes + at);
+        const qsizetype next = at + 4 + qFromLittleEndian<quint16>(bytes + at + 2);
+        if (next > size) return stream;
+        while (nextPlace != places.cend() && nextPlace->first < at)
+            ++nextPlace;
+        if (nextPlace != places.cend() && nextPlace->first == at) {
+            if (leftOut) cuts.append({cutStart, at - cutStart});
+            leftOut = nextPlace->second;
+            cutStart = at;
+            depth = 0;
+        }
+        if (!leftOut && id == 0x0809 && ++depth == 2) cutStart = at;
+        if (!leftOut && id == 0x000A && depth > 0 && depth-- == 2)
+            cuts.append({cutStart, next - cutStart});
+        at = next;
+    }
+    if (leftOut) cuts.append({cutStart, size - cutStart});
     if (cuts.isEmpty()) return stream;
     QByteArray out;
     out.reserve(size);

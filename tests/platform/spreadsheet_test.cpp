@@ -396,16 +396,23 @@ TEST(Spreadsheet, ChartSheetsAreNotWorksheets) {
     }
 }
 
-// The same in an .xlsx (written by openpyxl, a chart sheet before two worksheets); a sheet the
-// workbook lists without a part would number the worksheets after it wrong: damage.
-TEST(Spreadsheet, ChartSheetsAreNotWorksheetsInXlsx) {
+// The same in workbooks written by other programs: a chart sheet before two worksheets, by
+// openpyxl (chartsheet.xlsx) and by Gnumeric (chartsheet.xls: from charts.xls's kind of workbook
+// with the first sheet made a chart sheet; Gnumeric ends a chart sheet without an EOF record of
+// its own). In an .xlsx, a sheet the workbook lists without a part would number the worksheets
+// after it wrong: damage.
+TEST(Spreadsheet, ChartSheetsAreNotWorksheetsInFiles) {
+    for (const char* name : {"chartsheet.xlsx", "chartsheet.xls"}) {
+        SCOPED_TRACE(name);
+        QString error;
+        const auto book = Workbook::open(Data + QLatin1String(name), &error);
+        ASSERT_NE(book, nullptr) << error.toStdString();
+        EXPECT_EQ(book->sheetCount(), 2);
+        EXPECT_EQ(sheetTexts(*book, 1, 3, 1), (QStringList{"1.5", "3", "4.5"}));
+        EXPECT_EQ(sheetTexts(*book, 2, 2, 2), (QStringList{"|", "|2.5"}));
+    }
     const QString path = Data + QStringLiteral("chartsheet.xlsx");
     QString error;
-    const auto book = Workbook::open(path, &error);
-    ASSERT_NE(book, nullptr) << error.toStdString();
-    EXPECT_EQ(book->sheetCount(), 2);
-    EXPECT_EQ(sheetTexts(*book, 1, 3, 1), (QStringList{"1.5", "3", "4.5"}));
-    EXPECT_EQ(sheetTexts(*book, 2, 2, 2), (QStringList{"|", "|2.5"}));
 
     QuaZip zip(path);
     const QString rels = QStringLiteral("xl/_rels/workbook.xml.rels");
