@@ -374,12 +374,50 @@ def tests():
     write_xlsx(os.path.join(TESTS, 'chartsheet.xlsx'),
                [('Первый', {(0, 0): 1.5, (1, 0): 3, (2, 0): 4.5}), ('Второй', {(1, 1): 2.5})],
                chart_sheet=(1, 1, 1, 3))
+    gnumeric_chart_sheet(os.path.join(TESTS, 'chartsheet.xls'))
     # An encrypted .ods: the manifest says its parts are encrypted.
     with zipfile.ZipFile(os.path.join(TESTS, 'protected.ods'), 'w') as z:
         z.writestr('mimetype', 'application/vnd.oasis.opendocument.spreadsheet')
         z.writestr('META-INF/manifest.xml', '<manifest:manifest><manifest:file-entry>'
                    '<manifest:encryption-data/></manifest:file-entry></manifest:manifest>')
         z.writestr('content.xml', b'\x8a\x11\x00garbage')
+
+
+def gnumeric_chart_sheet(path):
+    """The same two worksheets and chart sheet as an .xls, as Gnumeric writes it (a program that
+    writes true chart sheets to .xls: LibreOffice makes them worksheets holding a chart). The chart
+    is made by LibreOffice in a worksheet first, then Gnumeric's own file is told that sheet is a
+    chart sheet. Needs soffice and ssconvert (Debian's libreoffice-calc-nogui and gnumeric); without
+    them the file is left as it is."""
+    import shutil
+    import subprocess
+    import tempfile
+    from openpyxl.chart import BarChart, Reference
+    if not (shutil.which('soffice') and shutil.which('ssconvert')):
+        return
+    with tempfile.TemporaryDirectory() as tmp:
+        book = openpyxl.Workbook()
+        chart_sheet = book.active
+        chart_sheet.title = 'Диаграмма'
+        first = book.create_sheet('Первый')
+        for row, value in enumerate([1.5, 3, 4.5], start=1):
+            first.cell(row=row, column=1, value=value)
+        book.create_sheet('Второй')['B2'] = 2.5
+        chart = BarChart()
+        chart.add_data(Reference(first, min_col=1, min_row=1, max_row=3))
+        chart_sheet.add_chart(chart, 'A1')
+        book.save(os.path.join(tmp, 'embedded.xlsx'))
+        subprocess.run(['soffice', '--headless', '--convert-to', 'xls', '--outdir', tmp,
+                        os.path.join(tmp, 'embedded.xlsx')], check=True, capture_output=True)
+        native = os.path.join(tmp, 'embedded.gnumeric')
+        subprocess.run(['ssconvert', '-T', 'Gnumeric_XmlIO:sax:0', os.path.join(tmp, 'embedded.xls'),
+                        native], check=True, capture_output=True)
+        with open(native, encoding='utf-8') as f:
+            xml = f.read()
+        xml = xml.replace('<gnm:SheetName ', '<gnm:SheetName gnm:SheetType="object" ', 1)
+        with open(native, 'w', encoding='utf-8') as f:
+            f.write(xml)
+        subprocess.run(['ssconvert', native, path], check=True, capture_output=True)
 
 
 if __name__ == '__main__':
