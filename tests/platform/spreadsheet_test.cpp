@@ -43,46 +43,6 @@ QByteArray biffRecord(quint16 type, const QByteArray& data) {
     return r + data;
 }
 
-// A workbook stream of globals only, holding two shared strings: the first in the SST record
-// with a phonetic block of the given size after it, the second in a CONTINUE record.
-QByteArray sharedStringsStream(quint32 phoneticSize) {
-    QByteArray bof(16, '\0');
-    qToLittleEndian<quint16>(0x0600, bof.data());
-    qToLittleEndian<quint16>(0x0005, bof.data() + 2);
-    QByteArray sst(8, '\0');
-    qToLittleEndian<quint32>(2, sst.data());
-    qToLittleEndian<quint32>(2, sst.data() + 4);
-    QByteArray first("\x03\x00\x04\0\0\0\0abc", 10);
-    qToLittleEndian<quint32>(phoneticSize, first.data() + 3);
-    return biffRecord(0x0809, bof) + biffRecord(0x00FC, sst + first) +
-           biffRecord(0x003C, QByteArray("\x01\x00\x00z", 4)) + biffRecord(0x000A, {});
-}
-
-// A workbook stream of one worksheet whose cell A1 is a LABEL record: a text of `length`
-// characters, of which the record holds "abc".
-QByteArray labelStream(quint16 length) {
-    const auto bof = [](quint16 type) {
-        QByteArray data(16, '\0');
-        qToLittleEndian<quint16>(0x0600, data.data());
-        qToLittleEndian<quint16>(type, data.data() + 2);
-        return biffRecord(0x0809, data);
-    };
-    const QByteArray sheetEnd = biffRecord(0x000A, {});
-    QByteArray sheet(4, '\0'); // where its BOF record is
-    sheet += QByteArray("\x00\x00\x01\x00"
-                        "A",
-                        5); // a visible worksheet named "A"
-    const QByteArray globalsWithout = bof(0x0005) + biffRecord(0x0085, sheet) + sheetEnd;
-    qToLittleEndian<quint32>(quint32(globalsWithout.size()), sheet.data());
-    QByteArray dimension(14, '\0');
-    qToLittleEndian<quint32>(1, dimension.data() + 4);
-    qToLittleEndian<quint16>(1, dimension.data() + 10);
-    QByteArray label(9, '\0');
-    qToLittleEndian<quint16>(length, label.data() + 6);
-    return bof(0x0005) + biffRecord(0x0085, sheet) + sheetEnd + bof(0x0010) +
-           biffRecord(0x0200, dimension) + biffRecord(0x0204, label + "abc") + sheetEnd;
-}
-
 // A BIFF8 BOF record of a substream of the given type (0x0005 globals, 0x0010 worksheet,
 // 0x0020 chart).
 QByteArray biffBof(quint16 type) {
@@ -130,6 +90,26 @@ QByteArray workbookStream(const QList<std::pair<quint8, QByteArray>>& sheets) {
         place += substream.size();
     }
     return globals + end + substreams;
+}
+
+// A workbook stream of globals only, holding two shared strings: the first in the SST record
+// with a phonetic block of the given size after it, the second in a CONTINUE record.
+QByteArray sharedStringsStream(quint32 phoneticSize) {
+    QByteArray sst(8, '\0');
+    qToLittleEndian<quint32>(2, sst.data());
+    qToLittleEndian<quint32>(2, sst.data() + 4);
+    QByteArray first("\x03\x00\x04\0\0\0\0abc", 10);
+    qToLittleEndian<quint32>(phoneticSize, first.data() + 3);
+    return biffBof(0x0005) + biffRecord(0x00FC, sst + first) +
+           biffRecord(0x003C, QByteArray("\x01\x00\x00z", 4)) + biffRecord(0x000A, {});
+}
+
+// A workbook stream of one worksheet whose cell A1 is a LABEL record: a text of `length`
+// characters, of which the record holds "abc".
+QByteArray labelStream(quint16 length) {
+    QByteArray label(9, '\0');
+    qToLittleEndian<quint16>(length, label.data() + 6);
+    return workbookStream({{0, biffDimension(1, 1) + biffRecord(0x0204, label + "abc")}});
 }
 
 // The parts of a zip file: all of them, with one changed, or left out for an empty name.
@@ -270,10 +250,7 @@ TEST(Spreadsheet, CellTextLongerThanItsRecordIsDamaged) {
 
 // A worksheet with two DIMENSION records is damage: FreeXL would lose the first table.
 TEST(Spreadsheet, TwoTablesForOneWorksheetAreDamage) {
-    QByteArray dimension(14, '\0');
-    qToLittleEndian<quint32>(1, dimension.data() + 4);
-    qToLittleEndian<quint16>(1, dimension.data() + 10);
-    const QByteArray record = biffRecord(0x0200, dimension);
+    const QByteArray record = biffDimension(1, 1);
     QByteArray stream = labelStream(3);
     const qsizetype at = stream.indexOf(record);
     ASSERT_GT(at, 0);
@@ -284,10 +261,7 @@ TEST(Spreadsheet, TwoTablesForOneWorksheetAreDamage) {
 
     // The same with an embedded chart between the two: the second table is still the
     // worksheet's.
-    QByteArray bof(16, '\0');
-    qToLittleEndian<quint16>(0x0600, bof.data());
-    qToLittleEndian<quint16>(0x0020, bof.data() + 2);
-    stream.insert(at + record.size(), biffRecord(0x0809, bof) + biffRecord(0x000A, {}));
+    stream.insert(at + record.size(), biffBof(0x0020) + biffRecord(0x000A, {}));
     EXPECT_EQ(Workbook::fromBytes(platform::sheets::plainCompoundFile(stream), &error), nullptr);
     EXPECT_EQ(error, platform::DamagedWorkbook);
 }
@@ -316,10 +290,7 @@ TEST(Spreadsheet, StreamsFoundByFuzzingAreDamage) {
 // FreeXL would look a cell's format up past its table.
 TEST(Spreadsheet, MoreCellFormatsThanFreeXLKeepsAreDamage) {
     const auto stream = [](int formats) {
-        QByteArray bof(16, '\0');
-        qToLittleEndian<quint16>(0x0600, bof.data());
-        qToLittleEndian<quint16>(0x0005, bof.data() + 2);
-        QByteArray s = biffRecord(0x0809, bof);
+        QByteArray s = biffBof(0x0005);
         for (int i = 0; i < formats; ++i)
             s += biffRecord(0x00E0, QByteArray(20, '\0'));
         return platform::sheets::plainCompoundFile(s + biffRecord(0x000A, {}));
@@ -397,10 +368,9 @@ TEST(Spreadsheet, ChartSheetsAreNotWorksheets) {
 }
 
 // The same in workbooks written by other programs: a chart sheet before two worksheets, by
-// openpyxl (chartsheet.xlsx) and by Gnumeric (chartsheet.xls: from charts.xls's kind of workbook
-// with the first sheet made a chart sheet; Gnumeric ends a chart sheet without an EOF record of
-// its own). In an .xlsx, a sheet the workbook lists without a part would number the worksheets
-// after it wrong: damage.
+// openpyxl (chartsheet.xlsx) and by Gnumeric (chartsheet.xls, which ends the chart sheet without
+// an EOF record of its own; LibreOffice writes no chart sheets to .xls). In an .xlsx, a sheet the
+// workbook lists without a part would number the worksheets after it wrong: damage.
 TEST(Spreadsheet, ChartSheetsAreNotWorksheetsInFiles) {
     for (const char* name : {"chartsheet.xlsx", "chartsheet.xls"}) {
         SCOPED_TRACE(name);
@@ -412,8 +382,6 @@ TEST(Spreadsheet, ChartSheetsAreNotWorksheetsInFiles) {
         EXPECT_EQ(sheetTexts(*book, 2, 2, 2), (QStringList{"|", "|2.5"}));
     }
     const QString path = Data + QStringLiteral("chartsheet.xlsx");
-    QString error;
-
     QuaZip zip(path);
     const QString rels = QStringLiteral("xl/_rels/workbook.xml.rels");
     ASSERT_TRUE(zip.open(QuaZip::mdUnzip) && zip.setCurrentFile(rels));
@@ -424,6 +392,7 @@ TEST(Spreadsheet, ChartSheetsAreNotWorksheetsInFiles) {
                                         "officeDocument/2006/relationships/chartsheet\"");
     ASSERT_GE(chart, 0);
     xml.remove(chart, xml.indexOf("/>", chart) + 2 - chart);
+    QString error;
     EXPECT_EQ(Workbook::fromBytes(rezipped(path, rels, xml), &error), nullptr);
     EXPECT_EQ(error, platform::DamagedWorkbook);
 }
