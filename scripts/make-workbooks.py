@@ -315,7 +315,10 @@ def demo():
     write_xls(at('1302_410_2512.xls'), book410('1302', '1301', 'Каменский район'))
     write_xlsx(at('1101_410_2512.xlsx'), book410('1101', '1101', 'Березовский район'))
     write_ods(at('1201_410_2512.ods'), book410('1201', '1201', 'г. Краснополье'))
-    write_xls(at('1105_210_2512.xls'), book210('1105', '1104', '1104', 'Сосновский район'))
+    # With a chart sheet first, as Gnumeric writes it (LibreOffice cannot).
+    sosnovsky = book210('1105', '1104', '1104', 'Сосновский район')
+    if not write_xls_with_chart_sheet(at('1105_210_2512.xls'), sosnovsky, (2, 3, 5, 29)):
+        write_xls(at('1105_210_2512.xls'), sosnovsky)
     # With a chart sheet first, of the first column of section 1.
     write_xlsx(at('1304_210_2512.xlsx'), book210('1304', '1303', '1303', 'Речной район'),
                chart_sheet=(2, 3, 5, 29))
@@ -371,10 +374,10 @@ def tests():
     with open(os.path.join(TESTS, 'notworkbook.xls'), 'w', encoding='cp1251') as f:
         f.write('Это не книга Excel\r\n')
     # Two worksheets with a chart sheet before them.
-    write_xlsx(os.path.join(TESTS, 'chartsheet.xlsx'),
-               [('Первый', {(0, 0): 1.5, (1, 0): 3, (2, 0): 4.5}), ('Второй', {(1, 1): 2.5})],
-               chart_sheet=(1, 1, 1, 3))
-    gnumeric_chart_sheet(os.path.join(TESTS, 'chartsheet.xls'))
+    chart_book = [('Первый', {(0, 0): 1.5, (1, 0): 3, (2, 0): 4.5}), ('Второй', {(1, 1): 2.5})]
+    write_xlsx(os.path.join(TESTS, 'chartsheet.xlsx'), chart_book, chart_sheet=(1, 1, 1, 3))
+    write_xls_with_chart_sheet(os.path.join(TESTS, 'chartsheet.xls'), chart_book,
+                               chart_sheet=(1, 1, 1, 3))
     # An encrypted .ods: the manifest says its parts are encrypted.
     with zipfile.ZipFile(os.path.join(TESTS, 'protected.ods'), 'w') as z:
         z.writestr('mimetype', 'application/vnd.oasis.opendocument.spreadsheet')
@@ -383,34 +386,25 @@ def tests():
         z.writestr('content.xml', b'\x8a\x11\x00garbage')
 
 
-def gnumeric_chart_sheet(path):
-    """The same two worksheets and chart sheet as an .xls, as Gnumeric writes it (a program that
-    writes true chart sheets to .xls: LibreOffice makes them worksheets holding a chart). The chart
-    is made by LibreOffice in a worksheet first, then Gnumeric's own file is told that sheet is a
-    chart sheet. Needs soffice and ssconvert (Debian's libreoffice-calc-nogui and gnumeric); without
-    them the file is left as it is."""
+def write_xls_with_chart_sheet(path, sheets, chart_sheet):
+    """The sheets as an .xls with a chart sheet first (chart_sheet as for write_xlsx), as Gnumeric
+    writes it: LibreOffice writes no chart sheets to .xls, only worksheets holding a chart. So the
+    workbook goes as .xlsx through LibreOffice, which makes its chart sheet such a worksheet, and
+    Gnumeric is then told that sheet is a chart sheet. Needs soffice and ssconvert (Debian's
+    libreoffice-calc-nogui and gnumeric); without them nothing is written and False returned."""
     import shutil
     import subprocess
     import tempfile
-    from openpyxl.chart import BarChart, Reference
     if not (shutil.which('soffice') and shutil.which('ssconvert')):
-        return
+        print('soffice or ssconvert missing: %s written without a chart sheet or not at all' % path)
+        return False
     with tempfile.TemporaryDirectory() as tmp:
-        book = openpyxl.Workbook()
-        chart_sheet = book.active
-        chart_sheet.title = 'Диаграмма'
-        first = book.create_sheet('Первый')
-        for row, value in enumerate([1.5, 3, 4.5], start=1):
-            first.cell(row=row, column=1, value=value)
-        book.create_sheet('Второй')['B2'] = 2.5
-        chart = BarChart()
-        chart.add_data(Reference(first, min_col=1, min_row=1, max_row=3))
-        chart_sheet.add_chart(chart, 'A1')
-        book.save(os.path.join(tmp, 'embedded.xlsx'))
-        subprocess.run(['soffice', '--headless', '--convert-to', 'xls', '--outdir', tmp,
-                        os.path.join(tmp, 'embedded.xlsx')], check=True, capture_output=True)
-        native = os.path.join(tmp, 'embedded.gnumeric')
-        subprocess.run(['ssconvert', '-T', 'Gnumeric_XmlIO:sax:0', os.path.join(tmp, 'embedded.xls'),
+        source = os.path.join(tmp, 'book.xlsx')
+        write_xlsx(source, sheets, chart_sheet=chart_sheet)
+        subprocess.run(['soffice', '--headless', '--convert-to', 'xls', '--outdir', tmp, source],
+                       check=True, capture_output=True)
+        native = os.path.join(tmp, 'book.gnumeric')
+        subprocess.run(['ssconvert', '-T', 'Gnumeric_XmlIO:sax:0', os.path.join(tmp, 'book.xls'),
                         native], check=True, capture_output=True)
         with open(native, encoding='utf-8') as f:
             xml = f.read()
@@ -418,6 +412,7 @@ def gnumeric_chart_sheet(path):
         with open(native, 'w', encoding='utf-8') as f:
             f.write(xml)
         subprocess.run(['ssconvert', native, path], check=True, capture_output=True)
+    return True
 
 
 if __name__ == '__main__':
