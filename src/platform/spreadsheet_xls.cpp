@@ -389,6 +389,13 @@ private:
     quint32 m_next = 0;    // what the next record begins with that belongs to the last string
 };
 
+// Whether a BOUNDSHEET record's data (6 bytes at least) lists a worksheet: its sheet type, after
+// the place and the visibility, is 0; chart sheets (2), macro sheets (1) and modules (6) are no
+// worksheets and take no number.
+static bool listsWorksheet(const uchar* boundSheet) {
+    return boundSheet[5] == 0;
+}
+
 // Whether the text whose length stands at `at` in a record lies within the record, as FreeXL
 // reads it: in BIFF8 a flags byte follows the length (wide characters, a count of formatting
 // runs, a size of phonetic data), then the characters; in BIFF5 the characters follow at once.
@@ -478,7 +485,7 @@ static bool fitsFreeXL(const QByteArray& plain, qsizetype size, bool* others = n
             if (length < 8) return false;
             listed.append(qFromLittleEndian<quint32>(bytes + data));
             sized.append(false);
-            if (others && bytes[data + 5] != 0) *others = true;
+            if (others && !listsWorksheet(bytes + data)) *others = true;
         }
         if (id != 0x0200) continue;
         // A second table for one worksheet: FreeXL loses the first, with whatever it holds.
@@ -516,7 +523,7 @@ static QByteArray worksheetsOnly(const QByteArray& stream) {
         const qsizetype next = at + 4 + qFromLittleEndian<quint16>(bytes + at + 2);
         if (next > size) return stream;
         if (id == 0x0085 && next - at >= 4 + 6) {
-            const bool other = bytes[at + 4 + 5] != 0;
+            const bool other = !listsWorksheet(bytes + at + 4);
             places.append({qFromLittleEndian<quint32>(bytes + at + 4), other});
             if (other) cuts.append({at, next - at});
         }
@@ -663,12 +670,12 @@ void XlsFormulas::read(const QByteArray& stream) {
     if (!readRecord(stream, 0, r) || (r.id != 0x0809 && r.id != 0x0409)) return;
     const bool biff8 = u16(r.data, 0) == 0x0600;
 
-    // The globals: where each worksheet's records begin (chart sheets and macro sheets are
-    // not worksheets and take no number).
+    // The globals: where each worksheet's records begin.
     QList<qsizetype> sheetStarts;
     for (qsizetype at = r.next; readRecord(stream, at, r); at = r.next) {
         if (r.id == 0x000A) break;
-        if (r.id == 0x0085 && r.data.size() >= 6 && quint8(r.data[5]) == 0)
+        if (r.id == 0x0085 && r.data.size() >= 6 &&
+            listsWorksheet(reinterpret_cast<const uchar*>(r.data.constData())))
             sheetStarts.append(qsizetype(u32(r.data, 0)));
     }
     for (int sheet = 0; sheet < sheetStarts.size(); ++sheet) {
