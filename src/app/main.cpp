@@ -12,6 +12,7 @@
 #include "app/commands.h"
 #include "app/treepictures.h"
 #include "core/config.h"
+#include "platform/memory.h"
 #include "ui/workstation.h"
 
 using namespace mirel;
@@ -66,6 +67,7 @@ int fail(const char* text) {
 } // namespace
 
 int main(int argc, char** argv) {
+    platform::keepFreedMemory();
     // A write beyond the file-size limit then fails with an error the writer reports, instead
     // of ending the program in the middle of a job.
     std::signal(SIGXFSZ, SIG_IGN);
