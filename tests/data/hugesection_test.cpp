@@ -6,6 +6,7 @@
 #include "data/sectiongrid.h"
 #include "recorderprompt.h"
 #include "reference/catalog.h"
+#include "sanitizer.h"
 #include "workspace.h"
 
 using namespace mirel::data;
@@ -42,19 +43,8 @@ long long peakGrowth(Work work) {
 
 constexpr int Lines = 1500000; // about 24 MB of data lines
 
-// AddressSanitizer keeps freed memory in quarantine and pads every block: peaks say nothing of
-// the program's own use there.
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool MemoryMeasured = false;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool MemoryMeasured = false;
-#else
-constexpr bool MemoryMeasured = true;
-#endif
-#else
-constexpr bool MemoryMeasured = true;
-#endif
+// AddressSanitizer's peaks say nothing of the program's own use.
+constexpr bool MemoryMeasured = !mirel::test::UnderAddressSanitizer;
 
 } // namespace
 

@@ -8,14 +8,7 @@
 #endif
 
 #include "platform/memory.h"
-
-#if defined(__SANITIZE_ADDRESS__)
-#define MIREL_OWN_ALLOCATOR 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define MIREL_OWN_ALLOCATOR 1
-#endif
-#endif
+#include "sanitizer.h"
 
 using namespace mirel::platform;
 
@@ -23,9 +16,10 @@ using namespace mirel::platform;
 // system: with the C library's defaults the first is mapped on its own and the second trims
 // the heap, at every workbook of an import.
 TEST(Memory, FreedBlocksOfAWorkbooksSizeAreKept) {
-#if !defined(M_TRIM_THRESHOLD) || defined(MIREL_OWN_ALLOCATOR)
+#if !defined(M_TRIM_THRESHOLD)
     GTEST_SKIP() << "not the GNU C library's allocator";
 #else
+    if (mirel::test::UnderAddressSanitizer) GTEST_SKIP() << "the sanitizer's allocator";
     keepFreedMemory();
     constexpr size_t Size = 2 * 1024 * 1024;
     const struct mallinfo2 before = mallinfo2();
